@@ -1,0 +1,3 @@
+#include "foundation/SurveyState.h"
+
+SurveyState g_Survey;

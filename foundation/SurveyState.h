@@ -1,0 +1,71 @@
+// The live survey state: the values in which the survey loop's handlers and
+// timers meet. Only the GUI thread touches them. Angles are decimal degrees,
+// lengths metres, speeds knots; a depth of 0 means "no depth". Values shown
+// as 1e-9 start at that exact double, which the program treats as zero.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct SurveyState {
+    // Position and time
+    double GnssLatitude = 0;   // north positive; 0 after a GNSS idle report
+    double GnssLongitude = 0;  // east positive
+    double GnssHeight = 0;     // GGA altitude, m
+    double MapLatitude = 0;    // copies for the satellite background; kept when idle
+    double MapLongitude = 0;
+    bool ZdaSeen = false;         // a ZDA line arrived; never cleared
+    bool NoValidPosition = false; // set from every GGA line
+    int FixQuality = 0;           // GGA fix quality 0..9
+
+    // Grid position and heading (written together by one map tick)
+    double GridEasting = 0;
+    double GridNorthing = 0;
+    double GridConvergence = 1e-9;
+    double GyroHeading = 1e-9;  // degrees true, from HDT
+    double GridHeading = 1e-9;  // heading + convergence
+    double SpeedKnots = 0;      // from RMC or VTG, never negative
+
+    // Depths (corrected, "true" depths of the two frequencies)
+    double DepthHigh = 0;
+    double DepthLow = 0;
+    bool NewDepthFlag = false;
+    double ShallowAlarmDepth = 0;
+
+    // Copies of the offsets window's values
+    double TransducerDraft = 0;        // m
+    double ManualSoundVelocity = 0;    // m/s
+    double AntennaHeightAboveWater = 0;// m
+    double ManualTide = 0;             // m
+
+    // RTK height
+    double RtkAntennaHeight = 0;  // GGA altitude + geoid separation
+    double RtkTide = 0;           // RtkAntennaHeight - AntennaHeightAboveWater
+
+    // Status, watchdog and realtime
+    std::string PositionStatusText;
+    bool RealtimeRunning = false;
+    uint32_t RealtimeStartTick = 0;  // 32-bit millisecond tick counts
+    uint32_t SensorStartTick = 0;
+    uint32_t LastSensorTick = 0;
+    bool SensorTimedOut = false;
+    bool SensorDisplaysShown = false;
+    bool TrackDeleteLock = true;
+    bool FollowVessel = true;
+
+    // Standard canvas layer ids (EnsureStandardLayers)
+    int GridLayerId = 0;        // "Plovan Grid"
+    int TrackFixLayerId = 0;    // "track_fix"
+    int TrackNoFixLayerId = 0;  // "track_nofix"
+    int TrackFloatLayerId = 0;  // "track_float"
+    int TempShapeLayerId = 0;   // "plovan_tempshape"
+    int UserShapeLayerId = 0;   // "plovan_usershape"
+    int EventNumberLayerId = 0; // "event_number"
+    int VesselLayerId = 0;      // "~~Plovan Vessel"
+};
+
+// The process's one survey state.
+extern SurveyState g_Survey;
+
+// Back to the values at program load (tests).
+inline void ResetSurveyState() { g_Survey = SurveyState{}; }

@@ -1,0 +1,102 @@
+#include "platform/IniFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/support/TempHome.h"
+
+using platform::IniFile;
+using phxtest::ReadAll;
+using phxtest::WriteAll;
+
+class IniFileTest : public ::testing::Test {
+protected:
+    phxtest::TempHome home;
+    std::string path = home.appData() + "test.ini";
+};
+
+TEST_F(IniFileTest, ReadsWithWindowsProfileRules) {
+    WriteAll(path,
+             "[FILE]\r\nLast File Saved       =/x/a.vlm\r\n"
+             "[file]\r\nLast File Saved=second section loses\r\n"
+             "[ Settings ]\nFontSize = 40 \nfontsize=12\nQuoted=\"  padded  \"\nBad=abc\n"
+             "Hex=0x10\nReal=2.5\nFlag=7\n; comment=ignored\n");
+    IniFile ini(path);
+    struct Case { const char* section; const char* key; const char* expected; };
+    for (const Case& c : std::initializer_list<Case>{
+             {"FILE", "Last File Saved", "/x/a.vlm"},
+             {"file", "  last file saved ", "/x/a.vlm"},
+             {"SETTINGS", "FontSize", "40"},
+             {"settings", "Quoted", "  padded  "},
+             {"Settings", "; comment", "missing"},
+             {"Missing", "FontSize", "missing"}})
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "missing"), c.expected) << c.section << "/" << c.key;
+    EXPECT_EQ(ini.ReadInteger("Settings", "FontSize", 0), 40);
+    EXPECT_EQ(ini.ReadInteger("Settings", "Bad", 40), 40);
+    EXPECT_EQ(ini.ReadInteger("Settings", "Hex", 0), 16);
+    EXPECT_EQ(ini.ReadFloat("Settings", "Real", 0), 2.5);
+    EXPECT_EQ(ini.ReadFloat("Settings", "Bad", 1.5), 1.5);
+    EXPECT_TRUE(ini.ReadBool("Settings", "Flag", false));
+    EXPECT_FALSE(ini.ReadBool("Settings", "Absent", false));
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"FILE", "file", "Settings"}));
+    EXPECT_EQ(ini.ReadSection("settings").size(), 7u);
+}
+
+TEST_F(IniFileTest, PaddedAndPlainSpellingsReplaceOneLine) {
+    IniFile ini(path);
+    ini.WriteString("FILE", "Last File Saved       ", "one");
+    ini.WriteString("file", "last file saved", "two");
+    EXPECT_EQ(ini.ReadString("FILE", "Last File Saved", ""), "two");
+    EXPECT_EQ(ini.ReadSection("FILE").size(), 1u);
+    EXPECT_EQ(ReadAll(path), "[FILE]\r\nlast file saved=two\r\n");
+}
+
+TEST_F(IniFileTest, WritesAreSeenByObjectsOpenedEarlierAndLater) {
+    IniFile early(path);
+    EXPECT_EQ(early.ReadString("S", "k", "none"), "none");
+    IniFile writer(path);
+    writer.WriteInteger("S", "k", 5);
+    writer.WriteFloat("S", "f", 0.1);
+    writer.WriteBool("S", "b", true);
+    EXPECT_EQ(early.ReadInteger("S", "k", 0), 5);
+    IniFile::DropCachedModels();  // a fresh process reads the disk
+    IniFile later(path);
+    EXPECT_EQ(later.ReadInteger("S", "k", 0), 5);
+    EXPECT_EQ(later.ReadString("S", "f", ""), "0.1");
+    EXPECT_EQ(later.ReadString("S", "b", ""), "1");
+}
+
+TEST_F(IniFileTest, KeepsUnknownLinesAndAppendsSectionsAfterABlankLine) {
+    WriteAll(path, "; header comment\n[A]\nx=1\n");
+    IniFile ini(path);
+    ini.WriteString("A", "y", "2");
+    ini.WriteString("B", "z", "3");
+    EXPECT_EQ(ReadAll(path), "; header comment\r\n[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nz=3\r\n");
+    ini.EraseSection("a");
+    EXPECT_FALSE(ini.SectionExists("A"));
+    EXPECT_TRUE(ini.SectionExists("b"));
+}
+
+TEST_F(IniFileTest, ReloadsAFileReplacedOnDisk) {
+    IniFile first(path);
+    first.WriteString("S", "k", "old");
+    WriteAll(path, "[S]\r\nk=copied over\r\n");
+    IniFile next(path);
+    EXPECT_EQ(next.ReadString("S", "k", ""), "copied over");
+}
+
+TEST_F(IniFileTest, FailedWriteLeavesTheOldFileWhole) {
+    IniFile ini(path);
+    ini.WriteString("S", "k", "good");
+    const std::string before = ReadAll(path);
+    ASSERT_EQ(chmod(home.appData().c_str(), 0500), 0);
+    if (getuid() == 0) {
+        // root writes anyway; stand for an unwritable folder with a missing one
+        IniFile elsewhere(home.home() + "no/such/folder/x.ini");
+        EXPECT_FALSE(elsewhere.WriteString("S", "k", "v"));
+    } else {
+        EXPECT_FALSE(ini.WriteString("S", "k", "lost"));
+    }
+    chmod(home.appData().c_str(), 0700);
+    EXPECT_EQ(ReadAll(path), before);
+}

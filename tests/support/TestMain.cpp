@@ -1,0 +1,19 @@
+// Test entry: a QApplication on the offscreen platform (unless the
+// environment names another), the C numeric locale as the program sets it,
+// and scripted dialogs so no test can block on a modal box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <clocale>
+#include <cstdlib>
+
+#include "platform/Dialogs.h"
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    platform::SetDialogs(std::make_unique<platform::ScriptedDialogs>());
+    return RUN_ALL_TESTS();
+}
