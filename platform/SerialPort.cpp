@@ -153,12 +153,6 @@ bool SerialPort::OpenLocked(const std::string& path, const SerialSettings& setti
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) return fail(ErrnoText("cannot configure", path));
     if (StandardSpeed(settings.baudRate) == B0 && !SetCustomSerialSpeed(fd, settings.baudRate))
         return fail(ErrnoText("cannot set the rate of", path));
-    // tcsetattr succeeds when any one change took: check that the framing did.
-    termios applied{};
-    const tcflag_t framing = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR;
-    if (::tcgetattr(fd, &applied) != 0 || (applied.c_cflag & framing) != (tio.c_cflag & framing))
-        return fail("the device refused the settings of " + path);
-
     // A pseudo-terminal has no modem lines: failures are ignored.
     const ModemLines lines = ModemLinesFor(settings);
     if (lines.raise) ::ioctl(fd, TIOCMBIS, &lines.raise);

@@ -1,0 +1,294 @@
+#include "devices/TPlovanSerialGPS.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "devices/NmeaParse.h"
+#include "platform/Clock.h"
+#include "platform/HandlerGuard.h"
+#include "platform/VclText.h"
+
+namespace {
+
+// Leading and trailing blanks and control characters (CR included) go.
+std::string_view TrimControls(std::string_view text) {
+    const auto control = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && control(text.front())) text.remove_prefix(1);
+    while (!text.empty() && control(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+constexpr int kDefaultPollMs = 50;
+constexpr int kDefaultIdleMs = 10000;
+constexpr size_t kRxBufferLimit = 4096;  // beyond this without a line feed...
+constexpr size_t kRxBufferKeep = 2048;   // ...only the last part is kept
+constexpr double kKmPerNauticalMile = 1.852;
+
+}  // namespace
+
+TPlovanSerialGPS::TPlovanSerialGPS(QObject* owner)
+    : QObject(owner), FHandle(platform::SerialPort::Create()) {
+    FPollTimer = new QTimer(this);
+    FPollTimer->setInterval(kDefaultPollMs);
+    connect(FPollTimer, &QTimer::timeout, this, [this] { platform::GuardHandler([this] { PollTimerTick(); }); });
+    FIdleTimer = new QTimer(this);
+    FIdleTimer->setInterval(kDefaultIdleMs);
+    connect(FIdleTimer, &QTimer::timeout, this, [this] { platform::GuardHandler([this] { IdleTimerTick(); }); });
+}
+
+TPlovanSerialGPS::~TPlovanSerialGPS() {
+    FPollTimer->stop();
+    FIdleTimer->stop();
+    FPollTimer->disconnect(this);
+    FIdleTimer->disconnect(this);
+    // No event may reach an owner that is being destroyed.
+    OnConnect = nullptr;
+    OnDisconnect = nullptr;
+    OnIdle = nullptr;
+    OnTimeout = nullptr;
+    OnNewCommand = nullptr;
+    OnSend = nullptr;
+    OnPosition3DChange = nullptr;
+    OnSpeedChange = nullptr;
+    Close();
+}
+
+platform::SerialSettings TPlovanSerialGPS::PortSettings() const {
+    platform::SerialSettings s;
+    s.baudRate = FBaudRate;
+    s.dataBits = FDataBitsIndex + 4;
+    s.twoStopBits = FStopBitsCode == 3 || FStopBitsCode == 2;
+    s.parity = (FParity >= 0 && FParity <= 4) ? static_cast<platform::Parity>(FParity) : platform::Parity::Keep;
+    s.parityCheck = FParity != 0;
+    s.dtr = FEnableDTR;
+    s.rts = FEnableRTS;
+    return s;
+}
+
+void TPlovanSerialGPS::Open() {
+    if (FOpen) {
+        if (FHandle->IsOpen()) return;
+        // The device went away while open: start over quietly.
+        FPollTimer->stop();
+        FIdleTimer->stop();
+        ClosePortAndLog();
+        FOpen = false;
+    }
+    if (!FHandle->Open(FPortNumber, PortSettings())) return;
+    FHandle->Purge();
+    FOpen = true;
+    ++generation_;
+    FRxBuffer.clear();
+    FDataSeen = false;
+    if (FLogEnabled && !FLogFileName.empty()) FLogFile = std::fopen(FLogFileName.c_str(), "a+e");
+    FPollTimer->setInterval(FPollInterval > 0 ? FPollInterval : kDefaultPollMs);
+    FPollTimer->start();
+    FIdleTimer->setInterval(FIdleTimeout > 0 ? FIdleTimeout : kDefaultIdleMs);
+    FIdleTimer->start();
+    FIdleReported = false;
+    if (OnConnect) OnConnect(this, FPortNumber);
+}
+
+void TPlovanSerialGPS::ClosePortAndLog() {
+    FHandle->Close();
+    if (FLogFile) {
+        std::fclose(FLogFile);
+        FLogFile = nullptr;
+    }
+}
+
+void TPlovanSerialGPS::ClearValues() {
+    FLatitude = FLongitude = FAltitude = 0;
+    FSpeed = FCourse = 0;
+    FFixQuality = FSatellites = 0;
+}
+
+void TPlovanSerialGPS::Close() {
+    FPollTimer->stop();
+    FIdleTimer->stop();
+    if (!FOpen) return;
+    ClosePortAndLog();
+    FOpen = false;
+    ++generation_;
+    ClearValues();
+    if (OnDisconnect) OnDisconnect(this, FPortNumber);
+}
+
+void TPlovanSerialGPS::Write(const std::string& text) {
+    if (!FOpen || !FHandle->IsOpen()) return;
+    FHandle->Write(text.data(), text.size());
+    if (OnSend) OnSend(this, text);
+}
+
+void TPlovanSerialGPS::LoseDevice() {
+    // A vanished adapter or a closed pseudo-terminal reads end of file or EIO
+    // at once, every time: stop reading and let the descriptor go, so the
+    // device can come back and the next Open finds it. The idle watchdog
+    // goes on and reports the silence once.
+    FPollTimer->stop();
+    ClosePortAndLog();
+}
+
+void TPlovanSerialGPS::PollTimerTick() {
+    if (!FOpen) return;
+    char buffer[kReadChunk + 1];
+    size_t taken = 0;
+    const uint64_t generation = generation_;
+    while (taken < kMaxBytesPerTick) {
+        const platform::SerialRead r = FHandle->Read(buffer, kReadChunk);
+        if (r.gone) {
+            LoseDevice();
+            return;
+        }
+        if (r.bytes == 0) return;
+        taken += r.bytes;
+        ReceiveBytes(buffer, r.bytes);
+        if (generation != generation_) return;  // a handler closed or reopened the reader
+    }
+}
+
+void TPlovanSerialGPS::ReceiveBytes(const char* bytes, size_t count) {
+    // A NUL byte is dropped on its own; the bytes after it are kept.
+    const char* end = bytes + count;
+    while (bytes < end) {
+        const char* nul = static_cast<const char*>(std::memchr(bytes, 0, static_cast<size_t>(end - bytes)));
+        const char* stop = nul ? nul : end;
+        FRxBuffer.append(bytes, static_cast<size_t>(stop - bytes));
+        bytes = nul ? nul + 1 : end;
+    }
+    FDataSeen = true;
+    FIdleReported = false;
+    ProcessBuffer();
+}
+
+void TPlovanSerialGPS::ProcessBuffer() {
+    const uint64_t generation = generation_;
+    for (;;) {
+        const size_t lf = FRxBuffer.find('\n');
+        if (lf == std::string::npos) break;
+        const std::string line(TrimControls(std::string_view(FRxBuffer).substr(0, lf + 1)));
+        FRxBuffer.erase(0, lf + 1);
+        if (line.empty()) continue;
+        LogLine(line);
+        if (OnNewCommand) OnNewCommand(this, line);
+        if (generation != generation_) return;  // a handler closed or reopened the reader
+        if (line.front() == '$') ParseSentence(line);
+    }
+    if (FRxBuffer.size() > kRxBufferLimit) FRxBuffer.erase(0, FRxBuffer.size() - kRxBufferKeep);
+}
+
+void TPlovanSerialGPS::LogLine(const std::string& line) {
+    if (!FLogEnabled || !FLogFile) return;
+    std::string text;
+    if (FLogTimestamp) {
+        const platform::DateTime now = platform::Now();
+        text = platform::FormatDateTime("yyyy-MM-dd", now) + " " + platform::FormatDateTime("HH:nn:ss.zzz", now) + " ";
+    }
+    text += line;
+    // A text-mode log: CR LF line ends, as on the system the logs came from.
+    text += "\r\n";
+    std::fwrite(text.data(), 1, text.size(), FLogFile);
+    std::fflush(FLogFile);
+}
+
+void TPlovanSerialGPS::IdleTimerTick() {
+    if (!FOpen) return;
+    if (FDataSeen) {
+        FDataSeen = false;
+        FIdleReported = false;
+        return;
+    }
+    if (!FIdleReported) {
+        FIdleReported = true;
+        if (OnIdle) OnIdle(this);
+    }
+}
+
+int32_t TPlovanSerialGPS::ParsePortNumber(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    std::string_view rest(upper);
+    if (rest.substr(0, 3) == "COM") rest.remove_prefix(3);
+    const auto n = platform::ParseInt(rest);
+    if (!n) return 1;
+    return static_cast<int32_t>(std::clamp<long long>(*n, 1, 256));
+}
+
+std::string TPlovanSerialGPS::PortName(int32_t n) { return "COM" + std::to_string(n); }
+
+int32_t TPlovanSerialGPS::ValidBaudRate(int32_t rate) {
+    static constexpr int32_t kRates[] = {110,   300,   600,   1200,  2400,   4800,  9600,
+                                         14400, 19200, 38400, 57600, 115200, 230400};
+    return std::find(std::begin(kRates), std::end(kRates), rate) != std::end(kRates) ? rate : 9600;
+}
+
+std::vector<std::string> TPlovanSerialGPS::SplitFields(std::string_view text, char delimiter) {
+    return nmea::SplitFields(text, delimiter);
+}
+
+double TPlovanSerialGPS::NmeaToDegrees(std::string_view value, std::string_view hemisphere) {
+    return nmea::NmeaToDegrees(value, hemisphere);
+}
+
+void TPlovanSerialGPS::ParseSentence(const std::string& line) {
+    std::string_view sentence(line);
+    // The checksum is cut off, not verified.
+    if (const size_t star = sentence.find('*'); star != std::string_view::npos) sentence = sentence.substr(0, star);
+    if (sentence.size() < 6) return;
+    // After '$' and the two-letter talker: $GPGGA, $GNGGA and $GLGGA are all GGA.
+    const std::string_view type = sentence.substr(3, 3);
+    try {
+        if (type == "GGA") ParseGGA(sentence);
+        else if (type == "RMC") ParseRMC(sentence);
+        else if (type == "VTG") ParseVTG(sentence);
+    } catch (const std::exception&) {
+        // A sentence that cannot be parsed leaves the values it did not reach.
+    }
+}
+
+void TPlovanSerialGPS::ParseGGA(std::string_view sentence) {
+    nmea::SplitFieldViews(sentence, ',', fields_);
+    const auto& f = fields_;
+    if (f.size() < 10) return;
+    const double lat = nmea::NmeaToDegrees(f[2], f[3]);
+    const double lon = nmea::NmeaToDegrees(f[4], f[5]);
+    if (!f[6].empty()) FFixQuality = nmea::FieldInteger(f[6]);
+    if (!f[7].empty()) FSatellites = nmea::FieldInteger(f[7]);
+    const double alt = f[9].empty() ? FAltitude : nmea::FieldNumber(f[9]);
+    if (lat == FLatitude && lon == FLongitude && alt == FAltitude) return;
+    FLatitude = lat;
+    FLongitude = lon;
+    FAltitude = alt;
+    if (OnPosition3DChange) OnPosition3DChange(this, lat, lon, alt);
+}
+
+void TPlovanSerialGPS::ParseRMC(std::string_view sentence) {
+    nmea::SplitFieldViews(sentence, ',', fields_);
+    const auto& f = fields_;
+    if (f.size() < 8) return;
+    if (f.size() > 8 && !f[8].empty()) FCourse = nmea::FieldNumber(f[8]);
+    if (!f[7].empty()) {
+        const double v = nmea::FieldNumber(f[7]) * kKmPerNauticalMile;
+        if (v != FSpeed) {
+            FSpeed = v;
+            if (OnSpeedChange) OnSpeedChange(this, v);
+        }
+    }
+}
+
+void TPlovanSerialGPS::ParseVTG(std::string_view sentence) {
+    nmea::SplitFieldViews(sentence, ',', fields_);
+    const auto& f = fields_;
+    if (f.size() < 8) return;
+    if (!f[1].empty()) FCourse = nmea::FieldNumber(f[1]);
+    if (!f[7].empty()) {
+        const double v = nmea::FieldNumber(f[7]);
+        if (v != FSpeed) {
+            FSpeed = v;
+            if (OnSpeedChange) OnSpeedChange(this, v);
+        }
+    }
+}
