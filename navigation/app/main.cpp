@@ -1,8 +1,14 @@
-// Program entry. The main window is not built yet: say so and fail, rather
-// than pretend to run.
-#include <cstdio>
+// Program entry: settings read, application made, then everything else in
+// RunProgram. The C library's numeric locale goes back to "C" at once after
+// Qt set it from the environment.
+#include <QApplication>
+#include <clocale>
 
-int main() {
-    std::fputs("PlovanHX: the main window is not built yet.\n", stderr);
-    return 1;
+#include "navigation/ProgramEntry.h"
+
+int main(int argc, char** argv) {
+    const StartupSettings settings = ReadStartupSettings();
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    return RunProgram(app, settings);
 }

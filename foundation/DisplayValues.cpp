@@ -1,0 +1,3 @@
+#include "foundation/DisplayValues.h"
+
+DisplayValues g_Display;

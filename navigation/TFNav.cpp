@@ -1,0 +1,299 @@
+#include "navigation/TFNav.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <chrono>
+#include <algorithm>
+#include <clocale>
+#include <filesystem>
+#include <thread>
+
+#include "foundation/DayPaths.h"
+#include "foundation/DisplayValues.h"
+#include "foundation/FormPlacement.h"
+#include "navigation/CanvasViewSettings.h"
+#include "navigation/StatusBar.h"
+#include "platform/HandlerGuard.h"
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+
+TFNav* FNav = nullptr;
+
+namespace {
+
+constexpr const char* kCaptionPrefix = "Plovan Olcum Masasi - ";
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+QTimer* MakeTimer(QObject* owner, const char* name, int intervalMs) {
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(QString::fromLatin1(name));
+    timer->setInterval(intervalMs);
+    return timer;
+}
+
+QToolBar* MakeToolBar(QMainWindow* window, const char* name, const QString& title) {
+    auto* bar = new QToolBar(title, window);
+    bar->setObjectName(QString::fromLatin1(name));
+    window->addToolBar(Qt::TopToolBarArea, bar);
+    return bar;
+}
+
+QAction* MakeAction(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+}  // namespace
+
+std::string ProjectFolderOf(const std::string& path) {
+    const auto folderOf = [](const std::string& p) {
+        const size_t slash = p.find_last_of('/');
+        return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+    };
+    std::string folder = folderOf(path);
+    std::string trimmed = folder;
+    if (!trimmed.empty()) trimmed.pop_back();
+    const std::string parent = folderOf(trimmed);
+    return parent.empty() ? folder : parent;
+}
+
+TFNav::TFNav(QWidget* parent) : QMainWindow(parent) {
+    BuildLayout();
+    platform::GuardHandler([this] { FormCreate(); });
+}
+
+TFNav::~TFNav() {
+    // The keypad, the keyboard, the readers and the canvas are children of the
+    // window and go with it.
+    if (FNav == this) FNav = nullptr;
+}
+
+void TFNav::BuildLayout() {
+    setObjectName(QStringLiteral("FNav"));
+    setWindowTitle(QStringLiteral("Plovan Olcum Masasi"));
+    resize(1024, 700);
+
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    Tools1 = MainMenu1->addMenu(QStringLiteral("Tools"));
+    Tools1->setObjectName(QStringLiteral("Tools1"));
+    ImportOldPHX1 = MakeAction(Tools1, "ImportOldPHX1", QStringLiteral("Import Old PHX..."));
+    Tools1->addSeparator();
+    ShowSatelliteImage1 =
+        MakeAction(Tools1, "ShowSatelliteImage1", QStringLiteral("Show Satellite Image"));
+    ClearSatelliteImageCahses1 = MakeAction(Tools1, "ClearSatelliteImageCahses1",
+                                            QStringLiteral("Clear Satellite Image Cahses..."));
+    Languages1 = MainMenu1->addMenu(QStringLiteral("Languages"));
+    Languages1->setObjectName(QStringLiteral("Languages1"));
+    English1 = MakeAction(Languages1, "English1", QStringLiteral("English"));
+    Turkish1 = MakeAction(Languages1, "Turkish1", QStringLiteral("Turkish"));
+    TranslationEditor1 =
+        MakeAction(Languages1, "TranslationEditor1", QStringLiteral("Translation Editor"));
+
+    tRealtime = MakeToolBar(this, "tRealtime", QStringLiteral("Realtime"));
+    bRealtime = new QToolButton(tRealtime);
+    bRealtime->setObjectName(QStringLiteral("bRealtime"));
+    bRealtime->setCheckable(true);
+    bRealtime->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bRealtime->setText(QStringLiteral("Start"));
+    tRealtime->addWidget(bRealtime);
+
+    tDraw = MakeToolBar(this, "tDraw", QStringLiteral("Draw"));
+    bMouseSelect = new QToolButton(tDraw);
+    bMouseSelect->setObjectName(QStringLiteral("bMouseSelect"));
+    bMouseSelect->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bMouseSelect->setText(QStringLiteral("Select Shapes"));
+    tDraw->addWidget(bMouseSelect);
+
+    tShape = MakeToolBar(this, "tShape", QStringLiteral("Shape"));
+
+    Panel4 = new QWidget(this);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    auto* panelLayout = new QVBoxLayout(Panel4);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
+    setCentralWidget(Panel4);
+
+    sStatusBar = new TStatusBar(this);
+    sStatusBar->setObjectName(QStringLiteral("sStatusBar"));
+    for (const int width : {250, 200, 150, 200, 40}) sStatusBar->AddPanel(width);
+    setStatusBar(sStatusBar);
+
+    tMap = MakeTimer(this, "tMap", 500);
+    tEchogram = MakeTimer(this, "tEchogram", 200);
+    tScreenshot = MakeTimer(this, "tScreenshot", 60000);
+}
+
+void TFNav::FormCreate() {
+    // 1. The day's folders; a folder that cannot be made is left to the
+    // writers that need it.
+    for (const std::string& folder : {g_DayDir, g_ProjectDir, g_LogDir, g_XyzDir, g_SvpDir,
+                                      g_DayDir + "JPG", g_DayDir + "MP4"}) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+    }
+
+    // 2. The icon beside the executable, when there is one.
+    const QString iconPath =
+        QString::fromStdString(platform::BesideExecutableDir() + "PlovanHX2.ico");
+    if (platform::FileExists(iconPath.toStdString())) {
+        const QIcon icon(iconPath);
+        if (!icon.isNull()) {
+            QApplication::setWindowIcon(icon);
+            setWindowIcon(icon);
+        }
+    }
+
+    // 3. The translation manager g_LanguageManager is created here.
+
+    // 4. Stored language, overlay font size and satellite background.
+    std::string language = "en";
+    bool mapVisible = false;
+    {
+        const platform::IniFile ini(SettingsFilePath());
+        language = ini.ReadString("SETTINGS", "Language", "en");
+        g_Display.OverlayFontSize = ini.ReadInteger("OVERLAY_SETTINGS", "FontSize", 40);
+        mapVisible = ini.ReadBool("SETTINGS", "SatelliteMapVisible", false);
+    }
+
+    // 5. The stored language is set in g_LanguageManager here.
+    (void)language;
+
+    // 6. The tool bars have no edge borders.
+    for (QToolBar* bar : {tRealtime, tDraw, tShape}) bar->setStyleSheet("QToolBar { border: 0px; }");
+
+    // 7. The handlers of bRealtime (start and stop), the language, settings
+    // import, translation editor and satellite menu items, and the status
+    // bar's click and double-click join here.
+
+    // 8. Status bar: the language code in panel 4, at least seven panels.
+    if (sStatusBar->PanelCount() >= 5) {
+        sStatusBar->SetPanelText(4, QString::fromStdString(language).toUpper());
+        sStatusBar->SetPanelWidth(4, sStatusBar->TextWidth(QStringLiteral("EN")) + 16);
+    }
+    while (sStatusBar->PanelCount() < 7) sStatusBar->AddPanel();
+
+    // 9. The GNSS reader ZGPS1 and the echo-sounder reader ZSENSOR are
+    // created here.
+
+    // 10. The map canvas fcad is created here, filling Panel4.
+
+    // 11. The satellite background is switched and "MAP: ON"/"MAP: OFF"
+    // shown in panel 6 here, once the canvas has it.
+    (void)mapVisible;
+
+    // 12. The canvas background from "BackgroundColor" is set here.
+
+    // 13. The canvas events, bMouseSelect's click and the window's key
+    // handler join here.
+
+    // 14. The readers' log formats are set here.
+
+    // 15. Number and date text of the whole program: '.' decimal separator,
+    // ',' thousands and list separator, short date "YYYY-MM-DD", long time
+    // "hhnnsszzz". The program's own text functions (platform/VclText.h)
+    // have them built in; the C and Qt locales are pinned too, so nothing
+    // that asks them can write a ',' for a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
+    QLocale::setDefault(QLocale::c());
+
+    // 16.
+    FEchoRawSentences = true;
+
+    // 17. The start button; its caption is translated through the manager.
+    bRealtime->setText(QStringLiteral("Start"));
+    bRealtime->setFixedWidth(70);
+}
+
+void TFNav::FormShow() {
+    // 1. The standard layers of the canvas are ensured here.
+    // 2. The language is applied to every window here (ApplyLanguage).
+
+    // 3 to 8: one block; a failure anywhere skips the rest of it.
+    try {
+        const platform::IniFile ini(SettingsFilePath());
+        // 4. The last saved project is reopened here, its vessel and grid
+        // layers cleared.
+        const std::string lastFile = ini.ReadString("FILE", "Last File Saved", "");
+        // 5.
+        setWindowTitle(QString::fromUtf8(kCaptionPrefix) + QString::fromStdString(lastFile));
+        // 6. The stored view reaches the canvas here.
+        // 7. Screenshot interval, seconds; 0 or less switches the timer off.
+        // The device settings window's eScreenshotInterval shows it here.
+        const int seconds = ini.ReadInteger("SCREENSHOT", "Interval", 60);
+        if (seconds > 0) {
+            tScreenshot->setInterval(static_cast<int>(std::min<long long>(seconds * 1000LL, INT32_MAX)));
+            tScreenshot->start();
+        } else {
+            tScreenshot->stop();
+        }
+    } catch (...) {
+    }
+    // 9. The standard layers are ensured again here.
+
+    // 10.
+    RestoreFormPlacement(this, true);
+
+    // 11. The offsets window and the battery window are shown here.
+}
+
+void TFNav::FormCloseQuery() {
+    // 1.
+    bRealtime->setEnabled(false);
+    // 2.
+    QApplication::processEvents();
+    SleepMs(50);
+    // 3. ZGPS1 and then ZSENSOR are closed here (errors ignored).
+    // Nothing may touch the drawing or the settings from here on while the
+    // project is saved and the settings are written.
+    for (QTimer* timer : {tMap, tEchogram, tScreenshot}) timer->stop();
+    // 4.
+    SleepMs(50);
+    // 5. The project is auto-saved here (Save1Click).
+    // 6. Placements: the offsets and navigation settings windows join here.
+    SaveFormPlacement(this);
+    // The realtime, sound velocity, runline, echogram and battery windows'
+    // placements join here.
+    // 7. The navigation settings, offsets, device settings, realtime, runline
+    // and echogram windows are closed here.
+    // 8. The canvas view is written to "CANVAS" here.
+}
+
+void TFNav::SetCurrentFile(const std::string& path) {
+    FCurrentFile = path;
+    if (sStatusBar->PanelCount() >= 4) {
+        const QString folder = QString::fromStdString(ProjectFolderOf(path));
+        sStatusBar->SetPanelText(3, folder);
+        sStatusBar->SetPanelWidth(3, sStatusBar->TextWidth(folder) + 20);
+    }
+}
+
+void TFNav::setVisible(bool visible) {
+    if (visible && !FShown) {
+        FShown = true;
+        platform::GuardHandler([this] { FormShow(); });
+    }
+    QMainWindow::setVisible(visible);
+}
+
+void TFNav::closeEvent(QCloseEvent* event) {
+    // A close that arrives while the close query runs (it lets pending
+    // events through) must not run it a second time.
+    if (!FClosing) {
+        FClosing = true;
+        platform::GuardHandler([this] { FormCloseQuery(); });
+        FClosing = false;
+    }
+    event->accept();
+}

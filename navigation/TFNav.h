@@ -1,0 +1,93 @@
+// The main window: the map canvas with its tool bars, menu and status bar,
+// the owner of the two serial readers (GNSS receiver and echo sounder) and
+// the hub of the survey loop. Its life: created (day folders, readers,
+// canvas, number formats), first shown (standard layers, language, last
+// project, stored view), running, close query (ports closed, auto-save,
+// placements, view stored), freed. No serial port opens before the surveyor
+// presses Start.
+//
+// Controls carry their layout names as object names. Every handler that Qt
+// calls runs through platform::GuardHandler.
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+
+class QAction;
+class QCloseEvent;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TStatusBar;
+class TPlovanNumericKeypad;
+class TPlovanSimpleKeyboard;
+
+class TFNav : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the layout's controls, then runs FormCreate.
+    explicit TFNav(QWidget* parent = nullptr);
+    ~TFNav() override;
+
+    // Handlers of the window's own life.
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+
+    // Remembers the current project and shows its project folder (the parent
+    // of the file's folder) in status panel 3.
+    void SetCurrentFile(const std::string& path);
+    const std::string& CurrentFile() const { return FCurrentFile; }
+
+    // Controls of the layout.
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* Tools1 = nullptr;
+    QMenu* Languages1 = nullptr;
+    QAction* ImportOldPHX1 = nullptr;
+    QAction* ShowSatelliteImage1 = nullptr;
+    QAction* ClearSatelliteImageCahses1 = nullptr;
+    QAction* English1 = nullptr;
+    QAction* Turkish1 = nullptr;
+    QAction* TranslationEditor1 = nullptr;
+    QToolBar* tRealtime = nullptr;
+    QToolBar* tDraw = nullptr;
+    QToolBar* tShape = nullptr;
+    QToolButton* bRealtime = nullptr;
+    QToolButton* bMouseSelect = nullptr;
+    QWidget* Panel4 = nullptr;
+    TStatusBar* sStatusBar = nullptr;
+    QTimer* tMap = nullptr;
+    QTimer* tEchogram = nullptr;
+    QTimer* tScreenshot = nullptr;
+
+    // Created on first use as children of the window, freed with it.
+    TPlovanNumericKeypad* FNumericKeypad = nullptr;
+    TPlovanSimpleKeyboard* FSimpleKeyboard = nullptr;
+    // Datum text built by the first map tick.
+    std::string FDatumParams;
+    // Raw port lines are echoed into the device settings window.
+    bool FEchoRawSentences = false;
+
+protected:
+    // The first show runs FormShow before the window reaches the screen, so a
+    // restored placement is in place when it appears.
+    void setVisible(bool visible) override;
+    // The close is always allowed.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+
+    std::string FCurrentFile;
+    bool FShown = false;
+    bool FClosing = false;
+};
+
+// The project folder shown for a project path: the parent of the folder that
+// holds the file, with its trailing '/', or the file's own folder when that
+// parent is empty.
+std::string ProjectFolderOf(const std::string& path);
+
+// The main window, created first by the program entry.
+extern TFNav* FNav;

@@ -1,0 +1,217 @@
+#include "navigation/TFNav.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLocale>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+
+#include "foundation/DayPaths.h"
+#include "foundation/DisplayValues.h"
+#include "navigation/ProgramEntry.h"
+#include "navigation/StatusBar.h"
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+#include "platform/Styles.h"
+#include "tests/support/TempHome.h"
+
+namespace {
+
+class TFNavTest : public ::testing::Test {
+protected:
+    phxtest::TempHome home;
+
+    void SetUp() override {
+        InitDayPaths();
+        ResetDisplayValues();
+    }
+
+    static void Store(const char* section, const char* key, const char* value) {
+        platform::IniFile ini(SettingsFilePath());
+        ini.WriteString(section, key, value);
+    }
+
+    static platform::IniFile Settings() {
+        platform::IniFile::DropCachedModels();
+        return platform::IniFile(SettingsFilePath());
+    }
+};
+
+}  // namespace
+
+TEST_F(TFNavTest, FirstStartWithoutSettingsFile) {
+    ASSERT_FALSE(platform::FileExists(SettingsFilePath()));
+    g_Display.OverlayDepthColor = 1;
+    g_Display.OverlaySpeedColor = 2;
+    const StartupSettings settings = ReadStartupSettings();
+    EXPECT_EQ(settings.ThemeStyle, "Light");
+    EXPECT_EQ(g_Display.OverlayFontSize, 40);
+    EXPECT_EQ(g_Display.OverlayDepthColor, 0x800000u);
+    EXPECT_EQ(g_Display.OverlaySpeedColor, 0u);
+    ApplyStartupTheme(settings.ThemeStyle);
+    EXPECT_EQ(platform::ActiveStyleName(), "Light");
+
+    TFNav nav;
+    nav.show();
+    EXPECT_EQ(nav.windowTitle(), QStringLiteral("Plovan Olcum Masasi - "));
+    ASSERT_EQ(nav.sStatusBar->PanelCount(), 7);
+    EXPECT_EQ(nav.sStatusBar->PanelText(4), QStringLiteral("EN"));
+    EXPECT_EQ(nav.sStatusBar->PanelWidth(4), nav.sStatusBar->TextWidth("EN") + 16);
+    EXPECT_TRUE(nav.tScreenshot->isActive());
+    EXPECT_EQ(nav.tScreenshot->interval(), 60000);
+    EXPECT_FALSE(nav.tMap->isActive());
+    EXPECT_FALSE(nav.tEchogram->isActive());
+    EXPECT_EQ(nav.bRealtime->text(), QStringLiteral("Start"));
+    EXPECT_EQ(nav.bRealtime->width(), 70);
+    EXPECT_TRUE(nav.FEchoRawSentences);
+    EXPECT_TRUE(nav.CurrentFile().empty());
+    for (const std::string& folder : {g_DayDir, g_ProjectDir, g_LogDir, g_XyzDir, g_SvpDir,
+                                      g_DayDir + "JPG", g_DayDir + "MP4"})
+        EXPECT_TRUE(platform::DirectoryExists(folder)) << folder;
+}
+
+TEST_F(TFNavTest, ControlsCarryTheirLayoutNames) {
+    TFNav nav;
+    EXPECT_EQ(nav.objectName(), QStringLiteral("FNav"));
+    for (const char* name : {"tRealtime", "tDraw", "tShape"})
+        EXPECT_NE(nav.findChild<QToolBar*>(name), nullptr) << name;
+    for (const char* name : {"tMap", "tEchogram", "tScreenshot"})
+        EXPECT_NE(nav.findChild<QTimer*>(name), nullptr) << name;
+    for (const char* name : {"bRealtime", "bMouseSelect"})
+        EXPECT_NE(nav.findChild<QToolButton*>(name), nullptr) << name;
+    EXPECT_NE(nav.findChild<QWidget*>("Panel4"), nullptr);
+    EXPECT_EQ(nav.findChild<TStatusBar*>("sStatusBar"), nav.statusBar());
+    EXPECT_EQ(nav.findChild<QMenuBar*>("MainMenu1"), nav.menuBar());
+    for (const char* name : {"TranslationEditor1", "ImportOldPHX1", "English1", "Turkish1",
+                             "ClearSatelliteImageCahses1", "ShowSatelliteImage1"})
+        EXPECT_NE(nav.findChild<QAction*>(name), nullptr) << name;
+}
+
+TEST_F(TFNavTest, OverlayFontSizeThatIsNotAnIntegerGives40) {
+    for (const char* stored : {"abc", "", "12.5", "40x"}) {
+        Store("OVERLAY_SETTINGS", "FontSize", stored);
+        g_Display.OverlayFontSize = 7;
+        ReadStartupSettings();
+        EXPECT_EQ(g_Display.OverlayFontSize, 40) << stored;
+        g_Display.OverlayFontSize = 7;
+        TFNav nav;
+        EXPECT_EQ(g_Display.OverlayFontSize, 40) << stored;
+    }
+    Store("OVERLAY_SETTINGS", "FontSize", " 28 ");
+    TFNav nav;
+    EXPECT_EQ(g_Display.OverlayFontSize, 28);
+}
+
+TEST_F(TFNavTest, ScreenshotIntervalTable) {
+    struct Case {
+        const char* stored;
+        bool active;
+        int intervalMs;
+    };
+    for (const Case& c : {Case{"0", false, 0}, Case{"-5", false, 0}, Case{"abc", true, 60000},
+                          Case{"5", true, 5000}, Case{"3600", true, 3600000}}) {
+        Store("SCREENSHOT", "Interval", c.stored);
+        TFNav nav;
+        nav.show();
+        EXPECT_EQ(nav.tScreenshot->isActive(), c.active) << c.stored;
+        if (c.active) {
+            EXPECT_EQ(nav.tScreenshot->interval(), c.intervalMs) << c.stored;
+        }
+        nav.close();
+    }
+}
+
+TEST_F(TFNavTest, CaptionShowsTheStoredProjectPathEvenWhenTheFileIsGone) {
+    Store("FILE", "Last File Saved       ", "/nowhere/VLM/2024-05-01 142501.vlm");
+    TFNav nav;
+    nav.show();
+    EXPECT_EQ(nav.windowTitle(),
+              QStringLiteral("Plovan Olcum Masasi - /nowhere/VLM/2024-05-01 142501.vlm"));
+    EXPECT_TRUE(nav.CurrentFile().empty());
+}
+
+TEST_F(TFNavTest, CloseStoresThePlacementAndShowRestoresIt) {
+    QRect frame;
+    {
+        TFNav nav;
+        nav.show();
+        QCoreApplication::processEvents();
+        nav.setGeometry(130, 90, 900, 640);
+        QCoreApplication::processEvents();
+        frame = nav.frameGeometry();
+        nav.close();
+    }
+    {
+        const platform::IniFile ini = Settings();
+        EXPECT_EQ(ini.ReadInteger("FNav", "WindowState", -1), 0);
+        EXPECT_EQ(ini.ReadInteger("FNav", "Left", -1), frame.x());
+        EXPECT_EQ(ini.ReadInteger("FNav", "Top", -1), frame.y());
+        EXPECT_EQ(ini.ReadInteger("FNav", "Width", -1), frame.width());
+        EXPECT_EQ(ini.ReadInteger("FNav", "Height", -1), frame.height());
+    }
+    TFNav again;
+    again.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again.frameGeometry(), frame);
+}
+
+TEST_F(TFNavTest, CloseStopsTheTimersAndDisablesStart) {
+    TFNav nav;
+    nav.show();
+    nav.tMap->start();
+    nav.tEchogram->start();
+    nav.close();
+    EXPECT_FALSE(nav.tMap->isActive());
+    EXPECT_FALSE(nav.tEchogram->isActive());
+    EXPECT_FALSE(nav.tScreenshot->isActive());
+    EXPECT_FALSE(nav.bRealtime->isEnabled());
+}
+
+// Numbers and dates are written the same whatever the computer's regional
+// settings: here a Turkish locale, whose decimal separator is ','.
+TEST_F(TFNavTest, NumberAndDateTextUnderATurkishLocale) {
+    ASSERT_NE(std::setlocale(LC_ALL, "tr_TR.UTF-8"), nullptr) << "locales-all is not installed";
+    const QLocale oldDefault;
+    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    ASSERT_EQ(QLocale().toString(1234.5), QStringLiteral("1.234,5"));
+    {
+        TFNav nav;
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%g", 1234.5);
+        EXPECT_STREQ(buffer, "1234.5");
+        EXPECT_EQ(QLocale().toString(1234.5), QStringLiteral("1234.5"));
+        EXPECT_EQ(platform::FloatToStr(1234.5), "1234.5");
+        EXPECT_EQ(platform::DateTimeToStr({2024, 5, 1, 9, 30, 15, 250}), "2024-05-01 093015250");
+        platform::IniFile ini(SettingsFilePath());
+        ini.WriteFloat("CANVAS", "PlanWorldLeft", 1234.5);
+        EXPECT_EQ(ini.ReadString("CANVAS", "PlanWorldLeft", ""), "1234.5");
+    }
+    std::setlocale(LC_ALL, "C");
+    QLocale::setDefault(oldDefault);
+}
+
+TEST(ProjectFolder, ParentOfTheFilesFolder) {
+    struct Case {
+        const char* path;
+        const char* folder;
+    };
+    for (const Case& c : {Case{"/home/s/VLM/2024-05-01/VLM/2024-05-01 142501.vlm", "/home/s/VLM/2024-05-01/"},
+                          Case{"VLM/a.vlm", "VLM/"}, Case{"a.vlm", ""}, Case{"", ""},
+                          Case{"/a.vlm", "/"}, Case{"/x/a.vlm", "/"}})
+        EXPECT_EQ(ProjectFolderOf(c.path), c.folder) << c.path;
+}
+
+TEST_F(TFNavTest, SetCurrentFileShowsTheProjectFolderInPanel3) {
+    TFNav nav;
+    nav.SetCurrentFile("/home/s/VLM/2024-05-01/VLM/2024-05-01 142501.vlm");
+    EXPECT_EQ(nav.CurrentFile(), "/home/s/VLM/2024-05-01/VLM/2024-05-01 142501.vlm");
+    EXPECT_EQ(nav.sStatusBar->PanelText(3), QStringLiteral("/home/s/VLM/2024-05-01/"));
+    EXPECT_EQ(nav.sStatusBar->PanelWidth(3),
+              nav.sStatusBar->TextWidth(QStringLiteral("/home/s/VLM/2024-05-01/")) + 20);
+}
