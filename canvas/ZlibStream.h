@@ -1,0 +1,37 @@
+// One zlib stream (RFC 1950: header, deflate data, Adler-32 trailer; window
+// bits 15) made from or turned back into a block of bytes in memory, as the
+// compressed project file holds it after its magic.
+//
+// Inflating insists on the end of the stream: a stream cut short (a save that
+// was interrupted) is an error, never a shorter good text. The inflated size
+// is bounded so that a small damaged or crafted file cannot claim gigabytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vlm {
+
+// Default bound on an inflated project text: 1 GiB.
+inline constexpr size_t kMaxInflatedBytes = size_t{1} << 30;
+
+// Appends the zlib stream of `data` at `level` (Z_DEFAULT_COMPRESSION, or 0
+// to 9) to `out`. False only when zlib itself fails (memory).
+bool DeflateAppend(std::string_view data, int level, std::string& out);
+
+enum class InflateStatus {
+    Ok,         // the whole stream, up to its end, was inflated
+    Truncated,  // the input ended before the end of the stream
+    Damaged,    // bad header, bad data or a wrong checksum
+    TooLarge,   // the inflated bytes would exceed the bound
+    NoMemory,
+};
+
+// Inflates the zlib stream at the start of `data` into `out` (replacing it).
+// Bytes after the end of the stream are ignored. On any status other than Ok
+// `out` is left empty.
+InflateStatus Inflate(std::string_view data, std::string& out,
+                      size_t maxBytes = kMaxInflatedBytes);
+
+}  // namespace vlm
