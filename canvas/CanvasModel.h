@@ -1,0 +1,408 @@
+// The map canvas's drawing without its widget: the layer table, the shape
+// list with its ids, the font table, the selection, and every field the
+// view, the rendering, the overlays, the mouse commands, the tiles and the
+// drawing files share. TPlovanCanvas (the widget) derives from it; tests
+// build drawings with it headless.
+//
+// Ids: layer ids start at 0 and are never reused; shape ids start at 1 and
+// restart at 1 only when every shape is cleared (ClearLayer(-1)). Every add
+// operation returns the new shape's id; a refused add consumes no id. Every
+// property is read and written by id: unknown ids give neutral defaults and
+// setters on unknown ids do nothing. Nothing here reports an error.
+//
+// Shapes are found through an id index, so building a drawing of n shapes
+// with their per-id setters costs O(n). Change FShapes only through the
+// members below (AppendShape, the delete and order operations), which keep
+// the index, FShapeCount and FSelection in step; reading it is free.
+//
+// "Redraw" marks the back buffer for rebuilding and invalidates the control
+// (Redraw); a few overlay changes only invalidate (Invalidate); "redraw and
+// repaint" also paints at once (Repaint). Headless, these count their calls.
+// Everything runs on the GUI thread.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "canvas/PlovanShape.h"
+
+struct TCanvasLayer {
+    std::int32_t Id = 0;
+    QString Name;  // compared exactly (case-sensitive)
+    std::uint8_t Visible = 1;
+    std::uint8_t Locked = 0;  // set by the DXF import; nothing tests it
+    std::int32_t Tag = 0;     // caller's value
+    TColor PenColor = clBlack;
+    std::int32_t PenWidth = 1;
+    std::int32_t Style = 0;  // copied into new polylines; never drawn
+    TColor FillColor = clWhite;
+    TColor AuxColor = clWhite;
+    std::uint8_t FillStyle = bsClear;
+    std::int32_t AuxValue = 0;
+};
+
+struct TCanvasFont {
+    QString Name;
+    std::int32_t Size = 10;  // points
+    std::uint8_t Bold = 0;
+    std::uint8_t Italic = 0;
+};
+
+struct TSounding {
+    double X = 0, Y = 0;  // world position
+    double Z = 0;         // depth, m
+};
+
+struct TNumberLabel {
+    double X = 0, Y = 0;
+    std::int32_t N = 0;
+};
+
+// A DXF block definition: lines only (layer 0, black, width 1, no id).
+struct TDxfBlock {
+    QString Name;
+    double BaseX = 0, BaseY = 0;
+    std::vector<std::unique_ptr<TPlovanShape>> Shapes;
+};
+
+class TCanvasModel;
+
+// Published events (Button 1 left, 2 right, 4 middle; Shift bits 1 Shift,
+// 2 Ctrl, 4 Alt; X, Y world).
+using TPlovanShapeSelectedEvent =
+    std::function<void(TCanvasModel* Sender, short ShapeType, std::int32_t ShapeNumber)>;
+using TPlovanWorldMouseMoveEvent = std::function<void(TCanvasModel* Sender, short Shift, double X,
+                                                      double Y, double Magnitude, double Angle)>;
+using TPlovanWorldMouseDownEvent = std::function<void(TCanvasModel* Sender, short Button,
+                                                      short Shift, short Action, double X, double Y)>;
+using TPlovanDrawBeginEvent =
+    std::function<void(TCanvasModel* Sender, short ShapeType, double X, double Y)>;
+
+class TCanvasModel {
+public:
+    // One layer "Default" (id 0, current) and the font entry 0 ("Arial", 10).
+    TCanvasModel();
+    virtual ~TCanvasModel();
+    TCanvasModel(const TCanvasModel&) = delete;
+    TCanvasModel& operator=(const TCanvasModel&) = delete;
+
+    // ---- Layer table ----
+    // Id of the first layer named exactly `name`, else a new layer; either
+    // becomes FCurrentLayer. No redraw.
+    int AddLayer(const QString& name);
+    int FindLayer(const QString& name) const;  // -1 when none
+    TCanvasLayer* FindLayerById(int id) const;  // null when none
+    TPlovanShape* FindShape(int id) const;      // null when none
+
+    int GetLayerTag(int id) const;
+    void SetLayerTag(int id, int value);
+    TColor GetLayerColor(int id) const;
+    void SetLayerColor(int id, TColor value);  // recolours the layer's shapes
+    int GetLayerWidth(int id) const;
+    void SetLayerWidth(int id, int value);  // rewrites the layer's shapes
+    int GetLayerStyle(int id) const;
+    void SetLayerStyle(int id, int value);
+    TColor GetLayerFillColor(int id) const;
+    void SetLayerFillColor(int id, TColor value);
+    TColor GetLayerAuxColor(int id) const;
+    void SetLayerAuxColor(int id, TColor value);
+    std::uint8_t GetLayerFillStyle(int id) const;
+    void SetLayerFillStyle(int id, std::uint8_t value);
+    int GetLayerAuxValue(int id) const;
+    void SetLayerAuxValue(int id, int value);
+    std::uint8_t GetLayerVisible(int id) const;
+    void SetLayerVisible(int id, std::uint8_t value);
+    // flag 1 moves every shape of fromLayer to toLayer; any flag redraws.
+    void MoveLayerShapes(int fromLayer, int toLayer, int flag);
+
+    // ---- Shape properties by id ----
+    int GetShapeType(int id) const;
+    int GetShapeWidth(int id) const;
+    void SetShapeWidth(int id, int value);
+    TColor GetShapeColor(int id) const;
+    void SetShapeColor(int id, TColor value);
+    int GetShapeStyle(int id) const;
+    void SetShapeStyle(int id, int value);
+    TColor GetShapeFillColor(int id) const;
+    void SetShapeFillColor(int id, TColor value);
+    std::uint8_t GetShapeFillStyle(int id) const;
+    void SetShapeFillStyle(int id, std::uint8_t value);
+    int GetShapeAuxValue(int id) const;
+    void SetShapeAuxValue(int id, int value);
+    int GetShapeLayer(int id) const;  // -1 when none
+    int GetLayerOfShape(int id) const { return GetShapeLayer(id); }
+    int ShapeLayerOf(int id) const { return GetShapeLayer(id); }
+    std::uint8_t GetShapeSelected(int id) const;
+    QString GetShapeLabel(int id) const;
+    void SetShapeLabel(int id, const QString& value);
+    QString GetShapeName(int id) const;
+    void SetShapeName(int id, const QString& value);  // stores only, no redraw
+    int GetShapeTag(int id) const;
+    void SetShapeTag(int id, int value);
+    int GetTextHAlign(int id) const;  // texts only; others 0
+    void SetTextHAlign(int id, int value);
+    int GetTextVAlign(int id) const;
+    void SetTextVAlign(int id, int value);
+    int GetPointSize(int id) const;  // points only; others 0
+    void SetPointSize(int id, int value);
+
+    int GetSelectionCount() const { return static_cast<int>(FSelection.size()); }
+    const std::vector<TSounding>& GetSoundings() const { return FSoundings; }
+    bool GetMapVisible() const { return FMapVisible != 0; }
+
+    // ---- Adding shapes (an unknown layer falls back to "Default") ----
+    int AddLine(double x1, double y1, double x2, double y2, int layerId);
+    int AddCircle(double cx, double cy, double radius, int layerId);
+    int AddRectangle(double x1, double y1, double x2, double y2, int layerId);
+    int AddPoint(double x, double y, int layerId);
+    int AddEllipse(double x1, double y1, double x2, double y2, int layerId);
+    int AddArc(double x1, double y1, double x2, double y2, double x3, double y3, int layerId);
+    int AddText(int layerId, const QString& text, double x, double y, int fontIndex);
+    // -1 and nothing added with fewer than 2 points.
+    int AddPolyline(const std::vector<TPointD>& points, int layerId, bool closed);
+
+    // Takes a shape built elsewhere (the drawing files, a finished mouse
+    // command) and puts it on top of the drawing. It keeps its FId when that
+    // is positive and not in use; otherwise it gets FNextShapeId. Returns the
+    // id. No redraw.
+    int AppendShape(std::unique_ptr<TPlovanShape> shape);
+    // Reserves the next shape id (a shape being drawn takes its id early).
+    int TakeNextShapeId() { return FNextShapeId++; }
+
+    // ---- Deleting ----
+    // -1: every shape, the selection, any drawing in progress; ids restart at
+    // 1. Otherwise the shapes of that layer. Redraw and repaint.
+    void ClearLayer(int layerId);
+    // Shapes of the layers named exactly `name`. Redraw and repaint.
+    void ClearLayerByName(const QString& name);
+    void DeleteShape(int id);
+    void DeleteSelectedShapes();
+    void DeleteSelection();
+    void RemoveSelectedShapes();
+    // Every shape and every layer; FNextLayerId 0, FNextShapeId 1; cancels a
+    // drawing in progress and empties the selection. No layer is added and
+    // nothing is redrawn (a project load in replace mode).
+    void RemoveAllShapesAndLayers();
+
+    // ---- Selecting ----
+    void SelectShape(int id, bool add);
+    void UnselectShape(int id);
+    void SelectLayer(int layerId, bool add);
+    void UnselectLayer(int layerId);
+    void SelectAll();
+    void UnselectAll();
+    void ClearSelection();  // no redraw
+    void SelectLayers(const std::vector<int>& layerIds);
+    void SelectInPolygon(const std::vector<TFloatPoint>& polygon);
+    void SelectInPolygonOnLayers(const std::vector<TFloatPoint>& polygon,
+                                 const std::vector<int>& layerIds);
+    // Even-odd rule.
+    static bool PointInPolygon(double x, double y, const std::vector<TFloatPoint>& polygon);
+    // Topmost visible shape within 3 pixels (or its pen width when that is 4
+    // or more) of the world point; -1 when none.
+    int ShapeAtPoint(double x, double y) const;
+    int HitTestShapes(double x, double y) const { return ShapeAtPoint(x, y); }
+    // FSelection in order (an id selected twice appears twice).
+    std::vector<std::int32_t> GetSelectedIds() const { return FSelection; }
+    int GetSelectedCount() const;  // shapes whose flag is set
+
+    // ---- Order and transforms (unknown ids do nothing) ----
+    void SetShapeLayer(int id, int layerId);
+    void BringToFront(int id);
+    void SendToBack(int id);
+    void ChangeOrder(int id, int direction);
+    void MoveShape(int id, double dx, double dy);
+    void ScaleShape(int id, double cx, double cy, double sx, double sy);
+    void RotateShape(int id, double angle, double cx, double cy);
+    // axis 0 mirrors x about cx, 1 mirrors y about cy.
+    void MirrorShape(int id, int axis, double cx, double cy);
+    void MoveSelection(double dx, double dy);
+
+    // ---- Polyline vertices (any TPlovanPolyline) ----
+    int GetPolylinePointCount(int id) const;
+    double GetPolylineX(int id, int index) const;
+    double GetPolylineY(int id, int index) const;
+    void SetPolylinePoint(int id, int index, double x, double y);
+    void InsertPolylinePoint(int id, int index, double x, double y);
+    void DeletePolylinePoint(int id, int index);
+
+    // ---- Queries returning plain values ----
+    std::vector<std::int32_t> GetShapeIds() const;
+    std::vector<std::int32_t> GetLayerShapeIds(int layerId) const;
+    bool GetShapeEndPoints(int id, double& x1, double& y1, double& x2, double& y2) const;
+    bool GetPointXY(int id, double& x, double& y) const;
+    bool GetTextInfo(int id, double& x, double& y, std::string& text) const;  // UTF-8
+    // The most recent polyline of the route or selection-polygon layer (of
+    // any layer when neither exists); empty when none.
+    std::vector<TPointD> GetRoutePolyline() const;
+
+    // ---- Fonts and text defaults ----
+    // "name[,size[,styles]]"; "TXT" becomes "Arial". Returns the new index.
+    int AddFont(const QString& spec);
+    void ResetTextDefaults() { FDefaultTextHAlign = 0; }
+
+    // ---- Drawing state ----
+    // Ends a drawing command without finishing it: the shape being drawn is
+    // deleted, the command flags cleared; FCommand stays.
+    void ResetDrawingState();
+    // Escape: as ResetDrawingState, then invalidate.
+    void CancelDrawing();
+
+    // ---- View mapping (client pixels, y down) ----
+    void WorldToScreen(double x, double y, int& px, int& py) const;
+    void ScreenToWorld(int px, int py, double& x, double& y) const;
+    int WorldXToScreen(double x) const;
+    int WorldYToScreen(double y) const;
+
+    // ---- Project file ----
+    bool SaveProject(const QString& fileName, int unused = -1);
+    bool LoadProject(const QString& fileName, int unused1 = -1, int unused2 = -1, int mode = 0);
+
+    // ---- Others ----
+    void About();
+    int Reserved1() { return -1; }
+    int Reserved2() { return 0; }
+    int Reserved3() { return 0; }
+    int Reserved4() { return 0; }
+    void Reserved5() {}
+    void Reserved6() {}
+    void Reserved7() {}
+
+    // ---- Control hooks (the widget overrides them) ----
+    // Marks the back buffer for rebuilding and invalidates.
+    virtual void Redraw();
+    // Schedules a paint of the overlays (no rebuild).
+    virtual void Invalidate();
+    // Paints at once.
+    virtual void Repaint();
+    virtual void RestoreDefaultCursor();
+    // Client size in pixels.
+    virtual int ClientWidth() const { return FClientWidth; }
+    virtual int ClientHeight() const { return FClientHeight; }
+    // Headless client size (the widget uses its own).
+    void SetClientSize(int width, int height) {
+        FClientWidth = width;
+        FClientHeight = height;
+    }
+
+    // Headless call counters (tests read them).
+    int FRedrawCount = 0;
+    int FInvalidateCount = 0;
+    int FRepaintCount = 0;
+
+    // ---- View ----
+    double FWorldLeft = 0;
+    double FWorldRight = 1000;
+    double FWorldTop = 1000;
+    double FWorldBottom = 0;
+
+    // ---- Layers ----
+    std::vector<std::unique_ptr<TCanvasLayer>> FLayers;  // creation order
+    std::int32_t FNextLayerId = 0;
+    std::int32_t FCurrentLayer = 0;
+    std::int32_t FImportLayer = -1;
+
+    // ---- Shapes ----
+    std::vector<TPlovanShape*> FShapes;  // owned; drawing order, last on top
+    std::int32_t FNextShapeId = 1;
+    std::int32_t FShapeCount = 0;
+    std::vector<std::unique_ptr<TDxfBlock>> FBlocks;
+    TPlovanPolyline* FTempShape = nullptr;  // owned; the vertex shape being drawn
+
+    // ---- Selection ----
+    std::vector<std::int32_t> FSelection;
+
+    // ---- Text ----
+    std::vector<TCanvasFont> FFonts;
+    std::int16_t FCurrentFont = 0;
+    std::int32_t FDefaultTextHAlign = 0;
+
+    // ---- Commands ----
+    std::int32_t FCommand = 0;
+    std::uint8_t FKeepCommand = 0;
+    std::uint8_t FAllowKeyDelete = 0;
+    std::uint8_t FDrawing = 0;
+    std::uint8_t FHasStartPoint = 0;
+    std::uint8_t FSkipClick = 0;
+    double FStartX = 0, FStartY = 0, FCurrentX = 0, FCurrentY = 0;
+    std::uint8_t FPanning = 0;
+    std::uint8_t FDynamicZooming = 0;
+    std::int32_t FAnchorX = 0, FAnchorY = 0;  // pixels
+    double FLastDownX = 0, FLastDownY = 0;
+
+    // ---- Display ----
+    TColor FBackgroundColor = clWhite;
+    QImage FBackBuffer;  // Format_RGB32
+    bool FNeedsRedraw = true;
+    std::uint8_t FGridVisible = 0;
+    std::uint8_t FGridAutoScale = 1;
+    double FGridSpacingX = 100;
+    double FGridSpacingY = 100;
+    TColor FGridColor = clSilver;
+    std::int32_t FGridOnTop = 0;
+    std::uint8_t FFollowVessel = 1;
+
+    // ---- Overlays ----
+    std::uint8_t FMeasuring = 0;
+    double FMeasureStartX = 0, FMeasureStartY = 0, FMeasureEndX = 0, FMeasureEndY = 0;
+    double FMeasureDistance = 0, FMeasureBearing = 0;
+    std::vector<TSounding> FSoundings;
+    std::uint8_t FShowSoundings = 1;
+    double FSoundingMinSpacing = 10.0;
+    QString FSoundingFontName = QStringLiteral("Arial");
+    std::int32_t FSoundingFontSize = 12;
+    TColor FSoundingFontColor = clBlack;
+    std::vector<TNumberLabel> FNumberLabels;
+    double FDepth1 = 0, FDepth2 = 0;
+    std::uint8_t FDepthValid = 0;
+    double FSpeed = 0;
+    std::uint8_t FSpeedValid = 0;
+    std::int32_t FDepthSpeedDisplayMode = 0;  // 0..3
+    std::int32_t FGGAOverlayPosition = 0;     // 0..3
+    std::uint8_t FHeadingValid = 1;
+
+    // ---- Tiles ----
+    std::uint8_t FMapVisible = 0;
+    QString FMapCacheDir;
+    std::map<std::string, QImage> FTileCache;  // "z_x_y" -> decoded tile
+    std::int32_t FTileZoom = 15;
+    bool FTileAnchorSet = false;
+    double FTileAnchorLatitude = 0, FTileAnchorLongitude = 0;
+    double FTileAnchorEasting = 0, FTileAnchorNorthing = 0;
+
+    // ---- Events ----
+    TPlovanShapeSelectedEvent OnShapeNumberSelected;
+    TPlovanWorldMouseMoveEvent OnWorldMouseMove;
+    TPlovanWorldMouseDownEvent OnWorldMouseDown;
+    TPlovanDrawBeginEvent OnDrawBegin;
+    TPlovanDrawBeginEvent OnDrawEnd;
+
+protected:
+    // The layer an add operation puts its shape on (falls back to "Default").
+    TCanvasLayer& ResolveLayer(int layerId);
+    // Appends a new shape with the next id and redraws; returns the id.
+    int AddNew(std::unique_ptr<TPlovanShape> shape);
+    // Deletes every shape for which `doomed` is true, in one pass, keeping
+    // the index, FShapeCount and FSelection in step.
+    void DeleteShapesWhere(const std::function<bool(const TPlovanShape&)>& doomed);
+    void DeleteAllShapes();
+    void IndexShape(TPlovanShape* shape);
+    void UnindexShape(const TPlovanShape* shape);
+    void RemoveFromSelection(int id);
+    int PositionOf(const TPlovanShape* shape) const;  // -1 when not in FShapes
+
+    int FClientWidth = 400;
+    int FClientHeight = 300;
+
+private:
+    // id -> shape: dense for the ids handed out in sequence, hashed beyond.
+    std::vector<TPlovanShape*> FIdIndex;
+    std::unordered_map<std::int32_t, TPlovanShape*> FIdOverflow;
+};

@@ -1,0 +1,201 @@
+// Selection, polygon selection and hit testing of the canvas model.
+#include <algorithm>
+#include <unordered_set>
+
+#include "canvas/CanvasModel.h"
+
+namespace {
+
+const QString kSelectPolyLayer = QStringLiteral("Plovan_SelectPoly");
+
+// The polygon with its bounding box, which rejects most test points cheaply.
+struct PolygonTest {
+    const std::vector<TFloatPoint>& polygon;
+    double minX, maxX, minY, maxY;
+
+    explicit PolygonTest(const std::vector<TFloatPoint>& p) : polygon(p) {
+        minX = maxX = p.empty() ? 0 : p[0].X;
+        minY = maxY = p.empty() ? 0 : p[0].Y;
+        for (const TFloatPoint& v : p) {
+            minX = std::min(minX, static_cast<double>(v.X));
+            maxX = std::max(maxX, static_cast<double>(v.X));
+            minY = std::min(minY, static_cast<double>(v.Y));
+            maxY = std::max(maxY, static_cast<double>(v.Y));
+        }
+    }
+    bool Inside(double x, double y) const {
+        // Outside the box, the even-odd test cannot toggle an odd number of
+        // times (a point left of the box toggles once per crossing pair).
+        if (y < minY || y > maxY || x > maxX || x < minX) return false;
+        return TCanvasModel::PointInPolygon(x, y, polygon);
+    }
+};
+
+// The test points SelectInPolygon looks at, per class.
+bool AnyTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
+    if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
+    if (const auto* l = dynamic_cast<const TPlovanLine*>(&s))
+        return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2);
+    if (const auto* pl = dynamic_cast<const TPlovanPolyline*>(&s)) {
+        for (const TFloatPoint& v : pl->Points)
+            if (poly.Inside(v.X, v.Y)) return true;
+        return false;
+    }
+    if (const auto* r = dynamic_cast<const TPlovanRectangle*>(&s)) {
+        return poly.Inside(r->X1, r->Y1) || poly.Inside(r->X2, r->Y1) ||
+               poly.Inside(r->X1, r->Y2) || poly.Inside(r->X2, r->Y2) ||
+               poly.Inside((r->X1 + r->X2) / 2, (r->Y1 + r->Y2) / 2);
+    }
+    if (const auto* c = dynamic_cast<const TPlovanCircle*>(&s)) return poly.Inside(c->X, c->Y);
+    if (const auto* e = dynamic_cast<const TPlovanEllipse*>(&s))
+        return poly.Inside((e->X1 + e->X2) / 2, (e->Y1 + e->Y2) / 2);
+    if (const auto* t = dynamic_cast<const TPlovanText*>(&s)) return poly.Inside(t->X, t->Y);
+    if (const auto* a = dynamic_cast<const TPlovanArc*>(&s))
+        return poly.Inside(a->X1, a->Y1) || poly.Inside(a->X2, a->Y2) ||
+               poly.Inside(a->X3, a->Y3);
+    return poly.Inside((s.FMinX + s.FMaxX) / 2, (s.FMinY + s.FMaxY) / 2);
+}
+
+// The test points SelectInPolygonOnLayers looks at: lines by their ends,
+// polylines by their vertices, points by their position, the rest by the
+// centre of the box.
+bool AnyLayerTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
+    if (const auto* l = dynamic_cast<const TPlovanLine*>(&s))
+        return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2);
+    if (const auto* pl = dynamic_cast<const TPlovanPolyline*>(&s)) {
+        for (const TFloatPoint& v : pl->Points)
+            if (poly.Inside(v.X, v.Y)) return true;
+        return false;
+    }
+    if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
+    return poly.Inside((s.FMinX + s.FMaxX) / 2, (s.FMinY + s.FMaxY) / 2);
+}
+
+}  // namespace
+
+bool TCanvasModel::PointInPolygon(double x, double y, const std::vector<TFloatPoint>& polygon) {
+    const std::size_t n = polygon.size();
+    if (n == 0) return false;
+    bool inside = false;
+    std::size_t j = n - 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double xi = polygon[i].X, yi = polygon[i].Y;
+        const double xj = polygon[j].X, yj = polygon[j].Y;
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) inside = !inside;
+        j = i;
+    }
+    return inside;
+}
+
+void TCanvasModel::ClearSelection() {
+    for (TPlovanShape* s : FShapes) s->FSelected = 0;
+    FSelection.clear();
+}
+
+void TCanvasModel::SelectShape(int id, bool add) {
+    if (!add) ClearSelection();
+    if (TPlovanShape* s = FindShape(id)) {
+        s->FSelected = 1;
+        FSelection.push_back(id);
+    }
+    Redraw();
+}
+
+void TCanvasModel::UnselectShape(int id) {
+    if (TPlovanShape* s = FindShape(id)) s->FSelected = 0;
+    RemoveFromSelection(id);
+    Redraw();
+}
+
+void TCanvasModel::SelectLayer(int layerId, bool add) {
+    if (!add) ClearSelection();
+    for (TPlovanShape* s : FShapes) {
+        if (s->FLayerId != layerId) continue;
+        s->FSelected = 1;
+        FSelection.push_back(s->FId);
+    }
+    Redraw();
+}
+
+void TCanvasModel::UnselectLayer(int layerId) {
+    for (TPlovanShape* s : FShapes)
+        if (s->FLayerId == layerId) s->FSelected = 0;
+    std::erase_if(FSelection, [this, layerId](std::int32_t id) {
+        const TPlovanShape* s = FindShape(id);
+        return s && s->FLayerId == layerId;
+    });
+    Redraw();
+}
+
+void TCanvasModel::SelectAll() {
+    for (TPlovanShape* s : FShapes) {
+        s->FSelected = 1;
+        FSelection.push_back(s->FId);
+    }
+    Redraw();
+}
+
+void TCanvasModel::UnselectAll() {
+    ClearSelection();
+    Redraw();
+}
+
+void TCanvasModel::SelectLayers(const std::vector<int>& layerIds) {
+    ClearSelection();
+    const std::unordered_set<int> wanted(layerIds.begin(), layerIds.end());
+    for (TPlovanShape* s : FShapes) {
+        if (!wanted.count(s->FLayerId)) continue;
+        s->FSelected = 1;
+        FSelection.push_back(s->FId);
+    }
+    Redraw();
+}
+
+void TCanvasModel::SelectInPolygon(const std::vector<TFloatPoint>& polygon) {
+    ClearSelection();
+    if (polygon.size() >= 3) {
+        const int selectLayer = FindLayer(kSelectPolyLayer);
+        const PolygonTest poly(polygon);
+        for (TPlovanShape* s : FShapes) {
+            if (selectLayer >= 0 && s->FLayerId == selectLayer) continue;
+            if (!AnyTestPointInside(*s, poly)) continue;
+            s->FSelected = 1;
+            FSelection.push_back(s->FId);
+        }
+    }
+    Redraw();
+}
+
+void TCanvasModel::SelectInPolygonOnLayers(const std::vector<TFloatPoint>& polygon,
+                                           const std::vector<int>& layerIds) {
+    ClearSelection();
+    if (polygon.size() >= 3 && !layerIds.empty()) {
+        const std::unordered_set<int> wanted(layerIds.begin(), layerIds.end());
+        const PolygonTest poly(polygon);
+        for (TPlovanShape* s : FShapes) {
+            if (!wanted.count(s->FLayerId)) continue;
+            if (!AnyLayerTestPointInside(*s, poly)) continue;
+            s->FSelected = 1;
+            FSelection.push_back(s->FId);
+        }
+    }
+    Redraw();
+}
+
+int TCanvasModel::ShapeAtPoint(double x, double y) const {
+    const int width = ClientWidth() > 0 ? ClientWidth() : 1;
+    const double u = (FWorldRight - FWorldLeft) / width;
+    for (std::size_t i = FShapes.size(); i-- > 0;) {
+        const TPlovanShape* s = FShapes[i];
+        if (s->FVisible != 1) continue;
+        const double t = s->FWidth < 4 ? 3 * u : s->FWidth * u;
+        if (s->HitTest(x, y, t)) return s->FId;
+    }
+    return -1;
+}
+
+int TCanvasModel::GetSelectedCount() const {
+    return static_cast<int>(
+        std::count_if(FShapes.begin(), FShapes.end(),
+                      [](const TPlovanShape* s) { return s->FSelected != 0; }));
+}

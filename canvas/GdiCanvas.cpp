@@ -1,0 +1,329 @@
+#include "canvas/GdiCanvas.h"
+
+#include <QFontMetrics>
+#include <QPainterPath>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int kMaxPenWidth = 255;
+constexpr int kMinFontPoints = 1;
+constexpr int kMaxFontPoints = 1000;
+
+int DrawnPenWidth(int width) { return std::clamp(width, 0, kMaxPenWidth); }
+
+}  // namespace
+
+QColor ToQColor(TColor color) {
+    const auto c = static_cast<std::uint32_t>(color);
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+TColor FromRgb(QRgb rgb) {
+    return static_cast<TColor>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
+}
+
+int MulDiv(int a, int b, int c) {
+    if (c == 0) return -1;
+    const long long p = static_cast<long long>(a) * b;
+    long long q = p / c;
+    const long long r = p % c;
+    // Round half away from zero, as Windows' MulDiv does.
+    if (2 * std::llabs(r) >= std::llabs(static_cast<long long>(c))) q += ((p < 0) != (c < 0)) ? -1 : 1;
+    return static_cast<int>(q);
+}
+
+QString ResolveFontFamily(const QString& windowsName) {
+    const QString n = windowsName.trimmed().toLower();
+    if (n == QLatin1String("arial") || n == QLatin1String("tahoma") ||
+        n == QLatin1String("arial black") || n == QLatin1String("helvetica") ||
+        n == QLatin1String("ms sans serif") || n == QLatin1String("segoe ui"))
+        return QStringLiteral("Liberation Sans");
+    if (n == QLatin1String("times new roman") || n == QLatin1String("times"))
+        return QStringLiteral("Liberation Serif");
+    if (n == QLatin1String("courier new") || n == QLatin1String("consolas") ||
+        n == QLatin1String("courier"))
+        return QStringLiteral("Liberation Mono");
+    return windowsName;
+}
+
+QFont MakeGdiFont(const QString& name, int sizePoints, int style) {
+    QFont font(ResolveFontFamily(name));
+    const QString lower = name.trimmed().toLower();
+    if (lower == QLatin1String("consolas") || lower == QLatin1String("courier new"))
+        font.setStyleHint(QFont::Monospace);
+    const int points = std::clamp(sizePoints, kMinFontPoints, kMaxFontPoints);
+    font.setPixelSize(std::max(1, MulDiv(points, 96, 72)));
+    font.setBold((style & fsBold) != 0);
+    if (lower == QLatin1String("arial black")) font.setWeight(QFont::Black);
+    font.setItalic((style & fsItalic) != 0);
+    font.setUnderline((style & fsUnderline) != 0);
+    font.setStrikeOut((style & fsStrikeOut) != 0);
+    return font;
+}
+
+GdiCanvas::GdiCanvas(QImage& image) : FImage(image), FPainter(&image) {
+    FPainter.setRenderHint(QPainter::Antialiasing, false);
+    FPainter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+GdiCanvas::~GdiCanvas() {
+    if (FPainter.isActive()) FPainter.end();
+}
+
+// ---- State ----
+
+void GdiCanvas::SetPenColor(TColor color) { FPenColor = color; }
+void GdiCanvas::SetPenWidth(int width) { FPenWidth = width; }
+void GdiCanvas::SetPenStyle(TPenStyle style) { FPenStyle = style; }
+void GdiCanvas::SetPenMode(TPenMode mode) { FPenMode = mode; }
+void GdiCanvas::SetBrushColor(TColor color) { FBrushColor = color; }
+void GdiCanvas::SetBrushStyle(int ordinal) {
+    FBrushStyle = ordinal >= bsSolid && ordinal <= bsDiagCross ? ordinal : bsClear;
+}
+void GdiCanvas::SetFontName(const QString& name) { FFontName = name; }
+void GdiCanvas::SetFontSize(int points) { FFontSize = points; }
+void GdiCanvas::SetFontColor(TColor color) { FFontColor = color; }
+void GdiCanvas::SetFontStyle(int styleBits) { FFontStyle = styleBits; }
+void GdiCanvas::SetFontOrientation(int tenthsOfDegree) { FFontOrientation = tenthsOfDegree; }
+
+QFont GdiCanvas::CurrentFont() const { return MakeGdiFont(FFontName, FFontSize, FFontStyle); }
+
+QPen GdiCanvas::MakePen() const {
+    if (FPenStyle == psClear) return QPen(Qt::NoPen);
+    const int width = DrawnPenWidth(FPenWidth);
+    QPen pen(ToQColor(FPenColor));
+    if (width <= 1) {
+        // A cosmetic one-pixel pen; the flat cap leaves out the last pixel
+        // of a line, as GDI does.
+        pen.setWidth(0);
+        pen.setCosmetic(true);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        // GDI's cosmetic patterns, in pixels.
+        switch (FPenStyle) {
+            case psDash: pen.setDashPattern({18, 6}); break;
+            case psDot: pen.setDashPattern({3, 3}); break;
+            case psDashDot: pen.setDashPattern({9, 6, 3, 6}); break;
+            case psDashDotDot: pen.setDashPattern({9, 3, 3, 3, 3, 3}); break;
+            default: break;
+        }
+    } else {
+        // A wide pen is a geometric pen with round ends and joins; GDI
+        // draws it solid whatever the style.
+        pen.setWidth(width);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+    }
+    return pen;
+}
+
+QBrush GdiCanvas::MakeBrush() const {
+    const QColor c = ToQColor(FBrushColor);
+    switch (FBrushStyle) {
+        case bsSolid: return QBrush(c, Qt::SolidPattern);
+        case bsHorizontal: return QBrush(c, Qt::HorPattern);
+        case bsVertical: return QBrush(c, Qt::VerPattern);
+        case bsFDiagonal: return QBrush(c, Qt::FDiagPattern);
+        case bsBDiagonal: return QBrush(c, Qt::BDiagPattern);
+        case bsCross: return QBrush(c, Qt::CrossPattern);
+        case bsDiagCross: return QBrush(c, Qt::DiagCrossPattern);
+        default: return QBrush(Qt::NoBrush);
+    }
+}
+
+void GdiCanvas::ApplyMode() {
+    FPainter.setRenderHint(QPainter::Antialiasing, false);
+    switch (FPenMode) {
+        case pmXor:
+            FPainter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            break;
+        case pmNotXor:
+            FPainter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+            break;
+        case pmNot: FPainter.setCompositionMode(QPainter::RasterOp_NotDestination); break;
+        default: FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver); break;
+    }
+}
+
+void GdiCanvas::ApplyPen() {
+    ApplyMode();
+    FPainter.setPen(MakePen());
+    // With a solid brush GDI's background mode is opaque: the gaps of a
+    // dotted pen take the brush colour.
+    if (FBrushStyle == bsSolid) {
+        FPainter.setBackgroundMode(Qt::OpaqueMode);
+        FPainter.setBackground(QBrush(ToQColor(FBrushColor)));
+    } else {
+        FPainter.setBackgroundMode(Qt::TransparentMode);
+    }
+}
+
+void GdiCanvas::ApplyBrush() { FPainter.setBrush(MakeBrush()); }
+
+// ---- Lines ----
+
+void GdiCanvas::MoveTo(int x, int y) { FPenPos = QPoint(x, y); }
+
+void GdiCanvas::LineTo(int x, int y) {
+    const QPoint to(x, y);
+    if (FPenStyle != psClear) {
+        ApplyPen();
+        FPainter.setBrush(Qt::NoBrush);
+        if (to == FPenPos && DrawnPenWidth(FPenWidth) > 1) {
+            // A zero-length wide line still shows its round end.
+            FPainter.drawPoint(to);
+        } else if (to != FPenPos) {
+            FPainter.drawLine(FPenPos, to);
+        }
+    }
+    FPenPos = to;
+}
+
+void GdiCanvas::Polyline(const QPoint* points, int count) {
+    if (count < 2 || FPenStyle == psClear) return;
+    ApplyPen();
+    FPainter.setBrush(Qt::NoBrush);
+    FPainter.drawPolyline(points, count);
+}
+
+void GdiCanvas::Polygon(const QPoint* points, int count) {
+    if (count < 2) return;
+    ApplyPen();
+    ApplyBrush();
+    FPainter.drawPolygon(points, count, Qt::OddEvenFill);
+}
+
+void GdiCanvas::PolyBezier(const QPoint* points, int count) {
+    if (count < 4 || FPenStyle == psClear) return;
+    ApplyPen();
+    FPainter.setBrush(Qt::NoBrush);
+    QPainterPath path(points[0]);
+    for (int i = 1; i + 2 < count; i += 3) path.cubicTo(points[i], points[i + 1], points[i + 2]);
+    FPainter.drawPath(path);
+}
+
+// ---- Closed figures ----
+
+namespace {
+
+void Normalise(int& x1, int& y1, int& x2, int& y2) {
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+}
+
+}  // namespace
+
+void GdiCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    Normalise(x1, y1, x2, y2);
+    if (FPenStyle == psClear) {
+        // GDI draws a frameless rectangle one pixel smaller in each direction.
+        if (x2 - x1 > 1 && y2 - y1 > 1 && FBrushStyle != bsClear) {
+            ApplyMode();
+            FPainter.fillRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), MakeBrush());
+        }
+        return;
+    }
+    if (x2 <= x1 || y2 <= y1) return;
+    ApplyPen();
+    if (FBrushStyle != bsClear && x2 - x1 > 2 && y2 - y1 > 2)
+        FPainter.fillRect(QRect(x1 + 1, y1 + 1, x2 - x1 - 2, y2 - y1 - 2), MakeBrush());
+    FPainter.setBrush(Qt::NoBrush);
+    if (DrawnPenWidth(FPenWidth) <= 1) {
+        // A cosmetic outline of QRect(x, y, w, h) covers x..x+w.
+        FPainter.drawRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+    } else {
+        QPen pen = MakePen();
+        pen.setJoinStyle(Qt::MiterJoin);
+        FPainter.setPen(pen);
+        FPainter.drawRect(QRectF(x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1));
+    }
+}
+
+void GdiCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    Normalise(x1, y1, x2, y2);
+    if (x2 <= x1 || y2 <= y1) return;
+    ApplyPen();
+    ApplyBrush();
+    if (FPenStyle == psClear || DrawnPenWidth(FPenWidth) > 1)
+        FPainter.drawEllipse(QRectF(x1, y1, x2 - x1, y2 - y1));
+    else
+        FPainter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+}
+
+void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
+    Normalise(x1, y1, x2, y2);
+    if (x2 <= x1 || y2 <= y1) return;
+    ApplyPen();
+    ApplyBrush();
+    const double rx = std::min(std::abs(cornerWidth), x2 - x1) / 2.0;
+    const double ry = std::min(std::abs(cornerHeight), y2 - y1) / 2.0;
+    if (FPenStyle == psClear || DrawnPenWidth(FPenWidth) > 1)
+        FPainter.drawRoundedRect(QRectF(x1, y1, x2 - x1, y2 - y1), rx, ry, Qt::AbsoluteSize);
+    else
+        FPainter.drawRoundedRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), rx, ry,
+                                 Qt::AbsoluteSize);
+}
+
+void GdiCanvas::FillRect(int x1, int y1, int x2, int y2) {
+    if (x2 <= x1 || y2 <= y1 || FBrushStyle == bsClear) return;
+    ApplyMode();
+    FPainter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), MakeBrush());
+}
+
+// ---- Text ----
+
+QSize GdiCanvas::TextExtent(const QString& text) {
+    const QFontMetrics fm(CurrentFont());
+    return QSize(fm.horizontalAdvance(text), fm.height());
+}
+
+int GdiCanvas::TextWidth(const QString& text) { return TextExtent(text).width(); }
+
+int GdiCanvas::TextHeight(const QString& text) { return TextExtent(text).height(); }
+
+void GdiCanvas::TextOut(int x, int y, const QString& text) {
+    const QFont font = CurrentFont();
+    const QFontMetrics fm(font);
+    const int w = fm.horizontalAdvance(text);
+    const int h = fm.height();
+    FPainter.save();
+    ApplyMode();
+    FPainter.setRenderHint(QPainter::TextAntialiasing, FPenMode == pmCopy);
+    FPainter.translate(x, y);
+    if (FFontOrientation != 0) FPainter.rotate(-FFontOrientation / 10.0);
+    if (FBrushStyle == bsSolid) FPainter.fillRect(QRect(0, 0, w, h), ToQColor(FBrushColor));
+    FPainter.setFont(font);
+    FPainter.setPen(QPen(ToQColor(FFontColor)));
+    FPainter.setBackgroundMode(Qt::TransparentMode);
+    FPainter.drawText(QPoint(0, fm.ascent()), text);
+    FPainter.restore();
+}
+
+// ---- Pixels and images ----
+
+void GdiCanvas::SetPixel(int x, int y, TColor color) {
+    if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height()) return;
+    const QColor c = ToQColor(color);
+    // The raster engine draws at once, so writing the pixel directly keeps
+    // the order of operations.
+    FImage.setPixel(x, y, qRgb(c.red(), c.green(), c.blue()));
+}
+
+TColor GdiCanvas::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height()) return -1;
+    return FromRgb(FImage.pixel(x, y));
+}
+
+void GdiCanvas::Draw(int x, int y, const QImage& image) {
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.drawImage(QPoint(x, y), image);
+}
+
+void GdiCanvas::StretchDraw(int x1, int y1, int x2, int y2, const QImage& image) {
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.drawImage(QRect(x1, y1, x2 - x1, y2 - y1), image);
+}

@@ -1,0 +1,806 @@
+#include "canvas/PlovanShape.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
+#include "canvas/GdiCanvas.h"
+
+// ---------------------------------------------------------------------------
+// Caller values kept outside the shape until set.
+
+struct TPlovanShape::Extras {
+    QString Name;
+    QString Label;
+    std::int32_t Style = 0;
+    TColor AuxColor = clWhite;
+    std::int32_t AuxValue = 0;
+    std::int32_t Tag = 0;
+};
+
+namespace {
+
+struct ExtrasTable {
+    std::mutex Lock;
+    std::unordered_map<const TPlovanShape*, std::unique_ptr<TPlovanShape::Extras>> Map;
+};
+
+ExtrasTable& Table() {
+    static ExtrasTable* table = new ExtrasTable;  // outlives every static shape
+    return *table;
+}
+
+const QString& EmptyText() {
+    static const QString empty;
+    return empty;
+}
+
+// floor(v + 0.5) as a pixel coordinate, saturated so that far-away shapes
+// cannot overflow the integer.
+inline int Pixel(double v) {
+    const double r = std::floor(v + 0.5);
+    if (!(r > -1e9)) return -1000000000;
+    if (r > 1e9) return 1000000000;
+    return static_cast<int>(r);
+}
+
+struct ViewMap {
+    double left, top, sx, sy;
+    ViewMap(double l, double r, double t, double b, int w, int h)
+        : left(l), top(t), sx(w / (r - l)), sy(h / (t - b)) {}
+    int X(double x) const { return Pixel((x - left) * sx); }
+    int Y(double y) const { return Pixel((top - y) * sy); }
+};
+
+inline void RotatePoint(double& x, double& y, double cosA, double sinA, double cx, double cy) {
+    const double dx = x - cx, dy = y - cy;
+    x = cx + dx * cosA - dy * sinA;
+    y = cy + dx * sinA + dy * cosA;
+}
+
+inline void ScalePoint(double& x, double& y, double sx, double sy, double cx, double cy) {
+    x = sx * (x - cx) + cx;
+    y = sy * (y - cy) + cy;
+}
+
+void PenFor(GdiCanvas& canvas, const TPlovanShape& s) {
+    canvas.SetPenStyle(psSolid);
+    canvas.SetPenColor(s.PenColor());
+    canvas.SetPenWidth(s.FWidth);
+}
+
+void BrushFor(GdiCanvas& canvas, const TPlovanShape& s) {
+    canvas.SetBrushColor(s.FFillColor);
+    canvas.SetBrushStyle(s.FFillStyle);
+}
+
+}  // namespace
+
+TPlovanShape::~TPlovanShape() {
+    if (FHasExtras) {
+        ExtrasTable& t = Table();
+        std::lock_guard<std::mutex> guard(t.Lock);
+        t.Map.erase(this);
+    }
+}
+
+const TPlovanShape::Extras* TPlovanShape::FindExtras() const {
+    if (!FHasExtras) return nullptr;
+    ExtrasTable& t = Table();
+    std::lock_guard<std::mutex> guard(t.Lock);
+    auto it = t.Map.find(this);
+    return it == t.Map.end() ? nullptr : it->second.get();
+}
+
+TPlovanShape::Extras& TPlovanShape::MutableExtras() {
+    ExtrasTable& t = Table();
+    std::lock_guard<std::mutex> guard(t.Lock);
+    auto& slot = t.Map[this];
+    if (!slot) slot = std::make_unique<Extras>();
+    FHasExtras = 1;
+    return *slot;
+}
+
+const QString& TPlovanShape::Name() const {
+    const Extras* e = FindExtras();
+    return e ? e->Name : EmptyText();
+}
+void TPlovanShape::SetName(const QString& name) {
+    if (name.isEmpty() && !FHasExtras) return;
+    MutableExtras().Name = name;
+}
+const QString& TPlovanShape::Label() const {
+    const Extras* e = FindExtras();
+    return e ? e->Label : EmptyText();
+}
+void TPlovanShape::SetLabel(const QString& label) {
+    if (label.isEmpty() && !FHasExtras) return;
+    MutableExtras().Label = label;
+}
+std::int32_t TPlovanShape::Style() const {
+    const Extras* e = FindExtras();
+    return e ? e->Style : 0;
+}
+void TPlovanShape::SetStyle(std::int32_t style) {
+    if (style == 0 && !FHasExtras) return;
+    MutableExtras().Style = style;
+}
+TColor TPlovanShape::AuxColor() const {
+    const Extras* e = FindExtras();
+    return e ? e->AuxColor : clWhite;
+}
+void TPlovanShape::SetAuxColor(TColor color) {
+    if (color == clWhite && !FHasExtras) return;
+    MutableExtras().AuxColor = color;
+}
+std::int32_t TPlovanShape::AuxValue() const {
+    const Extras* e = FindExtras();
+    return e ? e->AuxValue : 0;
+}
+void TPlovanShape::SetAuxValue(std::int32_t value) {
+    if (value == 0 && !FHasExtras) return;
+    MutableExtras().AuxValue = value;
+}
+std::int32_t TPlovanShape::Tag() const {
+    const Extras* e = FindExtras();
+    return e ? e->Tag : 0;
+}
+void TPlovanShape::SetTag(std::int32_t tag) {
+    if (tag == 0 && !FHasExtras) return;
+    MutableExtras().Tag = tag;
+}
+
+double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2) {
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double len2 = dx * dx + dy * dy;
+    if (len2 == 0) return std::hypot(x - x1, y - y1);
+    double u = ((x - x1) * dx + (y - y1) * dy) / len2;
+    u = std::clamp(u, 0.0, 1.0);
+    return std::hypot(x - (x1 + u * dx), y - (y1 + u * dy));
+}
+
+// ---------------------------------------------------------------------------
+// Point, with a pool allocator: a survey holds up to millions of points and
+// the general allocator's per-block overhead would add a sixth to each.
+
+namespace {
+
+class PointPool {
+public:
+    void* Allocate() {
+        std::lock_guard<std::mutex> guard(FLock);
+        if (!FFree) Grow();
+        Node* n = FFree;
+        FFree = n->next;
+        return n;
+    }
+    void Release(void* p) {
+        std::lock_guard<std::mutex> guard(FLock);
+        Node* n = static_cast<Node*>(p);
+        n->next = FFree;
+        FFree = n;
+    }
+
+private:
+    struct Node {
+        Node* next;
+    };
+    static constexpr std::size_t kSlot = sizeof(TPlovanPoint);
+    static constexpr std::size_t kPerBlock = 4096;
+    void Grow() {
+        auto block = std::make_unique<unsigned char[]>(kSlot * kPerBlock);
+        for (std::size_t i = kPerBlock; i-- > 0;) {
+            Node* n = reinterpret_cast<Node*>(block.get() + i * kSlot);
+            n->next = FFree;
+            FFree = n;
+        }
+        FBlocks.push_back(std::move(block));
+    }
+    std::mutex FLock;
+    Node* FFree = nullptr;
+    std::vector<std::unique_ptr<unsigned char[]>> FBlocks;
+};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUsePointPool = false;  // let the sanitizer see every point
+#else
+constexpr bool kUsePointPool = true;
+#endif
+
+PointPool& Pool() {
+    static PointPool* pool = new PointPool;  // points may die at exit
+    return *pool;
+}
+
+}  // namespace
+
+static_assert(sizeof(TPlovanPoint) % alignof(TPlovanPoint) == 0);
+
+void* TPlovanPoint::operator new(std::size_t size) {
+    if (!kUsePointPool || size != sizeof(TPlovanPoint)) return ::operator new(size);
+    return Pool().Allocate();
+}
+
+void TPlovanPoint::operator delete(void* p, std::size_t size) {
+    if (!p) return;
+    if (!kUsePointPool || size != sizeof(TPlovanPoint)) {
+        ::operator delete(p);
+        return;
+    }
+    Pool().Release(p);
+}
+
+TPlovanPoint::TPlovanPoint(double x, double y, std::int32_t layerId) : X(x), Y(y) {
+    FShapeType = ShapeType::Point;
+    FLayerId = layerId;
+    UpdateBounds();
+}
+
+void TPlovanPoint::Draw(GdiCanvas& canvas, double left, double right, double top, double bottom,
+                        int width, int height) {
+    if (FVisible != 1) return;
+    const ViewMap m(left, right, top, bottom, width, height);
+    const int px = m.X(X), py = m.Y(Y);
+    const TColor c = PenColor();
+    const int w = FWidth;
+    if (w == 0) {
+        canvas.SetPixel(px, py, c);
+    } else if (w == 1) {
+        canvas.SetPixel(px, py, c);
+        canvas.SetPixel(px + 1, py, c);
+        canvas.SetPixel(px, py + 1, c);
+        canvas.SetPixel(px + 1, py + 1, c);
+    } else if (w > 3) {
+        const int r = (w + 1) / 2;
+        canvas.SetPenStyle(psSolid);
+        canvas.SetPenColor(c);
+        canvas.SetPenWidth(1);
+        canvas.SetBrushColor(c);
+        canvas.SetBrushStyle(bsSolid);
+        canvas.Ellipse(px - r, py - r, px + r, py + r);
+    } else {
+        const int h = (w + 1) / 2;
+        canvas.SetBrushColor(c);
+        canvas.SetBrushStyle(bsSolid);
+        canvas.SetPenStyle(psClear);
+        canvas.FillRect(px - h, py - h, px + 1 + h, py + 1 + h);
+        canvas.SetPenStyle(psSolid);
+    }
+}
+
+bool TPlovanPoint::HitTest(double x, double y, double tolerance) const {
+    const double dx = x - X, dy = y - Y;
+    return dx * dx + dy * dy <= tolerance * tolerance;
+}
+
+void TPlovanPoint::UpdateBounds() {
+    FMinX = X - Size;
+    FMaxX = X + Size;
+    FMinY = Y - Size;
+    FMaxY = Y + Size;
+}
+
+void TPlovanPoint::Move(double dx, double dy) {
+    X += dx;
+    Y += dy;
+    UpdateBounds();
+}
+
+void TPlovanPoint::Scale(double sx, double sy, double cx, double cy) {
+    ScalePoint(X, Y, sx, sy, cx, cy);
+    UpdateBounds();
+}
+
+void TPlovanPoint::Rotate(double angle, double cx, double cy) {
+    const double a = angle * kShapePi / 180.0;
+    RotatePoint(X, Y, std::cos(a), std::sin(a), cx, cy);
+    UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// Line
+
+TPlovanLine::TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId)
+    : X1(x1), Y1(y1), X2(x2), Y2(y2) {
+    FShapeType = ShapeType::Line;
+    FLayerId = layerId;
+    UpdateBounds();
+}
+
+void TPlovanLine::Draw(GdiCanvas& canvas, double left, double right, double top, double bottom,
+                       int width, int height) {
+    if (FVisible != 1) return;
+    const ViewMap m(left, right, top, bottom, width, height);
+    PenFor(canvas, *this);
+    canvas.MoveTo(m.X(X1), m.Y(Y1));
+    canvas.LineTo(m.X(X2), m.Y(Y2));
+}
+
+bool TPlovanLine::HitTest(double x, double y, double tolerance) const {
+    return SegmentDistance(x, y, X1, Y1, X2, Y2) <= tolerance;
+}
+
+void TPlovanLine::UpdateBounds() {
+    FMinX = std::min(X1, X2);
+    FMaxX = std::max(X1, X2);
+    FMinY = std::min(Y1, Y2);
+    FMaxY = std::max(Y1, Y2);
+}
+
+void TPlovanLine::Move(double dx, double dy) {
+    X1 += dx;
+    Y1 += dy;
+    X2 += dx;
+    Y2 += dy;
+    UpdateBounds();
+}
+
+void TPlovanLine::Scale(double sx, double sy, double cx, double cy) {
+    ScalePoint(X1, Y1, sx, sy, cx, cy);
+    ScalePoint(X2, Y2, sx, sy, cx, cy);
+    UpdateBounds();
+}
+
+void TPlovanLine::Rotate(double angle, double cx, double cy) {
+    const double a = angle * kShapePi / 180.0;
+    const double c = std::cos(a), s = std::sin(a);
+    RotatePoint(X1, Y1, c, s, cx, cy);
+    RotatePoint(X2, Y2, c, s, cx, cy);
+    UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// Circle
+
+TPlovanCircle::TPlovanCircle(double x, double y, double radius, std::int32_t layerId)
+    : X(x), Y(y), Radius(radius) {
+    FShapeType = ShapeType::Circle;
+    FLayerId = layerId;
+    UpdateBounds();
+}
+
+void TPlovanCircle::Draw(GdiCanvas& canvas, double left, double right, double top, double bottom,
+                         int width, int height) {
+    if (FVisible != 1) return;
+    const ViewMap m(left, right, top, bottom, width, height);
+    PenFor(canvas, *this);
+    BrushFor(canvas, *this);
+    const int px = m.X(X), py = m.Y(Y);
+    const int rx = Pixel(Radius * m.sx), ry = Pixel(Radius * m.sy);
+    canvas.Ellipse(px - rx, py - ry, px + rx, py + ry);
+}
+
+bool TPlovanCircle::HitTest(double x, double y, double tolerance) const {
+    return std::abs(std::hypot(x - X, y - Y) - Radius) <= tolerance;
+}
+
+void TPlovanCircle::UpdateBounds() {
+    FMinX = X - Radius;
+    FMaxX = X + Radius;
+    FMinY = Y - Radius;
+    FMaxY = Y + Radius;
+}
+
+void TPlovanCircle::Move(double dx, double dy) {
+    X += dx;
+    Y += dy;
+    UpdateBounds();
+}
+
+void TPlovanCircle::Scale(double sx, double sy, double cx, double cy) {
+    ScalePoint(X, Y, sx, sy, cx, cy);
+    // A mirror (a negative factor) must keep the radius, not cancel it.
+    Radius *= (std::abs(sx) + std::abs(sy)) / 2.0;
+    UpdateBounds();
+}
+
+void TPlovanCircle::Rotate(double angle, double cx, double cy) {
+    const double a = angle * kShapePi / 180.0;
+    RotatePoint(X, Y, std::cos(a), std::sin(a), cx, cy);
+    UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// Rectangle
+
+TPlovanRectangle::TPlovanRectangle(double x1, double y1, double x2, double y2,
+                                   std::int32_t layerId, std::int32_t rounded, double value)
+    : X1(x1), Y1(y1), X2(x2), Y2(y2), Value(value), Rounded(rounded) {
+    FShapeType = ShapeType::Rectangle + rounded;
+    FLayerId = layerId;
+    UpdateBounds();
+}
+
+void TPlovanRectangle::Draw(GdiCanvas& canvas, double left, double right, double top,
+                            double bottom, int width, int height) {
+    if (FVisible != 1) return;
+    const ViewMap m(left, right, top, bottom, width, height);
+    int ax = m.X(X1), ay = m.Y(Y1), bx = m.X(X2), by = m.Y(Y2);
+    if (ax > bx) std::swap(ax, bx);
+    if (ay > by) std::swap(ay, by);
+    if (FWidth == 0 && FFillStyle == bsSolid && !FSelected && Rounded != 1) {
+        canvas.SetBrushColor(FFillColor);
+        canvas.SetBrushStyle(bsSolid);
+        canvas.FillRect(ax, ay, bx, by);
+        return;
+    }
+    PenFor(canvas, *this);
+    BrushFor(canvas, *this);
+    if (Rounded == 1) {
+        const double c = std::trunc(std::min(m.sx, m.sy) * Radius);
+        const int ci = c > 1e9 ? 1000000000 : (c < -1e9 ? -1000000000 : static_cast<int>(c));
+        canvas.RoundRect(ax, ay, bx, by, ci, ci);
+    } else {
+        canvas.Rectangle(ax, ay, bx, by);
+    }
+}
+
+bool TPlovanRectangle::HitTest(double x, double y, double tolerance) const {
+    return std::min(X1, X2) - tolerance <= x && x <= std::max(X1, X2) + tolerance &&
+           std::min(Y1, Y2) - tolerance <= y && y <= std::max(Y1, Y2) + tolerance;
+}
+
+void TPlovanRectangle::UpdateBounds() {
+    FMinX = std::min(X1, X2);
+    FMaxX = std::max(X1, X2);
+    FMinY = std::min(Y1, Y2);
+    FMaxY = std::max(Y1, Y2);
+}
+
+void TPlovanRectangle::Move(double dx, double dy) {
+    X1 += dx;
+    Y1 += dy;
+    X2 += dx;
+    Y2 += dy;
+    UpdateBounds();
+}
+
+void TPlovanRectangle::Scale(double sx, double sy, double cx, double cy) {
+    ScalePoint(X1, Y1, sx, sy, cx, cy);
+    ScalePoint(X2, Y2, sx, sy, cx, cy);
+    UpdateBounds();
+}
+
+void TPlovanRectangle::Rotate(double, double, double) { UpdateBounds(); }
+
+// ---------------------------------------------------------------------------
+// Ellipse
+
+TPlovanEllipse::TPlovanEllipse(double x1, double y1, double x2, double y2, std::int32_t layerId)
+    : X1(x1), Y1(y1), X2(x2), Y2(y2) {
+    FShapeType = ShapeType::Ellipse;
+    FLayerId = layerId;
+    UpdateBounds();
+}
+
+void TPlovanEllipse::Draw(GdiCanvas& canvas, double left, double right, double top, double bottom,
+                          int width, int height) {
+    if (FVisible != 1) return;
+    const ViewMap m(left, right, top, bottom, width, height);
+    PenFor(canvas, *this);
+    BrushFor(canvas, *this);
+    canvas.Ellipse(m.X(X1), m.Y(Y1), m.X(X2), m.Y(Y2));
+}
+
+bool TPlovanEllipse::HitTest(double x, double y, double tolerance) const {
+    const double rx = std::abs(X2 - X1) / 2, ry = std::abs(Y2 - Y1) / 2;
+    if (rx == 0 || ry == 0) return false;
+    const double cx = (X1 + X2) / 2, cy = (Y1 + Y2) / 2;
+    const double ux = (x - cx) / rx, uy = (y - cy) / ry;
+    return std::abs(ux * ux + uy * uy - 1) <= tolerance / std::min(rx, ry);
+}
+
+void TPlovanEllipse::UpdateBounds() {
+    FMinX = std::min(X1, X2);
+    FMaxX = std::max(X1, X2);
+    FMinY = std::min(Y1, Y2);
+    FMaxY = std::max(Y1, Y2);
+}
+
+void TPlovanEllipse::Move(double dx, double dy) {
+    X1 += dx;
+    Y1 += dy;
+    X2 += dx;
+    Y2 += dy;
+    UpdateBounds();
+}
+
+void TPlovanEllipse::Scale(double sx, double sy, double cx, double cy) {
+    ScalePoint(X1, Y1, sx, sy, cx, cy);
+    ScalePoint(X2, Y2, sx, sy, cx, cy);
+    UpdateBounds();
+}
+
+void TPlovanEllipse::Rotate(double, double, double) { UpdateBounds(); }
+
+// ---------------------------------------------------------------------------
+// Text
+
+TPlovanText::TPlovanText(double x, double y, const QString& text, std::int32_t fontIndex,
+                         std::int32_t layerId)
+    : X(x), Y(y), Text(text), FontIndex(fontIndex) {
+    FShapeType = ShapeType::Text;
+    FLayerId = layerId;
+    SetLabel(text);
+    UpdateBounds();
+}
+
+TColor TPlovanText::TextColor() const {
+    if (FSelected) return clRed;
+    const int r = FColor & 0xFF, g = (FColor >> 8) & 0xFF, b = (FColor >> 16) & 0xFF;
+    return r + g + b >= 603 ? clBlack : FColor;
+}
+
+void TPlovanText::Draw(GdiCanvas& canvas, double left, double right, double top, double bottom,
+                       int width, int height) {
+    if (FVisible != 1) return;
+    if (Text.isEmpty()) return;
+    const ViewMap m(left, right, top, bottom, width, height);
+    const int px = m.X(X), py = m.Y(Y);
+    if (px < -500 || px > width + 500 || py < -100 || py > height + 100) return;
+    int size = 10;
+    if (Height > 0) size = static_cast<int>(std::clamp(std::trunc(Height), 4.0, 72.0));
+    canvas.SetFontName(FontName);
+    canvas.SetFontSize(size);
+    int style = canvas.FontStyle() & ~(fsBold | fsItalic);
+    if (Bold) style |= fsBold;
+    if (Italic) style |= fsItalic;
+    canvas.SetFontStyle(style);
+    canvas.SetFontColor(TextColor());
+    canvas.SetBrushStyle(bsClear);
+    int orientation = 0;
+    if (Angle != 0) {
+        const double tenths = std::trunc(Angle * 10);
+        orientation = std::abs(tenths) < 1e9 ? static_cast<int>(tenths) : 0;
+    }
+    canvas.SetFontOrientation(orientation);
+    const QSize extent = canvas.TextExtent(Text);
+    const int w = extent.width(), h = extent.height();
+    const int dx = HAlign == 2 ? -w : (HAlign == 1 ? -w / 2 : 0);
+    const int dy = VAlign == 2 ? -h : (VAlign == 1 ? -h / 2 : 0);
+    canvas.TextOut(px + dx, py + dy, Text);
+}
+
+bool TPlovanText::HitTest(double x, double y, double tolerance) const {
+    const double t = tolerance;
+    const double length = Text.size();
+    return X <= x && x <= X + 2 * t + 0.8 * t * length && Y - 3 * t <= y && y <= Y + t;
+}
+
+void TPlovanText::UpdateBounds() {
+    const double length = Text.size();
+    FMinX = X - Height;
+    FMinY = Y - Height;
+    FMaxX = X + 0.6 * Height * length + Height;
+    FMaxY = Y + Height;
+}
+
+void TPlovanText::Move(double dx, double dy) {
+    X += dx;
+    Y += dy;
+    UpdateBounds();
+}
+
+void TPlovanText::Scale(double sx, double sy, double cx, double cy) {
+    ScalePoint(X, Y, sx, sy, cx, cy);
+    UpdateBounds();
+}
+
+void TPlovanText::Rotate(double angle, double, double) {
+    Angle += angle;
+    UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// Polyline
+
+TPlovanPolyline::TPlovanPolyline(std::int32_t layerId, std::uint8_t closed) : Closed(closed) {
+    FShapeType = ShapeType::Polyline + closed;
+    FLayerId = layerId;
+}
+
+namespace {
+
+QPoint Truncated(double x, double y) {
+    auto t = [](double v) {
+        const double r = std::trunc(v);
+        return r > 1e9 ? 1000000000 : (r < -1e9 ? -1000000000 : static_cast<int>(r));
+    };
+    return QPoint(t(x), t(y));
+}
+
+}  // namespace
+
+void TPlovanPolyline::Draw(GdiCanvas& canvas, double left, double right, double top,
+                           double bottom, int width, int height) {
+    if (FVisible != 1) return;
+    const int n = Count();
+    if (n < 2) return;
+    const ViewMap m(left, right, top, bottom, width, height);
+    PenFor(canvas, *this);
+    BrushFor(canvas, *this);
+    std::vector<QPoint> pix(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) pix[i] = QPoint(m.X(Points[i].X), m.Y(Points[i].Y));
+
+    if (FShapeType == ShapeType::Arc && n == 3) {
+        const QPoint p0 = pix[0], p1 = pix[1], p2 = pix[2];
+        const QPoint bez[4] = {
+            p0,
+            Truncated(p0.x() + 2.0 / 3.0 * (p1.x() - p0.x()), p0.y() + 2.0 / 3.0 * (p1.y() - p0.y())),
+            Truncated(p2.x() + 2.0 / 3.0 * (p1.x() - p2.x()), p2.y() + 2.0 / 3.0 * (p1.y() - p2.y())),
+            p2};
+        canvas.PolyBezier(bez, 4);
+        return;
+    }
+    if (FShapeType == ShapeType::Spline) {
+        std::vector<QPoint> bez;
+        bez.reserve(static_cast<std::size_t>(3 * (n - 1) + 1));
+        bez.push_back(pix[0]);
+        for (int i = 0; i + 1 < n; ++i) {
+            const QPoint pi = pix[i], pj = pix[i + 1];
+            const QPoint before = i > 0 ? pix[i - 1] : QPoint(2 * pix[0].x() - pix[1].x(),
+                                                              2 * pix[0].y() - pix[1].y());
+            const QPoint after = i + 2 < n ? pix[i + 2]
+                                           : QPoint(2 * pix[n - 1].x() - pix[n - 2].x(),
+                                                    2 * pix[n - 1].y() - pix[n - 2].y());
+            bez.push_back(Truncated(pi.x() + (pj.x() - before.x()) / 6.0,
+                                    pi.y() + (pj.y() - before.y()) / 6.0));
+            bez.push_back(Truncated(pj.x() - (after.x() - pi.x()) / 6.0,
+                                    pj.y() - (after.y() - pi.y()) / 6.0));
+            bez.push_back(pj);
+        }
+        canvas.PolyBezier(bez.data(), static_cast<int>(bez.size()));
+        return;
+    }
+    if (n > 2 && Closed == 1)
+        canvas.Polygon(pix.data(), n);
+    else
+        canvas.Polyline(pix.data(), n);
+}
+
+bool TPlovanPolyline::HitTest(double x, double y, double tolerance) const {
+    for (std::size_t i = 1; i < Points.size(); ++i) {
+        const double x1 = Points[i - 1].X, y1 = Points[i - 1].Y;
+        const double x2 = Points[i].X, y2 = Points[i].Y;
+        if (x1 == x2 && y1 == y2) continue;
+        if (SegmentDistance(x, y, x1, y1, x2, y2) <= tolerance) return true;
+    }
+    return false;
+}
+
+void TPlovanPolyline::UpdateBounds() {
+    if (Points.empty()) return;
+    double minX = Points[0].X, maxX = minX, minY = Points[0].Y, maxY = minY;
+    for (const TFloatPoint& p : Points) {
+        minX = std::min(minX, static_cast<double>(p.X));
+        maxX = std::max(maxX, static_cast<double>(p.X));
+        minY = std::min(minY, static_cast<double>(p.Y));
+        maxY = std::max(maxY, static_cast<double>(p.Y));
+    }
+    FMinX = minX;
+    FMaxX = maxX;
+    FMinY = minY;
+    FMaxY = maxY;
+}
+
+void TPlovanPolyline::AddPoint(double x, double y) {
+    const TFloatPoint p{static_cast<float>(x), static_cast<float>(y)};
+    Points.push_back(p);
+    // Growing the box gives what a full UpdateBounds would, without making
+    // a long polyline quadratic to build.
+    if (Points.size() == 1) {
+        FMinX = FMaxX = p.X;
+        FMinY = FMaxY = p.Y;
+    } else {
+        FMinX = std::min(FMinX, static_cast<double>(p.X));
+        FMaxX = std::max(FMaxX, static_cast<double>(p.X));
+        FMinY = std::min(FMinY, static_cast<double>(p.Y));
+        FMaxY = std::max(FMaxY, static_cast<double>(p.Y));
+    }
+}
+
+double TPlovanPolyline::GetX(int i) const {
+    return i >= 0 && i < Count() ? static_cast<double>(Points[i].X) : 0.0;
+}
+
+double TPlovanPolyline::GetY(int i) const {
+    return i >= 0 && i < Count() ? static_cast<double>(Points[i].Y) : 0.0;
+}
+
+void TPlovanPolyline::SetPoint(int i, double x, double y) {
+    if (i < 0 || i >= Count()) return;
+    Points[i] = TFloatPoint{static_cast<float>(x), static_cast<float>(y)};
+    UpdateBounds();
+}
+
+void TPlovanPolyline::Move(double dx, double dy) {
+    for (TFloatPoint& p : Points) {
+        p.X = static_cast<float>(p.X + dx);
+        p.Y = static_cast<float>(p.Y + dy);
+    }
+    UpdateBounds();
+}
+
+void TPlovanPolyline::Scale(double sx, double sy, double cx, double cy) {
+    for (TFloatPoint& p : Points) {
+        double x = p.X, y = p.Y;
+        ScalePoint(x, y, sx, sy, cx, cy);
+        p.X = static_cast<float>(x);
+        p.Y = static_cast<float>(y);
+    }
+    UpdateBounds();
+}
+
+void TPlovanPolyline::Rotate(double angle, double cx, double cy) {
+    const double a = angle * kShapePi / 180.0;
+    const double c = std::cos(a), s = std::sin(a);
+    for (TFloatPoint& p : Points) {
+        double x = p.X, y = p.Y;
+        RotatePoint(x, y, c, s, cx, cy);
+        p.X = static_cast<float>(x);
+        p.Y = static_cast<float>(y);
+    }
+    UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// Arc through three points
+
+TPlovanArc::TPlovanArc(double x1, double y1, double x2, double y2, double x3, double y3,
+                       std::int32_t layerId)
+    : X1(x1), Y1(y1), X2(x2), Y2(y2), X3(x3), Y3(y3) {
+    FShapeType = ShapeType::Arc;
+    FLayerId = layerId;
+    UpdateBounds();
+}
+
+void TPlovanArc::Draw(GdiCanvas& canvas, double left, double right, double top, double bottom,
+                      int width, int height) {
+    if (FVisible != 1) return;
+    const ViewMap m(left, right, top, bottom, width, height);
+    PenFor(canvas, *this);
+    canvas.MoveTo(m.X(X1), m.Y(Y1));
+    canvas.LineTo(m.X(X2), m.Y(Y2));
+    canvas.LineTo(m.X(X3), m.Y(Y3));
+}
+
+bool TPlovanArc::HitTest(double x, double y, double tolerance) const {
+    return FMinX - tolerance <= x && x <= FMaxX + tolerance && FMinY - tolerance <= y &&
+           y <= FMaxY + tolerance;
+}
+
+void TPlovanArc::UpdateBounds() {
+    FMinX = std::min({X1, X2, X3});
+    FMaxX = std::max({X1, X2, X3});
+    FMinY = std::min({Y1, Y2, Y3});
+    FMaxY = std::max({Y1, Y2, Y3});
+}
+
+void TPlovanArc::Move(double dx, double dy) {
+    X1 += dx;
+    Y1 += dy;
+    X2 += dx;
+    Y2 += dy;
+    X3 += dx;
+    Y3 += dy;
+    UpdateBounds();
+}
+
+void TPlovanArc::Scale(double sx, double sy, double cx, double cy) {
+    ScalePoint(X1, Y1, sx, sy, cx, cy);
+    ScalePoint(X2, Y2, sx, sy, cx, cy);
+    ScalePoint(X3, Y3, sx, sy, cx, cy);
+    UpdateBounds();
+}
+
+void TPlovanArc::Rotate(double angle, double cx, double cy) {
+    const double a = angle * kShapePi / 180.0;
+    const double c = std::cos(a), s = std::sin(a);
+    RotatePoint(X1, Y1, c, s, cx, cy);
+    RotatePoint(X2, Y2, c, s, cx, cy);
+    RotatePoint(X3, Y3, c, s, cx, cy);
+    UpdateBounds();
+}

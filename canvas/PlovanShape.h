@@ -1,0 +1,303 @@
+// The shapes of the map drawing: a small family of plain classes rooted in
+// TPlovanShape. Each shape draws itself through a GdiCanvas for a view
+// rectangle, answers whether a world point hits it, keeps its bounding box
+// and moves, scales and rotates itself.
+//
+// Units and conventions: world coordinates are doubles in metres, easting x
+// to the right and northing y up; polyline vertices are stored as 32-bit
+// floats (at projected coordinates of several million metres the step is
+// 0.5 m). Colours are TColor values 0x00BBGGRR. Angles are degrees,
+// counter-clockwise in the y-up world. Pen widths are pixels; the hit
+// tolerance is in world units.
+//
+// Mapping to pixels in every Draw: sx = width / (right - left),
+// sy = height / (top - bottom), px = floor((x - left) * sx + 0.5),
+// py = floor((top - y) * sy + 0.5). Draw does nothing when FVisible is not 1;
+// a selected shape is drawn in clRed.
+//
+// The canvas owns its shapes and deletes them through the virtual destructor.
+// The rarely used caller values (name, label, style, aux colour, aux value,
+// tag) live outside the object until one of them is set, so that a drawing
+// of a million survey points stays small.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+class GdiCanvas;
+
+using TColor = std::int32_t;  // 0x00BBGGRR
+
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clSilver = 0xC0C0C0;
+
+// Brush style ordinals of the class library (the project file stores them).
+enum TBrushStyle : std::uint8_t {
+    bsSolid = 0,
+    bsClear = 1,
+    bsHorizontal = 2,
+    bsVertical = 3,
+    bsFDiagonal = 4,
+    bsBDiagonal = 5,
+    bsCross = 6,
+    bsDiagCross = 7,
+};
+
+struct TPointD {
+    double X = 0;
+    double Y = 0;
+};
+
+struct TFloatPoint {
+    float X = 0;
+    float Y = 0;
+};
+
+// Type codes (FShapeType).
+namespace ShapeType {
+constexpr int Rectangle = 1;
+constexpr int RoundRect = 2;
+constexpr int Line = 3;
+constexpr int Polyline = 5;
+constexpr int Polygon = 6;
+constexpr int Spline = 8;
+constexpr int Arc = 10;
+constexpr int Text = 11;
+constexpr int Point = 17;
+constexpr int Circle = 19;
+constexpr int Ellipse = 20;
+}  // namespace ShapeType
+
+constexpr double kShapePi = 3.141592653589793;
+
+class TPlovanShape {
+public:
+    TPlovanShape() = default;
+    virtual ~TPlovanShape();
+    TPlovanShape(const TPlovanShape&) = delete;
+    TPlovanShape& operator=(const TPlovanShape&) = delete;
+
+    // Draws into `canvas` for the view left..right by bottom..top mapped onto
+    // width x height pixels.
+    virtual void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom,
+                      int width, int height) = 0;
+    // True when the world point lies within `tolerance` world units.
+    virtual bool HitTest(double x, double y, double tolerance) const = 0;
+    virtual void UpdateBounds() = 0;
+    // Each transform ends with UpdateBounds.
+    virtual void Move(double dx, double dy) = 0;
+    // Every point p becomes s * (p - c) + c per axis.
+    virtual void Scale(double sx, double sy, double cx, double cy) = 0;
+    // Degrees, counter-clockwise about (cx, cy).
+    virtual void Rotate(double angle, double cx, double cy) = 0;
+
+    // clRed when selected, else FColor.
+    TColor PenColor() const { return FSelected ? clRed : FColor; }
+
+    // Caller's values; empty or 0 until set.
+    const QString& Name() const;
+    void SetName(const QString& name);
+    const QString& Label() const;
+    void SetLabel(const QString& label);
+    std::int32_t Style() const;  // style value copied from the layer; never drawn
+    void SetStyle(std::int32_t style);
+    TColor AuxColor() const;  // stored only; clWhite until set
+    void SetAuxColor(TColor color);
+    std::int32_t AuxValue() const;  // stored only
+    void SetAuxValue(std::int32_t value);
+    std::int32_t Tag() const;
+    void SetTag(std::int32_t tag);
+
+    // Bounding box, kept by UpdateBounds.
+    double FMinX = 0;
+    double FMinY = 0;
+    double FMaxX = 0;
+    double FMaxY = 0;
+    std::int32_t FId = 0;       // unique per canvas
+    std::int32_t FLayerId = 0;  // id of the owning layer (may name no layer)
+    std::int32_t FShapeType = 0;
+    TColor FColor = clBlack;         // pen and text colour
+    std::int32_t FWidth = 1;         // pen width in pixels; also sets the hit tolerance
+    TColor FFillColor = clWhite;     // brush colour of closed shapes
+    std::uint8_t FFillStyle = bsClear;
+    std::uint8_t FSelected = 0;
+    std::uint8_t FVisible = 1;  // neither drawn nor hit-tested unless 1
+
+    struct Extras;  // defined where the shapes are
+
+private:
+    Extras& MutableExtras();
+    const Extras* FindExtras() const;
+    std::uint8_t FHasExtras = 0;
+};
+
+class TPlovanPoint : public TPlovanShape {
+public:
+    // Type 17, size 3, box X +- 3, Y +- 3.
+    TPlovanPoint(double x = 0, double y = 0, std::int32_t layerId = 0);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    void Scale(double sx, double sy, double cx, double cy) override;
+    void Rotate(double angle, double cx, double cy) override;
+
+    // Survey drawings hold up to millions of points: they come from a pool.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size);
+
+    std::int32_t Size = 3;  // half size of the bounding box in world units
+    double X = 0;
+    double Y = 0;
+    double Z = 0;  // kept by the project file, never drawn
+};
+
+class TPlovanLine : public TPlovanShape {
+public:
+    TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    void Scale(double sx, double sy, double cx, double cy) override;
+    void Rotate(double angle, double cx, double cy) override;
+
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
+class TPlovanCircle : public TPlovanShape {
+public:
+    // Type 19, box centre +- radius.
+    TPlovanCircle(double x = 0, double y = 0, double radius = 0, std::int32_t layerId = 0);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    // Near the circumference only.
+    bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    // The radius scales by (|sx| + |sy|) / 2, so a mirror keeps it.
+    void Scale(double sx, double sy, double cx, double cy) override;
+    void Rotate(double angle, double cx, double cy) override;
+
+    double X = 0, Y = 0, Radius = 0;
+};
+
+class TPlovanRectangle : public TPlovanShape {
+public:
+    // Type 1 + rounded, corner radius 10.
+    TPlovanRectangle(double x1, double y1, double x2, double y2, std::int32_t layerId,
+                     std::int32_t rounded = 0, double value = 0);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    // Anywhere inside, grown by the tolerance.
+    bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    void Scale(double sx, double sy, double cx, double cy) override;
+    // Stays axis-aligned: only the bounds are recomputed.
+    void Rotate(double angle, double cx, double cy) override;
+
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // two opposite corners
+    double Value = 0;                        // z of an XYZ import cell
+    std::int32_t Rounded = 0;
+    double Radius = 10.0;  // corner radius in world units
+};
+
+class TPlovanEllipse : public TPlovanShape {
+public:
+    // Type 20, inscribed in the box of the two corners.
+    TPlovanEllipse(double x1, double y1, double x2, double y2, std::int32_t layerId);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    void Scale(double sx, double sy, double cx, double cy) override;
+    // Stays axis-aligned: only the bounds are recomputed.
+    void Rotate(double angle, double cx, double cy) override;
+
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
+class TPlovanText : public TPlovanShape {
+public:
+    // Type 11, height 10, "Arial", plain; the label takes the text.
+    TPlovanText(double x, double y, const QString& text, std::int32_t fontIndex,
+                std::int32_t layerId);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    // Scales the anchor only.
+    void Scale(double sx, double sy, double cx, double cy) override;
+    // Adds the angle and keeps the anchor.
+    void Rotate(double angle, double cx, double cy) override;
+
+    // The colour a text is drawn in: clRed when selected; a very light colour
+    // (red + green + blue >= 603) black.
+    TColor TextColor() const;
+
+    double X = 0, Y = 0;  // anchor
+    QString Text;
+    std::int32_t FontIndex = 0;
+    double Angle = 0;         // degrees, counter-clockwise
+    std::int32_t HAlign = 0;  // 0 left, 1 centre, 2 right
+    std::int32_t VAlign = 0;  // 0 top, 1 middle, 2 bottom
+    double Height = 10;       // font size in points; also the world size of its bounds
+    QString FontName = QStringLiteral("Arial");
+    std::uint8_t Bold = 0;
+    std::uint8_t Italic = 0;
+};
+
+class TPlovanPolyline : public TPlovanShape {
+public:
+    // Type 5 + closed (type 8 or 10 set by the caller afterwards).
+    explicit TPlovanPolyline(std::int32_t layerId = 0, std::uint8_t closed = 0);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    // Segments between consecutive vertices only (no closing segment, no
+    // spline curve); zero-length segments are skipped.
+    bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;  // unchanged when there is no vertex
+    void Move(double dx, double dy) override;
+    void Scale(double sx, double sy, double cx, double cy) override;
+    void Rotate(double angle, double cx, double cy) override;
+
+    // Appends a vertex (rounded to float) and grows the bounds.
+    void AddPoint(double x, double y);
+    double GetX(int i) const;  // 0 when out of range
+    double GetY(int i) const;
+    // Replaces vertex i when 0 <= i < count, then UpdateBounds.
+    void SetPoint(int i, double x, double y);
+    int Count() const { return static_cast<int>(Points.size()); }
+
+    std::vector<TFloatPoint> Points;
+    std::uint8_t Closed = 0;
+};
+
+class TPlovanArc : public TPlovanShape {
+public:
+    // Type 10: start, middle, end point, drawn as two straight segments.
+    TPlovanArc(double x1, double y1, double x2, double y2, double x3, double y3,
+               std::int32_t layerId);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    // Inside the bounding box grown by the tolerance.
+    bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    void Scale(double sx, double sy, double cx, double cy) override;
+    void Rotate(double angle, double cx, double cy) override;
+
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X3 = 0, Y3 = 0;
+};
+
+// Distance from (x, y) to the segment (x1, y1)-(x2, y2); a segment of length
+// 0 gives the distance to its first end.
+double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2);
