@@ -17,5 +17,4 @@
 std::string JsonQuote(std::string_view text);
 
 // The whole object: "{\n" + pairs + "}\n"; an empty map gives "{\n}\n".
-std::string FormatJsonStringObject(const std::map<std::string, std::string>& pairs,
-                                   int indent = 2);
+std::string FormatJsonStringObject(const std::map<std::string, std::string>& pairs, int indent = 2);

@@ -43,10 +43,17 @@ std::string EscapeMissingKey(std::string_view key) {
     out.reserve(key.size());
     for (const char c : key) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            default: out.push_back(c);
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out.push_back(c);
         }
     }
     return out;
@@ -78,8 +85,9 @@ void TLanguageManager::ScanLanguages() {
     std::sort(FLanguages.begin(), FLanguages.end());
     // Codes compare without case, as the file names they come from do.
     for (const std::string code : {"en", "tr"}) {
-        const bool listed = std::any_of(FLanguages.begin(), FLanguages.end(),
-                                        [&](const std::string& c) { return AsciiLower(c) == code; });
+        const bool listed =
+            std::any_of(FLanguages.begin(), FLanguages.end(),
+                        [&](const std::string& c) { return AsciiLower(c) == code; });
         if (!listed) FLanguages.push_back(code);
     }
 }

@@ -48,7 +48,7 @@ enum class TSaveLanguageResult {
 };
 
 class TLanguageManager {
-public:
+  public:
     // The folder "Languages/" beside the executable.
     TLanguageManager();
     // Any folder (a '/' is added when missing); created with its parents.
@@ -114,7 +114,7 @@ public:
     std::string FFolder;                          // ends with '/'
     std::vector<std::string> FLanguages;          // available language codes
 
-private:
+  private:
     void LoadCurrentTexts(const std::string& code);
 
     bool FTextsLoadFailed = false;      // FTexts came from a file that failed to load

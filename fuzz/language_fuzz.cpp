@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)manager.Translate(manager.GetTranslation("tr", key));
     }
     const TSaveLanguageResult saved = manager.SaveLanguage("tr");
-    if ((load == TLanguageLoad::Failed) != (saved == TSaveLanguageResult::FileNotLoaded)) std::abort();
+    if ((load == TLanguageLoad::Failed) != (saved == TSaveLanguageResult::FileNotLoaded))
+        std::abort();
     if (saved == TSaveLanguageResult::Saved) {
         std::map<std::string, std::string> again;
         if (manager.LoadLanguageFile("tr", again) != TLanguageLoad::Loaded) std::abort();

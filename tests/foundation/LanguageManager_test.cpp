@@ -96,7 +96,7 @@ std::vector<std::string> HexLines(const Pairs& pairs) {
 }
 
 class LanguageManagerTest : public ::testing::Test {
-protected:
+  protected:
     std::string folder() const { return home.home() + "bin/Languages/"; }
     void Put(const std::string& name, const std::string& bytes) {
         fs::create_directories(folder());
