@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <new>
+#include <cstdint>
 
 namespace vlm {
 namespace {
@@ -54,70 +56,69 @@ bool DeflateAppend(std::string_view data, int level, std::string& out) {
     return ok;
 }
 
-InflateStatus Inflate(std::string_view data, std::string& out, size_t maxBytes) {
-    out.clear();
+void TextBuffer::Clear() {
+    std::free(data_);
+    data_ = nullptr;
+    size_ = capacity_ = 0;
+}
+
+bool TextBuffer::Grow(size_t capacity) {
+    void* grown = std::realloc(data_, capacity);
+    if (!grown) return false;
+    data_ = static_cast<char*>(grown);
+    capacity_ = capacity;
+    return true;
+}
+
+InflateStatus Inflate(std::string_view data, TextBuffer& out, size_t maxBytes) {
+    out.Clear();
     z_stream zs{};
     if (inflateInit2(&zs, 15) != Z_OK) return InflateStatus::NoMemory;
-    struct End {
-        z_stream* zs;
-        ~End() { inflateEnd(zs); }
-    } end{&zs};
 
     // The buffer grows geometrically; one byte beyond the bound is the room
     // in which a stream holding more than the bound allows is noticed.
     const size_t limit = maxBytes < SIZE_MAX ? maxBytes + 1 : SIZE_MAX;
     InflateStatus status = InflateStatus::Ok;
-    size_t produced = 0;
-    try {
-        out.resize(std::min(limit, std::max<size_t>(data.size() * 4, 65536)));
-        for (;;) {
-            if (produced == out.size()) {
-                if (out.size() == limit) {
-                    status = InflateStatus::TooLarge;
-                    break;
-                }
-                out.resize(out.size() > limit / 2 ? limit : out.size() * 2);
-            }
-            if (zs.avail_in == 0 && !data.empty()) {
-                const size_t slice = std::min(data.size(), kSlice);
-                zs.next_in = InputBytes(data);
-                zs.avail_in = static_cast<uInt>(slice);
-                data.remove_prefix(slice);
-            }
-            const size_t room = std::min(out.size() - produced, kSlice);
-            zs.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
-            zs.avail_out = static_cast<uInt>(room);
-            const int rc = inflate(&zs, Z_NO_FLUSH);
-            produced += room - zs.avail_out;
-            if (produced > maxBytes) {
+    if (!out.Grow(std::min(limit, std::max<size_t>(data.size() * 4, 65536))))
+        status = InflateStatus::NoMemory;
+    while (status == InflateStatus::Ok) {
+        if (out.size_ == out.capacity_) {
+            if (out.capacity_ == limit) {
                 status = InflateStatus::TooLarge;
                 break;
             }
-            if (rc == Z_STREAM_END) break;
-            if (rc == Z_NEED_DICT || rc == Z_DATA_ERROR || rc == Z_STREAM_ERROR) {
-                status = InflateStatus::Damaged;
-                break;
-            }
-            if (rc == Z_MEM_ERROR) {
+            if (!out.Grow(out.capacity_ > limit / 2 ? limit : out.capacity_ * 2)) {
                 status = InflateStatus::NoMemory;
                 break;
             }
+        }
+        if (zs.avail_in == 0 && !data.empty()) {
+            const size_t slice = std::min(data.size(), kSlice);
+            zs.next_in = InputBytes(data);
+            zs.avail_in = static_cast<uInt>(slice);
+            data.remove_prefix(slice);
+        }
+        const size_t room = std::min(out.capacity_ - out.size_, kSlice);
+        zs.next_out = reinterpret_cast<Bytef*>(out.data_ + out.size_);
+        zs.avail_out = static_cast<uInt>(room);
+        const int rc = inflate(&zs, Z_NO_FLUSH);
+        out.size_ += room - zs.avail_out;
+        if (out.size_ > maxBytes) {
+            status = InflateStatus::TooLarge;
+        } else if (rc == Z_STREAM_END) {
+            break;
+        } else if (rc == Z_NEED_DICT || rc == Z_DATA_ERROR || rc == Z_STREAM_ERROR) {
+            status = InflateStatus::Damaged;
+        } else if (rc == Z_MEM_ERROR) {
+            status = InflateStatus::NoMemory;
+        } else if (zs.avail_in == 0 && data.empty() && zs.avail_out != 0) {
             // Every input byte is used, there is room for output, and still
             // no end of stream: the stream was cut short.
-            if (zs.avail_in == 0 && data.empty() && zs.avail_out != 0) {
-                status = InflateStatus::Truncated;
-                break;
-            }
+            status = InflateStatus::Truncated;
         }
-    } catch (const std::bad_alloc&) {
-        status = InflateStatus::NoMemory;
     }
-    if (status == InflateStatus::Ok) {
-        out.resize(produced);
-    } else {
-        out.clear();
-        out.shrink_to_fit();
-    }
+    inflateEnd(&zs);
+    if (status != InflateStatus::Ok) out.Clear();
     return status;
 }
 

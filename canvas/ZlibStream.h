@@ -28,10 +28,30 @@ enum class InflateStatus {
     NoMemory,
 };
 
-// Inflates the zlib stream at the start of `data` into `out` (replacing it).
-// Bytes after the end of the stream are ignored. On any status other than Ok
-// `out` is left empty.
-InflateStatus Inflate(std::string_view data, std::string& out,
-                      size_t maxBytes = kMaxInflatedBytes);
+// A growable byte buffer for inflated text. It grows with realloc, which
+// moves large blocks by remapping pages instead of copying them, so a text
+// near the bound never needs twice its size in memory.
+class TextBuffer {
+public:
+    TextBuffer() = default;
+    ~TextBuffer() { Clear(); }
+    TextBuffer(const TextBuffer&) = delete;
+    TextBuffer& operator=(const TextBuffer&) = delete;
+
+    std::string_view View() const { return {data_, size_}; }
+    void Clear();  // empties it and releases the memory
+
+private:
+    friend InflateStatus Inflate(std::string_view data, TextBuffer& out, size_t maxBytes);
+    bool Grow(size_t capacity);
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
+// Inflates the zlib stream at the start of `data` into `out` (replacing its
+// content). Bytes after the end of the stream are ignored. On any status
+// other than Ok `out` is left empty.
+InflateStatus Inflate(std::string_view data, TextBuffer& out, size_t maxBytes = kMaxInflatedBytes);
 
 }  // namespace vlm

@@ -1,0 +1,40 @@
+// The project file ".vlm": the drawing of a canvas (view extents, layers and
+// every shape in drawing order) as keyword lines, stored as the magic "VLM1"
+// followed by one zlib stream of that text. A file without the magic (also
+// one shorter than four bytes) is read as the same lines in plain text. Files
+// travel between this program and the Windows one, so every keyword, field
+// order, separator and number format is fixed.
+//
+// The members TCanvasModel::SaveProject and TCanvasModel::LoadProject are
+// defined beside these functions; tests, the fuzz target and the benchmark
+// also use the text-level pieces directly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "canvas/ZlibStream.h"
+
+class TCanvasModel;
+
+namespace vlm {
+
+inline constexpr std::string_view kMagic = "VLM1";
+
+// The whole project text of `model`, with the header stamped by
+// platform::Now().
+std::string ProjectText(const TCanvasModel& model);
+
+// The project text held in the bytes of a project file: inflated after the
+// magic into `buffer`, else the bytes themselves; `text` views the one or the
+// other. Anything but a complete, intact stream, or a text beyond `maxBytes`,
+// gives false and an empty text.
+bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::string_view& text,
+                         size_t maxBytes = kMaxInflatedBytes);
+
+// Reads the records of `text` into `model`. Mode 0 first removes every shape
+// and layer (and the selection and any drawing in progress) and starts again
+// from the layer "Default"; any other mode adds to the drawing. No redraw.
+void LoadProjectText(TCanvasModel& model, std::string_view text, int mode);
+
+}  // namespace vlm
