@@ -29,7 +29,7 @@ void OnTerminationSignal(int) {
 // a terminal) close the main window as its close button does, so the ports
 // are closed and the project and settings are saved.
 std::unique_ptr<QSocketNotifier> WatchTerminationSignals(QApplication& app) {
-    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+    if (g_signalPipe[0] < 0 && pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
     struct sigaction action = {};
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);

@@ -20,7 +20,10 @@
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/FormPlacement.h"
+#include "foundation/LanguageManager.h"
+#include "devices/TPlovanSerialGPS.h"
 #include "navigation/CanvasViewSettings.h"
+#include "navigation/StandardLayers.h"
 #include "navigation/StatusBar.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
@@ -155,20 +158,17 @@ void TFNav::FormCreate() {
         }
     }
 
-    // 3. The translation manager g_LanguageManager is created here.
+    // 3.
+    if (!g_LanguageManager) g_LanguageManager = std::make_unique<TLanguageManager>();
 
     // 4. Stored language, overlay font size and satellite background.
-    std::string language = "en";
-    bool mapVisible = false;
-    {
-        const platform::IniFile ini(SettingsFilePath());
-        language = ini.ReadString("SETTINGS", "Language", "en");
-        g_Display.OverlayFontSize = ini.ReadInteger("OVERLAY_SETTINGS", "FontSize", 40);
-        mapVisible = ini.ReadBool("SETTINGS", "SatelliteMapVisible", false);
-    }
+    const platform::IniFile ini(SettingsFilePath());
+    const std::string language = ini.ReadString("SETTINGS", "Language", "en");
+    g_Display.OverlayFontSize = ini.ReadInteger("OVERLAY_SETTINGS", "FontSize", 40);
+    const bool mapVisible = ini.ReadBool("SETTINGS", "SatelliteMapVisible", false);
 
-    // 5. The stored language is set in g_LanguageManager here.
-    (void)language;
+    // 5.
+    if (language != "en") g_LanguageManager->SetLanguage(language);
 
     // 6. The tool bars have no edge borders.
     for (QToolBar* bar : {tRealtime, tDraw, tShape}) bar->setStyleSheet("QToolBar { border: 0px; }");
@@ -179,13 +179,19 @@ void TFNav::FormCreate() {
 
     // 8. Status bar: the language code in panel 4, at least seven panels.
     if (sStatusBar->PanelCount() >= 5) {
-        sStatusBar->SetPanelText(4, QString::fromStdString(language).toUpper());
+        sStatusBar->SetPanelText(4, QString::fromStdString(g_LanguageManager->FLanguage).toUpper());
         sStatusBar->SetPanelWidth(4, sStatusBar->TextWidth(QStringLiteral("EN")) + 16);
     }
     while (sStatusBar->PanelCount() < 7) sStatusBar->AddPanel();
 
-    // 9. The GNSS reader ZGPS1 and the echo-sounder reader ZSENSOR are
-    // created here.
+    // 9. The readers, closed until Start.
+    ZGPS1 = new TPlovanSerialGPS(this);
+    ZGPS1->setObjectName(QStringLiteral("ZGPS1"));
+    // ZGPS1's handlers join here: OnConnect, OnDisconnect, OnIdle, OnTimeout,
+    // OnNewCommand, OnPosition3DChange, OnSpeedChange, OnSend.
+    ZSENSOR = new TPlovanSerialGPS(this);
+    ZSENSOR->setObjectName(QStringLiteral("ZSENSOR"));
+    // ZSENSOR's OnNewCommand handler (the depth pipeline) joins here.
 
     // 10. The map canvas fcad is created here, filling Panel4.
 
@@ -195,10 +201,15 @@ void TFNav::FormCreate() {
 
     // 12. The canvas background from "BackgroundColor" is set here.
 
-    // 13. The canvas events, bMouseSelect's click and the window's key
-    // handler join here.
+    // 13. The canvas events (OnShapeNumberSelected, OnWorldMouseMove,
+    // OnWorldMouseDown, OnDrawBegin, OnDrawEnd, OnDblClick), bMouseSelect's
+    // click and the window's key handler (FormKeyDown) join here.
 
-    // 14. The readers' log formats are set here.
+    // 14.
+    for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR}) {
+        reader->FTimeFormat = std::string(platform::kLongTimeFormat);
+        reader->FDateFormat = std::string(platform::kShortDateFormat);
+    }
 
     // 15. Number and date text of the whole program: '.' decimal separator,
     // ',' thousands and list separator, short date "YYYY-MM-DD", long time
@@ -211,8 +222,8 @@ void TFNav::FormCreate() {
     // 16.
     FEchoRawSentences = true;
 
-    // 17. The start button; its caption is translated through the manager.
-    bRealtime->setText(QStringLiteral("Start"));
+    // 17.
+    bRealtime->setText(QString::fromStdString(g_LanguageManager->Translate("Start")));
     bRealtime->setFixedWidth(70);
 }
 
@@ -223,9 +234,10 @@ void TFNav::FormShow() {
     // 3 to 8: one block; a failure anywhere skips the rest of it.
     try {
         const platform::IniFile ini(SettingsFilePath());
-        // 4. The last saved project is reopened here, its vessel and grid
-        // layers cleared.
+        // 4. The last saved project; a vessel symbol or grid stored with it
+        // is drawn anew by the map tick.
         const std::string lastFile = ini.ReadString("FILE", "Last File Saved", "");
+        // It is reopened into the canvas here.
         // 5.
         setWindowTitle(QString::fromUtf8(kCaptionPrefix) + QString::fromStdString(lastFile));
         // 6. The stored view reaches the canvas here.
@@ -254,7 +266,13 @@ void TFNav::FormCloseQuery() {
     // 2.
     QApplication::processEvents();
     SleepMs(50);
-    // 3. ZGPS1 and then ZSENSOR are closed here (errors ignored).
+    // 3. Closing an open GNSS port reports the disconnect.
+    for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR}) {
+        try {
+            reader->Close();
+        } catch (...) {
+        }
+    }
     // Nothing may touch the drawing or the settings from here on while the
     // project is saved and the settings are written.
     for (QTimer* timer : {tMap, tEchogram, tScreenshot}) timer->stop();

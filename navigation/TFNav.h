@@ -22,6 +22,8 @@ class QToolButton;
 class TStatusBar;
 class TPlovanNumericKeypad;
 class TPlovanSimpleKeyboard;
+class TPlovanSerialGPS;
+class TPlovanCanvas;
 
 class TFNav : public QMainWindow {
     Q_OBJECT
@@ -60,6 +62,13 @@ public:
     QTimer* tMap = nullptr;
     QTimer* tEchogram = nullptr;
     QTimer* tScreenshot = nullptr;
+
+    // The GNSS receiver's and the echo sounder's readers, owned by the window.
+    TPlovanSerialGPS* ZGPS1 = nullptr;
+    TPlovanSerialGPS* ZSENSOR = nullptr;
+
+    // The map canvas, filling Panel4.
+    TPlovanCanvas* fcad = nullptr;
 
     // Created on first use as children of the window, freed with it.
     TPlovanNumericKeypad* FNumericKeypad = nullptr;

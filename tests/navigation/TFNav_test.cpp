@@ -13,12 +13,15 @@
 #include <filesystem>
 
 #include "foundation/DayPaths.h"
+#include "devices/TPlovanSerialGPS.h"
 #include "foundation/DisplayValues.h"
+#include "foundation/LanguageManager.h"
 #include "navigation/ProgramEntry.h"
 #include "navigation/StatusBar.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/Styles.h"
+#include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
 
 namespace {
@@ -30,7 +33,15 @@ protected:
     void SetUp() override {
         InitDayPaths();
         ResetDisplayValues();
+        // The language files of the test, not those beside the executable.
+        languages = home.home() + "Languages/";
+        std::filesystem::create_directories(languages);
+        phxtest::WriteAll(languages + "tr.json", "{\n  \"Start\": \"Başlat\"\n}\n");
+        g_LanguageManager = std::make_unique<TLanguageManager>(languages);
     }
+    void TearDown() override { g_LanguageManager.reset(); }
+
+    std::string languages;
 
     static void Store(const char* section, const char* key, const char* value) {
         platform::IniFile ini(SettingsFilePath());
@@ -74,6 +85,62 @@ TEST_F(TFNavTest, FirstStartWithoutSettingsFile) {
     for (const std::string& folder : {g_DayDir, g_ProjectDir, g_LogDir, g_XyzDir, g_SvpDir,
                                       g_DayDir + "JPG", g_DayDir + "MP4"})
         EXPECT_TRUE(platform::DirectoryExists(folder)) << folder;
+}
+
+TEST_F(TFNavTest, StoredTurkishLanguage) {
+    Store("SETTINGS", "Language", "tr");
+    TFNav nav;
+    EXPECT_EQ(g_LanguageManager->FLanguage, "tr");
+    EXPECT_EQ(nav.sStatusBar->PanelText(4), QStringLiteral("TR"));
+    EXPECT_EQ(nav.bRealtime->text(), QStringLiteral("Başlat"));
+}
+
+TEST_F(TFNavTest, CreatesTheTranslationManagerWhenThereIsNone) {
+    g_LanguageManager.reset();
+    TFNav nav;
+    ASSERT_NE(g_LanguageManager, nullptr);
+    EXPECT_EQ(g_LanguageManager->FLanguage, "en");
+    EXPECT_EQ(nav.bRealtime->text(), QStringLiteral("Start"));
+}
+
+TEST_F(TFNavTest, ReadersAreCreatedClosedWithTheProgramsLogFormats) {
+    TFNav nav;
+    nav.show();
+    for (TPlovanSerialGPS* reader : {nav.ZGPS1, nav.ZSENSOR}) {
+        ASSERT_NE(reader, nullptr);
+        EXPECT_EQ(reader->parent(), &nav);
+        EXPECT_FALSE(reader->FOpen);
+        EXPECT_EQ(reader->FTimeFormat, "hhnnsszzz");
+        EXPECT_EQ(reader->FDateFormat, "YYYY-MM-DD");
+        EXPECT_FALSE(reader->OnNewCommand);
+    }
+    EXPECT_NE(nav.ZGPS1, nav.ZSENSOR);
+}
+
+// Closing while realtime runs closes both ports; what the NTRIP worker still
+// writes to the GNSS port afterwards is dropped.
+TEST_F(TFNavTest, CloseClosesBothOpenPorts) {
+    phxtest::Pty gnss, sounder;
+    ASSERT_TRUE(gnss.ok() && sounder.ok());
+    gnss.LinkAsCom(7);
+    sounder.LinkAsCom(8);
+    TFNav nav;
+    nav.show();
+    nav.ZGPS1->FPortNumber = 7;
+    nav.ZSENSOR->FPortNumber = 8;
+    nav.ZGPS1->Open();
+    nav.ZSENSOR->Open();
+    ASSERT_TRUE(nav.ZGPS1->FOpen && nav.ZSENSOR->FOpen);
+    std::vector<int> disconnected;
+    nav.ZGPS1->OnDisconnect = [&](TPlovanSerialGPS*, int32_t port) { disconnected.push_back(port); };
+    nav.ZSENSOR->OnDisconnect = [&](TPlovanSerialGPS*, int32_t port) { disconnected.push_back(port); };
+    const auto port = nav.ZGPS1->FHandle;
+    nav.close();
+    EXPECT_FALSE(nav.ZGPS1->FOpen);
+    EXPECT_FALSE(nav.ZSENSOR->FOpen);
+    EXPECT_EQ(disconnected, (std::vector<int>{7, 8}));
+    port->Write("late correction bytes");
+    EXPECT_EQ(gnss.ReadAvailable(), "");
 }
 
 TEST_F(TFNavTest, ControlsCarryTheirLayoutNames) {

@@ -1,0 +1,91 @@
+#include "navigation/ProgramEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+
+#include "foundation/DayPaths.h"
+#include "foundation/DisplayValues.h"
+#include "foundation/LanguageManager.h"
+#include "navigation/TFNav.h"
+#include "platform/Dialogs.h"
+#include "platform/IniFile.h"
+#include "platform/Styles.h"
+#include "tests/support/TempHome.h"
+
+namespace {
+
+platform::ScriptedDialogs& Dialogs() {
+    return dynamic_cast<platform::ScriptedDialogs&>(platform::dialogs());
+}
+
+void Store(const char* section, const char* key, const char* value) {
+    platform::IniFile ini(SettingsFilePath());
+    ini.WriteString(section, key, value);
+}
+
+}  // namespace
+
+TEST(ProgramEntry, OverlaySettingsReadAtStart) {
+    phxtest::TempHome home;
+    Store("OVERLAY_SETTINGS", "FontSize", "36");
+    Store("OVERLAY_SETTINGS", "DepthColor", "255");
+    Store("OVERLAY_SETTINGS", "SpeedColor", "65280");
+    Store("APPLICATION", "ThemeStyle", "Dark");
+    ResetDisplayValues();
+    EXPECT_EQ(ReadStartupSettings().ThemeStyle, "Dark");
+    EXPECT_EQ(g_Display.OverlayFontSize, 36);
+    EXPECT_EQ(g_Display.OverlayDepthColor, 255u);
+    EXPECT_EQ(g_Display.OverlaySpeedColor, 65280u);
+
+    Store("OVERLAY_SETTINGS", "DepthColor", "navy");
+    Store("OVERLAY_SETTINGS", "SpeedColor", "");
+    ReadStartupSettings();
+    EXPECT_EQ(g_Display.OverlayDepthColor, 0x800000u);
+    EXPECT_EQ(g_Display.OverlaySpeedColor, 0u);
+}
+
+TEST(ProgramEntry, ThemeSwitch) {
+    Dialogs().messages.clear();
+    ApplyStartupTheme("Dark");
+    EXPECT_EQ(platform::ActiveStyleName(), "Dark");
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(45, 45, 48));
+    // The default theme is not switched to: the style in use stays.
+    ApplyStartupTheme("Plovan HX - Default");
+    EXPECT_EQ(platform::ActiveStyleName(), "Dark");
+    // An unknown theme says so once and keeps the style.
+    ApplyStartupTheme("Carbon");
+    EXPECT_EQ(platform::ActiveStyleName(), "Dark");
+    ASSERT_EQ(Dialogs().messages.size(), 1);
+    EXPECT_EQ(Dialogs().messages[0], QStringLiteral("Style 'Carbon' not found."));
+    ApplyStartupTheme("Light");
+    EXPECT_EQ(platform::ActiveStyleName(), "Light");
+    EXPECT_TRUE(platform::TrySetStyle("Plovan HX - Default"));
+    EXPECT_EQ(platform::ActiveStyleName(), "Plovan HX - Default");
+    Dialogs().messages.clear();
+}
+
+// The whole run in this process: windows made, main window shown, the message
+// loop until the main window closes, windows freed, 0 returned.
+TEST(ProgramEntry, RunShowsTheMainWindowAndEndsWhenItCloses) {
+    phxtest::TempHome home;
+    InitDayPaths();
+    g_LanguageManager = std::make_unique<TLanguageManager>(home.home() + "Languages/");
+    bool wasShown = false;
+    QTimer::singleShot(100, [&] {
+        ASSERT_NE(FNav, nullptr);
+        wasShown = FNav->isVisible();
+        FNav->close();
+    });
+    StartupSettings settings;
+    EXPECT_EQ(RunProgram(*qApp, settings), 0);
+    EXPECT_TRUE(wasShown);
+    EXPECT_EQ(FNav, nullptr);
+    EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Plovan HX"));
+    EXPECT_EQ(platform::ActiveStyleName(), "Light");
+    platform::IniFile::DropCachedModels();
+    const platform::IniFile ini(SettingsFilePath());
+    EXPECT_TRUE(ini.SectionExists("FNav"));
+    g_LanguageManager.reset();
+}
