@@ -59,7 +59,11 @@ std::optional<Geodetic> GeocentricToGeodetic(const Geocentric& point, const Elli
         const double next = std::atan((point.z / p) / (1 - e2 * n / (n + h)));
         if (std::fabs(next) == kPi / 2) return onAxis();
         const double sinNext = std::sin(next);
-        h = p / std::cos(next) - a / std::sqrt(1 - e2 * sinNext * sinNext);
+        const double nNext = a / std::sqrt(1 - e2 * sinNext * sinNext);
+        // Near the poles p / cos(phi) loses the height in rounding; Z / sin(phi)
+        // gives the same height there without that loss.
+        h = std::fabs(next) <= kPi / 4 ? p / std::cos(next) - nNext
+                                       : point.z / sinNext - nNext * (1 - e2);
         const double change = std::fabs(next - phi);
         phi = next;
         if (!std::isfinite(change) || !std::isfinite(h)) return std::nullopt;

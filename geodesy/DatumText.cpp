@@ -74,7 +74,8 @@ std::string GeoTransform(std::string_view kind, std::string_view geodeticText,
                          std::string_view datumText) {
     std::array<double, 3> blh{};
     DatumSet source, target;
-    if (!ReadExactly(geodeticText, blh) || !ParseDatumText(datumText, source, target))
+    if (!ReadExactly(geodeticText, blh) || !ParseDatumText(datumText, source, target) ||
+        !source.ellipsoid.IsValid() || !target.ellipsoid.IsValid())
         return std::string(kFailedConversion);
     const std::string xyz =
         GeoBlhToXyz(blh[0], blh[1], blh[2], source.ellipsoid.a, source.ellipsoid.f);

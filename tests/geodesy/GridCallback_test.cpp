@@ -1,0 +1,101 @@
+#include "geodesy/GridCallback.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "geodesy/Datum.h"
+#include "geodesy/PlaneGeometry.h"
+#include "geodesy/TransverseMercatorText.h"
+
+namespace geodesy {
+namespace {
+
+GeodeticEditTexts Utm35Edits() {
+    GeodeticEditTexts e;
+    e.sma = "6378137.0";
+    e.flattening = "0.0033528106647474";
+    e.ppm = e.rx = e.ry = e.rz = e.sx = e.sy = e.sz = "0";
+    e.centralMeridian = "27";
+    e.referenceLatitude = "0";
+    e.scaleFactor = "0.9996";
+    e.falseEasting = "500000";
+    e.falseNorthing = "0";
+    return e;
+}
+
+TEST(KmlGeographicToGrid, BuildsTheThreeTextsAsTheSettingsWindowJoinsThem) {
+    GeodeticEditTexts e = Utm35Edits();
+    e.ppm = "-3.3";
+    e.sz = "-121.593";
+    const GridParameterTexts t = GnssToGridParameterTexts(e);
+    EXPECT_EQ(t.datum,
+              "6378137.0  0.0033528106647474  0.0  0.0  0.0  0.0  0.0  0.0  0.0 6378137.0 "
+              "0.0033528106647474 -3.3 0 0 0 0 0 -121.593");
+    EXPECT_EQ(t.forwardEllipsoid, "6378137.0 0.0033528106647474 6378137.0 0.0033528106647474");
+    EXPECT_EQ(t.tm, "27 0 0.9996 500000 0");
+}
+
+TEST(KmlGeographicToGrid, UtmZone35WithZeroParameters) {
+    const GridParameterTexts t = GnssToGridParameterTexts(Utm35Edits());
+    double x = 0, y = 0;
+    ASSERT_TRUE(KmlGeographicToGrid(t, 41, 29, x, y));
+    EXPECT_NEAR(x, 668207.8852, 1e-9);
+    EXPECT_NEAR(y, 4540683.5294, 1e-9);
+    // The same as the grid text of the chain for a position with many decimals.
+    ASSERT_TRUE(KmlGeographicToGrid(t, 40.123456789012, 28.5, x, y));
+    const auto tm = TransverseMercator::Create(kWgs84, *ParseTMParameterText(t.tm));
+    const auto g = tm->Forward({40.12345679, 28.5});
+    EXPECT_NEAR(x, g->eastingM, 0.6e-4);
+    EXPECT_NEAR(y, g->northingM, 0.6e-4);
+}
+
+TEST(KmlGeographicToGrid, FailureLeavesBothOutputsAndSaysSo) {
+    struct Case {
+        const char* what;
+        void (*edit)(GeodeticEditTexts&);
+    } cases[] = {
+        {"empty rotation", [](GeodeticEditTexts& e) { e.rx = ""; }},
+        {"word in a shift", [](GeodeticEditTexts& e) { e.sy = "abc"; }},
+        {"decimal comma", [](GeodeticEditTexts& e) { e.falseEasting = "500000,5"; }},
+        {"inverse flattening", [](GeodeticEditTexts& e) { e.flattening = "298.257223563"; }},
+        {"zero scale factor", [](GeodeticEditTexts& e) { e.scaleFactor = "0"; }},
+        {"empty central meridian", [](GeodeticEditTexts& e) { e.centralMeridian = ""; }},
+    };
+    for (const auto& c : cases) {
+        GeodeticEditTexts e = Utm35Edits();
+        c.edit(e);
+        double x = -1, y = -2;
+        EXPECT_FALSE(KmlGeographicToGrid(GnssToGridParameterTexts(e), 41, 29, x, y)) << c.what;
+        EXPECT_EQ(x, -1) << c.what;
+        EXPECT_EQ(y, -2) << c.what;
+    }
+    double x = -1, y = -2;
+    EXPECT_FALSE(KmlGeographicToGrid(GnssToGridParameterTexts(Utm35Edits()), 95, 29, x, y));
+    EXPECT_FALSE(KmlGeographicToGrid(GnssToGridParameterTexts(Utm35Edits()), NAN, 29, x, y));
+}
+
+TEST(PlaneGeometry, BearingIsCounterClockwiseFromEastInZeroToTwoPi) {
+    struct Case {
+        double x2, y2, expected;
+    } cases[] = {{1, 0, 0},           {1, 1, kPi / 4},     {0, 1, kPi / 2},
+                 {-1, 1, 3 * kPi / 4}, {-1, 0, kPi},        {-1, -1, 5 * kPi / 4},
+                 {0, -1, 3 * kPi / 2}, {1, -1, 7 * kPi / 4}, {0, 0, 0}};
+    for (const auto& c : cases) {
+        const double b = Bearing2D(0, 0, c.x2, c.y2);
+        EXPECT_NEAR(b, c.expected, 1e-12) << c.x2 << " " << c.y2;
+        EXPECT_GE(b, 0);
+        EXPECT_LT(b, 2 * kPi);
+    }
+    EXPECT_NEAR(Bearing2D(500000, 4500000, 500010, 4500010), kPi / 4, 1e-12);
+}
+
+TEST(PlaneGeometry, DistanceIsEuclidean) {
+    EXPECT_EQ(Distance2D(0, 0, 3, 4), 5);
+    EXPECT_EQ(Distance2D(3, 4, 0, 0), 5);
+    EXPECT_EQ(Distance2D(-2, 7, -2, 7), 0);
+    EXPECT_NEAR(Distance2D(500000, 4500000, 500001, 4500001), std::sqrt(2.0), 1e-9);
+}
+
+}  // namespace
+}  // namespace geodesy
