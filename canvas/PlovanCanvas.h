@@ -1,0 +1,111 @@
+// The map and drawing control: the canvas model (layers, shapes, ids) shown
+// in a widget with pan and zoom, a back buffer and the survey overlays.
+//
+// View: the world rectangle FWorldLeft..FWorldRight by FWorldBottom..FWorldTop
+// (metres, y up) is stretched over the client area. Every view operation
+// refuses non-finite arguments (the view stays as it was) and keeps both
+// spans within 1 mm .. 1e8 m, so a view saved at close is always usable at
+// the next start. A client size of 0 counts as 1 in every division.
+//
+// Rendering: the drawing (background, map background, grid, shapes) goes into
+// the back buffer only when FNeedsRedraw is set or the size changed; each
+// frame copies it and adds the overlays. renderFrame() makes the whole frame
+// as an image (empty at zero size); paintEvent only shows it, so tests and
+// screenshots read frames headless.
+//
+// The shape pass culls through a run index over the drawing order, decimates
+// points closer than 3 pixels, cuts shapes under half a pixel and draws at
+// most kMaxDrawnShapes shapes; when more would be drawn, the oldest shapes
+// are left out first, and the layers tagged as live (Tag 1, the vessel) are
+// always drawn. Texts come last, at most one per 60 x 60 pixel cell.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "canvas/CanvasModel.h"
+#include "canvas/ShapeIndex.h"
+#include "canvas/ViewMath.h"
+
+class GdiCanvas;
+
+class TPlovanCanvas : public QWidget, public TCanvasModel {
+    Q_OBJECT
+
+public:
+    explicit TPlovanCanvas(QWidget* parent = nullptr);
+    ~TPlovanCanvas() override;
+
+    // ---- View ----
+    double GetViewWidth() const { return FWorldRight - FWorldLeft; }
+    double GetViewHeight() const { return FWorldTop - FWorldBottom; }
+    // The resize rule: grows one span so the view has the control's aspect.
+    void Resize();
+    // The drawing's visible shapes plus 5 %, fitted to the control; 0..1000
+    // when there is nothing sane to show.
+    void ZoomExtents();
+    // Zoom about the world point (x, y): +0.2 shrinks the spans to 80 %,
+    // -0.2 grows them to 120 % (the factor 1 - f is kept within 0.1..10).
+    void ZoomAt(double factor, double x, double y);
+    void Pan(double dx, double dy);
+    void CenterOn(double x, double y);
+    void SetView(double left, double top, double right, double bottom);
+    // One wheel step at a client pixel: delta > 0 zooms in by 10 %, < 0 out;
+    // 0 does nothing.
+    void WheelAt(int px, int py, int delta);
+
+    // ---- Rendering ----
+    static constexpr int kMaxDrawnShapes = 500000;
+    // The current frame: back buffer (rebuilt when needed) plus overlays.
+    QImage renderFrame();
+    // Draws the drawing into FBackBuffer now.
+    void RebuildBackBuffer();
+    void SetBackgroundColor(TColor colour);
+    // Manual grid steps (FGridSpacingX/Y) take effect only while this is off.
+    void SetGridAutoScale(bool on);
+    TColor ContrastColor(TColor colour) const;
+    // Shapes drawn by the last rebuild (texts included).
+    int LastDrawnShapeCount() const { return FLastDrawnCount; }
+
+    // ---- Hooks of the model ----
+    void Redraw() override;
+    void Invalidate() override;
+    void Repaint() override;
+    void RestoreDefaultCursor() override;
+    int ClientWidth() const override { return width(); }
+    int ClientHeight() const override { return height(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+    // Into the back buffer.
+    void DrawMapBackground(GdiCanvas& canvas);
+    void DrawGrid(GdiCanvas& canvas);
+    void DrawShapes(GdiCanvas& canvas);
+    // On the frame, in this order.
+    void DrawRubberBand(GdiCanvas& canvas);
+    void DrawMeasureLine(GdiCanvas& canvas);
+    void DrawSoundings(GdiCanvas& canvas);
+    void DrawNumberLabels(GdiCanvas& canvas);
+    void DrawDepthSpeedBox(GdiCanvas& canvas);
+    void DrawOverlayHook(GdiCanvas& canvas);
+    void DrawPositionStatus(GdiCanvas& canvas);
+    void DrawScaleBar(GdiCanvas& canvas);
+
+private:
+    viewmath::ViewRect View() const { return {FWorldLeft, FWorldRight, FWorldTop, FWorldBottom}; }
+    // Stores a finite view with its spans clamped and redraws; a view with a
+    // non-finite edge is refused and the old view kept.
+    bool ApplyView(const viewmath::ViewRect& view);
+    // Redraw for a view change: the drawing itself did not change.
+    void ViewChanged();
+    // Draws one shape with its colour adjusted to the background and long
+    // lines and polylines clipped to the view grown by a margin.
+    void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
+    void DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
+
+    TShapeIndex FShapeIndex;
+    int FLastDrawnCount = 0;
+};

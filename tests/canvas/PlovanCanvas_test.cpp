@@ -1,0 +1,118 @@
+// The widget shell of the map canvas on the offscreen platform: painting
+// shows the rendered frame, resizing keeps the aspect, the cursor resets,
+// and the culling index follows every change the model announces.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QResizeEvent>
+
+#include "canvas/GdiCanvas.h"
+#include "canvas/PlovanCanvas.h"
+
+namespace {
+
+TColor At(const QImage& image, int x, int y) { return FromRgb(image.pixel(x, y)) & 0xFFFFFF; }
+
+// World (x, y) of a 400 x 400 canvas over 0..1000 as a pixel.
+QPoint Px(double x, double y) { return QPoint(static_cast<int>(x * 0.4), static_cast<int>((1000 - y) * 0.4)); }
+
+struct Canvas400 : TPlovanCanvas {
+    Canvas400() {
+        resize(400, 400);
+        SetView(0, 1000, 1000, 0);
+    }
+};
+
+}  // namespace
+
+TEST(PlovanCanvas, NewCanvasHasTheControlDefaults) {
+    TPlovanCanvas canvas;
+    EXPECT_EQ(canvas.size(), QSize(400, 300));
+    EXPECT_EQ(canvas.ClientWidth(), 400);
+    EXPECT_EQ(canvas.ClientHeight(), 300);
+    EXPECT_EQ(canvas.focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(canvas.FindLayer("Default"), 0);
+}
+
+TEST(PlovanCanvas, PaintShowsTheRenderedFrame) {
+    Canvas400 canvas;
+    canvas.SetBackgroundColor(0x336699);
+    canvas.AddLine(100, 500, 900, 500, 0);
+    const QImage frame = canvas.renderFrame();
+    const QImage shown = canvas.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), frame.size());
+    EXPECT_EQ(shown, frame);
+    EXPECT_EQ(At(shown, 200, 200), clBlack);
+}
+
+TEST(PlovanCanvas, ShownCanvasKeepsTheAspectWhenResized) {
+    TPlovanCanvas canvas;
+    canvas.show();
+    QApplication::processEvents();
+    // The first resize of a 400 x 300 canvas keeps the y span.
+    EXPECT_NEAR(canvas.FWorldLeft, -166.6666667, 1e-6);
+    EXPECT_NEAR(canvas.FWorldRight, 1166.6666667, 1e-6);
+    canvas.resize(800, 300);
+    QApplication::processEvents();
+    EXPECT_NEAR(canvas.GetViewWidth() / canvas.GetViewHeight(), 800.0 / 300.0, 1e-9);
+    canvas.hide();
+}
+
+TEST(PlovanCanvas, RestoreDefaultCursor) {
+    TPlovanCanvas canvas;
+    canvas.setCursor(Qt::CrossCursor);
+    canvas.RestoreDefaultCursor();
+    EXPECT_EQ(canvas.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(PlovanCanvas, CullingFollowsEveryAnnouncedChange) {
+    Canvas400 canvas;
+    canvas.SetView(0, 1000, 1000, 0);
+    // Enough shapes for several index runs, all far from the view.
+    for (int i = 0; i < 1000; ++i) canvas.AddPoint(5000 + i, 5000, 0);
+    const int line = canvas.AddLine(5000, 5000, 5100, 5000, 0);
+    canvas.renderFrame();
+    EXPECT_EQ(canvas.LastDrawnShapeCount(), 0);
+
+    // A move brings the line into the view.
+    canvas.MoveShape(line, -4500, -4500);  // 500..600 at y = 500
+    QImage frame = canvas.renderFrame();
+    EXPECT_EQ(canvas.LastDrawnShapeCount(), 1);
+    EXPECT_EQ(At(frame, Px(550, 500).x(), Px(550, 500).y()), clBlack);
+
+    // A vertex moved into the view of one old shape among many.
+    const int poly = canvas.AddPolyline({{9000, 9000}, {9100, 9100}}, 0, false);
+    for (int i = 0; i < 200; ++i) canvas.AddPoint(7000 + i, 7000, 0);
+    canvas.renderFrame();
+    EXPECT_EQ(canvas.LastDrawnShapeCount(), 1);
+    canvas.SetPolylinePoint(poly, 0, 200, 200);
+    canvas.renderFrame();
+    EXPECT_EQ(canvas.LastDrawnShapeCount(), 2);
+
+    // Deleting, and clearing everything and adding as many new shapes in
+    // other places.
+    canvas.DeleteShape(line);
+    canvas.renderFrame();
+    EXPECT_EQ(canvas.LastDrawnShapeCount(), 1);
+    const int before = static_cast<int>(canvas.FShapes.size());
+    canvas.ClearLayer(-1);
+    for (int i = 0; i < before; ++i) canvas.AddPoint(100 + (i % 100) * 8, 100 + (i / 100) * 8, 0);
+    canvas.renderFrame();
+    EXPECT_EQ(canvas.LastDrawnShapeCount(), before);
+}
+
+TEST(PlovanCanvas, ZeroSizeWidgetPaintsNothing) {
+    TPlovanCanvas canvas;
+    canvas.SetView(0, 1000, 1000, 0);
+    canvas.resize(0, 0);
+    QResizeEvent event(QSize(0, 0), QSize(400, 300));
+    QApplication::sendEvent(&canvas, &event);
+    EXPECT_TRUE(canvas.renderFrame().isNull());
+    EXPECT_EQ(canvas.FWorldLeft, 0);
+    EXPECT_EQ(canvas.FWorldRight, 1000);
+    EXPECT_EQ(canvas.FWorldTop, 1000);
+    EXPECT_EQ(canvas.FWorldBottom, 0);
+    canvas.RebuildBackBuffer();  // refuses quietly
+    EXPECT_TRUE(canvas.FBackBuffer.isNull() || canvas.FBackBuffer.width() != 0);
+}
