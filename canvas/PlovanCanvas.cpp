@@ -71,6 +71,12 @@ void TPlovanCanvas::ViewChanged() {
 }
 
 void TPlovanCanvas::Resize() {
+    // Edges written from outside (a damaged settings file) that are not
+    // numbers give way to the default view before anything is kept.
+    if (!AllFinite(FWorldLeft, FWorldRight, FWorldTop, FWorldBottom)) {
+        FWorldLeft = FWorldBottom = 0;
+        FWorldRight = FWorldTop = 1000;
+    }
     const int w = width(), h = height();
     if (w <= 0 || h <= 0) {
         ViewChanged();  // a control of zero size keeps its view

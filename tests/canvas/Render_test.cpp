@@ -360,3 +360,32 @@ TEST(Render, DrawnShapeCapKeepsLiveLayersAndTheNewestShapes) {
     EXPECT_EQ(At(frame, 88, 312), clWhite);   // oldest left out
     EXPECT_EQ(At(frame, 128, 272), 0x00FF00); // newest drawn
 }
+
+TEST(Render, RubberBandOfVertexShapesAndCircles) {
+    Canvas400 canvas;
+    auto* temp = new TPlovanPolyline(0, 0);
+    temp->AddPoint(100, 500);  // pixel (40, 200)
+    temp->AddPoint(500, 500);  // pixel (200, 200)
+    canvas.FTempShape = temp;  // owned by the canvas from here
+    canvas.FDrawing = 1;
+    canvas.FHasStartPoint = 1;
+    canvas.FStartX = 500, canvas.FStartY = 500;
+    canvas.FCurrentX = 500, canvas.FCurrentY = 900;  // pixel (200, 40)
+
+    canvas.FCommand = 5;
+    QImage frame = canvas.renderFrame();
+    EXPECT_EQ(At(frame, 120, 200), clBlack);  // through the vertices
+    EXPECT_EQ(At(frame, 200, 120), clBlack);  // then to the mouse
+    EXPECT_EQ(At(frame, 120, 120), clWhite);
+
+    canvas.FCommand = 6;  // a polygon also closes back to the first vertex
+    frame = canvas.renderFrame();
+    EXPECT_TRUE(NearPixel(frame, 120, 120, clBlack));
+
+    canvas.FCommand = 19;  // circle about the start through the mouse
+    canvas.FCurrentX = 600, canvas.FCurrentY = 500;  // 100 m = 40 px
+    frame = canvas.renderFrame();
+    EXPECT_TRUE(NearPixel(frame, 160, 200, clBlack));
+    EXPECT_TRUE(NearPixel(frame, 200, 160, clBlack));
+    EXPECT_EQ(At(frame, 200, 200), clWhite);
+}

@@ -249,6 +249,15 @@ TEST(View, NonFiniteArgumentsKeepTheView) {
     ExpectView(canvas, before, 0);
 }
 
+TEST(View, ResizeReplacesAViewThatIsNotANumber) {
+    TPlovanCanvas canvas;
+    canvas.resize(400, 400);
+    canvas.FWorldLeft = kNaN;  // as read from a damaged settings file
+    canvas.FWorldTop = kInf;
+    canvas.Resize();
+    ExpectView(canvas, {0, 1000, 1000, 0}, 0);
+}
+
 TEST(View, SpansStayBetweenAMillimetreAndAHundredThousandKilometres) {
     TPlovanCanvas canvas;
     canvas.resize(400, 400);
