@@ -21,6 +21,7 @@
 #include "foundation/DisplayValues.h"
 #include "foundation/FormPlacement.h"
 #include "foundation/LanguageManager.h"
+#include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/StandardLayers.h"
@@ -193,13 +194,17 @@ void TFNav::FormCreate() {
     ZSENSOR->setObjectName(QStringLiteral("ZSENSOR"));
     // ZSENSOR's OnNewCommand handler (the depth pipeline) joins here.
 
-    // 10. The map canvas fcad is created here, filling Panel4.
+    // 10.
+    fcad = new TPlovanCanvas(Panel4);
+    fcad->setObjectName(QStringLiteral("fcad"));
+    Panel4->layout()->addWidget(fcad);
 
     // 11. The satellite background is switched and "MAP: ON"/"MAP: OFF"
     // shown in panel 6 here, once the canvas has it.
     (void)mapVisible;
 
-    // 12. The canvas background from "BackgroundColor" is set here.
+    // 12.
+    fcad->SetBackgroundColor(ini.ReadInteger("NAVIGATION_SETTINGS", "BackgroundColor", 0xFFFFFF));
 
     // 13. The canvas events (OnShapeNumberSelected, OnWorldMouseMove,
     // OnWorldMouseDown, OnDrawBegin, OnDrawEnd, OnDblClick), bMouseSelect's
@@ -228,7 +233,8 @@ void TFNav::FormCreate() {
 }
 
 void TFNav::FormShow() {
-    // 1. The standard layers of the canvas are ensured here.
+    // 1.
+    EnsureStandardLayers(fcad);
     // 2. The language is applied to every window here (ApplyLanguage).
 
     // 3 to 8: one block; a failure anywhere skips the rest of it.
@@ -237,10 +243,25 @@ void TFNav::FormShow() {
         // 4. The last saved project; a vessel symbol or grid stored with it
         // is drawn anew by the map tick.
         const std::string lastFile = ini.ReadString("FILE", "Last File Saved", "");
-        // It is reopened into the canvas here.
+        const std::string lastPath = platform::MapWindowsPath(lastFile);
+        if (!lastPath.empty() && platform::FileExists(lastPath)) {
+            fcad->LoadProject(QString::fromStdString(lastPath), -1, -1, 0);
+            SetCurrentFile(lastPath);
+        }
+        for (const char* name : {kVesselLayerName, kGridLayerName}) {
+            const int id = fcad->FindLayer(QString::fromUtf8(name));
+            if (id >= 0) fcad->ClearLayer(id);
+        }
         // 5.
         setWindowTitle(QString::fromUtf8(kCaptionPrefix) + QString::fromStdString(lastFile));
-        // 6. The stored view reaches the canvas here.
+        // 6.
+        const CanvasViewSettings view = ReadCanvasViewSettings(ini);
+        fcad->SetView(view.PlanWorldLeft, view.PlanWorldTop, view.PlanWorldRight,
+                      view.PlanWorldBottom);
+        FShownView = view;
+        fcad->SetGridAutoScale(view.GridAutoScale);
+        fcad->FDepthSpeedDisplayMode = view.DepthSpeedDisplayMode;
+        fcad->FGGAOverlayPosition = view.GGAOverlayPosition;
         // 7. Screenshot interval, seconds; 0 or less switches the timer off.
         // The device settings window's eScreenshotInterval shows it here.
         const int seconds = ini.ReadInteger("SCREENSHOT", "Interval", 60);
@@ -252,7 +273,8 @@ void TFNav::FormShow() {
         }
     } catch (...) {
     }
-    // 9. The standard layers are ensured again here.
+    // 9.
+    EnsureStandardLayers(fcad);
 
     // 10.
     RestoreFormPlacement(this, true);
@@ -285,7 +307,17 @@ void TFNav::FormCloseQuery() {
     // placements join here.
     // 7. The navigation settings, offsets, device settings, realtime, runline
     // and echogram windows are closed here.
-    // 8. The canvas view is written to "CANVAS" here.
+    // 8.
+    CanvasViewSettings view;
+    view.PlanWorldLeft = fcad->FWorldLeft;
+    view.PlanWorldRight = fcad->FWorldRight;
+    view.PlanWorldTop = fcad->FWorldTop;
+    view.PlanWorldBottom = fcad->FWorldBottom;
+    view.GridAutoScale = fcad->FGridAutoScale != 0;
+    view.DepthSpeedDisplayMode = fcad->FDepthSpeedDisplayMode;
+    view.GGAOverlayPosition = fcad->FGGAOverlayPosition;
+    platform::IniFile ini(SettingsFilePath());
+    WriteCanvasViewSettings(ini, view);
 }
 
 void TFNav::SetCurrentFile(const std::string& path) {
@@ -303,6 +335,25 @@ void TFNav::setVisible(bool visible) {
         platform::GuardHandler([this] { FormShow(); });
     }
     QMainWindow::setVisible(visible);
+}
+
+void TFNav::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!FShownView) return;
+    // The canvas keeps its view's aspect by widening it at every resize, and
+    // the restored placement resizes the window once more after it is on the
+    // screen: the stored view goes to the canvas again at its final size, so
+    // a start shows the view of the last close rather than a wider one.
+    QTimer::singleShot(0, this, [this] {
+        platform::GuardHandler([this] {
+            if (!FShownView) return;
+            const CanvasViewSettings view = *FShownView;
+            FShownView.reset();
+            fcad->SetView(view.PlanWorldLeft, view.PlanWorldTop, view.PlanWorldRight,
+                          view.PlanWorldBottom);
+            fcad->Resize();
+        });
+    });
 }
 
 void TFNav::closeEvent(QCloseEvent* event) {

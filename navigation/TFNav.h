@@ -11,7 +11,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <optional>
 #include <string>
+
+#include "navigation/CanvasViewSettings.h"
 
 class QAction;
 class QCloseEvent;
@@ -82,6 +85,7 @@ protected:
     // The first show runs FormShow before the window reaches the screen, so a
     // restored placement is in place when it appears.
     void setVisible(bool visible) override;
+    void showEvent(QShowEvent* event) override;
     // The close is always allowed.
     void closeEvent(QCloseEvent* event) override;
 
@@ -90,6 +94,7 @@ private:
 
     std::string FCurrentFile;
     bool FShown = false;
+    std::optional<CanvasViewSettings> FShownView;  // the stored view, until the first show settled
     bool FClosing = false;
 };
 

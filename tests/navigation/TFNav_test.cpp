@@ -13,9 +13,11 @@
 #include <filesystem>
 
 #include "foundation/DayPaths.h"
+#include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/LanguageManager.h"
+#include "foundation/SurveyState.h"
 #include "navigation/ProgramEntry.h"
 #include "navigation/StatusBar.h"
 #include "platform/IniFile.h"
@@ -46,6 +48,18 @@ protected:
     static void Store(const char* section, const char* key, const char* value) {
         platform::IniFile ini(SettingsFilePath());
         ini.WriteString(section, key, value);
+    }
+
+    // The default view 0..1000 by 0..1000, widened in one direction to the
+    // canvas's shape.
+    static void ExpectDefaultView(const TPlovanCanvas& canvas) {
+        EXPECT_LE(canvas.FWorldLeft, 0.0);
+        EXPECT_GE(canvas.FWorldRight, 1000.0);
+        EXPECT_LE(canvas.FWorldBottom, 0.0);
+        EXPECT_GE(canvas.FWorldTop, 1000.0);
+        EXPECT_NEAR(canvas.FWorldLeft + canvas.FWorldRight, 1000.0, 1e-6);
+        EXPECT_NEAR(canvas.FWorldBottom + canvas.FWorldTop, 1000.0, 1e-6);
+        EXPECT_TRUE(canvas.GetViewWidth() == 1000.0 || canvas.GetViewHeight() == 1000.0);
     }
 
     static platform::IniFile Settings() {
@@ -82,6 +96,16 @@ TEST_F(TFNavTest, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(nav.bRealtime->width(), 70);
     EXPECT_TRUE(nav.FEchoRawSentences);
     EXPECT_TRUE(nav.CurrentFile().empty());
+    ASSERT_NE(nav.fcad, nullptr);
+    EXPECT_EQ(nav.fcad->parentWidget(), nav.Panel4);
+    EXPECT_EQ(nav.fcad->size(), nav.Panel4->size());
+    EXPECT_EQ(nav.fcad->FBackgroundColor, 0xFFFFFF);
+    EXPECT_TRUE(nav.fcad->FGridAutoScale);
+    EXPECT_EQ(nav.fcad->FDepthSpeedDisplayMode, 0);
+    EXPECT_EQ(nav.fcad->FGGAOverlayPosition, 0);
+    ExpectDefaultView(*nav.fcad);
+    EXPECT_EQ(nav.fcad->FindLayer("~~Plovan Vessel"), g_Survey.VesselLayerId);
+    EXPECT_EQ(nav.fcad->FindLayer("Plovan Grid"), g_Survey.GridLayerId);
     for (const std::string& folder : {g_DayDir, g_ProjectDir, g_LogDir, g_XyzDir, g_SvpDir,
                                       g_DayDir + "JPG", g_DayDir + "MP4"})
         EXPECT_TRUE(platform::DirectoryExists(folder)) << folder;
@@ -261,6 +285,117 @@ TEST_F(TFNavTest, NumberAndDateTextUnderATurkishLocale) {
     }
     std::setlocale(LC_ALL, "C");
     QLocale::setDefault(oldDefault);
+}
+
+TEST_F(TFNavTest, StoredBackgroundColour) {
+    Store("NAVIGATION_SETTINGS", "BackgroundColor", "12632256");
+    {
+        TFNav nav;
+        EXPECT_EQ(nav.fcad->FBackgroundColor, 0xC0C0C0);
+    }
+    Store("NAVIGATION_SETTINGS", "BackgroundColor", "grey");
+    TFNav nav;
+    EXPECT_EQ(nav.fcad->FBackgroundColor, 0xFFFFFF);
+}
+
+// The close stores the view; the next start shows it again before any
+// position arrives.
+TEST_F(TFNavTest, SavedViewComesBackAtTheNextStart) {
+    double left = 0, right = 0, top = 0, bottom = 0;
+    {
+        TFNav nav;
+        nav.show();
+        QCoreApplication::processEvents();
+        const double width = 500.0;
+        const double height = width * nav.fcad->height() / nav.fcad->width();
+        nav.fcad->SetView(500100.0, 4500100.0 + height, 500100.0 + width, 4500100.0);
+        nav.fcad->SetGridAutoScale(false);
+        nav.fcad->FDepthSpeedDisplayMode = 2;
+        nav.fcad->FGGAOverlayPosition = 3;
+        left = nav.fcad->FWorldLeft;
+        right = nav.fcad->FWorldRight;
+        top = nav.fcad->FWorldTop;
+        bottom = nav.fcad->FWorldBottom;
+        nav.close();
+    }
+    {
+        const platform::IniFile ini = Settings();
+        for (const char* key : {"PlanWorldLeft", "PlanWorldRight", "PlanWorldTop", "PlanWorldBottom",
+                                "GridAutoScale", "DepthSpeedDisplayMode", "GGAOverlayPosition"})
+            EXPECT_TRUE(ini.ValueExists("CANVAS", key)) << key;
+        EXPECT_EQ(ini.ReadFloat("CANVAS", "PlanWorldLeft", 0), left);
+        EXPECT_EQ(ini.ReadString("CANVAS", "GridAutoScale", ""), "0");
+        EXPECT_EQ(ini.ReadString("CANVAS", "DepthSpeedDisplayMode", ""), "2");
+    }
+    TFNav again;
+    again.show();
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(again.fcad->FWorldLeft, left, 1e-6);
+    EXPECT_NEAR(again.fcad->FWorldRight, right, 1e-6);
+    EXPECT_NEAR(again.fcad->FWorldTop, top, 1e-3);
+    EXPECT_NEAR(again.fcad->FWorldBottom, bottom, 1e-3);
+    EXPECT_NEAR(again.fcad->FWorldLeft, 500100.0, 1e-6);
+    EXPECT_NEAR(again.fcad->FWorldRight, 500600.0, 1e-6);
+    EXPECT_FALSE(again.fcad->FGridAutoScale);
+    EXPECT_EQ(again.fcad->FDepthSpeedDisplayMode, 2);
+    EXPECT_EQ(again.fcad->FGGAOverlayPosition, 3);
+}
+
+// A view stored by a faulty run (zero span, not finite, not a number) would
+// blank the canvas at every start: the default view is shown instead.
+TEST_F(TFNavTest, UnusableStoredViewGivesTheDefaultView) {
+    const char* views[][4] = {{"500100", "500100", "1000", "0"},
+                              {"0", "1e400", "1000", "0"},
+                              {"0", "1000", "abc", "0"},
+                              {"0", "1000", "1e-9", "0"}};
+    for (const auto& v : views) {
+        Store("CANVAS", "PlanWorldLeft", v[0]);
+        Store("CANVAS", "PlanWorldRight", v[1]);
+        Store("CANVAS", "PlanWorldTop", v[2]);
+        Store("CANVAS", "PlanWorldBottom", v[3]);
+        TFNav nav;
+        nav.show();
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(std::string(v[0]) + " " + v[1] + " " + v[2] + " " + v[3]);
+        ExpectDefaultView(*nav.fcad);
+    }
+}
+
+// The stored last project comes back with the drawing; the vessel symbol and
+// grid it holds are cleared, to be drawn anew by the map tick.
+TEST_F(TFNavTest, StoredLastProjectIsReopened) {
+    const std::string path = g_ProjectDir + "2024-05-01 142501.vlm";
+    {
+        std::filesystem::create_directories(g_ProjectDir);
+        TCanvasModel drawing;
+        const int lines = drawing.AddLayer("survey lines");
+        drawing.AddLine(0, 0, 100, 100, lines);
+        drawing.AddLine(100, 100, 200, 0, lines);
+        drawing.AddCircle(10, 10, 5, drawing.AddLayer("~~Plovan Vessel"));
+        drawing.AddLine(0, 50, 500, 50, drawing.AddLayer("Plovan Grid"));
+        ASSERT_TRUE(drawing.SaveProject(QString::fromStdString(path)));
+    }
+    Store("FILE", "Last File Saved       ", path.c_str());
+    TFNav nav;
+    nav.show();
+    EXPECT_EQ(nav.CurrentFile(), path);
+    EXPECT_EQ(nav.windowTitle(), QString::fromStdString("Plovan Olcum Masasi - " + path));
+    EXPECT_EQ(nav.sStatusBar->PanelText(3), QString::fromStdString(g_DayDir));
+    const int lines = nav.fcad->FindLayer("survey lines");
+    ASSERT_GE(lines, 0);
+    int onLines = 0, onVessel = 0, onGrid = 0;
+    for (const auto& shape : nav.fcad->FShapes) {
+        const int layer = nav.fcad->GetShapeLayer(shape->FId);
+        onLines += layer == lines;
+        onVessel += layer == g_Survey.VesselLayerId;
+        onGrid += layer == g_Survey.GridLayerId;
+    }
+    EXPECT_EQ(onLines, 2);
+    EXPECT_EQ(onVessel, 0);
+    EXPECT_EQ(onGrid, 0);
+    EXPECT_EQ(nav.fcad->FindLayer("~~Plovan Vessel"), g_Survey.VesselLayerId);
+    EXPECT_EQ(nav.fcad->FindLayer("Plovan Grid"), g_Survey.GridLayerId);
+    EXPECT_GE(nav.fcad->FindLayer("track_fix"), 0);
 }
 
 TEST(ProjectFolder, ParentOfTheFilesFolder) {
