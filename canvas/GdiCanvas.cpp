@@ -168,9 +168,64 @@ void GdiCanvas::ApplyBrush() { FPainter.setBrush(MakeBrush()); }
 
 void GdiCanvas::MoveTo(int x, int y) { FPenPos = QPoint(x, y); }
 
+bool GdiCanvas::SolidHairline() const {
+    return FPenStyle == psSolid && DrawnPenWidth(FPenWidth) <= 1;
+}
+
+void GdiCanvas::Plot(int x, int y, QRgb src) {
+    QRgb& px = reinterpret_cast<QRgb*>(FImage.scanLine(y))[x];
+    switch (FPenMode) {
+        case pmXor: px = 0xFF000000u | ((px ^ src) & 0xFFFFFFu); break;
+        case pmNotXor: px = 0xFF000000u | (~(px ^ src) & 0xFFFFFFu); break;
+        case pmNot: px = 0xFF000000u | (~px & 0xFFFFFFu); break;
+        default: px = 0xFF000000u | src; break;
+    }
+}
+
+void GdiCanvas::PlotLine(QPoint from, QPoint to) {
+    // One pixel per step along the major axis, the minor coordinate rounded
+    // half up; the end pixel is left out. Only the steps that fall inside
+    // the image are visited, so far-off lines cost nothing.
+    const long long dx = static_cast<long long>(to.x()) - from.x();
+    const long long dy = static_cast<long long>(to.y()) - from.y();
+    const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const long long n = std::max(adx, ady);
+    if (n == 0) return;
+    const bool xMajor = adx >= ady;
+    const long long m = xMajor ? ady : adx;
+    const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const long long major0 = xMajor ? from.x() : from.y();
+    const long long minor0 = xMajor ? from.y() : from.x();
+    const long long majorLimit = xMajor ? FImage.width() : FImage.height();
+    const long long minorLimit = xMajor ? FImage.height() : FImage.width();
+    // Steps i in [first, last) whose major coordinate is in [0, limit).
+    long long first = 0, last = n;
+    if (majorStep > 0) {
+        first = std::max(first, -major0);
+        last = std::min(last, majorLimit - major0);
+    } else {
+        first = std::max(first, major0 - (majorLimit - 1));
+        last = std::min(last, major0 + 1);
+    }
+    const QColor c = ToQColor(FPenColor);
+    const QRgb src = qRgb(c.red(), c.green(), c.blue()) & 0xFFFFFFu;
+    for (long long i = first; i < last; ++i) {
+        const long long major = major0 + majorStep * i;
+        const long long minor = minor0 + minorStep * ((2 * i * m + n) / (2 * n));
+        if (minor < 0 || minor >= minorLimit) continue;
+        if (xMajor)
+            Plot(static_cast<int>(major), static_cast<int>(minor), src);
+        else
+            Plot(static_cast<int>(minor), static_cast<int>(major), src);
+    }
+}
+
 void GdiCanvas::LineTo(int x, int y) {
     const QPoint to(x, y);
-    if (FPenStyle != psClear) {
+    if (SolidHairline()) {
+        PlotLine(FPenPos, to);
+    } else if (FPenStyle != psClear) {
         ApplyPen();
         FPainter.setBrush(Qt::NoBrush);
         if (to == FPenPos && DrawnPenWidth(FPenWidth) > 1) {
@@ -185,6 +240,10 @@ void GdiCanvas::LineTo(int x, int y) {
 
 void GdiCanvas::Polyline(const QPoint* points, int count) {
     if (count < 2 || FPenStyle == psClear) return;
+    if (SolidHairline()) {
+        for (int i = 1; i < count; ++i) PlotLine(points[i - 1], points[i]);
+        return;
+    }
     ApplyPen();
     FPainter.setBrush(Qt::NoBrush);
     FPainter.drawPolyline(points, count);
@@ -250,8 +309,8 @@ void GdiCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     ApplyBrush();
     if (FPenStyle == psClear || DrawnPenWidth(FPenWidth) > 1)
         FPainter.drawEllipse(QRectF(x1, y1, x2 - x1, y2 - y1));
-    else
-        FPainter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+    else  // a hairline through the centres of the edge pixels
+        FPainter.drawEllipse(QRectF(x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1));
 }
 
 void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
@@ -264,7 +323,7 @@ void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int c
     if (FPenStyle == psClear || DrawnPenWidth(FPenWidth) > 1)
         FPainter.drawRoundedRect(QRectF(x1, y1, x2 - x1, y2 - y1), rx, ry, Qt::AbsoluteSize);
     else
-        FPainter.drawRoundedRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), rx, ry,
+        FPainter.drawRoundedRect(QRectF(x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1), rx, ry,
                                  Qt::AbsoluteSize);
 }
 

@@ -136,6 +136,10 @@ private:
     // The outline pen for closed figures and lines (Qt::NoPen when clear).
     QPen MakePen() const;
     QBrush MakeBrush() const;
+    // A solid one-pixel pen, drawn pixel by pixel for GDI's exact lines.
+    bool SolidHairline() const;
+    void Plot(int x, int y, QRgb src);
+    void PlotLine(QPoint from, QPoint to);
 
     QImage& FImage;
     QPainter FPainter;
