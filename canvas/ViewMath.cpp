@@ -20,21 +20,16 @@ double ClampSpan(double span) {
 
 ViewRect ClampViewSpans(const ViewRect& view) {
     if (!AllFinite(view.left, view.right, view.top, view.bottom)) return view;
+    auto clampAxis = [](double& low, double& high) {
+        const double span = high - low;
+        if (span == ClampSpan(span)) return;
+        const double centre = low / 2 + high / 2, half = ClampSpan(span) / 2;
+        low = centre - half;
+        high = centre + half;
+    };
     ViewRect out = view;
-    const double w = view.right - view.left;
-    if (w != ClampSpan(w)) {
-        const double cx = view.left / 2 + view.right / 2;
-        const double half = ClampSpan(w) / 2;
-        out.left = cx - half;
-        out.right = cx + half;
-    }
-    const double h = view.top - view.bottom;
-    if (h != ClampSpan(h)) {
-        const double cy = view.bottom / 2 + view.top / 2;
-        const double half = ClampSpan(h) / 2;
-        out.bottom = cy - half;
-        out.top = cy + half;
-    }
+    clampAxis(out.left, out.right);
+    clampAxis(out.bottom, out.top);
     return out;
 }
 
