@@ -23,6 +23,13 @@ struct PolygonTest {
             maxY = std::max(maxY, static_cast<double>(v.Y));
         }
     }
+    // False when the shape's box (its test points lie in it) misses the
+    // polygon's box.
+    bool MissesBox(const TPlovanShape& s) const {
+        const double sMinX = std::min(s.FMinX, s.FMaxX), sMaxX = std::max(s.FMinX, s.FMaxX);
+        const double sMinY = std::min(s.FMinY, s.FMaxY), sMaxY = std::max(s.FMinY, s.FMaxY);
+        return sMaxX < minX || sMinX > maxX || sMaxY < minY || sMinY > maxY;
+    }
     bool Inside(double x, double y) const {
         // Outside the box, the even-odd test cannot toggle an odd number of
         // times (a point left of the box toggles once per crossing pair).
@@ -31,8 +38,12 @@ struct PolygonTest {
     }
 };
 
-// The test points SelectInPolygon looks at, per class.
+// The test points SelectInPolygon looks at, per class. The type code picks
+// the likely class first, so a survey's points cost one cast.
 bool AnyTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
+    if (s.FShapeType == ShapeType::Point) {
+        if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
+    }
     if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
     if (const auto* l = dynamic_cast<const TPlovanLine*>(&s))
         return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2);
@@ -158,7 +169,7 @@ void TCanvasModel::SelectInPolygon(const std::vector<TFloatPoint>& polygon) {
         const PolygonTest poly(polygon);
         for (TPlovanShape* s : FShapes) {
             if (selectLayer >= 0 && s->FLayerId == selectLayer) continue;
-            if (!AnyTestPointInside(*s, poly)) continue;
+            if (poly.MissesBox(*s) || !AnyTestPointInside(*s, poly)) continue;
             s->FSelected = 1;
             FSelection.push_back(s->FId);
         }
@@ -174,7 +185,7 @@ void TCanvasModel::SelectInPolygonOnLayers(const std::vector<TFloatPoint>& polyg
         const PolygonTest poly(polygon);
         for (TPlovanShape* s : FShapes) {
             if (!wanted.count(s->FLayerId)) continue;
-            if (!AnyLayerTestPointInside(*s, poly)) continue;
+            if (poly.MissesBox(*s) || !AnyLayerTestPointInside(*s, poly)) continue;
             s->FSelected = 1;
             FSelection.push_back(s->FId);
         }

@@ -175,6 +175,7 @@ public:
         if (!FFree) Grow();
         Node* n = FFree;
         FFree = n->next;
+        ++FLive;
         return n;
     }
     void Release(void* p) {
@@ -182,6 +183,12 @@ public:
         Node* n = static_cast<Node*>(p);
         n->next = FFree;
         FFree = n;
+        // When the last point goes (a drawing cleared or reloaded), the
+        // memory goes back to the system instead of waiting for reuse.
+        if (--FLive == 0) {
+            FBlocks.clear();
+            FFree = nullptr;
+        }
     }
 
 private:
@@ -201,6 +208,7 @@ private:
     }
     std::mutex FLock;
     Node* FFree = nullptr;
+    std::size_t FLive = 0;
     std::vector<std::unique_ptr<unsigned char[]>> FBlocks;
 };
 
@@ -662,6 +670,11 @@ void TPlovanPolyline::Draw(GdiCanvas& canvas, double left, double right, double 
 }
 
 bool TPlovanPolyline::HitTest(double x, double y, double tolerance) const {
+    // No segment comes nearer than the box does (the box is kept with the
+    // vertices); this spares the segments of every far-away track.
+    if (x < FMinX - tolerance || x > FMaxX + tolerance || y < FMinY - tolerance ||
+        y > FMaxY + tolerance)
+        return false;
     for (std::size_t i = 1; i < Points.size(); ++i) {
         const double x1 = Points[i - 1].X, y1 = Points[i - 1].Y;
         const double x2 = Points[i].X, y2 = Points[i].Y;
