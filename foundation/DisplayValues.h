@@ -13,9 +13,9 @@ struct DisplayValues {
     double DepthLabelSpacing = 10.0;  // m between depth labels
     std::string DepthLabelFontName;   // "Arial" once the device settings window exists
     int DepthLabelFontSize = 12;
-    uint32_t DepthLabelColor = 0;     // black
+    uint32_t DepthLabelColor = 0;  // black
     int EventLabelFontSize = 24;
-    uint32_t EventLabelColor = 255;   // red
+    uint32_t EventLabelColor = 255;  // red
     int OverlayFontSize = 40;
     uint32_t OverlayDepthColor = 0x800000;  // navy
     uint32_t OverlaySpeedColor = 0;         // black

@@ -1,12 +1,13 @@
 #include "navigation/ProgramEntry.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <exception>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
@@ -41,7 +42,10 @@ std::unique_ptr<QSocketNotifier> WatchTerminationSignals(QApplication& app) {
             char buffer[16];
             while (read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
             }
-            if (FNav && FNav->isVisible()) FNav->close(); else app.quit();
+            if (FNav && FNav->isVisible())
+                FNav->close();
+            else
+                app.quit();
         });
     });
     return notifier;

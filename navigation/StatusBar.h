@@ -9,7 +9,7 @@
 
 class TStatusBar : public QStatusBar {
     Q_OBJECT
-public:
+  public:
     explicit TStatusBar(QWidget* parent = nullptr);
 
     int PanelCount() const { return static_cast<int>(panels_.size()); }
@@ -24,16 +24,16 @@ public:
     // Width of `text` in the bar's font, pixels.
     int TextWidth(const QString& text) const;
 
-signals:
+  signals:
     void Click();
     void DblClick();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     struct Panel {
         QString text;
         int width = 50;

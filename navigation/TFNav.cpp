@@ -11,18 +11,18 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <filesystem>
 #include <thread>
 
+#include "canvas/PlovanCanvas.h"
+#include "devices/TPlovanSerialGPS.h"
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/FormPlacement.h"
 #include "foundation/LanguageManager.h"
-#include "canvas/PlovanCanvas.h"
-#include "devices/TPlovanSerialGPS.h"
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/StatusBar.h"
@@ -172,7 +172,8 @@ void TFNav::FormCreate() {
     if (language != "en") g_LanguageManager->SetLanguage(language);
 
     // 6. The tool bars have no edge borders.
-    for (QToolBar* bar : {tRealtime, tDraw, tShape}) bar->setStyleSheet("QToolBar { border: 0px; }");
+    for (QToolBar* bar : {tRealtime, tDraw, tShape})
+        bar->setStyleSheet("QToolBar { border: 0px; }");
 
     // 7. The handlers of bRealtime (start and stop), the language, settings
     // import, translation editor and satellite menu items, and the status
@@ -266,7 +267,8 @@ void TFNav::FormShow() {
         // The device settings window's eScreenshotInterval shows it here.
         const int seconds = ini.ReadInteger("SCREENSHOT", "Interval", 60);
         if (seconds > 0) {
-            tScreenshot->setInterval(static_cast<int>(std::min<long long>(seconds * 1000LL, INT32_MAX)));
+            tScreenshot->setInterval(
+                static_cast<int>(std::min<long long>(seconds * 1000LL, INT32_MAX)));
             tScreenshot->start();
         } else {
             tScreenshot->stop();

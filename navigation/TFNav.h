@@ -30,7 +30,7 @@ class TPlovanCanvas;
 
 class TFNav : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // Builds the layout's controls, then runs FormCreate.
     explicit TFNav(QWidget* parent = nullptr);
     ~TFNav() override;
@@ -81,7 +81,7 @@ public:
     // Raw port lines are echoed into the device settings window.
     bool FEchoRawSentences = false;
 
-protected:
+  protected:
     // The first show runs FormShow before the window reaches the screen, so a
     // restored placement is in place when it appears.
     void setVisible(bool visible) override;
@@ -89,7 +89,7 @@ protected:
     // The close is always allowed.
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildLayout();
 
     std::string FCurrentFile;

@@ -20,9 +20,9 @@ struct StoredView {
 void Store(const StoredView& v) {
     platform::IniFile ini(SettingsFilePath());
     const std::pair<const char*, const char*> keys[] = {{"PlanWorldLeft", v.left},
-                                                       {"PlanWorldRight", v.right},
-                                                       {"PlanWorldTop", v.top},
-                                                       {"PlanWorldBottom", v.bottom}};
+                                                        {"PlanWorldRight", v.right},
+                                                        {"PlanWorldTop", v.top},
+                                                        {"PlanWorldBottom", v.bottom}};
     for (const auto& [key, value] : keys) {
         if (value) ini.WriteString("CANVAS", key, value);
     }
@@ -81,7 +81,7 @@ TEST(CanvasViewSettings, StoredViewTable) {
     const Case cases[] = {
         {{"500100", "500600", "4500400", "4500100"}, true},
         {{"-250.5", "250.5", "10", "-10"}, true},
-        {{"500100", nullptr, nullptr, nullptr}, false},   // right 1000 < left: negative span
+        {{"500100", nullptr, nullptr, nullptr}, false},     // right 1000 < left: negative span
         {{"100", "100", "1000", "0"}, false},               // zero width
         {{"0", "1000", "500", "500"}, false},               // zero height
         {{"0", "0.0001", "0.0001", "0"}, false},            // below 1 mm
@@ -96,7 +96,8 @@ TEST(CanvasViewSettings, StoredViewTable) {
     for (const Case& c : cases) {
         phxtest::TempHome home;
         Store(c.stored);
-        const CanvasViewSettings view = ReadCanvasViewSettings(platform::IniFile(SettingsFilePath()));
+        const CanvasViewSettings view =
+            ReadCanvasViewSettings(platform::IniFile(SettingsFilePath()));
         const std::string label = std::string(c.stored.left ? c.stored.left : "-") + " " +
                                   (c.stored.right ? c.stored.right : "-");
         if (c.kept) {

@@ -59,7 +59,8 @@ TEST(StandardLayers, LayersOfALoadedDrawingKeepTheirIds) {
     EXPECT_NE(g_Survey.GridLayerId, imported);
     EXPECT_EQ(canvas.FLayers.size(), 11u);  // Default, 4 existing, 6 added
     for (const Expected& layer : kLayers)
-        EXPECT_EQ(canvas.FindLayer(QString::fromUtf8(layer.name)), g_Survey.*layer.id) << layer.name;
+        EXPECT_EQ(canvas.FindLayer(QString::fromUtf8(layer.name)), g_Survey.*layer.id)
+            << layer.name;
 }
 
 TEST(StandardLayers, NoCanvasChangesNothing) {

@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "foundation/DayPaths.h"
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
+#include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/LanguageManager.h"
 #include "foundation/SurveyState.h"
@@ -29,7 +29,7 @@
 namespace {
 
 class TFNavTest : public ::testing::Test {
-protected:
+  protected:
     phxtest::TempHome home;
 
     void SetUp() override {
@@ -106,8 +106,8 @@ TEST_F(TFNavTest, FirstStartWithoutSettingsFile) {
     ExpectDefaultView(*nav.fcad);
     EXPECT_EQ(nav.fcad->FindLayer("~~Plovan Vessel"), g_Survey.VesselLayerId);
     EXPECT_EQ(nav.fcad->FindLayer("Plovan Grid"), g_Survey.GridLayerId);
-    for (const std::string& folder : {g_DayDir, g_ProjectDir, g_LogDir, g_XyzDir, g_SvpDir,
-                                      g_DayDir + "JPG", g_DayDir + "MP4"})
+    for (const std::string& folder :
+         {g_DayDir, g_ProjectDir, g_LogDir, g_XyzDir, g_SvpDir, g_DayDir + "JPG", g_DayDir + "MP4"})
         EXPECT_TRUE(platform::DirectoryExists(folder)) << folder;
 }
 
@@ -156,8 +156,12 @@ TEST_F(TFNavTest, CloseClosesBothOpenPorts) {
     nav.ZSENSOR->Open();
     ASSERT_TRUE(nav.ZGPS1->FOpen && nav.ZSENSOR->FOpen);
     std::vector<int> disconnected;
-    nav.ZGPS1->OnDisconnect = [&](TPlovanSerialGPS*, int32_t port) { disconnected.push_back(port); };
-    nav.ZSENSOR->OnDisconnect = [&](TPlovanSerialGPS*, int32_t port) { disconnected.push_back(port); };
+    nav.ZGPS1->OnDisconnect = [&](TPlovanSerialGPS*, int32_t port) {
+        disconnected.push_back(port);
+    };
+    nav.ZSENSOR->OnDisconnect = [&](TPlovanSerialGPS*, int32_t port) {
+        disconnected.push_back(port);
+    };
     const auto port = nav.ZGPS1->FHandle;
     nav.close();
     EXPECT_FALSE(nav.ZGPS1->FOpen);
@@ -320,8 +324,9 @@ TEST_F(TFNavTest, SavedViewComesBackAtTheNextStart) {
     }
     {
         const platform::IniFile ini = Settings();
-        for (const char* key : {"PlanWorldLeft", "PlanWorldRight", "PlanWorldTop", "PlanWorldBottom",
-                                "GridAutoScale", "DepthSpeedDisplayMode", "GGAOverlayPosition"})
+        for (const char* key :
+             {"PlanWorldLeft", "PlanWorldRight", "PlanWorldTop", "PlanWorldBottom", "GridAutoScale",
+              "DepthSpeedDisplayMode", "GGAOverlayPosition"})
             EXPECT_TRUE(ini.ValueExists("CANVAS", key)) << key;
         EXPECT_EQ(ini.ReadFloat("CANVAS", "PlanWorldLeft", 0), left);
         EXPECT_EQ(ini.ReadString("CANVAS", "GridAutoScale", ""), "0");
@@ -403,9 +408,10 @@ TEST(ProjectFolder, ParentOfTheFilesFolder) {
         const char* path;
         const char* folder;
     };
-    for (const Case& c : {Case{"/home/s/VLM/2024-05-01/VLM/2024-05-01 142501.vlm", "/home/s/VLM/2024-05-01/"},
-                          Case{"VLM/a.vlm", "VLM/"}, Case{"a.vlm", ""}, Case{"", ""},
-                          Case{"/a.vlm", "/"}, Case{"/x/a.vlm", "/"}})
+    for (const Case& c :
+         {Case{"/home/s/VLM/2024-05-01/VLM/2024-05-01 142501.vlm", "/home/s/VLM/2024-05-01/"},
+          Case{"VLM/a.vlm", "VLM/"}, Case{"a.vlm", ""}, Case{"", ""}, Case{"/a.vlm", "/"},
+          Case{"/x/a.vlm", "/"}})
         EXPECT_EQ(ProjectFolderOf(c.path), c.folder) << c.path;
 }
 
