@@ -403,6 +403,46 @@ TEST_F(TFNavTest, StoredLastProjectIsReopened) {
     EXPECT_GE(nav.fcad->FindLayer("track_fix"), 0);
 }
 
+// A last project that cannot be read leaves the drawing as far as it was
+// read; the start goes on with the caption, the layers and the stored view.
+TEST_F(TFNavTest, DamagedLastProjectDoesNotStopTheStart) {
+    std::filesystem::create_directories(g_ProjectDir);
+    const std::string path = g_ProjectDir + "2024-05-01 142501.vlm";
+    phxtest::WriteAll(path, std::string("VLM1\x78\x9c\x01\x02garbage", 14));
+    Store("FILE", "Last File Saved       ", path.c_str());
+    Store("CANVAS", "PlanWorldLeft", "-500");
+    TFNav nav;
+    nav.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(nav.windowTitle(), QString::fromStdString("Plovan Olcum Masasi - " + path));
+    EXPECT_EQ(nav.CurrentFile(), path);
+    EXPECT_TRUE(nav.fcad->FShapes.empty());
+    EXPECT_EQ(nav.fcad->FindLayer("~~Plovan Vessel"), g_Survey.VesselLayerId);
+    EXPECT_LE(nav.fcad->FWorldLeft, -500.0);
+}
+
+// A settings file from the Windows program names the project with a drive
+// letter: it is opened at the same place below the day folders here, and the
+// caption shows the path as stored.
+TEST_F(TFNavTest, WindowsPathOfTheLastProjectIsMapped) {
+    const std::string windowsPath = "C:\\VLM\\2024-05-01\\VLM\\2024-05-01 142501.vlm";
+    const std::string path = platform::MapWindowsPath(windowsPath);
+    ASSERT_EQ(path, platform::VlmRoot() + "2024-05-01/VLM/2024-05-01 142501.vlm");
+    std::filesystem::create_directories(platform::VlmRoot() + "2024-05-01/VLM");
+    {
+        TCanvasModel drawing;
+        drawing.AddPoint(5, 5, drawing.AddLayer("soundings"));
+        ASSERT_TRUE(drawing.SaveProject(QString::fromStdString(path)));
+    }
+    Store("FILE", "Last File Saved       ", windowsPath.c_str());
+    TFNav nav;
+    nav.show();
+    EXPECT_EQ(nav.CurrentFile(), path);
+    EXPECT_EQ(nav.windowTitle(), QString::fromStdString("Plovan Olcum Masasi - " + windowsPath));
+    EXPECT_GE(nav.fcad->FindLayer("soundings"), 0);
+    EXPECT_EQ(nav.fcad->FShapes.size(), 1u);
+}
+
 TEST(ProjectFolder, ParentOfTheFilesFolder) {
     struct Case {
         const char* path;
