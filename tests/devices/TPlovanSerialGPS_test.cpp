@@ -363,11 +363,12 @@ TEST(TPlovanSerialGPS, OneIdleReportPerSilence) {
     phxtest::PumpEventsFor(250);
     EXPECT_EQ(rig.idles, 2);
 
-    // Bytes arriving faster than the idle period: never idle.
+    // Bytes arriving well within every idle period: never idle.
+    rig.gps.FIdleTimeout = 300;
     rig.gps.Open();
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 20; ++i) {
         ASSERT_TRUE(rig.pty->Write("$GPHDT,1,T\r\n"));
-        phxtest::PumpEventsFor(40);
+        phxtest::PumpEventsFor(30);
     }
     EXPECT_EQ(rig.idles, 2);
 }
