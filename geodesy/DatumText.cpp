@@ -7,20 +7,75 @@
 namespace geodesy {
 namespace {
 
+std::string Failed() { return std::string(kFailedConversion); }
+
 std::string GeocentricText(const Geocentric& p) {
     return GeneralText(p.x) + "\t" + GeneralText(p.y) + "\t" + GeneralText(p.z);
 }
 
-// " s rx ry rz tx ty tz", each in the General format.
-std::string SevenParameterText(const SevenParameters& s) {
-    std::string text;
-    for (double v : {s.scalePpm, s.rxArcSec, s.ryArcSec, s.rzArcSec, s.txM, s.tyM, s.tzM})
-        text += " " + GeneralText(v);
-    return text;
-}
-
 DatumSet DatumSetFrom(const double* v) {
     return DatumSet{Ellipsoid{v[0], v[1]}, SevenParameters{v[2], v[3], v[4], v[5], v[6], v[7], v[8]}};
+}
+
+// A value as the next step reads it back from its General text.
+double AsGeneralText(double value) {
+    double read = 0;
+    ReadExactly(GeneralText(value), std::span<double>(&read, 1));
+    return read;
+}
+
+// The chain hands each set's seven parameters to the Helmert step in the
+// General format; the step therefore works with those texts' values.
+SevenParameters AsGeneralText(const SevenParameters& s) {
+    return {AsGeneralText(s.scalePpm), AsGeneralText(s.rxArcSec), AsGeneralText(s.ryArcSec),
+            AsGeneralText(s.rzArcSec), AsGeneralText(s.txM),      AsGeneralText(s.tyM),
+            AsGeneralText(s.tzM)};
+}
+
+bool Finite(const Geocentric& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// The Helmert step on a parsed point: the geocentric text of the result.
+std::string HelmertText(const Helmert& helmert, bool toWgs84, const Geocentric& p) {
+    if (!toWgs84 && !helmert.IsValid()) return Failed();
+    const Geocentric r = toWgs84 ? helmert.ToWgs84(p) : helmert.FromWgs84(p);
+    return Finite(r) ? GeocentricText(r) : Failed();
+}
+
+// The Helmert step on a geocentric text (three numbers, as the previous step
+// wrote them).
+std::string HelmertText(const Helmert& helmert, bool toWgs84, std::string_view xyzText) {
+    std::array<double, 3> p{};
+    if (!ReadExactly(xyzText, p)) return Failed();
+    return HelmertText(helmert, toWgs84, Geocentric{p[0], p[1], p[2]});
+}
+
+// A datum text read once: the sets with their parameters as the Helmert steps
+// see them, and the two similarity transformations. The map tick and the
+// imports pass the same datum text for every point, so the last one is kept
+// (per thread); the results are those of reading the text every time.
+struct PreparedDatum {
+    std::string text;
+    bool valid = false;
+    DatumSet source, target;
+    Helmert sourceToWgs84{SevenParameters{}};
+    Helmert targetToWgs84{SevenParameters{}};
+};
+
+const PreparedDatum& Prepare(std::string_view datumText) {
+    thread_local PreparedDatum prepared;
+    thread_local bool used = false;
+    if (used && prepared.text == datumText) return prepared;
+    used = true;
+    prepared.text = std::string(datumText);
+    prepared.valid = ParseDatumText(datumText, prepared.source, prepared.target) &&
+                     prepared.source.ellipsoid.IsValid() && prepared.target.ellipsoid.IsValid();
+    if (prepared.valid) {
+        prepared.sourceToWgs84 = Helmert(AsGeneralText(prepared.source.toWgs84));
+        prepared.targetToWgs84 = Helmert(AsGeneralText(prepared.target.toWgs84));
+    }
+    return prepared;
 }
 
 }  // namespace
@@ -42,25 +97,14 @@ bool ParseDatumText(std::string_view datumText, DatumSet& source, DatumSet& targ
 std::string GeoBlhToXyz(double latitudeDeg, double longitudeDeg, double heightM, double a,
                         double f) {
     const auto p = GeodeticToGeocentric({latitudeDeg, longitudeDeg, heightM}, {a, f});
-    return p ? GeocentricText(*p) : std::string(kFailedConversion);
+    return p ? GeocentricText(*p) : Failed();
 }
 
 std::string GeoHelmert(std::string_view tag, std::string_view text) {
     std::array<double, 10> v{};
-    if (!ReadExactly(text, v)) return std::string(kFailedConversion);
+    if (!ReadExactly(text, v)) return Failed();
     const Helmert helmert(SevenParameters{v[3], v[4], v[5], v[6], v[7], v[8], v[9]});
-    const Geocentric p{v[0], v[1], v[2]};
-    if (tag == "WGS") {
-        const Geocentric r = helmert.ToWgs84(p);
-        if (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.z))
-            return std::string(kFailedConversion);
-        return GeocentricText(r);
-    }
-    if (!helmert.IsValid()) return std::string(kFailedConversion);
-    const Geocentric r = helmert.FromWgs84(p);
-    if (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.z))
-        return std::string(kFailedConversion);
-    return GeocentricText(r);
+    return HelmertText(helmert, tag == "WGS", Geocentric{v[0], v[1], v[2]});
 }
 
 std::string GeoXyzToBlh(double x, double y, double z, double a, double f) {
@@ -70,21 +114,49 @@ std::string GeoXyzToBlh(double x, double y, double z, double a, double f) {
            FixedText(g->heightM, 20, 2);
 }
 
+namespace {
+
+// Steps 1 to 3 of the chain: the target geocentric text.
+std::string TargetGeocentricText(const PreparedDatum& datum, double latitudeDeg,
+                                 double longitudeDeg, double heightM) {
+    const Ellipsoid& from = datum.source.ellipsoid;
+    const std::string xyz = GeoBlhToXyz(latitudeDeg, longitudeDeg, heightM, from.a, from.f);
+    const std::string wgs = HelmertText(datum.sourceToWgs84, true, xyz);
+    return HelmertText(datum.targetToWgs84, false, wgs);
+}
+
+double ReadBack(const std::string& text) {
+    double value = 0;
+    ReadExactly(text, std::span<double>(&value, 1));
+    return value;
+}
+
+}  // namespace
+
 std::string GeoTransform(std::string_view kind, std::string_view geodeticText,
                          std::string_view datumText) {
     std::array<double, 3> blh{};
-    DatumSet source, target;
-    if (!ReadExactly(geodeticText, blh) || !ParseDatumText(datumText, source, target) ||
-        !source.ellipsoid.IsValid() || !target.ellipsoid.IsValid())
-        return std::string(kFailedConversion);
-    const std::string xyz =
-        GeoBlhToXyz(blh[0], blh[1], blh[2], source.ellipsoid.a, source.ellipsoid.f);
-    const std::string wgs = GeoHelmert("WGS", xyz + SevenParameterText(source.toWgs84));
-    const std::string local = GeoHelmert("Local", wgs + SevenParameterText(target.toWgs84));
+    if (!ReadExactly(geodeticText, blh)) return Failed();
+    const PreparedDatum& datum = Prepare(datumText);
+    if (!datum.valid) return Failed();
+    const std::string local = TargetGeocentricText(datum, blh[0], blh[1], blh[2]);
     if (kind == "XYZ") return local;
     std::array<double, 3> t{};
-    if (!ReadExactly(local, t)) return std::string(kFailedConversion);
-    return GeoXyzToBlh(t[0], t[1], t[2], target.ellipsoid.a, target.ellipsoid.f);
+    if (!ReadExactly(local, t)) return Failed();
+    return GeoXyzToBlh(t[0], t[1], t[2], datum.target.ellipsoid.a, datum.target.ellipsoid.f);
+}
+
+std::optional<Geodetic> GeoTransformLatitudeLongitude(double latitudeDeg, double longitudeDeg,
+                                                      std::string_view datumText) {
+    const PreparedDatum& datum = Prepare(datumText);
+    if (!datum.valid) return std::nullopt;
+    std::array<double, 3> t{};
+    if (!ReadExactly(TargetGeocentricText(datum, latitudeDeg, longitudeDeg, 0), t))
+        return std::nullopt;
+    const auto g = GeocentricToGeodetic({t[0], t[1], t[2]}, datum.target.ellipsoid);
+    if (!g) return std::nullopt;
+    return Geodetic{ReadBack(FixedText(g->latitudeDeg, 20, 8)),
+                    ReadBack(FixedText(g->longitudeDeg, 20, 8)), 0};
 }
 
 }  // namespace geodesy

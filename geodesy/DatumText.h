@@ -13,6 +13,7 @@
 // gives an empty text when it has no answer.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,13 @@ namespace geodesy {
 // continues to the target geodetic text of GeoXyzToBlh.
 std::string GeoTransform(std::string_view kind, std::string_view geodeticText,
                          std::string_view datumText);
+
+// GeoTransform("BLH", latitude + " " + longitude + " 0", datumText) for the
+// callers that read only the latitude and longitude back from its text: the
+// values of its 8-decimal texts, without writing the text; std::nullopt where
+// GeoTransform fails. The height is left 0.
+std::optional<Geodetic> GeoTransformLatitudeLongitude(double latitudeDeg, double longitudeDeg,
+                                                      std::string_view datumText);
 
 // X, Y, Z on the ellipsoid (a, f) of a latitude B and longitude L in
 // degrees and a height H in metres.

@@ -15,12 +15,39 @@ std::string GeographicText(double latitudeDeg, double longitudeDeg) {
     return FixedText(latitudeDeg, 18, 10) + " " + FixedText(longitudeDeg, 18, 10);
 }
 
+std::string GridText(const GridPoint& g) {
+    return FixedText(g.eastingM, 18, 4) + " " + FixedText(g.northingM, 18, 4);
+}
+
 // Latitude and longitude of a geodetic result text (latitude, longitude,
 // height), or nothing.
 std::optional<Geographic> ReadGeodeticResult(std::string_view text) {
     std::array<double, 3> blh{};
     if (!ReadExactly(text, blh)) return std::nullopt;
     return Geographic{blh[0], blh[1]};
+}
+
+// The projection of a TM parameter text and an ellipsoid text, made once for
+// as long as the caller passes the same two texts (the last pair is kept per
+// thread and per ellipsoid form); std::nullopt when either text is refused.
+template <std::optional<Ellipsoid> (*ParseEllipsoid)(std::string_view)>
+const std::optional<TransverseMercator>& PreparedProjection(std::string_view tmText,
+                                                            std::string_view ellipsoidText) {
+    struct Prepared {
+        bool used = false;
+        std::string tmText, ellipsoidText;
+        std::optional<TransverseMercator> projection;
+    };
+    thread_local Prepared prepared;
+    if (prepared.used && prepared.tmText == tmText && prepared.ellipsoidText == ellipsoidText)
+        return prepared.projection;
+    prepared.used = true;
+    prepared.tmText = std::string(tmText);
+    prepared.ellipsoidText = std::string(ellipsoidText);
+    const auto p = ParseTMParameterText(tmText);
+    const auto e = ParseEllipsoid(ellipsoidText);
+    prepared.projection = p && e ? TransverseMercator::Create(*e, *p) : std::nullopt;
+    return prepared.projection;
 }
 
 }  // namespace
@@ -56,24 +83,18 @@ std::string TransverseMercatorFromText(std::string_view geographicText, std::str
                                        std::string_view forwardEllipsoidText) {
     std::array<double, 2> latLon{};
     if (!ReadExactly(geographicText, latLon)) return Failed();
-    const auto p = ParseTMParameterText(tmText);
-    const auto e = ParseForwardEllipsoidText(forwardEllipsoidText);
-    if (!p || !e) return Failed();
-    const auto tm = TransverseMercator::Create(*e, *p);
+    const auto& tm = PreparedProjection<ParseForwardEllipsoidText>(tmText, forwardEllipsoidText);
     if (!tm) return Failed();
     const auto g = tm->Forward({latLon[0], latLon[1]});
     if (!g) return Failed();
-    return FixedText(g->eastingM, 18, 4) + " " + FixedText(g->northingM, 18, 4);
+    return GridText(*g);
 }
 
 std::string GeoProject(std::string_view gridText, std::string_view tmText,
                        std::string_view inverseEllipsoidText) {
     std::array<double, 2> en{};
     if (!ReadExactly(gridText, en)) return Failed();
-    const auto p = ParseTMParameterText(tmText);
-    const auto e = ParseInverseEllipsoidText(inverseEllipsoidText);
-    if (!p || !e) return Failed();
-    const auto tm = TransverseMercator::Create(*e, *p);
+    const auto& tm = PreparedProjection<ParseInverseEllipsoidText>(tmText, inverseEllipsoidText);
     if (!tm) return Failed();
     const auto g = tm->Inverse({en[0], en[1]});
     if (!g) return Failed();
@@ -82,12 +103,18 @@ std::string GeoProject(std::string_view gridText, std::string_view tmText,
 
 std::string GeographicToGrid(std::string_view geographicText, std::string_view datumText,
                              std::string_view tmText, std::string_view forwardEllipsoidText) {
-    const std::string local =
-        GeoTransform("BLH", std::string(geographicText) + " 0", datumText);
-    const auto g = ReadGeodeticResult(local);
+    // The chain's latitude and longitude have 8 decimals; written with 10 and
+    // read again they are the same numbers, so they go to the projection as
+    // they are.
+    std::array<double, 2> latLon{};
+    if (!ReadExactly(geographicText, latLon)) return Failed();
+    const auto local = GeoTransformLatitudeLongitude(latLon[0], latLon[1], datumText);
+    if (!local) return Failed();
+    const auto& tm = PreparedProjection<ParseForwardEllipsoidText>(tmText, forwardEllipsoidText);
+    if (!tm) return Failed();
+    const auto g = tm->Forward({local->latitudeDeg, local->longitudeDeg});
     if (!g) return Failed();
-    return TransverseMercatorFromText(GeographicText(g->latitudeDeg, g->longitudeDeg), tmText,
-                                      forwardEllipsoidText);
+    return GridText(*g);
 }
 
 std::string GridToGeographic(std::string_view gridText, std::string_view datumText,

@@ -229,6 +229,47 @@ TEST(GeoTransform, FailsWithTheFailureTextOnEveryMiscountOrInvalidNumber) {
         EXPECT_EQ(GeoTransform(c.kind, c.geodetic, c.datum), "0") << c.geodetic << " | " << c.datum;
 }
 
+// The chain written out step by step, each step's text handed to the next.
+std::string StepByStep(const std::string& kind, const std::string& geodetic,
+                       const std::string& datum) {
+    std::array<double, 3> blh{};
+    std::array<double, 18> d{};
+    if (!ReadExactly(geodetic, blh) || !ReadExactly(datum, d)) return "0";
+    const auto parameters = [&](int first) {
+        std::string text;
+        for (int i = first; i < first + 7; ++i) text += " " + GeneralText(d[i]);
+        return text;
+    };
+    const std::string xyz = GeoBlhToXyz(blh[0], blh[1], blh[2], d[0], d[1]);
+    const std::string wgs = GeoHelmert("WGS", xyz + parameters(2));
+    const std::string local = GeoHelmert("Local", wgs + parameters(11));
+    if (kind == "XYZ") return local;
+    std::array<double, 3> t{};
+    if (!ReadExactly(local, t)) return "0";
+    return GeoXyzToBlh(t[0], t[1], t[2], d[9], d[10]);
+}
+
+TEST(GeoTransform, IsTheChainOfItsTextSteps) {
+    // Parameters with more digits than the General format keeps, and datum
+    // texts that alternate from one call to the next.
+    const std::string datums[] = {
+        kWgsZero + kEd50Set,
+        kEd50Set + " " + kWgsZero,
+        "6378206.4 0.00339007530392876 1.23456789012345678 0.123456789012345678 -2.5e-7 "
+        "3.00000000000000049 -8.123456789012345678 160.98765432109876 -183.3333333333333333 " +
+            kEd50Set,
+        kWgsZero + "6378388 0.00336700336700337 -40 900 -1200 1500 -400 250 600",
+    };
+    for (int round = 0; round < 2; ++round)
+        for (const auto& datum : datums)
+            for (const char* geodetic : {"41 29 0", "-33.9 151.2 45.5", "60.123456789 -10.75 -20"})
+                for (const char* kind : {"BLH", "XYZ"})
+                    EXPECT_EQ(GeoTransform(kind, geodetic, datum), StepByStep(kind, geodetic, datum))
+                        << kind << " " << geodetic << " | " << datum;
+    EXPECT_EQ(GeoTransform("BLH", "41 29 0", datums[0] + " 1"), "0");
+    EXPECT_NE(GeoTransform("BLH", "41 29 0", datums[0]), "0");
+}
+
 TEST(GeoTransform, NumericCoreGivesTheTextResultWithoutRoundTrips) {
     DatumSet source, target;
     ASSERT_TRUE(ParseDatumText(kWgsZero + kEd50Set, source, target));

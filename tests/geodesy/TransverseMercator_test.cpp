@@ -91,6 +91,36 @@ TEST(GeographicToGrid, UtmZone35ThroughTheDatumChain) {
             << geo;
 }
 
+// GeographicToGrid written out as its steps, each text handed to the next.
+std::string GeographicToGridStepByStep(const std::string& geographic, const std::string& datum,
+                                       const std::string& tm, const std::string& ellipsoid) {
+    const std::string r = GeoTransform("BLH", geographic + " 0", datum);
+    std::vector<double> blh(3);
+    if (!ReadExactly(r, blh)) return "0";
+    return TransverseMercatorFromText(FixedText(blh[0], 18, 10) + " " + FixedText(blh[1], 18, 10),
+                                      tm, ellipsoid);
+}
+
+TEST(GeographicToGrid, IsTheChainOfItsTextSteps) {
+    const struct {
+        std::string datum, tm, ellipsoid;
+    } grids[] = {{kZeroDatum, kUtm35, kWgsForward},
+                 {kEd50Datum, kUtm35, kEd50Forward},
+                 {kEd50Datum, "30 0 1 500000 0", kEd50Forward},
+                 {kZeroDatum, "177 0 0.9996 500000 10000000", kWgsForward}};
+    for (int i = 0; i < 400; ++i) {
+        const auto& g = grids[i % 4];
+        const double lat = -70 + std::fmod(i * 0.6180339887498949, 1.0) * 140;
+        const double lon = 20 + std::fmod(i * 0.7548776662466927, 1.0) * 14;
+        const std::string geographic = FixedText(lat, 18, 10) + " " + FixedText(lon, 18, 10);
+        ASSERT_EQ(GeographicToGrid(geographic, g.datum, g.tm, g.ellipsoid),
+                  GeographicToGridStepByStep(geographic, g.datum, g.tm, g.ellipsoid))
+            << geographic << " | " << g.tm;
+    }
+    for (const char* bad : {"41", "41 29 0", "41 29 x", "", "91 29"})
+        EXPECT_EQ(GeographicToGrid(bad, kZeroDatum, kUtm35, kWgsForward), "0") << bad;
+}
+
 TEST(GeographicToGrid, ThroughALocalDatumAndBack) {
     const std::string grid = GeographicToGrid("40.95 28.85", kEd50Datum, kUtm35, kEd50Forward);
     const auto en = Numbers(grid, 2);
