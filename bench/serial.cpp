@@ -29,8 +29,8 @@
 
 namespace {
 
-const char* const kCaptures[] = {"hemi.log", "nmea-rtk.log", "ublox-zed-f9r.log", "bundg_zeus_9.log",
-                                  "quectel-l76k-nmea.log"};
+const char* const kCaptures[] = {"hemi.log", "nmea-rtk.log", "ublox-zed-f9r.log",
+                                 "bundg_zeus_9.log", "quectel-l76k-nmea.log"};
 
 // The device's bytes of a capture: everything after its '#' comment lines.
 std::string CaptureBody(const std::string& name) {
@@ -55,7 +55,8 @@ void BM_ProcessBuffer(benchmark::State& state) {
     for (auto _ : state) {
         // In reads of the size the poll uses.
         for (size_t at = 0; at < body.size(); at += TPlovanSerialGPS::kReadChunk)
-            gps.ReceiveBytes(body.data() + at, std::min(TPlovanSerialGPS::kReadChunk, body.size() - at));
+            gps.ReceiveBytes(body.data() + at,
+                             std::min(TPlovanSerialGPS::kReadChunk, body.size() - at));
     }
     state.SetItemsProcessed(static_cast<int64_t>(lines));
     state.SetBytesProcessed(static_cast<int64_t>(body.size()) * state.iterations());
@@ -92,13 +93,16 @@ std::string OneHourAt10Hz(size_t& lines) {
     lines = 0;
     for (int epoch = 0; epoch < 36000; ++epoch) {
         const int cs = epoch % 10, s = (epoch / 10) % 60, m = (epoch / 600) % 60;
-        const auto two = [](int v) { return std::string{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)}; };
-        const std::string time = "12" + two(m) + two(s) + "." + std::string(1, static_cast<char>('0' + cs)) + "0";
+        const auto two = [](int v) {
+            return std::string{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+        };
+        const std::string time =
+            "12" + two(m) + two(s) + "." + std::string(1, static_cast<char>('0' + cs)) + "0";
         const std::string minutes = platform::FormatFloat("00.000000", 30 + epoch * 1e-5);
-        out += NmeaWithChecksum(std::string("GNGGA,") + time + ",41" + minutes + ",N,093" + minutes +
-                                ",W,4,19,0.7,280.827,M,-31.442,M,5.8,0002");
-        out += NmeaWithChecksum(std::string("GNRMC,") + time + ",A,41" + minutes + ",N,093" + minutes +
-                                ",W,4.512,124.9,180320,11.5985,E,R");
+        out += NmeaWithChecksum(std::string("GNGGA,") + time + ",41" + minutes + ",N,093" +
+                                minutes + ",W,4,19,0.7,280.827,M,-31.442,M,5.8,0002");
+        out += NmeaWithChecksum(std::string("GNRMC,") + time + ",A,41" + minutes + ",N,093" +
+                                minutes + ",W,4.512,124.9,180320,11.5985,E,R");
         out += NmeaWithChecksum("GNVTG,124.9,T,113.3,M,4.512,N,8.356,K,R");
         out += NmeaWithChecksum("GNHDT,124.9,T");
         out += NmeaWithChecksum(std::string("GNZDA,") + time + ",18,03,2020,00,00");
@@ -143,9 +147,12 @@ void BM_PtyHourDefaultPoll(benchmark::State& state) {
         std::thread writer([&] {
             size_t at = 0;
             while (at < hour.size()) {
-                const ssize_t n = ::write(master, hour.data() + at, std::min<size_t>(hour.size() - at, 4096));
-                if (n > 0) at += static_cast<size_t>(n);
-                else if (n < 0 && errno != EINTR && errno != EAGAIN) break;
+                const ssize_t n =
+                    ::write(master, hour.data() + at, std::min<size_t>(hour.size() - at, 4096));
+                if (n > 0)
+                    at += static_cast<size_t>(n);
+                else if (n < 0 && errno != EINTR && errno != EAGAIN)
+                    break;
             }
             written = true;
         });
@@ -158,19 +165,22 @@ void BM_PtyHourDefaultPoll(benchmark::State& state) {
         QObject::connect(&check, &QTimer::timeout, [&] {
             const auto now = std::chrono::steady_clock::now();
             if (received != lastReceived) lastReceived = received, lastProgress = now;
-            if (received >= sentLines || (written && now - lastProgress > std::chrono::seconds(2))) loop.quit();
+            if (received >= sentLines || (written && now - lastProgress > std::chrono::seconds(2)))
+                loop.quit();
         });
         check.start(10);
         loop.exec();
         const double cpu = ThreadCpuSeconds() - cpuStart;
-        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
         gps.Close();
         writer.join();
         ::close(master);
         ::close(slave);
         state.SetIterationTime(wall);
         state.counters["lines_sent"] = static_cast<double>(sentLines);
-        state.counters["lines_lost"] = static_cast<double>(sentLines - std::min(received, sentLines));
+        state.counters["lines_lost"] =
+            static_cast<double>(sentLines - std::min(received, sentLines));
         state.counters["reader_cpu_ms_per_hour_of_data"] = cpu * 1000;
         state.counters["wall_s"] = wall;
         state.counters["bytes_per_s"] = static_cast<double>(hour.size()) / wall;

@@ -32,10 +32,12 @@ TPlovanSerialGPS::TPlovanSerialGPS(QObject* owner)
     : QObject(owner), FHandle(platform::SerialPort::Create()) {
     FPollTimer = new QTimer(this);
     FPollTimer->setInterval(kDefaultPollMs);
-    connect(FPollTimer, &QTimer::timeout, this, [this] { platform::GuardHandler([this] { PollTimerTick(); }); });
+    connect(FPollTimer, &QTimer::timeout, this,
+            [this] { platform::GuardHandler([this] { PollTimerTick(); }); });
     FIdleTimer = new QTimer(this);
     FIdleTimer->setInterval(kDefaultIdleMs);
-    connect(FIdleTimer, &QTimer::timeout, this, [this] { platform::GuardHandler([this] { IdleTimerTick(); }); });
+    connect(FIdleTimer, &QTimer::timeout, this,
+            [this] { platform::GuardHandler([this] { IdleTimerTick(); }); });
 }
 
 TPlovanSerialGPS::~TPlovanSerialGPS() {
@@ -60,7 +62,8 @@ platform::SerialSettings TPlovanSerialGPS::PortSettings() const {
     s.baudRate = FBaudRate;
     s.dataBits = FDataBitsIndex + 4;
     s.twoStopBits = FStopBitsCode == 3 || FStopBitsCode == 2;
-    s.parity = (FParity >= 0 && FParity <= 4) ? static_cast<platform::Parity>(FParity) : platform::Parity::Keep;
+    s.parity = (FParity >= 0 && FParity <= 4) ? static_cast<platform::Parity>(FParity)
+                                              : platform::Parity::Keep;
     s.parityCheck = FParity != 0;
     s.dtr = FEnableDTR;
     s.rts = FEnableRTS;
@@ -153,7 +156,8 @@ void TPlovanSerialGPS::ReceiveBytes(const char* bytes, size_t count) {
     // A NUL byte is dropped on its own; the bytes after it are kept.
     const char* end = bytes + count;
     while (bytes < end) {
-        const char* nul = static_cast<const char*>(std::memchr(bytes, 0, static_cast<size_t>(end - bytes)));
+        const char* nul =
+            static_cast<const char*>(std::memchr(bytes, 0, static_cast<size_t>(end - bytes)));
         const char* stop = nul ? nul : end;
         FRxBuffer.append(bytes, static_cast<size_t>(stop - bytes));
         bytes = nul ? nul + 1 : end;
@@ -184,7 +188,8 @@ void TPlovanSerialGPS::LogLine(const std::string& line) {
     std::string text;
     if (FLogTimestamp) {
         const platform::DateTime now = platform::Now();
-        text = platform::FormatDateTime("yyyy-MM-dd", now) + " " + platform::FormatDateTime("HH:nn:ss.zzz", now) + " ";
+        text = platform::FormatDateTime("yyyy-MM-dd", now) + " " +
+               platform::FormatDateTime("HH:nn:ss.zzz", now) + " ";
     }
     text += line;
     // A text-mode log: CR LF line ends, as on the system the logs came from.
@@ -236,14 +241,18 @@ double TPlovanSerialGPS::NmeaToDegrees(std::string_view value, std::string_view 
 void TPlovanSerialGPS::ParseSentence(const std::string& line) {
     std::string_view sentence(line);
     // The checksum is cut off, not verified.
-    if (const size_t star = sentence.find('*'); star != std::string_view::npos) sentence = sentence.substr(0, star);
+    if (const size_t star = sentence.find('*'); star != std::string_view::npos)
+        sentence = sentence.substr(0, star);
     if (sentence.size() < 6) return;
     // After '$' and the two-letter talker: $GPGGA, $GNGGA and $GLGGA are all GGA.
     const std::string_view type = sentence.substr(3, 3);
     try {
-        if (type == "GGA") ParseGGA(sentence);
-        else if (type == "RMC") ParseRMC(sentence);
-        else if (type == "VTG") ParseVTG(sentence);
+        if (type == "GGA")
+            ParseGGA(sentence);
+        else if (type == "RMC")
+            ParseRMC(sentence);
+        else if (type == "VTG")
+            ParseVTG(sentence);
     } catch (const std::exception&) {
         // A sentence that cannot be parsed leaves the values it did not reach.
     }

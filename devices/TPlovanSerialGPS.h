@@ -32,12 +32,12 @@
 class QTimer;
 
 class TPlovanSerialGPS : public QObject {
-public:
+  public:
     using TNotifyEvent = std::function<void(TPlovanSerialGPS* Sender)>;
     using TPortEvent = std::function<void(TPlovanSerialGPS* Sender, int32_t portNumber)>;
     using TLineEvent = std::function<void(TPlovanSerialGPS* Sender, const std::string& line)>;
-    using TPositionEvent =
-        std::function<void(TPlovanSerialGPS* Sender, double latitude, double longitude, double altitude)>;
+    using TPositionEvent = std::function<void(TPlovanSerialGPS* Sender, double latitude,
+                                              double longitude, double altitude)>;
     using TSpeedEvent = std::function<void(TPlovanSerialGPS* Sender, double speedKmh)>;
 
     explicit TPlovanSerialGPS(QObject* owner = nullptr);
@@ -48,18 +48,18 @@ public:
     // Port and its settings (written by the device settings window).
     std::shared_ptr<platform::SerialPort> FHandle;  // never null; open exactly while the port is
     bool FOpen = false;
-    int32_t FPortNumber = 1;      // COM port number
-    int32_t FBaudRate = 9600;     // bits per second
-    int32_t FDataBitsIndex = 4;   // data bits minus 4 (1..4 for 5..8)
-    int32_t FStopBitsCode = 1;    // 1 one, 2 one and a half (taken as two), 3 two; else one
-    int32_t FParity = 0;          // 0 none, 1 odd, 2 even, 3 mark, 4 space; else as the port had it
-    uint8_t FPriority = 3;        // kept; has no effect
-    int32_t FPollInterval = 50;   // poll period, ms (50 when not above 0)
-    bool FLogEnabled = false;     // write received lines to the port log
-    bool FLogTimestamp = false;   // prefix logged lines with "yyyy-MM-dd HH:nn:ss.zzz "
+    int32_t FPortNumber = 1;     // COM port number
+    int32_t FBaudRate = 9600;    // bits per second
+    int32_t FDataBitsIndex = 4;  // data bits minus 4 (1..4 for 5..8)
+    int32_t FStopBitsCode = 1;   // 1 one, 2 one and a half (taken as two), 3 two; else one
+    int32_t FParity = 0;         // 0 none, 1 odd, 2 even, 3 mark, 4 space; else as the port had it
+    uint8_t FPriority = 3;       // kept; has no effect
+    int32_t FPollInterval = 50;  // poll period, ms (50 when not above 0)
+    bool FLogEnabled = false;    // write received lines to the port log
+    bool FLogTimestamp = false;  // prefix logged lines with "yyyy-MM-dd HH:nn:ss.zzz "
     bool FEnableDTR = false;
     bool FEnableRTS = false;
-    std::string FLogFileName;     // path of the port log
+    std::string FLogFileName;  // path of the port log
 
     // Values of the last sentences.
     double FLatitude = 0;   // degrees, last GGA
@@ -139,7 +139,7 @@ public:
     static constexpr size_t kReadChunk = 1023;
     static constexpr size_t kMaxBytesPerTick = 64 * 1024;
 
-private:
+  private:
     void ClearValues();
     void ClosePortAndLog();
     void LoseDevice();

@@ -21,7 +21,8 @@ void CheckLine(const std::string& line) {
     Check(!line.empty());
     Check(line.find('\n') == std::string::npos);
     Check(line.find('\0') == std::string::npos);
-    Check(static_cast<unsigned char>(line.front()) > ' ' && static_cast<unsigned char>(line.back()) > ' ');
+    Check(static_cast<unsigned char>(line.front()) > ' ' &&
+          static_cast<unsigned char>(line.back()) > ' ');
 }
 
 }  // namespace

@@ -94,7 +94,8 @@ std::vector<std::string> SerialPort::ListPorts() {
         const std::string file = it->path().filename().string();
         if (file.rfind("ttyS", 0) != 0 || file.size() == 4) continue;
         const auto k = ParseInt(std::string_view(file).substr(4));
-        if (k && *k >= 0 && *k < 100000 && file.find_first_not_of("0123456789", 4) == std::string::npos &&
+        if (k && *k >= 0 && *k < 100000 &&
+            file.find_first_not_of("0123456789", 4) == std::string::npos &&
             IsRealSerialPort(static_cast<int>(*k)))
             numbers.insert(static_cast<int>(*k) + 1);
     }
@@ -249,7 +250,8 @@ size_t SerialPort::Write(const void* data, size_t size) {
         return 0;
     }
     const auto* bytes = static_cast<const char*>(data);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
     size_t sent = 0;
     while (sent < size) {
         const ssize_t n = ::write(fd_, bytes + sent, size - sent);

@@ -37,15 +37,15 @@ enum class Parity {
 };
 
 struct SerialSettings {
-    int baudRate = 9600;     // any positive rate; rates termios lacks go through termios2
-    int dataBits = 8;        // 5..8; anything else fails the open
+    int baudRate = 9600;  // any positive rate; rates termios lacks go through termios2
+    int dataBits = 8;     // 5..8; anything else fails the open
     Parity parity = Parity::None;
-    bool parityCheck = false;  // check received parity (INPCK); a bad byte reads as 0
-    bool twoStopBits = false;  // one and a half stop bits are taken as two
-    bool dtr = false;          // raise DTR while open (ignored where the device has none)
-    bool rts = false;          // raise RTS while open
-    bool hardwareFlow = false; // RTS/CTS handshake
-    bool softwareFlow = false; // XON/XOFF handshake
+    bool parityCheck = false;   // check received parity (INPCK); a bad byte reads as 0
+    bool twoStopBits = false;   // one and a half stop bits are taken as two
+    bool dtr = false;           // raise DTR while open (ignored where the device has none)
+    bool rts = false;           // raise RTS while open
+    bool hardwareFlow = false;  // RTS/CTS handshake
+    bool softwareFlow = false;  // XON/XOFF handshake
 };
 
 // What a read that never waits found.
@@ -55,7 +55,7 @@ struct SerialRead {
 };
 
 class SerialPort {
-public:
+  public:
     SerialPort();
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
@@ -117,7 +117,7 @@ public:
 
     static constexpr int kWriteTimeoutMs = 1000;
 
-private:
+  private:
     bool OpenLocked(const std::string& devicePath, const SerialSettings& settings);
     void CloseLocked();
 

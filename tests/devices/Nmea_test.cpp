@@ -42,8 +42,8 @@ TEST(Nmea, NmeaToDegrees) {
         {"01131.000", "", 3.1833333333333336},  // two degree digits without a hemisphere
         {"4807.038", "x", 48.1173},
         {"", "N", 0},
-        {"4807", "N", 0},     // no '.'
-        {"4.5", "N", 0},      // '.' before the third character
+        {"4807", "N", 0},  // no '.'
+        {"4.5", "N", 0},   // '.' before the third character
         {".5", "N", 0},
         {"12.5", "N", 12.0 + 0.5 / 60},  // '.' as the third character
         {"abcd.ef", "N", 0},
@@ -117,16 +117,18 @@ TEST(Nmea, GgaSetsPositionQualityAndSatellitesOncePerChange) {
 
 TEST(Nmea, MalformedSentencesChangeNothing) {
     const char* cases[] = {
-        "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9",  // fewer than ten fields
-        "$GPGG",                                          // too short
-        "$GPGGA*47,4807.038,N,01131.000,E,1,08,0.9,545.4,M", // all after '*' is cut
+        "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9",                   // fewer than ten fields
+        "$GPGG",                                                           // too short
+        "$GPGGA*47,4807.038,N,01131.000,E,1,08,0.9,545.4,M",               // all after '*' is cut
         "$GPgga,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,",  // case-sensitive type
         "$GPRMC,123519,A,4807.038",
         "$GPVTG,054.7,T,034.4,M",
         "$GPZDA,193913.00,07,09,2018,00,00*63",
         "$GNGSA,A,3,02,07,14,15,17,20,22,30,,,,,1.5,0.9,1.2,1*3C",
         "$GPHDT,229.8,T",
-        "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,",  // no '$': the reader never passes it, parse dispatches on position
+        "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,",  // no '$': the reader
+                                                                          // never passes it, parse
+                                                                          // dispatches on position
     };
     for (const char* line : cases) {
         Events e;
@@ -206,7 +208,9 @@ TEST(Nmea, TheOwnerSeesALineBeforeTheReaderParsesIt) {
             EXPECT_EQ(s->GetFixQuality(), 1);
         }
     };
-    e.gps.OnPosition3DChange = [&](TPlovanSerialGPS*, double, double, double) { order.push_back("position"); };
+    e.gps.OnPosition3DChange = [&](TPlovanSerialGPS*, double, double, double) {
+        order.push_back("position");
+    };
     const std::string bytes = kGga + "\r\n$GPHDT,1,T\r\n";
     e.gps.ReceiveBytes(bytes.data(), bytes.size());
     EXPECT_EQ(order, (std::vector<std::string>{"line $GPGGA", "position", "line $GPHDT"}));

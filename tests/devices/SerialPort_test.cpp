@@ -380,8 +380,10 @@ TEST(SerialPort, WritesFromAnotherThreadSurviveCloseAndOpen) {
     for (int i = 0; i < 40; ++i) {
         port->Read(buffer, sizeof buffer);
         (void)port->QueuedBytes();
-        if (i % 2) ASSERT_TRUE(port->Open(8, {})) << port->LastError();
-        else port->Close();
+        if (i % 2)
+            ASSERT_TRUE(port->Open(8, {})) << port->LastError();
+        else
+            port->Close();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     stop = true;

@@ -132,8 +132,10 @@ TEST(TPlovanSerialGPS, FieldsMapToPortSettings) {
         EXPECT_FALSE(s.hardwareFlow || s.softwareFlow);
         termios t{};
         ASSERT_TRUE(platform::ApplySerialSettings(s, t));
-        EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(c.dataBits == 7 ? CS7 : c.dataBits == 8 ? CS8
-                                                            : c.dataBits == 6 ? CS6 : CS5));
+        EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(c.dataBits == 7   ? CS7
+                                                           : c.dataBits == 8 ? CS8
+                                                           : c.dataBits == 6 ? CS6
+                                                                             : CS5));
     }
 }
 
@@ -215,7 +217,10 @@ TEST(TPlovanSerialGPS, ChunksAreCutIntoTrimmedLines) {
         std::string rest;
     } cases[] = {
         {"GGA and half an RMC", {gga + "\r\n" + rmc.substr(0, 20)}, {gga}, rmc.substr(0, 20)},
-        {"RMC completed later", {gga + "\r\n" + rmc.substr(0, 20), rmc.substr(20) + "\r\n"}, {gga, rmc}, ""},
+        {"RMC completed later",
+         {gga + "\r\n" + rmc.substr(0, 20), rmc.substr(20) + "\r\n"},
+         {gga, rmc},
+         ""},
         {"two CR LF pairs", {"\r\n\r\n"}, {}, ""},
         {"blanks and controls trimmed", {" \t$GPHDT,1.5,T\x01 \r\n"}, {"$GPHDT,1.5,T"}, ""},
         {"LF alone ends a line, CR alone does not", {"a\nb\rc\n\rd"}, {"a", "b\rc"}, "\rd"},
@@ -268,7 +273,8 @@ TEST(TPlovanSerialGPS, OneTickDrainsMoreThan1023BytesUpTo64KiB) {
     std::string backlog;
     for (int i = 0; i < 120; ++i) backlog += line;
     ASSERT_EQ(rig.pty->Write(backlog), backlog.size());
-    ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return rig.gps.FHandle->QueuedBytes() > 1023; }, 2000));
+    ASSERT_TRUE(
+        phxtest::PumpEventsUntil([&] { return rig.gps.FHandle->QueuedBytes() > 1023; }, 2000));
     rig.gps.PollTimerTick();
     EXPECT_EQ(rig.lines.size(), 120u);
 
@@ -296,7 +302,8 @@ TEST(TPlovanSerialGPS, OneTickDrainsMoreThan1023BytesUpTo64KiB) {
 TEST(TPlovanSerialGPS, CloseClearsTheParsedValuesButKeepsTheBuffer) {
     Rig rig;
     rig.gps.Open();
-    rig.Deliver(std::string(kGga) + "\r\n" + kRmc + "\r\n$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K\r\n$GPG");
+    rig.Deliver(std::string(kGga) + "\r\n" + kRmc +
+                "\r\n$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K\r\n$GPG");
     EXPECT_NE(rig.gps.GetLatitude(), 0);
     EXPECT_EQ(rig.gps.GetFixQuality(), 1);
     EXPECT_EQ(rig.gps.GetSatellites(), 8);
@@ -494,13 +501,16 @@ TEST(TPlovanSerialGPS, DestructionRaisesNoDisconnect) {
 
 TEST(TPlovanSerialGPS, PortNumbersNamesAndBaudRates) {
     const std::pair<const char*, int> numbers[] = {
-        {"COM3", 3}, {"com3", 3}, {"Com12", 12}, {"7", 7},     {"", 1},     {"USB", 1},   {"COM", 1},
-        {"COM25", 25}, {"COM256", 256}, {"COM300", 256}, {"COM0", 1}, {"COM-4", 1}, {"COMx", 1}, {" COM5", 1},
+        {"COM3", 3}, {"com3", 3},  {"Com12", 12}, {"7", 7},        {"", 1},
+        {"USB", 1},  {"COM", 1},   {"COM25", 25}, {"COM256", 256}, {"COM300", 256},
+        {"COM0", 1}, {"COM-4", 1}, {"COMx", 1},   {" COM5", 1},
     };
-    for (const auto& [text, n] : numbers) EXPECT_EQ(TPlovanSerialGPS::ParsePortNumber(text), n) << text;
+    for (const auto& [text, n] : numbers)
+        EXPECT_EQ(TPlovanSerialGPS::ParsePortNumber(text), n) << text;
     EXPECT_EQ(TPlovanSerialGPS::PortName(3), "COM3");
     EXPECT_EQ(TPlovanSerialGPS::PortName(256), "COM256");
-    for (int rate : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200, 230400})
+    for (int rate :
+         {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200, 230400})
         EXPECT_EQ(TPlovanSerialGPS::ValidBaudRate(rate), rate);
     for (int rate : {56000, 128000, 256000, 0, -9600, 460800, 9601})
         EXPECT_EQ(TPlovanSerialGPS::ValidBaudRate(rate), 9600) << rate;
@@ -558,7 +568,8 @@ Replay ReplayCapture(const std::string& body, unsigned seed) {
         checkPending();
         result.lines.push_back(l);
         const auto f = TPlovanSerialGPS::SplitFields(l, ',');
-        if (f.size() > 6 && f[0].size() == 6 && f[0].substr(3) == "GGA" && f[6] == "4") pendingQuality4 = l;
+        if (f.size() > 6 && f[0].size() == 6 && f[0].substr(3) == "GGA" && f[6] == "4")
+            pendingQuality4 = l;
     };
     rig.gps.OnPosition3DChange = [&](TPlovanSerialGPS*, double la, double lo, double al) {
         result.positions.push_back({la, lo, al});
@@ -586,14 +597,16 @@ Replay ReplayCapture(const std::string& body, unsigned seed) {
 
 bool HasPosition(const Replay& r, double lat, double lon, double alt) {
     for (const auto& p : r.positions)
-        if (std::abs(p[0] - lat) < 1e-9 && std::abs(p[1] - lon) < 1e-9 && std::abs(p[2] - alt) < 1e-9) return true;
+        if (std::abs(p[0] - lat) < 1e-9 && std::abs(p[1] - lon) < 1e-9 &&
+            std::abs(p[2] - alt) < 1e-9)
+            return true;
     return false;
 }
 
 TEST(TPlovanSerialGPS, RealCapturesArriveWholeThroughAPseudoTerminal) {
     struct {
         const char* file;
-        size_t sentences;  // '$' lines of the capture
+        size_t sentences;      // '$' lines of the capture
         double lat, lon, alt;  // one GGA, converted by hand
     } captures[] = {
         {"hemi.log", 753, 42.363729555, -71.032352845, 10.835},

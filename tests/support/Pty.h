@@ -15,7 +15,7 @@
 namespace phxtest {
 
 class Pty {
-public:
+  public:
     Pty();  // fails the running test (ADD_FAILURE) when openpty fails
     ~Pty();
     Pty(const Pty&) = delete;
@@ -45,7 +45,7 @@ public:
     termios SlaveAttributes() const;
     int SlaveSpeed() const;
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string slavePath_;
