@@ -1,5 +1,6 @@
 // A fresh temporary HOME and APPDATA for one test, so no test touches a real
-// home. The settings models and the day paths are reset to the new folder.
+// home. The shared settings models are dropped, so settings are read from the
+// new folder; tests that use the day paths call InitDayPaths() themselves.
 #pragma once
 
 #include <string>
