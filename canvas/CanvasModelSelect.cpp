@@ -38,20 +38,24 @@ struct PolygonTest {
     }
 };
 
-// The test points SelectInPolygon looks at, per class. The type code picks
-// the likely class first, so a survey's points cost one cast.
-bool AnyTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
-    if (s.FShapeType == ShapeType::Point) {
-        if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
-    }
-    if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
+// A line by either end, a polyline by any vertex: 1 inside, 0 outside, -1
+// when the shape is neither.
+int EndsOrVerticesInside(const TPlovanShape& s, const PolygonTest& poly) {
     if (const auto* l = dynamic_cast<const TPlovanLine*>(&s))
-        return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2);
+        return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2) ? 1 : 0;
     if (const auto* pl = dynamic_cast<const TPlovanPolyline*>(&s)) {
         for (const TFloatPoint& v : pl->Points)
-            if (poly.Inside(v.X, v.Y)) return true;
-        return false;
+            if (poly.Inside(v.X, v.Y)) return 1;
+        return 0;
     }
+    return -1;
+}
+
+// The test points SelectInPolygon looks at, per class (points, the most
+// numerous, first).
+bool AnyTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
+    if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
+    if (const int inside = EndsOrVerticesInside(s, poly); inside >= 0) return inside == 1;
     if (const auto* r = dynamic_cast<const TPlovanRectangle*>(&s)) {
         return poly.Inside(r->X1, r->Y1) || poly.Inside(r->X2, r->Y1) ||
                poly.Inside(r->X1, r->Y2) || poly.Inside(r->X2, r->Y2) ||
@@ -71,13 +75,7 @@ bool AnyTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
 // polylines by their vertices, points by their position, the rest by the
 // centre of the box.
 bool AnyLayerTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
-    if (const auto* l = dynamic_cast<const TPlovanLine*>(&s))
-        return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2);
-    if (const auto* pl = dynamic_cast<const TPlovanPolyline*>(&s)) {
-        for (const TFloatPoint& v : pl->Points)
-            if (poly.Inside(v.X, v.Y)) return true;
-        return false;
-    }
+    if (const int inside = EndsOrVerticesInside(s, poly); inside >= 0) return inside == 1;
     if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
     return poly.Inside((s.FMinX + s.FMaxX) / 2, (s.FMinY + s.FMaxY) / 2);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -64,6 +65,47 @@ inline void RotatePoint(double& x, double& y, double cosA, double sinA, double c
 inline void ScalePoint(double& x, double& y, double sx, double sy, double cx, double cy) {
     x = sx * (x - cx) + cx;
     y = sy * (y - cy) + cy;
+}
+
+// The stored points of a shape, for the transforms and the boxes every
+// class shares.
+struct PointRef {
+    double& x;
+    double& y;
+};
+using Points = std::initializer_list<PointRef>;
+
+void MoveAll(Points pts, double dx, double dy) {
+    for (const PointRef& p : pts) {
+        p.x += dx;
+        p.y += dy;
+    }
+}
+
+void ScaleAll(Points pts, double sx, double sy, double cx, double cy) {
+    for (const PointRef& p : pts) ScalePoint(p.x, p.y, sx, sy, cx, cy);
+}
+
+void RotateAll(Points pts, double angle, double cx, double cy) {
+    const double a = angle * kShapePi / 180.0;
+    const double c = std::cos(a), sn = std::sin(a);
+    for (const PointRef& p : pts) RotatePoint(p.x, p.y, c, sn, cx, cy);
+}
+
+void BoxOf(TPlovanShape& s, Points pts) {
+    bool first = true;
+    for (const PointRef& p : pts) {
+        if (first) {
+            s.FMinX = s.FMaxX = p.x;
+            s.FMinY = s.FMaxY = p.y;
+            first = false;
+            continue;
+        }
+        s.FMinX = std::min(s.FMinX, p.x);
+        s.FMaxX = std::max(s.FMaxX, p.x);
+        s.FMinY = std::min(s.FMinY, p.y);
+        s.FMaxY = std::max(s.FMaxY, p.y);
+    }
 }
 
 void PenFor(GdiCanvas& canvas, const TPlovanShape& s) {
@@ -292,19 +334,17 @@ void TPlovanPoint::UpdateBounds() {
 }
 
 void TPlovanPoint::Move(double dx, double dy) {
-    X += dx;
-    Y += dy;
+    MoveAll({{X, Y}}, dx, dy);
     UpdateBounds();
 }
 
 void TPlovanPoint::Scale(double sx, double sy, double cx, double cy) {
-    ScalePoint(X, Y, sx, sy, cx, cy);
+    ScaleAll({{X, Y}}, sx, sy, cx, cy);
     UpdateBounds();
 }
 
 void TPlovanPoint::Rotate(double angle, double cx, double cy) {
-    const double a = angle * kShapePi / 180.0;
-    RotatePoint(X, Y, std::cos(a), std::sin(a), cx, cy);
+    RotateAll({{X, Y}}, angle, cx, cy);
     UpdateBounds();
 }
 
@@ -331,32 +371,20 @@ bool TPlovanLine::HitTest(double x, double y, double tolerance) const {
     return SegmentDistance(x, y, X1, Y1, X2, Y2) <= tolerance;
 }
 
-void TPlovanLine::UpdateBounds() {
-    FMinX = std::min(X1, X2);
-    FMaxX = std::max(X1, X2);
-    FMinY = std::min(Y1, Y2);
-    FMaxY = std::max(Y1, Y2);
-}
+void TPlovanLine::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
 
 void TPlovanLine::Move(double dx, double dy) {
-    X1 += dx;
-    Y1 += dy;
-    X2 += dx;
-    Y2 += dy;
+    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
     UpdateBounds();
 }
 
 void TPlovanLine::Scale(double sx, double sy, double cx, double cy) {
-    ScalePoint(X1, Y1, sx, sy, cx, cy);
-    ScalePoint(X2, Y2, sx, sy, cx, cy);
+    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
     UpdateBounds();
 }
 
 void TPlovanLine::Rotate(double angle, double cx, double cy) {
-    const double a = angle * kShapePi / 180.0;
-    const double c = std::cos(a), s = std::sin(a);
-    RotatePoint(X1, Y1, c, s, cx, cy);
-    RotatePoint(X2, Y2, c, s, cx, cy);
+    RotateAll({{X1, Y1}, {X2, Y2}}, angle, cx, cy);
     UpdateBounds();
 }
 
@@ -393,8 +421,7 @@ void TPlovanCircle::UpdateBounds() {
 }
 
 void TPlovanCircle::Move(double dx, double dy) {
-    X += dx;
-    Y += dy;
+    MoveAll({{X, Y}}, dx, dy);
     UpdateBounds();
 }
 
@@ -406,8 +433,7 @@ void TPlovanCircle::Scale(double sx, double sy, double cx, double cy) {
 }
 
 void TPlovanCircle::Rotate(double angle, double cx, double cy) {
-    const double a = angle * kShapePi / 180.0;
-    RotatePoint(X, Y, std::cos(a), std::sin(a), cx, cy);
+    RotateAll({{X, Y}}, angle, cx, cy);
     UpdateBounds();
 }
 
@@ -451,24 +477,15 @@ bool TPlovanRectangle::HitTest(double x, double y, double tolerance) const {
            std::min(Y1, Y2) - tolerance <= y && y <= std::max(Y1, Y2) + tolerance;
 }
 
-void TPlovanRectangle::UpdateBounds() {
-    FMinX = std::min(X1, X2);
-    FMaxX = std::max(X1, X2);
-    FMinY = std::min(Y1, Y2);
-    FMaxY = std::max(Y1, Y2);
-}
+void TPlovanRectangle::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
 
 void TPlovanRectangle::Move(double dx, double dy) {
-    X1 += dx;
-    Y1 += dy;
-    X2 += dx;
-    Y2 += dy;
+    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
     UpdateBounds();
 }
 
 void TPlovanRectangle::Scale(double sx, double sy, double cx, double cy) {
-    ScalePoint(X1, Y1, sx, sy, cx, cy);
-    ScalePoint(X2, Y2, sx, sy, cx, cy);
+    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
     UpdateBounds();
 }
 
@@ -501,24 +518,15 @@ bool TPlovanEllipse::HitTest(double x, double y, double tolerance) const {
     return std::abs(ux * ux + uy * uy - 1) <= tolerance / std::min(rx, ry);
 }
 
-void TPlovanEllipse::UpdateBounds() {
-    FMinX = std::min(X1, X2);
-    FMaxX = std::max(X1, X2);
-    FMinY = std::min(Y1, Y2);
-    FMaxY = std::max(Y1, Y2);
-}
+void TPlovanEllipse::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
 
 void TPlovanEllipse::Move(double dx, double dy) {
-    X1 += dx;
-    Y1 += dy;
-    X2 += dx;
-    Y2 += dy;
+    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
     UpdateBounds();
 }
 
 void TPlovanEllipse::Scale(double sx, double sy, double cx, double cy) {
-    ScalePoint(X1, Y1, sx, sy, cx, cy);
-    ScalePoint(X2, Y2, sx, sy, cx, cy);
+    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
     UpdateBounds();
 }
 
@@ -587,8 +595,7 @@ void TPlovanText::UpdateBounds() {
 }
 
 void TPlovanText::Move(double dx, double dy) {
-    X += dx;
-    Y += dy;
+    MoveAll({{X, Y}}, dx, dy);
     UpdateBounds();
 }
 
@@ -785,35 +792,19 @@ bool TPlovanArc::HitTest(double x, double y, double tolerance) const {
            y <= FMaxY + tolerance;
 }
 
-void TPlovanArc::UpdateBounds() {
-    FMinX = std::min({X1, X2, X3});
-    FMaxX = std::max({X1, X2, X3});
-    FMinY = std::min({Y1, Y2, Y3});
-    FMaxY = std::max({Y1, Y2, Y3});
-}
+void TPlovanArc::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}, {X3, Y3}}); }
 
 void TPlovanArc::Move(double dx, double dy) {
-    X1 += dx;
-    Y1 += dy;
-    X2 += dx;
-    Y2 += dy;
-    X3 += dx;
-    Y3 += dy;
+    MoveAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, dx, dy);
     UpdateBounds();
 }
 
 void TPlovanArc::Scale(double sx, double sy, double cx, double cy) {
-    ScalePoint(X1, Y1, sx, sy, cx, cy);
-    ScalePoint(X2, Y2, sx, sy, cx, cy);
-    ScalePoint(X3, Y3, sx, sy, cx, cy);
+    ScaleAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, sx, sy, cx, cy);
     UpdateBounds();
 }
 
 void TPlovanArc::Rotate(double angle, double cx, double cy) {
-    const double a = angle * kShapePi / 180.0;
-    const double c = std::cos(a), s = std::sin(a);
-    RotatePoint(X1, Y1, c, s, cx, cy);
-    RotatePoint(X2, Y2, c, s, cx, cy);
-    RotatePoint(X3, Y3, c, s, cx, cy);
+    RotateAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, angle, cx, cy);
     UpdateBounds();
 }

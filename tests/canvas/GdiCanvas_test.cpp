@@ -1,5 +1,6 @@
 // Pixel tests of the GDI-style drawing adapter on offscreen images.
 #include "canvas/GdiCanvas.h"
+#include "tests/canvas/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include <QFontMetrics>
 #include <set>
 #include <utility>
+
+using namespace pixelprobe;
 
 namespace {
 
@@ -19,41 +22,6 @@ QImage WhiteImage(int w, int h) {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(Qt::white);
     return image;
-}
-
-TColor At(const QImage& image, int x, int y) { return FromRgb(image.pixel(x, y)); }
-
-using PixelSet = std::set<std::pair<int, int>>;
-
-// Every pixel that is not white.
-PixelSet Ink(const QImage& image) {
-    PixelSet ink;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (At(image, x, y) != clWhite) ink.insert({x, y});
-    return ink;
-}
-
-PixelSet Box(int x1, int y1, int x2, int y2) {  // inclusive
-    PixelSet s;
-    for (int y = y1; y <= y2; ++y)
-        for (int x = x1; x <= x2; ++x) s.insert({x, y});
-    return s;
-}
-
-struct Bounds {
-    int minX = 1 << 30, minY = 1 << 30, maxX = -1, maxY = -1;
-};
-
-Bounds BoundsOf(const PixelSet& s) {
-    Bounds b;
-    for (auto [x, y] : s) {
-        b.minX = std::min(b.minX, x);
-        b.maxX = std::max(b.maxX, x);
-        b.minY = std::min(b.minY, y);
-        b.maxY = std::max(b.maxY, y);
-    }
-    return b;
 }
 
 }  // namespace

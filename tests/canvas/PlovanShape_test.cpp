@@ -15,14 +15,15 @@
 #include <utility>
 
 #include "canvas/GdiCanvas.h"
+#include "tests/canvas/PixelProbe.h"
 
 namespace bg = boost::geometry;
 using BPoint = bg::model::d2::point_xy<double>;
 using BSegment = bg::model::segment<BPoint>;
 
-namespace {
+using namespace pixelprobe;
 
-using PixelSet = std::set<std::pair<int, int>>;
+namespace {
 
 // A 100 x 100 image showing the world 0..100 by 0..100: world (x, y) is
 // pixel (floor(x + 0.5), floor(100 - y + 0.5)).
@@ -32,38 +33,6 @@ QImage Render(TPlovanShape& shape, int size = 100) {
     GdiCanvas canvas(image);
     shape.Draw(canvas, 0, size, size, 0, size, size);
     return image;
-}
-
-TColor At(const QImage& image, int x, int y) { return FromRgb(image.pixel(x, y)); }
-
-PixelSet Ink(const QImage& image) {
-    PixelSet ink;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (At(image, x, y) != clWhite) ink.insert({x, y});
-    return ink;
-}
-
-PixelSet Box(int x1, int y1, int x2, int y2) {
-    PixelSet s;
-    for (int y = y1; y <= y2; ++y)
-        for (int x = x1; x <= x2; ++x) s.insert({x, y});
-    return s;
-}
-
-struct Bounds {
-    int minX = 1 << 30, minY = 1 << 30, maxX = -1, maxY = -1;
-};
-
-Bounds BoundsOf(const PixelSet& s) {
-    Bounds b;
-    for (auto [x, y] : s) {
-        b.minX = std::min(b.minX, x);
-        b.maxX = std::max(b.maxX, x);
-        b.minY = std::min(b.minY, y);
-        b.maxY = std::max(b.maxY, y);
-    }
-    return b;
 }
 
 std::unique_ptr<TPlovanPolyline> MakePolyline(std::initializer_list<TPointD> pts, int type,
@@ -159,6 +128,23 @@ TEST(PlovanShapeDraw, RectangleOutlineAndRoundedCorners) {
     const QImage image = Render(rounded);
     EXPECT_EQ(At(image, 10, 10), clWhite);  // the corner is cut
     EXPECT_EQ(At(image, 30, 10), clBlack);
+}
+
+TEST(PlovanShapeDraw, OutOfRangeStoredValuesDrawSafelyAndStay) {
+    // Values as a project file or a setter may bring them.
+    TPlovanRectangle r(10, 90, 90, 10, 0);
+    r.FFillStyle = 200;
+    r.FFillColor = clRed;
+    const QImage image = Render(r);
+    EXPECT_EQ(At(image, 50, 50), clWhite);  // an unknown brush draws clear
+    EXPECT_EQ(At(image, 10, 50), clBlack);
+    EXPECT_EQ(r.FFillStyle, 200);
+
+    TPlovanLine wide(100, 300, 500, 300, 0);
+    wide.FWidth = 1000000;
+    const Bounds b = BoundsOf(Ink(Render(wide, 600)));
+    EXPECT_NEAR(b.maxY - b.minY + 1, 255, 2);  // the drawn width is at most 255
+    EXPECT_EQ(wide.FWidth, 1000000);
 }
 
 TEST(PlovanShapeDraw, CircleAndEllipse) {
