@@ -5,6 +5,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
@@ -183,10 +184,17 @@ private:
     // LAYER records, else the id as read; an id that names no layer of the
     // canvas falls back to "Default" for every kind of record.
     int LayerFor(int fileId) {
+        // Runs of records on one layer are the rule; layers are never
+        // removed while loading, so a resolved id stays good until the next
+        // LAYER record changes the map.
+        if (cacheValid_ && fileId == cachedFileId_) return cachedId_;
         const auto it = layerMap_.find(fileId);
-        const int id = it != layerMap_.end() ? it->second : fileId;
-        if (model_.FindLayerById(id)) return id;
-        return model_.AddLayer(QStringLiteral("Default"));
+        int id = it != layerMap_.end() ? it->second : fileId;
+        if (!model_.FindLayerById(id)) id = model_.AddLayer(QStringLiteral("Default"));
+        cacheValid_ = true;
+        cachedFileId_ = fileId;
+        cachedId_ = id;
+        return id;
     }
 
     // Trailing optional fields: colour, then pen width, each read only while
@@ -232,6 +240,7 @@ private:
         const std::string_view name = f.TrimmedRest();
         layerMap_[fileId] =
             model_.AddLayer(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        cacheValid_ = false;
     }
 
     void Line(RecordFields& f) {
@@ -357,21 +366,44 @@ private:
     TCanvasModel& model_;
     LineCursor lines_;
     std::map<int32_t, int> layerMap_;  // file layer id -> canvas layer id
+    bool cacheValid_ = false;
+    int32_t cachedFileId_ = 0;
+    int cachedId_ = 0;
 };
 
 }  // namespace
 
-std::string ProjectText(const TCanvasModel& model) {
+void WriteProjectText(const TCanvasModel& model, const std::function<void(std::string&)>& sink,
+                      size_t pieceBytes) {
     std::string out;
-    out.reserve(256 + model.FLayers.size() * 32 + model.FShapes.size() * 72);
+    // The sink may take the piece; it then starts again empty.
+    auto handOver = [&] {
+        sink(out);
+        out.clear();
+        out.reserve(pieceBytes + 4096);
+    };
+    out.reserve(pieceBytes + 4096);
     out.append("# Plovan Helm - VLM\n# Written by Plovan HX\n# Created on: ");
     AppendCreatedOn(out, platform::Now());
     out.append("\n#\n");
     Record(out, "WORLD").Real(model.FWorldLeft).Real(model.FWorldRight).Real(model.FWorldBottom)
         .Real(model.FWorldTop);
-    for (const auto& layer : model.FLayers) Record(out, "LAYER").Int(layer->Id).Text(layer->Name);
-    for (const TPlovanShape* shape : model.FShapes) AppendShape(out, *shape);
-    return out;
+    for (const auto& layer : model.FLayers) {
+        Record(out, "LAYER").Int(layer->Id).Text(layer->Name);
+        if (out.size() >= pieceBytes) handOver();
+    }
+    for (const TPlovanShape* shape : model.FShapes) {
+        AppendShape(out, *shape);
+        if (out.size() >= pieceBytes) handOver();
+    }
+    if (!out.empty()) sink(out);
+}
+
+std::string ProjectText(const TCanvasModel& model) {
+    std::string text;
+    text.reserve(256 + model.FLayers.size() * 32 + model.FShapes.size() * 72);
+    WriteProjectText(model, [&](std::string& piece) { text.append(piece); piece.clear(); });
+    return text;
 }
 
 bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::string_view& text,
@@ -401,9 +433,15 @@ void LoadProjectText(TCanvasModel& model, std::string_view text, int mode) {
 
 bool TCanvasModel::SaveProject(const QString& fileName, int /*unused*/) {
     try {
-        const std::string text = vlm::ProjectText(*this);
+        // The text is made in pieces and compressed on a worker thread while
+        // the next piece is made; the whole text is never held at once.
         std::string bytes(vlm::kMagic);
-        if (!vlm::DeflateAppend(text, Z_DEFAULT_COMPRESSION, bytes)) return false;
+        vlm::BackgroundDeflater deflater(Z_DEFAULT_COMPRESSION, bytes);
+        vlm::WriteProjectText(*this, [&](std::string& piece) {
+            deflater.Push(std::move(piece));
+            piece = std::string();
+        });
+        if (!deflater.Finish()) return false;
         // A temporary file in the same folder renamed over the old one: a
         // failure or a power loss never leaves a half-written project.
         return platform::WriteFileAtomic(QFile::encodeName(fileName).toStdString(), bytes);

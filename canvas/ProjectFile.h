@@ -10,6 +10,7 @@
 // also use the text-level pieces directly.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,13 @@ namespace vlm {
 
 inline constexpr std::string_view kMagic = "VLM1";
 
-// The whole project text of `model`, with the header stamped by
-// platform::Now().
+// The project text of `model`, with the header stamped by platform::Now(),
+// handed to `sink` in pieces of about `pieceBytes` (the sink may take the
+// piece's content).
+void WriteProjectText(const TCanvasModel& model, const std::function<void(std::string&)>& sink,
+                      size_t pieceBytes = size_t{1} << 20);
+
+// The whole project text at once.
 std::string ProjectText(const TCanvasModel& model);
 
 // The project text held in the bytes of a project file: inflated after the

@@ -1,6 +1,8 @@
 #include "canvas/ProjectText.h"
 
 #include <charconv>
+#include <cstddef>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 
@@ -108,7 +110,42 @@ bool RecordFields::Word(std::string_view& word) {
     return true;
 }
 
+// The common form of a real in a project text (a sign, at most 15 digits
+// and a decimal point) read in one pass: the digits form an integer below
+// 2^53 and one division by an exact power of ten rounds correctly, which is
+// the same value the full conversion gives. Anything else (an exponent, more
+// digits) goes the full way through the platform's parser.
 bool RecordFields::Real(double& value) {
+    if (failed_) return false;
+    const char* const begin = rest_.data();
+    const char* const end = begin + rest_.size();
+    const char* p = begin;
+    while (p < end && IsFieldSpace(*p)) ++p;
+    const size_t start = static_cast<size_t>(p - begin);
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    uint64_t mantissa = 0;
+    const char* const digitsStart = p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10)
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+    ptrdiff_t digits = p - digitsStart;
+    ptrdiff_t decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p < end && static_cast<unsigned>(*p - '0') < 10)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+        decimals = p - fraction;
+        digits += decimals;
+    }
+    if (digits > 0 && digits <= 15 && (p == end || IsFieldSpace(*p))) {
+        static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double magnitude = static_cast<double>(mantissa) / kPowers[decimals];
+        value = negative ? -magnitude : magnitude;
+        rest_.remove_prefix(static_cast<size_t>(p - begin));
+        return true;
+    }
+    rest_.remove_prefix(start);
     std::string_view word;
     if (!Word(word)) return false;
     const auto parsed = platform::ParseFloat(word);
@@ -123,16 +160,29 @@ bool RecordFields::Real(double& value) {
 bool RecordFields::Int(int32_t& value) {
     std::string_view word;
     if (!Word(word)) return false;
-    const char* first = word.data();
-    const char* last = word.data() + word.size();
-    if (*first == '+' && word.size() > 1 && word[1] != '-') ++first;
-    int32_t parsed = 0;
-    const auto [end, ec] = std::from_chars(first, last, parsed);
-    if (first == last || ec != std::errc() || end != last) {
+    // An optional sign and decimal digits only, within 32 bits.
+    size_t i = 0;
+    const bool negative = word[0] == '-';
+    if (word[0] == '-' || word[0] == '+') ++i;
+    if (i == word.size() || word.size() - i > 10) {
         failed_ = true;
         return false;
     }
-    value = parsed;
+    int64_t magnitude = 0;
+    for (; i < word.size(); ++i) {
+        const char c = word[i];
+        if (c < '0' || c > '9') {
+            failed_ = true;
+            return false;
+        }
+        magnitude = magnitude * 10 + (c - '0');
+    }
+    const int64_t parsed = negative ? -magnitude : magnitude;
+    if (parsed < INT32_MIN || parsed > INT32_MAX) {
+        failed_ = true;
+        return false;
+    }
+    value = static_cast<int32_t>(parsed);
     return true;
 }
 

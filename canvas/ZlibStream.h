@@ -7,9 +7,13 @@
 // is bounded so that a small damaged or crafted file cannot claim gigabytes.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace vlm {
 
@@ -19,6 +23,37 @@ inline constexpr size_t kMaxInflatedBytes = size_t{1} << 30;
 // Appends the zlib stream of `data` at `level` (Z_DEFAULT_COMPRESSION, or 0
 // to 9) to `out`. False only when zlib itself fails (memory).
 bool DeflateAppend(std::string_view data, int level, std::string& out);
+
+// One zlib stream of a text that arrives in pieces, compressed on a worker
+// thread so that making the next piece overlaps compressing the last one.
+// The stream is appended to `out`, which must not be touched until Finish
+// has returned. Only the pieces cross threads.
+class BackgroundDeflater {
+public:
+    BackgroundDeflater(int level, std::string& out);
+    // Stops the worker; a stream that was not finished is left incomplete.
+    ~BackgroundDeflater();
+    BackgroundDeflater(const BackgroundDeflater&) = delete;
+    BackgroundDeflater& operator=(const BackgroundDeflater&) = delete;
+
+    // Queues a piece; waits while a few pieces are already waiting.
+    void Push(std::string piece);
+    // Ends the stream and waits for it; false when zlib failed on the way.
+    bool Finish();
+
+private:
+    void Run();
+
+    std::string& out_;
+    int level_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> pieces_;
+    bool finishing_ = false;
+    bool stopping_ = false;
+    bool failed_ = false;
+    std::thread worker_;
+};
 
 enum class InflateStatus {
     Ok,         // the whole stream, up to its end, was inflated

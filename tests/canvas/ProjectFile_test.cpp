@@ -135,7 +135,7 @@ TEST(ProjectFile, FilesOfAnIndependentEncoderLoadAtEveryLevel) {
 
 // The writer's text for the drawing of basic.txt is basic.txt itself, byte
 // for byte, once the clock stands at the time in its header.
-TEST(ProjectFile, SavedFileIsTheReferenceTextInOneZlibStream) {
+TEST(ProjectFileSave, SavedFileIsTheReferenceTextInOneZlibStream) {
     phxtest::TempHome home;
     FixedClock clock(kSavedAt);
     TCanvasModel model;
@@ -216,7 +216,7 @@ std::string InflatedFile(const std::string& path) {
     return std::string(text);
 }
 
-TEST(ProjectFile, RoundTripGivesTheSameDrawingAndTheSameText) {
+TEST(ProjectFileSave, RoundTripGivesTheSameDrawingAndTheSameText) {
     phxtest::TempHome home;
     TCanvasModel original;
     BuildDrawing(original);
@@ -263,7 +263,7 @@ TEST(ProjectFile, RoundTripGivesTheSameDrawingAndTheSameText) {
               std::string::npos);
 }
 
-TEST(ProjectFile, OutputIsByteIdenticalUnderATurkishLocale) {
+TEST(ProjectFileSave, OutputIsByteIdenticalUnderATurkishLocale) {
     phxtest::TempHome home;
     FixedClock clock(kSavedAt);
     TCanvasModel model;
@@ -485,7 +485,7 @@ TEST(ProjectFile, InflatingStopsAtOneGibibyte) {
 
 // ---- Faults of the writer ----
 
-TEST(ProjectFile, ControlCharactersNeverBreakARecord) {
+TEST(ProjectFileSave, ControlCharactersNeverBreakARecord) {
     phxtest::TempHome home;
     TCanvasModel model;
     const int layer = model.AddLayer("imported\r\nLINE 0 0 1 1 0");
@@ -529,7 +529,7 @@ TEST(ProjectFile, NonFiniteNumbersAreWrittenAsZero) {
 
 // A save that fails half way (a file size limit in a child process stands
 // for a full disk or a crash) keeps the old project whole.
-TEST(ProjectFile, FailedSaveKeepsTheOldProject) {
+TEST(ProjectFileSave, FailedSaveKeepsTheOldProject) {
     phxtest::TempHome home;
     const std::string path = home.home() + "project.vlm";
     TCanvasModel small;
