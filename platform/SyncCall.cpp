@@ -1,27 +1,50 @@
 #include "platform/SyncCall.h"
 
-#include <QMetaObject>
-#include <QObject>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
 #include <algorithm>
-#include <chrono>
+#include <atomic>
+#include <cstdint>
 
 #include "platform/HandlerGuard.h"
 
+// Waiting uses no condition variable: the worker waits on an atomic word
+// (a futex) and the GUI thread on the wake-up descriptor, so every hand-over
+// is an atomic or a mutex that ThreadSanitizer sees.
 namespace platform {
 
 struct SyncCall::Job {
     std::function<void()> work;
-    bool finished = false;  // the worker may go on
-    bool ran = false;       // the job was started (not cancelled)
+    bool ran = false;             // the job was started (not cancelled); set before `finished`
+    std::atomic<int> finished{0}; // 1: the worker may go on
+
+    void Finish(bool started) {
+        ran = started;
+        finished.store(1, std::memory_order_release);
+        finished.notify_all();
+    }
 };
 
-SyncCall::SyncCall() : guiThread_(std::this_thread::get_id()), anchor_(new QObject) {}
+// The wake-up is an eventfd watched by the GUI thread's event loop: a
+// worker touches no Qt object at all, only the descriptor.
+SyncCall::SyncCall() : guiThread_(std::this_thread::get_id()) {
+    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    notifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read);
+    QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [this] {
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
+        RunPending();
+    });
+}
 
 SyncCall::~SyncCall() {
+    // No worker wakes the GUI thread after Cancel.
     Cancel();
-    // No worker posts after Cancel, and Qt drops the wake-ups still queued
-    // for the anchor when it goes.
-    delete anchor_;
+    delete notifier_;
+    ::close(wakeFd_);
 }
 
 bool SyncCall::Run(std::function<void()> job) {
@@ -32,15 +55,22 @@ bool SyncCall::Run(std::function<void()> job) {
     }
     auto entry = std::make_shared<Job>();
     entry->work = std::move(job);
-    std::unique_lock lock(mutex_);
-    if (cancelled_) return false;
-    queue_.push_back(entry);
-    if (!wakePosted_) {
-        wakePosted_ = true;
-        QMetaObject::invokeMethod(anchor_, [this] { RunPending(); }, Qt::QueuedConnection);
+    {
+        std::lock_guard lock(mutex_);
+        if (cancelled_) return false;
+        queue_.push_back(entry);
+        if (!wakePosted_) {
+            wakePosted_ = true;
+            const uint64_t one = 1;
+            [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+        }
     }
-    guiWake_.notify_all();
-    jobDone_.wait(lock, [&] { return entry->finished; });
+    while (entry->finished.load(std::memory_order_acquire) == 0) {
+        entry->finished.wait(0, std::memory_order_acquire);
+    }
+    // The GUI thread finishes a job under the lock: taking it once more
+    // orders everything the job did before the worker frees it.
+    std::lock_guard lock(mutex_);
     return entry->ran;
 }
 
@@ -55,22 +85,14 @@ void SyncCall::RunPending() {
         GuardHandler(entry->work);
         lock.lock();
         running_.erase(std::find(running_.begin(), running_.end(), entry));
-        entry->ran = true;
-        entry->finished = true;
-        jobDone_.notify_all();
+        if (entry->finished.load(std::memory_order_relaxed) == 0) entry->Finish(true);
     }
 }
 
 void SyncCall::ReleaseRunningLocked() {
-    bool any = false;
     for (auto& entry : running_) {
-        if (!entry->finished) {
-            entry->ran = true;
-            entry->finished = true;
-            any = true;
-        }
+        if (entry->finished.load(std::memory_order_relaxed) == 0) entry->Finish(true);
     }
-    if (any) jobDone_.notify_all();
 }
 
 void SyncCall::WaitFor(const std::function<bool()>& done) {
@@ -84,25 +106,24 @@ void SyncCall::WaitFor(const std::function<bool()>& done) {
     for (;;) {
         RunPending();
         if (done()) return;
-        std::unique_lock lock(mutex_);
-        guiWake_.wait_for(lock, std::chrono::milliseconds(5),
-                          [&] { return !queue_.empty() || notified_; });
-        notified_ = false;
+        pollfd wake{wakeFd_, POLLIN, 0};
+        if (::poll(&wake, 1, 5) > 0) {
+            uint64_t count = 0;
+            [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
+        }
     }
 }
 
 void SyncCall::Notify() {
-    std::lock_guard lock(mutex_);
-    notified_ = true;
-    guiWake_.notify_all();
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
 }
 
 void SyncCall::Cancel() {
     std::lock_guard lock(mutex_);
     cancelled_ = true;
-    for (auto& entry : queue_) entry->finished = true;
+    for (auto& entry : queue_) entry->Finish(false);
     queue_.clear();
-    jobDone_.notify_all();
 }
 
 bool SyncCall::IsCancelled() const {

@@ -11,7 +11,6 @@
 // data): a job that itself waits for its worker releases that worker early.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -19,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-class QObject;
+class QSocketNotifier;
 
 namespace platform {
 
@@ -58,14 +57,12 @@ private:
     void ReleaseRunningLocked();
 
     std::thread::id guiThread_;
-    QObject* anchor_ = nullptr;  // lives on the GUI thread; target of the wake-ups
+    int wakeFd_ = -1;                       // eventfd the workers write to wake the GUI thread
+    QSocketNotifier* notifier_ = nullptr;   // watches it on the GUI thread
     mutable std::mutex mutex_;
-    std::condition_variable guiWake_;
-    std::condition_variable jobDone_;
     std::deque<std::shared_ptr<Job>> queue_;
     std::vector<std::shared_ptr<Job>> running_;
     bool wakePosted_ = false;
-    bool notified_ = false;
     bool cancelled_ = false;
 };
 

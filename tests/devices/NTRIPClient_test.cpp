@@ -564,13 +564,16 @@ TEST(NTRIPSocket, SendToAClosedPeerGivesAnErrorNotSigpipe) {
     struct sigaction standard {};
     standard.sa_handler = SIG_DFL;
     sigaction(SIGPIPE, &standard, &previous);
-    FakeCaster caster([](FakeCaster::Connection& c) { c.Reset(); });
+    FakeCaster caster([](FakeCaster::Connection& c) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        c.Reset();
+    });
     TNTRIPSocket socket;
     in_addr loopback{};
     ASSERT_EQ(socket.Resolve("127.0.0.1", &loopback), TNTRIPSocket::Result::Ok);
     ASSERT_TRUE(socket.Create());
     ASSERT_EQ(socket.Connect(loopback, caster.port(), 2000), TNTRIPSocket::Result::Ok);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const std::string gga = "$GPGGA,000000,0000.0000,N,00000.0000,E,1,10,1.0,0.0,M,0.0,M,,*00\r\n";
     long last = 0;
     for (int i = 0; i < 5 && last >= 0; ++i) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -125,4 +126,23 @@ TEST(SyncCall, ManyWorkersManyCalls) {
     sync.WaitFor([&] { return done.load() == 4; });
     for (auto& worker : workers) worker.join();
     EXPECT_EQ(total, 2000);
+}
+
+TEST(SyncCall, AJobReadsWhatTheWorkerHandedOver) {
+    SyncCall sync;
+    std::atomic<bool> finished{false};
+    size_t total = 0;
+    std::thread worker([&] {
+        for (int i = 0; i < 200; ++i) {
+            std::string text(100 + i, static_cast<char>('a' + i % 26));
+            sync.Run([&total, text] {
+                for (const char c : text) total += static_cast<unsigned char>(c) != 0;
+            });
+        }
+        finished = true;
+        sync.Notify();
+    });
+    ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return finished.load(); }, 10000));
+    worker.join();
+    EXPECT_EQ(total, 200u * 100u + 199u * 200u / 2u);
 }
