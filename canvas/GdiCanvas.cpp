@@ -329,7 +329,8 @@ void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int c
 
 void GdiCanvas::FillRect(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1 || FBrushStyle == bsClear) return;
-    ApplyMode();
+    // A fill copies the brush whatever the pen mode, as GDI's FillRect does.
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     FPainter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), MakeBrush());
 }
 
@@ -350,8 +351,8 @@ void GdiCanvas::TextOut(int x, int y, const QString& text) {
     const int w = fm.horizontalAdvance(text);
     const int h = fm.height();
     FPainter.save();
-    ApplyMode();
-    FPainter.setRenderHint(QPainter::TextAntialiasing, FPenMode == pmCopy);
+    // Text is not subject to the pen mode.
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     FPainter.translate(x, y);
     if (FFontOrientation != 0) FPainter.rotate(-FFontOrientation / 10.0);
     if (FBrushStyle == bsSolid) FPainter.fillRect(QRect(0, 0, w, h), ToQColor(FBrushColor));

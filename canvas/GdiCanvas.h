@@ -12,7 +12,9 @@
 // - RoundRect takes the corner ellipse's width and height (diameters).
 // - With a solid brush, text cells and the gaps of dotted pens are painted
 //   in the brush colour (opaque background); otherwise they stay untouched.
-// - Pen mode XOR is a raster operation on the pixels, with antialiasing off.
+// - Pen mode XOR is a raster operation on the pixels, with antialiasing off;
+//   it applies to lines and to the outlines and insides of figures, not to
+//   FillRect, TextOut or SetPixel.
 // - Brush styles are the class library's ordinals 0..7; any other ordinal
 //   draws as clear.
 // - Font sizes are points, drawn at the pixel size MulDiv(size, 96, 72);

@@ -183,6 +183,21 @@ TEST(GdiCanvas, XorPenInvertsAndASecondPassRestores) {
         c.LineTo(19, 15);
     }
     EXPECT_EQ(image, before);
+
+    // Fills, text and single pixels copy whatever the pen mode.
+    QImage other(20, 20, QImage::Format_RGB32);
+    other.fill(Qt::white);
+    {
+        GdiCanvas c(other);
+        c.SetPenMode(pmXor);
+        c.SetBrushColor(clRed);
+        c.FillRect(0, 0, 5, 5);
+        c.FillRect(0, 0, 5, 5);
+        c.SetPixel(10, 10, clRed);
+        c.SetPixel(10, 10, clRed);
+    }
+    EXPECT_EQ(At(other, 2, 2), clRed);
+    EXPECT_EQ(At(other, 10, 10), clRed);
 }
 
 TEST(GdiCanvas, DottedPenGapsTakeTheSolidBrushColour) {
