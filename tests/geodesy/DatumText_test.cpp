@@ -8,29 +8,20 @@
 #include <vector>
 
 #include "geodesy/ParameterText.h"
+#include "tests/geodesy/GeodesyTestText.h"
 
 namespace geodesy {
 namespace {
 
+using test_text::Numbers;
+using test_text::Split;
+
+std::vector<std::string> TabFields(const std::string& text) { return Split(text, '\t'); }
+
 const std::string kWgsZero = "6378137.0 0.0033528106647474 0 0 0 0 0 0 0 ";
 const std::string kEd50Set = "6378388 0.00336700336700337 -3.3 0.07 -0.3 0.8 -87.987 -108.639 -121.593";
 
-std::vector<double> Numbers(const std::string& text, size_t count) {
-    std::vector<double> v(count);
-    EXPECT_TRUE(ReadExactly(text, v)) << "'" << text << "'";
-    return v;
-}
 
-std::vector<std::string> TabFields(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (;;) {
-        const size_t tab = text.find('\t', start);
-        out.push_back(text.substr(start, tab - start));
-        if (tab == std::string::npos) return out;
-        start = tab + 1;
-    }
-}
 
 TEST(ParameterText, ReadsWhitespaceSeparatedNumbersWithTheirExactCount) {
     std::array<double, 3> v{};

@@ -14,12 +14,16 @@
 #include "geodesy/DatumText.h"
 #include "geodesy/LambertConformalConic.h"
 #include "geodesy/ParameterText.h"
+#include "tests/geodesy/GeodesyTestText.h"
 #include "geodesy/TransverseMercatorText.h"
 #include "platform/TextFiles.h"
 #include "platform/VclText.h"
 
 namespace geodesy {
 namespace {
+
+using test_text::Numbers;
+using test_text::Split;
 
 struct Table {
     std::vector<std::string> header;
@@ -45,16 +49,6 @@ struct Row {
     }
 };
 
-std::vector<std::string> SplitComma(const std::string& line) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = line.find(',', start);
-        out.push_back(line.substr(start, comma - start));
-        if (comma == std::string::npos) return out;
-        start = comma + 1;
-    }
-}
 
 std::string OracleDir() {
     const char* dir = std::getenv("PHX_ORACLE_DIR");
@@ -69,9 +63,9 @@ Table Load(const std::string& name) {
     for (const auto& line : platform::SplitLines(text)) {
         if (line.empty()) continue;
         if (t.header.empty())
-            t.header = SplitComma(line);
+            t.header = Split(line, ',');
         else
-            t.rows.push_back(SplitComma(line));
+            t.rows.push_back(Split(line, ','));
     }
     EXPECT_FALSE(t.rows.empty()) << name;
     return t;
@@ -82,11 +76,6 @@ void ForEachRow(const Table& t, F&& f) {
     for (const auto& cells : t.rows) f(Row{&t, &cells});
 }
 
-std::vector<double> Numbers(const std::string& text, size_t count) {
-    std::vector<double> v(count);
-    EXPECT_TRUE(ReadExactly(text, v)) << "'" << text << "'";
-    return v;
-}
 
 std::string TmText(const Row& r) {
     return r.Text("cm") + " " + r.Text("rl") + " " + r.Text("k0") + " " + r.Text("fe") + " " +

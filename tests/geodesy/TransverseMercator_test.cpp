@@ -8,10 +8,13 @@
 
 #include "geodesy/DatumText.h"
 #include "geodesy/ParameterText.h"
+#include "tests/geodesy/GeodesyTestText.h"
 #include "geodesy/TransverseMercatorText.h"
 
 namespace geodesy {
 namespace {
+
+using test_text::Numbers;
 
 const std::string kWgsForward = "6378137.0 0.0033528106647474 6378137.0 0.0033528106647474";
 const std::string kWgsInverse = "6378137.0 0.0033528106647474 6378137.0 0.0033528106647474";
@@ -25,11 +28,6 @@ const std::string kEd50Inverse = "6378388 0.00336700336700337 6378137.0 0.003352
 const std::string kEd50ToWgs =
     "6378388 0.00336700336700337 -3.3 0.07 -0.3 0.8 -87.987 -108.639 -121.593 " + kWgsZero;
 
-std::vector<double> Numbers(const std::string& text, size_t count) {
-    std::vector<double> v(count);
-    EXPECT_TRUE(ReadExactly(text, v)) << "'" << text << "'";
-    return v;
-}
 
 TEST(TransverseMercatorFromText, OriginGoesToTheFalseOriginAndBack) {
     EXPECT_EQ(TransverseMercatorFromText("0 27", kUtm35, kWgsForward), "500000.0000 0.0000");
