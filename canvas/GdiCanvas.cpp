@@ -212,7 +212,9 @@ void GdiCanvas::PlotLine(QPoint from, QPoint to) {
     const QRgb src = qRgb(c.red(), c.green(), c.blue()) & 0xFFFFFFu;
     for (long long i = first; i < last; ++i) {
         const long long major = major0 + majorStep * i;
-        const long long minor = minor0 + minorStep * ((2 * i * m + n) / (2 * n));
+        // In 128 bits: a line across the whole integer range overflows 64.
+        const auto offset = static_cast<long long>((__int128{2} * i * m + n) / (__int128{2} * n));
+        const long long minor = minor0 + minorStep * offset;
         if (minor < 0 || minor >= minorLimit) continue;
         if (xMajor)
             Plot(static_cast<int>(major), static_cast<int>(minor), src);
@@ -269,7 +271,19 @@ void GdiCanvas::PolyBezier(const QPoint* points, int count) {
 
 namespace {
 
+// Keeps the corner arithmetic below from overflowing: no image is a
+// thousand million pixels wide.
+constexpr int kCoordLimit = 1 << 29;
+
+void Limit(int& x1, int& y1, int& x2, int& y2) {
+    x1 = std::clamp(x1, -kCoordLimit, kCoordLimit);
+    y1 = std::clamp(y1, -kCoordLimit, kCoordLimit);
+    x2 = std::clamp(x2, -kCoordLimit, kCoordLimit);
+    y2 = std::clamp(y2, -kCoordLimit, kCoordLimit);
+}
+
 void Normalise(int& x1, int& y1, int& x2, int& y2) {
+    Limit(x1, y1, x2, y2);
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
 }
@@ -318,8 +332,10 @@ void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int c
     if (x2 <= x1 || y2 <= y1) return;
     ApplyPen();
     ApplyBrush();
-    const double rx = std::min(std::abs(cornerWidth), x2 - x1) / 2.0;
-    const double ry = std::min(std::abs(cornerHeight), y2 - y1) / 2.0;
+    const int cw = std::abs(std::clamp(cornerWidth, -kCoordLimit, kCoordLimit));
+    const int ch = std::abs(std::clamp(cornerHeight, -kCoordLimit, kCoordLimit));
+    const double rx = std::min(cw, x2 - x1) / 2.0;
+    const double ry = std::min(ch, y2 - y1) / 2.0;
     if (FPenStyle == psClear || DrawnPenWidth(FPenWidth) > 1)
         FPainter.drawRoundedRect(QRectF(x1, y1, x2 - x1, y2 - y1), rx, ry, Qt::AbsoluteSize);
     else
@@ -328,6 +344,7 @@ void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int c
 }
 
 void GdiCanvas::FillRect(int x1, int y1, int x2, int y2) {
+    Limit(x1, y1, x2, y2);
     if (x2 <= x1 || y2 <= y1 || FBrushStyle == bsClear) return;
     // A fill copies the brush whatever the pen mode, as GDI's FillRect does.
     FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -384,6 +401,7 @@ void GdiCanvas::Draw(int x, int y, const QImage& image) {
 }
 
 void GdiCanvas::StretchDraw(int x1, int y1, int x2, int y2, const QImage& image) {
+    Limit(x1, y1, x2, y2);
     FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     FPainter.drawImage(QRect(x1, y1, x2 - x1, y2 - y1), image);
 }

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -149,6 +150,26 @@ TEST(GdiCanvas, FarOffLinesAreClippedToTheImage) {
     PixelSet expected = Box(0, 4, 9, 4);
     for (auto p : Box(5, 0, 5, 9)) expected.insert(p);
     EXPECT_EQ(Ink(image), expected);
+}
+
+TEST(GdiCanvas, ExtremeCoordinatesAreSafe) {
+    constexpr int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+    QImage image = WhiteImage(10, 10);
+    {
+        GdiCanvas c(image);
+        c.SetBrushColor(kGreen);
+        c.SetBrushStyle(bsSolid);
+        c.SetPenStyle(psClear);
+        c.Rectangle(lo, lo, hi, hi);
+        c.RoundRect(lo, lo, hi, hi, lo, hi);
+        c.Ellipse(lo, lo, hi, hi);
+        c.FillRect(lo, lo, hi, hi);
+        c.MoveTo(lo, lo);
+        c.SetPenStyle(psSolid);
+        c.LineTo(hi, hi);
+    }
+    EXPECT_EQ(At(image, 5, 3), kGreen);
+    EXPECT_EQ(At(image, 4, 4), clBlack);  // the diagonal crosses the image
 }
 
 TEST(GdiCanvas, PolylineLeavesOutOnlyTheFinalPixel) {
