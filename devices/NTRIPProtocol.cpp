@@ -128,6 +128,18 @@ NtripAnswer NtripResponseReader::ErrorFor(bool capped) const {
     return answer;
 }
 
+NtripAnswer NtripResponseReader::TableAnswer(size_t searchFrom) const {
+    NtripAnswer answer;
+    if (table_.find("ENDSOURCETABLE", searchFrom) != std::string::npos) {
+        answer.kind = NtripAnswer::Table;
+        answer.table = table_;
+    } else if (table_.size() > kTableCap) {
+        answer.kind = NtripAnswer::Error;
+        answer.message = "Unknown server response";
+    }
+    return answer;
+}
+
 NtripAnswer NtripResponseReader::Feed(std::string_view chunk) {
     NtripAnswer answer;
     if (inTable_) {
@@ -135,14 +147,7 @@ NtripAnswer NtripResponseReader::Feed(std::string_view chunk) {
         constexpr size_t kMarker = sizeof("ENDSOURCETABLE") - 1;
         const size_t from = table_.size() >= kMarker ? table_.size() - (kMarker - 1) : 0;
         table_.append(chunk);
-        if (table_.find("ENDSOURCETABLE", from) != std::string::npos) {
-            answer.kind = NtripAnswer::Table;
-            answer.table = table_;
-        } else if (table_.size() > kTableCap) {
-            answer.kind = NtripAnswer::Error;
-            answer.message = "Unknown server response";
-        }
-        return answer;
+        return TableAnswer(from);
     }
 
     header_.append(chunk);
@@ -162,14 +167,7 @@ NtripAnswer NtripResponseReader::Feed(std::string_view chunk) {
     if (Contains(h, "SOURCETABLE")) {
         inTable_ = true;
         table_ = e + 4 < h.size() ? h.substr(e + 4) : std::string();
-        if (Contains(table_, "ENDSOURCETABLE")) {
-            answer.kind = NtripAnswer::Table;
-            answer.table = table_;
-        } else if (table_.size() > kTableCap) {
-            answer.kind = NtripAnswer::Error;
-            answer.message = "Unknown server response";
-        }
-        return answer;
+        return TableAnswer(0);
     }
 
     answer.kind = NtripAnswer::Stream;

@@ -79,6 +79,8 @@ public:
 
 private:
     NtripAnswer ErrorFor(bool capped) const;
+    // Table when the end marker is found from `searchFrom` on, Error past the cap.
+    NtripAnswer TableAnswer(size_t searchFrom) const;
 
     std::string mountPoint_;
     std::string header_;

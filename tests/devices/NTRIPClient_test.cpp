@@ -91,18 +91,6 @@ struct Rig {
     }
 };
 
-// A free loopback port with nothing listening on it.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 // A listener that never accepts, its queue filled, so that a further
 // connect hangs in the handshake.
@@ -327,7 +315,7 @@ TEST(NTRIPClient, ReconnectChainAfterImmediateCloses) {
 }
 
 TEST(NTRIPClient, FailedConnectsAreRetriedToo) {
-    Rig rig(ClosedPort());
+    Rig rig(phxtest::FreeLoopbackPort());
     rig.client->FTimings.ReconnectIntervalMs = 10;
     rig.client->Connect();
     ASSERT_TRUE(rig.WaitLog("Reconnect attempt 10/10", 10000));

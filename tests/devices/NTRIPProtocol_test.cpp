@@ -8,6 +8,7 @@
 
 #include "devices/Base64.h"
 #include "devices/NTRIPProtocol.h"
+#include "tests/support/SharedCapture.h"
 #include "tests/support/TempHome.h"
 
 namespace {
@@ -23,16 +24,6 @@ platform::DateTime At(int hour, int minute, int second) {
     return t;
 }
 
-// A capture without its leading '#' comment lines.
-std::string SharedCapture(const std::string& relative) {
-    const std::string all = phxtest::ReadAll(std::string(PHX_SHARED_DATA_DIR) + "/" + relative);
-    size_t at = 0;
-    while (at < all.size() && all[at] == '#') {
-        const size_t end = all.find('\n', at);
-        at = end == std::string::npos ? all.size() : end + 1;
-    }
-    return all.substr(at);
-}
 
 }  // namespace
 
@@ -259,7 +250,7 @@ std::string WithCrLf(const std::string& text) {
 }
 
 TEST(SourceTable, RealCasterAnswer) {
-    const std::string answer = WithCrLf(SharedCapture("ntrip/sourcetable.log"));
+    const std::string answer = WithCrLf(phxtest::SharedCaptureBytes("ntrip/sourcetable.log"));
     ASSERT_FALSE(answer.empty());
     NtripResponseReader reader("");
     const NtripAnswer result = reader.Feed(answer);

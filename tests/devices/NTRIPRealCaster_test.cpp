@@ -21,8 +21,10 @@
 
 #include "devices/TPlovanNTRIPClient.h"
 #include "platform/SerialPort.h"
+#include "tests/devices/FakeCaster.h"
 #include "tests/devices/NTRIPRecorder.h"
 #include "tests/support/Pty.h"
+#include "tests/support/SharedCapture.h"
 #include "tests/support/TempHome.h"
 
 using phxtest::PumpEventsFor;
@@ -30,28 +32,7 @@ using phxtest::PumpEventsUntil;
 
 namespace {
 
-// Everything after the capture's leading '#' comment lines.
-std::string Capture(const std::string& relative) {
-    const std::string all = phxtest::ReadAll(std::string(PHX_SHARED_DATA_DIR) + "/" + relative);
-    size_t at = 0;
-    while (at < all.size() && all[at] == '#') {
-        const size_t end = all.find('\n', at);
-        at = end == std::string::npos ? all.size() : end + 1;
-    }
-    return all.substr(at);
-}
 
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 int ConnectLoopback(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -71,8 +52,8 @@ protected:
     static void SetUpTestSuite() {
         program_ = QStandardPaths::findExecutable("str2str");
         if (program_.isEmpty()) return;
-        inputPort_ = FreePort();
-        casterPort_ = FreePort();
+        inputPort_ = phxtest::FreeLoopbackPort();
+        casterPort_ = phxtest::FreeLoopbackPort();
         // str2str puts "STR;MNT;" in front of the source-table fields itself;
         // field 11 (NMEA) is 1.
         const std::string table = "Loopback;RTCM 3.2;1004(1),1006(10);2;GPS;TEST;DEU;52.00;13.00;1;0;RTKLIB;none;N;N;0;";
@@ -159,7 +140,7 @@ bool NTRIPRealCaster::ready_ = false;
 }  // namespace
 
 TEST_F(NTRIPRealCaster, FramesReachThePortByteForByte) {
-    const std::string frames = Capture("rtcm3/rtcm3.bndm.log");
+    const std::string frames = phxtest::SharedCaptureBytes("rtcm3/rtcm3.bndm.log");
     ASSERT_GT(frames.size(), 10000u);
     client_->Connect();
     ASSERT_TRUE(PumpEventsUntil([&] { return client_->FConnected.load(); }, 5000));
