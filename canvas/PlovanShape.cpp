@@ -108,6 +108,13 @@ void BoxOf(TPlovanShape& s, Points pts) {
     }
 }
 
+void BoxAround(TPlovanShape& s, double x, double y, double half) {
+    s.FMinX = x - half;
+    s.FMaxX = x + half;
+    s.FMinY = y - half;
+    s.FMaxY = y + half;
+}
+
 void PenFor(GdiCanvas& canvas, const TPlovanShape& s) {
     canvas.SetPenStyle(psSolid);
     canvas.SetPenColor(s.PenColor());
@@ -326,12 +333,7 @@ bool TPlovanPoint::HitTest(double x, double y, double tolerance) const {
     return dx * dx + dy * dy <= tolerance * tolerance;
 }
 
-void TPlovanPoint::UpdateBounds() {
-    FMinX = X - Size;
-    FMaxX = X + Size;
-    FMinY = Y - Size;
-    FMaxY = Y + Size;
-}
+void TPlovanPoint::UpdateBounds() { BoxAround(*this, X, Y, Size); }
 
 void TPlovanPoint::Move(double dx, double dy) {
     MoveAll({{X, Y}}, dx, dy);
@@ -413,12 +415,7 @@ bool TPlovanCircle::HitTest(double x, double y, double tolerance) const {
     return std::abs(std::hypot(x - X, y - Y) - Radius) <= tolerance;
 }
 
-void TPlovanCircle::UpdateBounds() {
-    FMinX = X - Radius;
-    FMaxX = X + Radius;
-    FMinY = Y - Radius;
-    FMaxY = Y + Radius;
-}
+void TPlovanCircle::UpdateBounds() { BoxAround(*this, X, Y, Radius); }
 
 void TPlovanCircle::Move(double dx, double dy) {
     MoveAll({{X, Y}}, dx, dy);
