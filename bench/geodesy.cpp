@@ -29,8 +29,7 @@ constexpr size_t kPoints = 1000000;
 
 const char* const kLocalSet =
     "6378388 0.00336700336700337 -3.3 0.07 -0.3 0.8 -87.987 -108.639 -121.593";
-const std::string kDatumText =
-    std::string(kWgs84ZeroSetText) + kLocalSet;
+const std::string kDatumText = std::string(kWgs84ZeroSetText) + kLocalSet;
 const std::string kTmText = "27 0 0.9996 500000 0";
 const std::string kForwardEllipsoid = "6378137.0 0.0033528106647474 6378388 0.00336700336700337";
 const std::string kWgsForward = "6378137.0 0.0033528106647474 6378137.0 0.0033528106647474";
@@ -184,7 +183,8 @@ void BM_Text_GeoProject(benchmark::State& state) {
 void BM_Text_GeoTransform(benchmark::State& state) {
     const auto& texts = GeographicTexts();
     for (auto _ : state)
-        for (const auto& t : texts) benchmark::DoNotOptimize(GeoTransform("BLH", t + " 0", kDatumText));
+        for (const auto& t : texts)
+            benchmark::DoNotOptimize(GeoTransform("BLH", t + " 0", kDatumText));
     Finish(state, kPoints);
 }
 
@@ -265,7 +265,7 @@ GEODESY_BENCHMARK(BM_Text_KmlGeographicToGrid);
 
 // Keeps the points per second of every run for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
@@ -304,7 +304,8 @@ int main(int argc, char** argv) {
         if (ours == 0) continue;
         const std::string line = std::string(pair[0]) + ": " + geodesy::FixedText(ours, 18, 0) +
                                  "/s   " + pair[1] + ": " + geodesy::FixedText(proj, 18, 0) +
-                                 "/s   ratio " + geodesy::FixedText(proj > 0 ? ours / proj : 0, 18, 2);
+                                 "/s   ratio " +
+                                 geodesy::FixedText(proj > 0 ? ours / proj : 0, 18, 2);
         std::puts(line.c_str());
     }
     benchmark::Shutdown();

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t start = 0;
     while (lines.size() < 4) {
         const size_t end = input.find('\n', start);
-        lines.push_back(input.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        lines.push_back(
+            input.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos) break;
         start = end + 1;
     }

@@ -20,7 +20,8 @@ double ArcSecondsToRadians(double arcSeconds) { return DegToRad(arcSeconds / 360
 
 }  // namespace
 
-std::optional<Geocentric> GeodeticToGeocentric(const Geodetic& position, const Ellipsoid& ellipsoid) {
+std::optional<Geocentric> GeodeticToGeocentric(const Geodetic& position,
+                                               const Ellipsoid& ellipsoid) {
     if (!ellipsoid.IsValid() || !std::isfinite(position.longitudeDeg) ||
         !std::isfinite(position.heightM) || !(std::fabs(position.latitudeDeg) <= 90))
         return std::nullopt;
@@ -42,7 +43,8 @@ std::optional<Geodetic> GeocentricToGeodetic(const Geocentric& point, const Elli
     const double a = ellipsoid.a;
     const double e2 = ellipsoid.EccentricitySquared();
     const double p = std::sqrt(point.x * point.x + point.y * point.y);
-    const double lambda = std::atan2(point.y, point.x);
+    double lambda = p == 0 ? 0 : std::atan2(point.y, point.x);
+    if (lambda == -kPi) lambda = kPi;  // the circle is (-180, 180]
     // On the polar axis the iteration divides by p = 0; the answer is exact.
     const auto onAxis = [&]() -> std::optional<Geodetic> {
         if (point.z == 0) return std::nullopt;

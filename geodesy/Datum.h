@@ -75,7 +75,8 @@ struct DatumSet {
     SevenParameters toWgs84;
 };
 
-std::optional<Geocentric> GeodeticToGeocentric(const Geodetic& position, const Ellipsoid& ellipsoid);
+std::optional<Geocentric> GeodeticToGeocentric(const Geodetic& position,
+                                               const Ellipsoid& ellipsoid);
 
 // Iterates the latitude from 0 until two steps differ by at most 1e-12 rad.
 // Points on the polar axis (X = Y = 0, Z != 0) are solved in closed form
@@ -85,7 +86,7 @@ std::optional<Geodetic> GeocentricToGeodetic(const Geocentric& point, const Elli
 // The similarity transformation of one seven-parameter set, with m * R and its
 // inverse computed once.
 class Helmert {
-public:
+  public:
     explicit Helmert(const SevenParameters& parameters);
 
     // False when m * R cannot be inverted (a scale of -1e6 ppm).
@@ -97,7 +98,7 @@ public:
     // IsValid().
     Geocentric FromWgs84(const Geocentric& p) const;
 
-private:
+  private:
     using Matrix = std::array<std::array<double, 3>, 3>;
     Matrix forward_{};
     Matrix inverse_{};
@@ -108,7 +109,7 @@ private:
 // The whole chain of a datum text: source geodetic -> geocentric -> WGS84 ->
 // target geocentric -> target geodetic.
 class DatumShift {
-public:
+  public:
     // std::nullopt when an ellipsoid is invalid or a Helmert set cannot be
     // inverted.
     static std::optional<DatumShift> Create(const DatumSet& source, const DatumSet& target);
@@ -119,7 +120,7 @@ public:
     const DatumSet& source() const { return source_; }
     const DatumSet& target() const { return target_; }
 
-private:
+  private:
     DatumShift(const DatumSet& source, const DatumSet& target);
     DatumSet source_;
     DatumSet target_;

@@ -14,7 +14,8 @@ std::string GeocentricText(const Geocentric& p) {
 }
 
 DatumSet DatumSetFrom(const double* v) {
-    return DatumSet{Ellipsoid{v[0], v[1]}, SevenParameters{v[2], v[3], v[4], v[5], v[6], v[7], v[8]}};
+    return DatumSet{Ellipsoid{v[0], v[1]},
+                    SevenParameters{v[2], v[3], v[4], v[5], v[6], v[7], v[8]}};
 }
 
 // A value as the next step reads it back from its General text.

@@ -83,7 +83,9 @@ double SetLambert1SPParameters(double a, double f, double originLatitude, double
     if (accepted) *accepted = !reject;
     if (reject) return s.n;
 
-    s.set1 = {a, f, originLatitude, StoredCentralMeridian(centralMeridian), falseEasting, falseNorthing, k0};
+    s.set1 = {
+        a, f, originLatitude, StoredCentralMeridian(centralMeridian), falseEasting, falseNorthing,
+        k0};
     s.have1 = true;
     s.e = std::sqrt(2 * f - f * f);
     s.halfE = s.e / 2;
@@ -193,12 +195,13 @@ double SetLambert2SPParameters(double a, double f, double originLatitude, double
                                double firstParallel, double secondParallel, double falseEasting,
                                double falseNorthing, bool* accepted) {
     LambertState& s = g_lambert;
-    const bool reject =
-        !AllFinite({a, f, originLatitude, firstParallel, secondParallel, falseEasting, falseNorthing}) ||
-        LongitudeOutOfRange(centralMeridian) || firstParallel == -secondParallel ||
-        (firstParallel == 0 && secondParallel == 0) || std::fabs(secondParallel) > kMaxLatitude ||
-        std::fabs(firstParallel) > kMaxLatitude || std::fabs(originLatitude) > kMaxLatitude ||
-        EllipsoidOutOfRange(a, f);
+    const bool reject = !AllFinite({a, f, originLatitude, firstParallel, secondParallel,
+                                    falseEasting, falseNorthing}) ||
+                        LongitudeOutOfRange(centralMeridian) || firstParallel == -secondParallel ||
+                        (firstParallel == 0 && secondParallel == 0) ||
+                        std::fabs(secondParallel) > kMaxLatitude ||
+                        std::fabs(firstParallel) > kMaxLatitude ||
+                        std::fabs(originLatitude) > kMaxLatitude || EllipsoidOutOfRange(a, f);
     if (reject) {
         if (accepted) *accepted = false;
         return s.n;
@@ -230,14 +233,21 @@ double SetLambert2SPParameters(double a, double f, double originLatitude, double
 
     const LambertState before = s;
     bool installed = false;
-    SetLambert1SPParameters(a, f, phi0, centralMeridian, falseEasting, fnEquivalent, k0, &installed);
+    SetLambert1SPParameters(a, f, phi0, centralMeridian, falseEasting, fnEquivalent, k0,
+                            &installed);
     if (!installed) {
         s = before;
         if (accepted) *accepted = false;
         return s.n;
     }
-    s.set2 = {a, f, originLatitude, StoredCentralMeridian(centralMeridian), firstParallel,
-              secondParallel, falseEasting, falseNorthing};
+    s.set2 = {a,
+              f,
+              originLatitude,
+              StoredCentralMeridian(centralMeridian),
+              firstParallel,
+              secondParallel,
+              falseEasting,
+              falseNorthing};
     s.have2 = true;
     s.equivalentOriginLatitude = phi0;
     s.equivalentK0 = k0;

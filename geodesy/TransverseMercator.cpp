@@ -95,12 +95,12 @@ std::optional<GridPoint> TransverseMercator::Forward(const Geographic& position)
     const double k0 = p_.k0;
     const GridPoint g{
         p_.falseEastingM +
-            k0 * N * (A + (1 - T + C) * A3 / 6 + (5 - 18 * T + T * T + 72 * C - 58 * ep2_) * A5 / 120),
-        p_.falseNorthingM +
-            k0 * (MeridianArc(phi, s, c) - arcAtReference_ +
-                  N * t *
-                      (A2 / 2 + (5 - T + 9 * C + 4 * C * C) * A4 / 24 +
-                       (61 - 58 * T + T * T + 600 * C - 330 * ep2_) * A6 / 720))};
+            k0 * N *
+                (A + (1 - T + C) * A3 / 6 + (5 - 18 * T + T * T + 72 * C - 58 * ep2_) * A5 / 120),
+        p_.falseNorthingM + k0 * (MeridianArc(phi, s, c) - arcAtReference_ +
+                                  N * t *
+                                      (A2 / 2 + (5 - T + 9 * C + 4 * C * C) * A4 / 24 +
+                                       (61 - 58 * T + T * T + 600 * C - 330 * ep2_) * A6 / 720))};
     if (!std::isfinite(g.eastingM) || !std::isfinite(g.northingM)) return std::nullopt;
     return g;
 }
@@ -140,12 +140,11 @@ std::optional<double> TMGridConvergenceDeg(const Ellipsoid& ellipsoid, double ce
     const double s = r->sinPhi, c = r->cosPhi, c2 = c * c, c4 = c2 * c2, c6 = c4 * c2;
     const double t2 = r->t2, t4 = t2 * t2, psi = r->psi, psi2 = psi * psi;
     const double w = r->omega, w3 = w * w * w, w5 = w3 * w * w, w7 = w5 * w * w;
-    const double gamma =
-        -w * s - (w3 / 3) * s * c2 * (2 * psi2 - psi) -
-        (w5 / 15) * s * c4 *
-            (psi2 * psi2 * (11 - 24 * t2) - psi2 * psi * (11 - 36 * t2) + 2 * psi2 * (1 - 7 * t2) +
-             psi * t2) -
-        (w7 / 315) * s * c6 * (17 - 26 * t2 + 2 * t4);
+    const double gamma = -w * s - (w3 / 3) * s * c2 * (2 * psi2 - psi) -
+                         (w5 / 15) * s * c4 *
+                             (psi2 * psi2 * (11 - 24 * t2) - psi2 * psi * (11 - 36 * t2) +
+                              2 * psi2 * (1 - 7 * t2) + psi * t2) -
+                         (w7 / 315) * s * c6 * (17 - 26 * t2 + 2 * t4);
     const double degrees = gamma * 180 / kPi;
     if (!std::isfinite(degrees)) return std::nullopt;
     return degrees;
@@ -159,9 +158,11 @@ std::optional<double> TMPointScaleFactor(const Ellipsoid& ellipsoid, double cent
     const double c = r->cosPhi, c2 = c * c, c4 = c2 * c2, c6 = c4 * c2;
     const double t2 = r->t2, t4 = t2 * t2, psi = r->psi, psi2 = psi * psi;
     const double w2 = r->omega * r->omega, w4 = w2 * w2, w6 = w4 * w2;
-    const double k = k0 * (1 + (w2 / 2) * psi * c2 +
-                           (w4 / 24) * c4 * (4 * psi2 * psi * (1 - 6 * t2) + psi2 * (1 + 24 * t2) - 4 * psi * t2) +
-                           (w6 / 720) * c6 * (61 - 148 * t2 + 16 * t4));
+    const double k =
+        k0 *
+        (1 + (w2 / 2) * psi * c2 +
+         (w4 / 24) * c4 * (4 * psi2 * psi * (1 - 6 * t2) + psi2 * (1 + 24 * t2) - 4 * psi * t2) +
+         (w6 / 720) * c6 * (61 - 148 * t2 + 16 * t4));
     if (!std::isfinite(k)) return std::nullopt;
     return k;
 }

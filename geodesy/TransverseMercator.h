@@ -44,19 +44,19 @@ double LongitudeFromCentralMeridian(double longitudeDeg, double centralMeridianD
 
 // One projection with its constants computed once.
 class TransverseMercator {
-public:
+  public:
     static std::optional<TransverseMercator> Create(const Ellipsoid& ellipsoid,
                                                     const TMParameters& parameters);
 
     std::optional<GridPoint> Forward(const Geographic& position) const;
     std::optional<Geographic> Inverse(const GridPoint& grid) const;
 
-private:
+  private:
     TransverseMercator() = default;
     double MeridianArc(double phi, double sinPhi, double cosPhi) const;
 
     double a_ = 0, e2_ = 0, ep2_ = 0;
-    double arc0_ = 0, arc2_ = 0, arc4_ = 0, arc6_ = 0;  // meridian arc coefficients
+    double arc0_ = 0, arc2_ = 0, arc4_ = 0, arc6_ = 0;      // meridian arc coefficients
     double foot2_ = 0, foot4_ = 0, foot6_ = 0, foot8_ = 0;  // footpoint latitude series
     double arcAtReference_ = 0;
     TMParameters p_;

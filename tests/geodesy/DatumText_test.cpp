@@ -19,9 +19,8 @@ using test_text::Split;
 std::vector<std::string> TabFields(const std::string& text) { return Split(text, '\t'); }
 
 const std::string kWgsZero = "6378137.0 0.0033528106647474 0 0 0 0 0 0 0 ";
-const std::string kEd50Set = "6378388 0.00336700336700337 -3.3 0.07 -0.3 0.8 -87.987 -108.639 -121.593";
-
-
+const std::string kEd50Set =
+    "6378388 0.00336700336700337 -3.3 0.07 -0.3 0.8 -87.987 -108.639 -121.593";
 
 TEST(ParameterText, ReadsWhitespaceSeparatedNumbersWithTheirExactCount) {
     std::array<double, 3> v{};
@@ -63,8 +62,8 @@ TEST(GeoBlhToXyz, EpsgGeocentricExampleInGeneralFormatJoinedByTabs) {
     // 15 significant digits, no trailing zeros.
     EXPECT_EQ(fields[0].size(), 16u) << fields[0];
 
-    const auto blh = TabFields(GeoXyzToBlh(3771793.968, 140253.342, 5124304.349, 6378137.0,
-                                           1 / 298.257223563));
+    const auto blh =
+        TabFields(GeoXyzToBlh(3771793.968, 140253.342, 5124304.349, 6378137.0, 1 / 298.257223563));
     ASSERT_EQ(blh.size(), 3u);
     EXPECT_EQ(blh[0], FixedText(lat, 20, 8));
     EXPECT_EQ(blh[1], FixedText(lon, 20, 8));
@@ -75,8 +74,9 @@ TEST(GeoBlhToXyz, RefusesInvalidEllipsoidsAndLatitudes) {
     struct Case {
         double lat, a, f;
     } cases[] = {{41, 6378137, 298.257},  // inverse flattening typed as flattening
-                 {41, 0, 0.0033}, {41, -6378137, 0.0033}, {41, 6378137, -0.001},
-                 {90.0001, 6378137, 0.0033}, {NAN, 6378137, 0.0033}, {41, INFINITY, 0.0033}};
+                 {41, 0, 0.0033},        {41, -6378137, 0.0033},
+                 {41, 6378137, -0.001},  {90.0001, 6378137, 0.0033},
+                 {NAN, 6378137, 0.0033}, {41, INFINITY, 0.0033}};
     for (const auto& c : cases)
         EXPECT_EQ(GeoBlhToXyz(c.lat, 29, 0, c.a, c.f), "0") << c.lat << " " << c.a << " " << c.f;
     EXPECT_NE(GeoBlhToXyz(90, 29, 0, 6378137, 0), "0");  // a sphere is an ellipsoid
@@ -130,12 +130,14 @@ TEST(GeoXyzToBlh, QuadrantsOfTheLongitude) {
     EXPECT_EQ(TabFields(GeoXyzToBlh(0, -6000000, 1000000, a, f))[1], "-90.00000000");
     EXPECT_EQ(TabFields(GeoXyzToBlh(0, 6000000, 1000000, a, f))[1], "90.00000000");
     EXPECT_EQ(TabFields(GeoXyzToBlh(-6000000, 0, 1000000, a, f))[1], "180.00000000");
+    EXPECT_EQ(TabFields(GeoXyzToBlh(-6000000, -0.0, 1000000, a, f))[1], "180.00000000");
 }
 
 TEST(GeoXyzToBlh, PolesInClosedFormAndNoAnswerAtTheCentre) {
     const double a = 6378137, f = 0.0033528106647474, b = a * (1 - f);
     EXPECT_EQ(GeoXyzToBlh(0, 0, b + 100, a, f), "90.00000000\t0.00000000\t100.00");
     EXPECT_EQ(GeoXyzToBlh(0, 0, -b - 25.5, a, f), "-90.00000000\t0.00000000\t25.50");
+    EXPECT_EQ(GeoXyzToBlh(-0.0, -0.0, -b, a, f), "-90.00000000\t0.00000000\t0.00");
     EXPECT_EQ(GeoXyzToBlh(0, 0, 0, a, f), "");
     // A millimetre off the axis still solves near the pole.
     const auto nearPole = Numbers(GeoXyzToBlh(0.001, 0, -b - 10, a, f), 3);
@@ -200,7 +202,8 @@ TEST(GeoTransform, ThereAndBackThroughALocalDatum) {
 TEST(GeoTransform, FailsWithTheFailureTextOnEveryMiscountOrInvalidNumber) {
     const std::string good = kWgsZero + kEd50Set;
     // An empty edit leaves two blanks side by side and one number short.
-    const std::string shortDatum = kWgsZero + "6378388 0.00336700336700337  -3.3 0.07 -0.3 0.8 -87.987 -108.639";
+    const std::string shortDatum =
+        kWgsZero + "6378388 0.00336700336700337  -3.3 0.07 -0.3 0.8 -87.987 -108.639";
     struct Case {
         const char* kind;
         std::string geodetic, datum;
@@ -255,7 +258,8 @@ TEST(GeoTransform, IsTheChainOfItsTextSteps) {
         for (const auto& datum : datums)
             for (const char* geodetic : {"41 29 0", "-33.9 151.2 45.5", "60.123456789 -10.75 -20"})
                 for (const char* kind : {"BLH", "XYZ"})
-                    EXPECT_EQ(GeoTransform(kind, geodetic, datum), StepByStep(kind, geodetic, datum))
+                    EXPECT_EQ(GeoTransform(kind, geodetic, datum),
+                              StepByStep(kind, geodetic, datum))
                         << kind << " " << geodetic << " | " << datum;
     EXPECT_EQ(GeoTransform("BLH", "41 29 0", datums[0] + " 1"), "0");
     EXPECT_NE(GeoTransform("BLH", "41 29 0", datums[0]), "0");

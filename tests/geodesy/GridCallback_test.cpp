@@ -78,9 +78,9 @@ TEST(KmlGeographicToGrid, FailureLeavesBothOutputsAndSaysSo) {
 TEST(PlaneGeometry, BearingIsCounterClockwiseFromEastInZeroToTwoPi) {
     struct Case {
         double x2, y2, expected;
-    } cases[] = {{1, 0, 0},           {1, 1, kPi / 4},     {0, 1, kPi / 2},
-                 {-1, 1, 3 * kPi / 4}, {-1, 0, kPi},        {-1, -1, 5 * kPi / 4},
-                 {0, -1, 3 * kPi / 2}, {1, -1, 7 * kPi / 4}, {0, 0, 0}};
+    } cases[] = {{1, 0, 0},    {1, 1, kPi / 4},       {0, 1, kPi / 2},      {-1, 1, 3 * kPi / 4},
+                 {-1, 0, kPi}, {-1, -1, 5 * kPi / 4}, {0, -1, 3 * kPi / 2}, {1, -1, 7 * kPi / 4},
+                 {0, 0, 0}};
     for (const auto& c : cases) {
         const double b = Bearing2D(0, 0, c.x2, c.y2);
         EXPECT_NEAR(b, c.expected, 1e-12) << c.x2 << " " << c.y2;

@@ -16,7 +16,7 @@ constexpr double kUsFoot = 1200.0 / 3937.0;
 double Dms(double d, double m, double s) { return (d + m / 60 + s / 3600) * kRad; }
 
 class LambertTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetLambert(); }
     void TearDown() override { ResetLambert(); }
 
@@ -34,8 +34,8 @@ protected:
         EXPECT_EQ(GeodeticToLambert2SP(latitude, lon0 - d, e1, n1), 0);
         EXPECT_EQ(GeodeticToLambert2SP(latitude, lon0 + d, e2, n2), 0);
         const double e2sq = 2 * f - f * f;
-        const double parallelRadius = a * std::cos(latitude) /
-                                      std::sqrt(1 - e2sq * std::sin(latitude) * std::sin(latitude));
+        const double parallelRadius =
+            a * std::cos(latitude) / std::sqrt(1 - e2sq * std::sin(latitude) * std::sin(latitude));
         return std::hypot(e2 - e1, n2 - n1) / (parallelRadius * 2 * d);
     }
 };
@@ -83,23 +83,23 @@ TEST_F(LambertTest, OneParallelOriginProjectsToTheFalseOriginExactly) {
 
 TEST_F(LambertTest, RejectedOneParallelSetsKeepTheInstalledOne) {
     bool accepted = false;
-    const double n = SetLambert1SPParameters(kWgsA, kWgsF, 41.5 * kRad, 33 * kRad, 1e6, 5e5, 0.9995,
-                                             &accepted);
+    const double n =
+        SetLambert1SPParameters(kWgsA, kWgsF, 41.5 * kRad, 33 * kRad, 1e6, 5e5, 0.9995, &accepted);
     ASSERT_TRUE(accepted);
     const Lambert1SPSet before = Installed1SP();
     struct Case {
         double a, f, lat0, lon0, k0;
     } cases[] = {
-        {kWgsA, kWgsF, 0, 33 * kRad, 1},                // origin on the equator
-        {kWgsA, 1 / 298.257, 41 * kRad, 0.5, 0.2},      // scale too small
-        {kWgsA, kWgsF, 41 * kRad, 0.5, 3.1},            // scale too large
-        {0, kWgsF, 41 * kRad, 0.5, 1},                  // no axis
-        {kWgsA, 1 / 200.0, 41 * kRad, 0.5, 1},          // flattening out of range
-        {kWgsA, 298.257, 41 * kRad, 0.5, 1},            // inverse flattening typed as f
-        {kWgsA, 0, 41 * kRad, 0.5, 1},                  // a sphere
-        {kWgsA, kWgsF, 41 * kRad, -3.2, 1},             // meridian below -pi
-        {kWgsA, kWgsF, 41 * kRad, 6.3, 1},              // meridian above 2 pi
-        {kWgsA, kWgsF, 1.57080, 0.5, 1},     // origin too near the pole
+        {kWgsA, kWgsF, 0, 33 * kRad, 1},            // origin on the equator
+        {kWgsA, 1 / 298.257, 41 * kRad, 0.5, 0.2},  // scale too small
+        {kWgsA, kWgsF, 41 * kRad, 0.5, 3.1},        // scale too large
+        {0, kWgsF, 41 * kRad, 0.5, 1},              // no axis
+        {kWgsA, 1 / 200.0, 41 * kRad, 0.5, 1},      // flattening out of range
+        {kWgsA, 298.257, 41 * kRad, 0.5, 1},        // inverse flattening typed as f
+        {kWgsA, 0, 41 * kRad, 0.5, 1},              // a sphere
+        {kWgsA, kWgsF, 41 * kRad, -3.2, 1},         // meridian below -pi
+        {kWgsA, kWgsF, 41 * kRad, 6.3, 1},          // meridian above 2 pi
+        {kWgsA, kWgsF, 1.57080, 0.5, 1},            // origin too near the pole
         {NAN, kWgsF, 41 * kRad, 0.5, 1},
         {kWgsA, kWgsF, NAN, 0.5, 1},
         {kWgsA, kWgsF, 41 * kRad, NAN, 1},
@@ -108,7 +108,8 @@ TEST_F(LambertTest, RejectedOneParallelSetsKeepTheInstalledOne) {
     for (const auto& c : cases) {
         accepted = true;
         EXPECT_EQ(SetLambert1SPParameters(c.a, c.f, c.lat0, c.lon0, 0, 0, c.k0, &accepted), n);
-        EXPECT_FALSE(accepted) << c.a << " " << c.f << " " << c.lat0 << " " << c.lon0 << " " << c.k0;
+        EXPECT_FALSE(accepted) << c.a << " " << c.f << " " << c.lat0 << " " << c.lon0 << " "
+                               << c.k0;
         const Lambert1SPSet now = Installed1SP();
         EXPECT_EQ(now.originLatitude, before.originLatitude);
         EXPECT_EQ(now.k0, before.k0);
@@ -164,7 +165,8 @@ TEST_F(LambertTest, InputOutOfRangeGivesItsErrorBitsAndLeavesTheOutputs) {
     EXPECT_NEAR(n1, n2, 1e-6);
     EXPECT_EQ(Lambert1SPToGeodetic(500000 + 4.1e7, 0, lat, lon), kLambertEastingError);
     EXPECT_EQ(Lambert1SPToGeodetic(500000, -4.1e7, lat, lon), kLambertNorthingError);
-    EXPECT_EQ(Lambert1SPToGeodetic(NAN, NAN, lat, lon), kLambertEastingError | kLambertNorthingError);
+    EXPECT_EQ(Lambert1SPToGeodetic(NAN, NAN, lat, lon),
+              kLambertEastingError | kLambertNorthingError);
 }
 
 TEST_F(LambertTest, InverseReturnsForwardStartsOnBothHemispheres) {
@@ -265,7 +267,8 @@ TEST_F(LambertTest, RejectedTwoParallelSetsChangeNothing) {
     };
     for (const auto& c : cases) {
         accepted = true;
-        EXPECT_EQ(SetLambert2SPParameters(c.a, c.f, c.latO, c.lon0, c.lat1, c.lat2, 0, 0, &accepted), n);
+        EXPECT_EQ(
+            SetLambert2SPParameters(c.a, c.f, c.latO, c.lon0, c.lat1, c.lat2, 0, 0, &accepted), n);
         EXPECT_FALSE(accepted) << c.latO << " " << c.lat1 << " " << c.lat2;
     }
     double e = 0, north = 0;
@@ -275,7 +278,8 @@ TEST_F(LambertTest, RejectedTwoParallelSetsChangeNothing) {
 }
 
 TEST_F(LambertTest, TwoParallelConversionsIgnoreAOneParallelSetInBetween) {
-    SetLambert2SPParameters(kWgsA, kWgsF, 39 * kRad, 35 * kRad, 36 * kRad, 42 * kRad, 500000, 1000000);
+    SetLambert2SPParameters(kWgsA, kWgsF, 39 * kRad, 35 * kRad, 36 * kRad, 42 * kRad, 500000,
+                            1000000);
     double e1, n1, e2, n2;
     ASSERT_EQ(GeodeticToLambert2SP(40 * kRad, 36 * kRad, e1, n1), 0);
     SetLambert1SPParameters(kClarkeA, kClarkeF, 18 * kRad, -77 * kRad, 250000, 150000, 1.0);

@@ -14,10 +14,10 @@
 #include "geodesy/DatumText.h"
 #include "geodesy/LambertConformalConic.h"
 #include "geodesy/ParameterText.h"
-#include "tests/geodesy/GeodesyTestText.h"
 #include "geodesy/TransverseMercatorText.h"
 #include "platform/TextFiles.h"
 #include "platform/VclText.h"
+#include "tests/geodesy/GeodesyTestText.h"
 
 namespace geodesy {
 namespace {
@@ -49,7 +49,6 @@ struct Row {
     }
 };
 
-
 std::string OracleDir() {
     const char* dir = std::getenv("PHX_ORACLE_DIR");
     return dir && *dir ? dir : std::string(PHX_TEST_DATA_DIR) + "/oracle";
@@ -76,7 +75,6 @@ void ForEachRow(const Table& t, F&& f) {
     for (const auto& cells : t.rows) f(Row{&t, &cells});
 }
 
-
 std::string TmText(const Row& r) {
     return r.Text("cm") + " " + r.Text("rl") + " " + r.Text("k0") + " " + r.Text("fe") + " " +
            r.Text("fn");
@@ -87,7 +85,8 @@ TEST(TransverseMercatorOracle, ForwardWithinAMillimetreOfProjToFourDegrees) {
     double worst4 = 0, worst5 = 0;
     ForEachRow(t, [&](const Row& r) {
         const Ellipsoid e{r["a"], r["f"]};
-        const auto tm = TransverseMercator::Create(e, {r["cm"], r["rl"], r["k0"], r["fe"], r["fn"]});
+        const auto tm =
+            TransverseMercator::Create(e, {r["cm"], r["rl"], r["k0"], r["fe"], r["fn"]});
         ASSERT_TRUE(tm);
         const auto g = tm->Forward({r["lat"], r["lon"]});
         ASSERT_TRUE(g);
@@ -122,13 +121,11 @@ TEST(TransverseMercatorOracle, InverseReturnsProjInputsToFourDegrees) {
         ASSERT_TRUE(g);
         // The footpoint series is truncated: compare on the ground, in metres.
         const double metresPerDegree = 111320;
-        const double error = std::hypot(
-            (g->latitudeDeg - r["lat"]) * metresPerDegree,
-            LongitudeFromCentralMeridian(g->longitudeDeg, r["lon"]) * metresPerDegree *
-                std::cos(r["lat"] * kPi / 180));
+        const double error = std::hypot((g->latitudeDeg - r["lat"]) * metresPerDegree,
+                                        LongitudeFromCentralMeridian(g->longitudeDeg, r["lon"]) *
+                                            metresPerDegree * std::cos(r["lat"] * kPi / 180));
         worst = std::fmax(worst, error);
-        EXPECT_LE(error, dlon <= 3 ? 1e-3 : 3e-3)
-            << r.Text("lat") << " " << r.Text("lon");
+        EXPECT_LE(error, dlon <= 3 ? 1e-3 : 3e-3) << r.Text("lat") << " " << r.Text("lon");
     });
     RecordProperty("worst_mm", std::to_string(worst * 1000));
 }

@@ -8,8 +8,8 @@
 
 #include "geodesy/DatumText.h"
 #include "geodesy/ParameterText.h"
-#include "tests/geodesy/GeodesyTestText.h"
 #include "geodesy/TransverseMercatorText.h"
+#include "tests/geodesy/GeodesyTestText.h"
 
 namespace geodesy {
 namespace {
@@ -27,7 +27,6 @@ const std::string kEd50Forward = "6378137.0 0.0033528106647474 6378388 0.0033670
 const std::string kEd50Inverse = "6378388 0.00336700336700337 6378137.0 0.0033528106647474";
 const std::string kEd50ToWgs =
     "6378388 0.00336700336700337 -3.3 0.07 -0.3 0.8 -87.987 -108.639 -121.593 " + kWgsZero;
-
 
 TEST(TransverseMercatorFromText, OriginGoesToTheFalseOriginAndBack) {
     EXPECT_EQ(TransverseMercatorFromText("0 27", kUtm35, kWgsForward), "500000.0000 0.0000");
@@ -62,7 +61,8 @@ TEST(TransverseMercatorFromText, SnyderWorkedExample) {
     // Snyder, Map Projections: A Working Manual, p. 269: Clarke 1866,
     // 40d30'N 73d30'W, central meridian 75W, k0 0.9996.
     const std::string clarke = "6378137.0 0.0033528106647474 6378206.4 0.00339007530392876";
-    const auto en = Numbers(TransverseMercatorFromText("40.5 -73.5", "-75 0 0.9996 0 0", clarke), 2);
+    const auto en =
+        Numbers(TransverseMercatorFromText("40.5 -73.5", "-75 0 0.9996 0 0", clarke), 2);
     EXPECT_NEAR(en[0], 127106.5, 0.05);
     EXPECT_NEAR(en[1], 4484124.4, 0.05);
     const double k = TMConvergenceOrScale("PtScFac", 6378206.4, 0.00339007530392876, 40.5, -73.5,
@@ -72,7 +72,8 @@ TEST(TransverseMercatorFromText, SnyderWorkedExample) {
 
 TEST(TransverseMercatorFromText, EpsgBritishNationalGridExample) {
     // EPSG Guidance Note 7-2: OSGB 1936 / British National Grid, Airy 1830.
-    const std::string airy = "6378137.0 0.0033528106647474 6377563.396 " + FixedText(1 / 299.3249646, 18, 17);
+    const std::string airy =
+        "6378137.0 0.0033528106647474 6377563.396 " + FixedText(1 / 299.3249646, 18, 17);
     const auto en = Numbers(
         TransverseMercatorFromText("50.5 0.5", "-2 49 0.9996012717 400000 -100000", airy), 2);
     EXPECT_NEAR(en[0], 577274.99, 0.015);
@@ -80,7 +81,8 @@ TEST(TransverseMercatorFromText, EpsgBritishNationalGridExample) {
 }
 
 TEST(GeographicToGrid, UtmZone35ThroughTheDatumChain) {
-    EXPECT_EQ(GeographicToGrid("41 29", kZeroDatum, kUtm35, kWgsForward), "668207.8852 4540683.5294");
+    EXPECT_EQ(GeographicToGrid("41 29", kZeroDatum, kUtm35, kWgsForward),
+              "668207.8852 4540683.5294");
     // Zero parameters on WGS84: the same as the projection alone (the chain
     // keeps 8 decimals of a degree).
     for (const char* geo : {"41.01234567 29.98765432", "-12.5 24.25", "0.001 27"})
@@ -146,10 +148,10 @@ TEST(TransverseMercatorFromText, LongitudeDifferenceWrapsAcrossTheAntimeridian) 
     const std::string wgsBack = kWgsZero + kWgsZero;
     const auto back = Numbers(GridToGeographic(grid, wgsBack, east, kWgsInverse), 2);
     EXPECT_NEAR(back[1], -179, 1e-7);
-    const double c1 = TMConvergenceOrScale("GrdConv", 6378137, 0.0033528106647474, 40, -179, 177,
-                                           0, 0.9996, 0, 0);
-    const double c2 = TMConvergenceOrScale("GrdConv", 6378137, 0.0033528106647474, 40, 181, 177,
-                                           0, 0.9996, 0, 0);
+    const double c1 = TMConvergenceOrScale("GrdConv", 6378137, 0.0033528106647474, 40, -179, 177, 0,
+                                           0.9996, 0, 0);
+    const double c2 =
+        TMConvergenceOrScale("GrdConv", 6378137, 0.0033528106647474, 40, 181, 177, 0, 0.9996, 0, 0);
     EXPECT_EQ(c1, c2);
     EXPECT_LT(c1, 0);
 }
@@ -200,7 +202,8 @@ TEST(GeoProject, RefusesMiscountedOrInvalidInput) {
 TEST(TMConvergenceOrScale, CentralMeridianSignsAndSelectors) {
     const double a = 6378137, f = 0.0033528106647474;
     EXPECT_EQ(TMConvergenceOrScale("GrdConv", a, f, 41, 27, 27, 0, 0.9996, 500000, 0), 0);
-    EXPECT_DOUBLE_EQ(TMConvergenceOrScale("PtScFac", a, f, 41, 27, 27, 0, 0.9996, 500000, 0), 0.9996);
+    EXPECT_DOUBLE_EQ(TMConvergenceOrScale("PtScFac", a, f, 41, 27, 27, 0, 0.9996, 500000, 0),
+                     0.9996);
     EXPECT_LT(TMConvergenceOrScale("GrdConv", a, f, 41, 29, 27, 0, 0.9996, 0, 0), 0);
     EXPECT_GT(TMConvergenceOrScale("GrdConv", a, f, 41, 25, 27, 0, 0.9996, 0, 0), 0);
     EXPECT_GT(TMConvergenceOrScale("GrdConv", a, f, -41, 29, 27, 0, 0.9996, 0, 0), 0);
