@@ -122,6 +122,18 @@ void BM_ShapeAtPoint(benchmark::State& state) {
 }
 BENCHMARK(BM_ShapeAtPoint)->Unit(benchmark::kMillisecond);
 
+// A click beside the drawing tries every shape: the worst case.
+void BM_ShapeAtPointMiss(benchmark::State& state) {
+    TCanvasModel& m = SurveyDrawing();
+    int id = 0;
+    for (auto _ : state) {
+        id = m.ShapeAtPoint(kOriginX - 1000, kOriginY - 1000);
+        benchmark::DoNotOptimize(id);
+    }
+    if (id != -1) state.SkipWithError("the click beside the drawing hit a shape");
+}
+BENCHMARK(BM_ShapeAtPointMiss)->Unit(benchmark::kMillisecond);
+
 void BM_SelectInPolygon(benchmark::State& state) {
     TCanvasModel& m = SurveyDrawing();
     // A survey block of a quarter of the area, with a notch.
