@@ -11,10 +11,10 @@
 #include <QString>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <cstring>
 #include <string>
 
 #include "canvas/CanvasModel.h"
@@ -201,8 +201,10 @@ void Report() {
     };
     std::printf("\n%d shapes, project text %.1f MB, compressed %.1f MB\n", kShapes,
                 Text().size() / 1e6, Compressed().size() / 1e6);
-    if (best.count("save") && best.count("deflate")) line("save", best["save"], best["deflate"], 1.5);
-    if (best.count("load") && best.count("inflate")) line("load", best["load"], best["inflate"], 2.0);
+    if (best.count("save") && best.count("deflate"))
+        line("save", best["save"], best["deflate"], 1.5);
+    if (best.count("load") && best.count("inflate"))
+        line("load", best["load"], best["inflate"], 2.0);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "canvas/ProjectFile.h"
 
-#include <QFile>
 #include <zlib.h>
 
+#include <QFile>
 #include <cfloat>
 #include <cmath>
 #include <functional>
@@ -28,26 +28,20 @@ void AppendTwoDigits(std::string& out, int value) {
 // "2024-05-01 09:07:05.42": the year as it is, the rest two digits each,
 // hundredths of a second truncated.
 void AppendCreatedOn(std::string& out, const platform::DateTime& t) {
+    const int fields[] = {t.month, t.day, t.hour, t.minute, t.second, t.millisecond / 10};
+    const char separators[] = {'-', '-', ' ', ':', ':', '.'};
     AppendInt(out, t.year);
-    out.push_back('-');
-    AppendTwoDigits(out, t.month);
-    out.push_back('-');
-    AppendTwoDigits(out, t.day);
-    out.push_back(' ');
-    AppendTwoDigits(out, t.hour);
-    out.push_back(':');
-    AppendTwoDigits(out, t.minute);
-    out.push_back(':');
-    AppendTwoDigits(out, t.second);
-    out.push_back('.');
-    AppendTwoDigits(out, t.millisecond / 10);
+    for (int i = 0; i < 6; ++i) {
+        out.push_back(separators[i]);
+        AppendTwoDigits(out, fields[i]);
+    }
 }
 
-// Builds one record with a blank before every field.
+// Builds one record with a blank before every field; End closes its line.
 class Record {
-public:
+  public:
     Record(std::string& out, std::string_view keyword) : out_(out) { out_.append(keyword); }
-    ~Record() { out_.push_back('\n'); }
+    void End() { out_.push_back('\n'); }
     Record& Real(double v) {
         out_.push_back(' ');
         AppendReal(out_, v);
@@ -65,7 +59,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     std::string& out_;
 };
 
@@ -79,7 +73,7 @@ void AppendVertices(std::string& out, const TPlovanPolyline& polyline) {
 }
 
 void AppendPolyline(std::string& out, std::string_view keyword, const TPlovanPolyline& p) {
-    Record(out, keyword).Int(p.FLayerId).Int(p.Count()).Int(p.FColor).Int(p.FWidth);
+    Record(out, keyword).Int(p.FLayerId).Int(p.Count()).Int(p.FColor).Int(p.FWidth).End();
     AppendVertices(out, p);
 }
 
@@ -87,43 +81,85 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
     switch (shape.FShapeType) {
         case ShapeType::Line:
             if (auto* s = dynamic_cast<const TPlovanLine*>(&shape))
-                Record(out, "LINE").Real(s->X1).Real(s->Y1).Real(s->X2).Real(s->Y2)
-                    .Int(s->FLayerId).Int(s->FColor).Int(s->FWidth);
+                Record(out, "LINE")
+                    .Real(s->X1)
+                    .Real(s->Y1)
+                    .Real(s->X2)
+                    .Real(s->Y2)
+                    .Int(s->FLayerId)
+                    .Int(s->FColor)
+                    .Int(s->FWidth)
+                    .End();
             break;
         case ShapeType::Circle:
             if (auto* s = dynamic_cast<const TPlovanCircle*>(&shape))
-                Record(out, "CIRCLE").Real(s->X).Real(s->Y).Real(s->Radius)
-                    .Int(s->FLayerId).Int(s->FColor).Int(s->FWidth);
+                Record(out, "CIRCLE")
+                    .Real(s->X)
+                    .Real(s->Y)
+                    .Real(s->Radius)
+                    .Int(s->FLayerId)
+                    .Int(s->FColor)
+                    .Int(s->FWidth)
+                    .End();
             break;
         case ShapeType::Point:
             if (auto* s = dynamic_cast<const TPlovanPoint*>(&shape))
-                Record(out, "POINT").Real(s->X).Real(s->Y)
-                    .Int(s->FLayerId).Int(s->FColor).Int(s->FWidth).Real(s->Z);
+                Record(out, "POINT")
+                    .Real(s->X)
+                    .Real(s->Y)
+                    .Int(s->FLayerId)
+                    .Int(s->FColor)
+                    .Int(s->FWidth)
+                    .Real(s->Z)
+                    .End();
             break;
         case ShapeType::Text:
             if (auto* s = dynamic_cast<const TPlovanText*>(&shape)) {
                 Record r(out, "TEXT");
-                r.Real(s->X).Real(s->Y).Int(s->FLayerId).Int(s->FontIndex).Int(s->FColor)
-                    .Real(s->Height).Real(s->Angle).Int(s->Bold ? 1 : 0).Int(s->Italic ? 1 : 0);
+                r.Real(s->X)
+                    .Real(s->Y)
+                    .Int(s->FLayerId)
+                    .Int(s->FontIndex)
+                    .Int(s->FColor)
+                    .Real(s->Height)
+                    .Real(s->Angle)
+                    .Int(s->Bold ? 1 : 0)
+                    .Int(s->Italic ? 1 : 0);
                 // The reader takes "0" as "keep the default font".
                 if (s->FontName.isEmpty())
                     out.append(" 0");
                 else
                     r.Text(s->FontName);
-                r.Text(s->Text);
+                r.Text(s->Text).End();
             }
             break;
         case ShapeType::Rectangle:
             if (auto* s = dynamic_cast<const TPlovanRectangle*>(&shape))
-                Record(out, "RECTANGLE").Real(s->X1).Real(s->Y1).Real(s->X2).Real(s->Y2)
-                    .Int(s->FLayerId).Int(s->FColor).Int(s->FWidth).Int(s->FFillColor)
-                    .Int(s->FFillStyle).Real(s->Value);
+                Record(out, "RECTANGLE")
+                    .Real(s->X1)
+                    .Real(s->Y1)
+                    .Real(s->X2)
+                    .Real(s->Y2)
+                    .Int(s->FLayerId)
+                    .Int(s->FColor)
+                    .Int(s->FWidth)
+                    .Int(s->FFillColor)
+                    .Int(s->FFillStyle)
+                    .Real(s->Value)
+                    .End();
             break;
         case 4:
         case ShapeType::Ellipse:
             if (auto* s = dynamic_cast<const TPlovanEllipse*>(&shape))
-                Record(out, "ELLIPSE").Real(s->X1).Real(s->Y1).Real(s->X2).Real(s->Y2)
-                    .Int(s->FLayerId).Int(s->FColor).Int(s->FWidth);
+                Record(out, "ELLIPSE")
+                    .Real(s->X1)
+                    .Real(s->Y1)
+                    .Real(s->X2)
+                    .Real(s->Y2)
+                    .Int(s->FLayerId)
+                    .Int(s->FColor)
+                    .Int(s->FWidth)
+                    .End();
             break;
         case ShapeType::Polyline:
         case ShapeType::Polygon:
@@ -140,8 +176,17 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
             } else if (auto* a = dynamic_cast<const TPlovanArc*>(&shape)) {
                 // Written in the form the reader knows, so an arc survives a
                 // save instead of vanishing from the drawing.
-                Record(out, "ARC").Real(a->X1).Real(a->Y1).Real(a->X2).Real(a->Y2)
-                    .Real(a->X3).Real(a->Y3).Int(a->FLayerId).Int(a->FColor).Int(a->FWidth);
+                Record(out, "ARC")
+                    .Real(a->X1)
+                    .Real(a->Y1)
+                    .Real(a->X2)
+                    .Real(a->Y2)
+                    .Real(a->X3)
+                    .Real(a->Y3)
+                    .Int(a->FLayerId)
+                    .Int(a->FColor)
+                    .Int(a->FWidth)
+                    .End();
             }
             break;
         default:
@@ -152,7 +197,7 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
 // ---- Reading ----
 
 class Loader {
-public:
+  public:
     Loader(TCanvasModel& model, std::string_view text) : model_(model), lines_(text) {}
 
     void Run() {
@@ -162,24 +207,37 @@ public:
             RecordFields f(line);
             std::string_view keyword;
             f.Word(keyword);
-            if (keyword == "WORLD") World(f);
-            else if (keyword == "LAYER") Layer(f);
-            else if (keyword == "LINE") Line(f);
-            else if (keyword == "CIRCLE") Circle(f);
-            else if (keyword == "POINT") Point(f);
-            else if (keyword == "TEXT") Text(f);
-            else if (keyword == "RECTANGLE") Rectangle(f);
-            else if (keyword == "ELLIPSE") Ellipse(f);
-            else if (keyword == "POLYLINE") Polyline(f, 0, ShapeType::Polyline);
-            else if (keyword == "POLYGON") Polyline(f, 1, ShapeType::Polygon);
-            else if (keyword == "SPLINE") Polyline(f, 0, ShapeType::Spline);
-            else if (keyword == "ARC3P") Polyline(f, 0, ShapeType::Arc);
-            else if (keyword == "ARC") Arc(f);
+            if (keyword == "WORLD")
+                World(f);
+            else if (keyword == "LAYER")
+                Layer(f);
+            else if (keyword == "LINE")
+                Line(f);
+            else if (keyword == "CIRCLE")
+                Circle(f);
+            else if (keyword == "POINT")
+                Point(f);
+            else if (keyword == "TEXT")
+                Text(f);
+            else if (keyword == "RECTANGLE")
+                Rectangle(f);
+            else if (keyword == "ELLIPSE")
+                Ellipse(f);
+            else if (keyword == "POLYLINE")
+                Polyline(f, 0, ShapeType::Polyline);
+            else if (keyword == "POLYGON")
+                Polyline(f, 1, ShapeType::Polygon);
+            else if (keyword == "SPLINE")
+                Polyline(f, 0, ShapeType::Spline);
+            else if (keyword == "ARC3P")
+                Polyline(f, 0, ShapeType::Arc);
+            else if (keyword == "ARC")
+                Arc(f);
             // any other keyword: the line is ignored
         }
     }
 
-private:
+  private:
     // The canvas layer for a layer id of the file: through the map of the
     // LAYER records, else the id as read; an id that names no layer of the
     // canvas falls back to "Default" for every kind of record.
@@ -334,8 +392,8 @@ private:
     void Arc(RecordFields& f) {
         double x1, y1, x2, y2, x3, y3;
         int32_t layer;
-        if (!(f.Real(x1) && f.Real(y1) && f.Real(x2) && f.Real(y2) && f.Real(x3) &&
-              f.Real(y3) && f.Int(layer)))
+        if (!(f.Real(x1) && f.Real(y1) && f.Real(x2) && f.Real(y2) && f.Real(x3) && f.Real(y3) &&
+              f.Int(layer)))
             return;
         const Pen pen = ReadPen(f);
         auto shape = std::make_unique<TPlovanArc>(x1, y1, x2, y2, x3, y3, LayerFor(layer));
@@ -386,10 +444,14 @@ void WriteProjectText(const TCanvasModel& model, const std::function<void(std::s
     out.append("# Plovan Helm - VLM\n# Written by Plovan HX\n# Created on: ");
     AppendCreatedOn(out, platform::Now());
     out.append("\n#\n");
-    Record(out, "WORLD").Real(model.FWorldLeft).Real(model.FWorldRight).Real(model.FWorldBottom)
-        .Real(model.FWorldTop);
+    Record(out, "WORLD")
+        .Real(model.FWorldLeft)
+        .Real(model.FWorldRight)
+        .Real(model.FWorldBottom)
+        .Real(model.FWorldTop)
+        .End();
     for (const auto& layer : model.FLayers) {
-        Record(out, "LAYER").Int(layer->Id).Text(layer->Name);
+        Record(out, "LAYER").Int(layer->Id).Text(layer->Name).End();
         if (out.size() >= pieceBytes) handOver();
     }
     for (const TPlovanShape* shape : model.FShapes) {
@@ -402,7 +464,10 @@ void WriteProjectText(const TCanvasModel& model, const std::function<void(std::s
 std::string ProjectText(const TCanvasModel& model) {
     std::string text;
     text.reserve(256 + model.FLayers.size() * 32 + model.FShapes.size() * 72);
-    WriteProjectText(model, [&](std::string& piece) { text.append(piece); piece.clear(); });
+    WriteProjectText(model, [&](std::string& piece) {
+        text.append(piece);
+        piece.clear();
+    });
     return text;
 }
 

@@ -1,9 +1,9 @@
 #include "canvas/ProjectText.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cmath>
 #include <cstring>
 
 #include "platform/VclText.h"
@@ -138,7 +138,7 @@ bool RecordFields::Real(double& value) {
         digits += decimals;
     }
     if (digits > 0 && digits <= 15 && (p == end || IsFieldSpace(*p))) {
-        static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+        static constexpr double kPowers[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         const double magnitude = static_cast<double>(mantissa) / kPowers[decimals];
         value = negative ? -magnitude : magnitude;

@@ -38,7 +38,7 @@ constexpr bool IsFieldSpace(char c) {
 
 // Parsed fields of one record line (the line without its LF).
 class RecordFields {
-public:
+  public:
     explicit RecordFields(std::string_view line) : rest_(line) {}
 
     // The next blank-delimited word; false (and empty) when none is left.
@@ -59,18 +59,18 @@ public:
 
     bool Failed() const { return failed_; }
 
-private:
+  private:
     std::string_view rest_;
     bool failed_ = false;
 };
 
 // Walks a text line by line at LF bytes; the last line needs no LF.
 class LineCursor {
-public:
+  public:
     explicit LineCursor(std::string_view text) : text_(text) {}
     bool Next(std::string_view& line);
 
-private:
+  private:
     std::string_view text_;
 };
 

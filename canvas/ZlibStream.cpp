@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
-#include <cstdint>
 
 namespace vlm {
 namespace {
@@ -28,7 +28,8 @@ bool DeflateAppend(std::string_view data, int level, std::string& out) {
     bool ok = true;
     try {
         // deflateBound covers the whole stream, so the loop normally runs once.
-        out.resize(start + deflateBound(&zs, static_cast<uLong>(std::min<size_t>(data.size(), ULONG_MAX))));
+        out.resize(start +
+                   deflateBound(&zs, static_cast<uLong>(std::min<size_t>(data.size(), ULONG_MAX))));
         int rc = Z_OK;
         while (rc != Z_STREAM_END) {
             if (zs.avail_in == 0 && !data.empty()) {
@@ -37,7 +38,8 @@ bool DeflateAppend(std::string_view data, int level, std::string& out) {
                 zs.avail_in = static_cast<uInt>(slice);
                 data.remove_prefix(slice);
             }
-            if (out.size() - start - written < 4096) out.resize(out.size() + out.size() / 2 + 65536);
+            if (out.size() - start - written < 4096)
+                out.resize(out.size() + out.size() / 2 + 65536);
             const size_t room = std::min(out.size() - start - written, kSlice);
             zs.next_out = reinterpret_cast<Bytef*>(out.data() + start + written);
             zs.avail_out = static_cast<uInt>(room);

@@ -29,7 +29,7 @@ bool DeflateAppend(std::string_view data, int level, std::string& out);
 // The stream is appended to `out`, which must not be touched until Finish
 // has returned. Only the pieces cross threads.
 class BackgroundDeflater {
-public:
+  public:
     BackgroundDeflater(int level, std::string& out);
     // Stops the worker; a stream that was not finished is left incomplete.
     ~BackgroundDeflater();
@@ -41,7 +41,7 @@ public:
     // Ends the stream and waits for it; false when zlib failed on the way.
     bool Finish();
 
-private:
+  private:
     void Run();
 
     std::string& out_;
@@ -67,7 +67,7 @@ enum class InflateStatus {
 // moves large blocks by remapping pages instead of copying them, so a text
 // near the bound never needs twice its size in memory.
 class TextBuffer {
-public:
+  public:
     TextBuffer() = default;
     ~TextBuffer() { Clear(); }
     TextBuffer(const TextBuffer&) = delete;
@@ -76,7 +76,7 @@ public:
     std::string_view View() const { return {data_, size_}; }
     void Clear();  // empties it and releases the memory
 
-private:
+  private:
     friend InflateStatus Inflate(std::string_view data, TextBuffer& out, size_t maxBytes);
     bool Grow(size_t capacity);
     char* data_ = nullptr;

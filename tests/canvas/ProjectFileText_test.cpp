@@ -68,8 +68,8 @@ TEST(ProjectFileText, RealsMatchThePlatformFormatter) {
     for (int i = 0; i < 200000; ++i) {
         const double v = survey(random);
         check(v);
-        check(std::round(v * 1e6) / 1e6);                // values already at 6 decimals
-        check((std::floor(v * 1e6) + 0.5) / 1e6);        // near halves
+        check(std::round(v * 1e6) / 1e6);                   // values already at 6 decimals
+        check((std::floor(v * 1e6) + 0.5) / 1e6);           // near halves
         check(static_cast<double>(static_cast<float>(v)));  // float vertices
         uint64_t bits = random();
         double any;
@@ -113,7 +113,8 @@ TEST(ProjectFileText, BadNumbersFail) {
         EXPECT_FALSE(f.Real(v)) << text;
         EXPECT_EQ(v, 42) << text;
     }
-    for (const char* text : {"12.5", "0x10", "$1F", "2147483648", "-2147483649", "+-1", "1e3", ""}) {
+    for (const char* text :
+         {"12.5", "0x10", "$1F", "2147483648", "-2147483649", "+-1", "1e3", ""}) {
         vlm::RecordFields f(text);
         int32_t v = 42;
         EXPECT_FALSE(f.Int(v)) << text;

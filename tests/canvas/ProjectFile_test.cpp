@@ -7,7 +7,6 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <zlib.h>
 
 #include <QLocale>
@@ -57,10 +56,10 @@ std::string Dump(const TCanvasModel& m) {
         } else if (auto* p = dynamic_cast<const TPlovanPoint*>(s)) {
             out += "POINT " + Pen(*s) + " " + Xy(p->X, p->Y) + " z" + Num(p->Z);
         } else if (auto* t = dynamic_cast<const TPlovanText*>(s)) {
-            out += "TEXT L" + std::to_string(s->FLayerId) + " c" + std::to_string(s->FColor) +
-                   " " + Xy(t->X, t->Y) + " f" + std::to_string(t->FontIndex) + " " +
-                   t->FontName.toStdString() + " h" + Num(t->Height) + " a" + Num(t->Angle) +
-                   " b" + std::to_string(t->Bold) + " i" + std::to_string(t->Italic) + " [" +
+            out += "TEXT L" + std::to_string(s->FLayerId) + " c" + std::to_string(s->FColor) + " " +
+                   Xy(t->X, t->Y) + " f" + std::to_string(t->FontIndex) + " " +
+                   t->FontName.toStdString() + " h" + Num(t->Height) + " a" + Num(t->Angle) + " b" +
+                   std::to_string(t->Bold) + " i" + std::to_string(t->Italic) + " [" +
                    t->Text.toStdString() + "]";
         } else if (auto* r = dynamic_cast<const TPlovanRectangle*>(s)) {
             out += "RECTANGLE " + Pen(*s) + " " + Xy(r->X1, r->Y1) + " " + Xy(r->X2, r->Y2) +
@@ -257,7 +256,9 @@ TEST(ProjectFileSave, RoundTripGivesTheSameDrawingAndTheSameText) {
         return out;
     };
     EXPECT_EQ(withoutIds(dumpLoaded), withoutIds(dumpOriginal));
-    EXPECT_NE(a.find("LAYER 3 track_fix \xc5\x9e" "ile\n"), std::string::npos);
+    EXPECT_NE(a.find("LAYER 3 track_fix \xc5\x9e"
+                     "ile\n"),
+              std::string::npos);
     EXPECT_NE(a.find("POLYLINE 3 3 65280 2\n4500000.500000 1.000000\n"), std::string::npos);
     EXPECT_NE(a.find("ARC 1.000000 1.000000 2.000000 2.000000 3.000000 1.000000 2 0 1\n"),
               std::string::npos);
@@ -388,8 +389,8 @@ TEST(ProjectFile, ReaderRules) {
     for (const auto& c : cases) {
         TCanvasModel model;
         if (c.before) c.before(model);
-        EXPECT_TRUE(model.LoadProject(QString::fromStdString(FixturePath(c.fixture)), -1, -1,
-                                      c.mode))
+        EXPECT_TRUE(
+            model.LoadProject(QString::fromStdString(FixturePath(c.fixture)), -1, -1, c.mode))
             << c.fixture;
         EXPECT_EQ(Dump(model), c.dump) << c.fixture;
     }
@@ -400,8 +401,8 @@ TEST(ProjectFile, ModeTwoAddsAndTheLastWorldWins) {
     model.AddLine(0, 0, 1, 1, 0);
     const int kept = model.FNextShapeId;
     ASSERT_TRUE(model.LoadProject(QString::fromStdString(FixturePath("basic.txt")), -1, -1, 2));
-    ASSERT_TRUE(model.LoadProject(QString::fromStdString(FixturePath("plain_two_lines.txt")),
-                                  -1, -1, 2));
+    ASSERT_TRUE(
+        model.LoadProject(QString::fromStdString(FixturePath("plain_two_lines.txt")), -1, -1, 2));
     EXPECT_EQ(model.FShapes.size(), 13u);
     EXPECT_EQ(model.FShapes[1]->FId, kept);  // ids continue
     EXPECT_EQ(model.FWorldRight, 100);       // the last file's view
@@ -441,8 +442,7 @@ TEST(ProjectFile, DamagedFilesLeaveTheDrawingUntouched) {
             model.SelectShape(3, false);
             const std::string before = Dump(model);
             const int redraws = model.FRedrawCount;
-            EXPECT_FALSE(
-                model.LoadProject(QString::fromStdString(FixturePath(name)), -1, -1, mode))
+            EXPECT_FALSE(model.LoadProject(QString::fromStdString(FixturePath(name)), -1, -1, mode))
                 << name;
             EXPECT_EQ(Dump(model), before) << name << " mode " << mode;
             EXPECT_EQ(model.GetSelectionCount(), 1) << name;
