@@ -44,6 +44,7 @@ TNTRIPSocket::~TNTRIPSocket() {
 }
 
 TNTRIPSocket::Result TNTRIPSocket::Resolve(const std::string& host, in_addr* address) {
+    if (Stopped()) return Result::Stopped;
     if (inet_pton(AF_INET, host.c_str(), address) == 1) return Result::Ok;
     struct Lookup {
         std::promise<bool> done;
@@ -92,6 +93,7 @@ TNTRIPSocket::Result TNTRIPSocket::WaitFor(short events, int timeoutMs, bool nud
 }
 
 TNTRIPSocket::Result TNTRIPSocket::Connect(const in_addr& address, int port, int timeoutMs) {
+    if (Stopped()) return Result::Stopped;
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = htons(static_cast<uint16_t>(port));

@@ -131,6 +131,10 @@ TEST(NTRIPClient, IcyAnswerWithDataInOneChunk) {
     });
     Rig rig(caster.port());
     rig.client->Connect();
+    // The worker took its own copy of the settings: changing them now
+    // changes nothing in this connection.
+    rig.client->FMountPoint = "OTHER";
+    rig.client->FUsername = "someone";
     ASSERT_TRUE(rig.WaitStatus(ncsReceivingData));
     EXPECT_EQ(rig.PortBytes(kFrame.size()), kFrame);
     ASSERT_TRUE(PumpEventsUntil([&] { return caster.ggas().size() == 1; }, 5000));
@@ -570,4 +574,35 @@ TEST(NTRIPSocket, SendToAClosedPeerGivesAnErrorNotSigpipe) {
     }
     EXPECT_EQ(last, -1);
     sigaction(SIGPIPE, &previous, nullptr);
+}
+
+TEST(NTRIPSocket, StopCutsWaitsShortButOnlyTheOwnerCloses) {
+    FakeCaster caster([](FakeCaster::Connection& c) { c.WaitClosed(5000); });
+    TNTRIPSocket socket;
+    in_addr loopback{};
+    ASSERT_EQ(socket.Resolve("127.0.0.1", &loopback), TNTRIPSocket::Result::Ok);
+    ASSERT_TRUE(socket.Create());
+    ASSERT_EQ(socket.Connect(loopback, caster.port(), 2000), TNTRIPSocket::Result::Ok);
+    std::thread gui([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        socket.Stop();
+    });
+    char buffer[64];
+    size_t received = 0;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(socket.Receive(buffer, sizeof buffer, 30000, &received), TNTRIPSocket::Result::Stopped);
+    EXPECT_LT(timer.elapsed(), 1000);
+    gui.join();
+    EXPECT_TRUE(socket.Valid());  // shut down, not closed: the descriptor is still ours
+    EXPECT_EQ(socket.Send("x", 1, 1000), -1);
+    socket.Close();
+    EXPECT_FALSE(socket.Valid());
+
+    // Stopped before it connects: the connect does not even wait.
+    TNTRIPSocket early;
+    early.Stop();
+    ASSERT_TRUE(early.Create());
+    EXPECT_EQ(early.Connect(loopback, caster.port(), 30000), TNTRIPSocket::Result::Stopped);
+    EXPECT_EQ(early.Resolve("localhost", &loopback), TNTRIPSocket::Result::Stopped);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -47,6 +48,8 @@ TEST(NTRIPStress, TwoHundredConnectDisconnectCycles) {
     client->SetSerialHandle(port);
 
     std::mt19937 random(12345);
+    size_t rawSeen = 0;
+    int64_t bytesSeen = 0;
     std::string atPort;
     QElapsedTimer slowest;
     qint64 slowestDisconnectMs = 0;
@@ -56,6 +59,10 @@ TEST(NTRIPStress, TwoHundredConnectDisconnectCycles) {
         // the header or while the stream runs.
         const int waitMs = static_cast<int>(random() % 12);
         if (waitMs > 0) PumpEventsFor(waitMs);
+        // What the window and the report touch while the worker runs.
+        client->SetPosition(41.0 + cycle * 1e-4, 29.0, 10.0);
+        rawSeen = std::max(rawSeen, client->RawData().size());
+        bytesSeen += client->FBytesReceived.load() + client->FBytesSent.load();
         atPort += pty.ReadAvailable();
         slowest.start();
         if (cycle % 2 == 0) {
@@ -78,6 +85,9 @@ TEST(NTRIPStress, TwoHundredConnectDisconnectCycles) {
     EXPECT_GT(delivered, 0);
     EXPECT_GT(statuses, 200);
     EXPECT_GE(caster.connections(), 100);
+    EXPECT_GT(rawSeen, 0u);
+    EXPECT_LE(rawSeen, TPlovanNTRIPClient::kRawDataSize);
+    EXPECT_GT(bytesSeen, 0);
     RecordProperty("SlowestDisconnectMs", static_cast<int>(slowestDisconnectMs));
     client.reset();
 }
