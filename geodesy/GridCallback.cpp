@@ -7,14 +7,29 @@
 
 namespace geodesy {
 
-GridParameterTexts GnssToGridParameterTexts(const GeodeticEditTexts& e) {
-    GridParameterTexts t;
-    t.datum = std::string(kWgs84ZeroSetText) + e.sma + " " + e.flattening + " " + e.ppm + " " +
-              e.rx + " " + e.ry + " " + e.rz + " " + e.sx + " " + e.sy + " " + e.sz;
-    t.forwardEllipsoid = "6378137.0 0.0033528106647474 " + e.sma + " " + e.flattening;
-    t.tm = e.centralMeridian + " " + e.referenceLatitude + " " + e.scaleFactor + " " +
+namespace {
+
+// edSMA ... edSZ joined by single blanks.
+std::string LocalSetText(const GeodeticEditTexts& e) {
+    return e.sma + " " + e.flattening + " " + e.ppm + " " + e.rx + " " + e.ry + " " + e.rz + " " +
+           e.sx + " " + e.sy + " " + e.sz;
+}
+
+std::string TMText(const GeodeticEditTexts& e) {
+    return e.centralMeridian + " " + e.referenceLatitude + " " + e.scaleFactor + " " +
            e.falseEasting + " " + e.falseNorthing;
-    return t;
+}
+
+}  // namespace
+
+GridParameterTexts GnssToGridParameterTexts(const GeodeticEditTexts& e) {
+    return {std::string(kWgs84ZeroSetText) + LocalSetText(e),
+            "6378137.0 0.0033528106647474 " + e.sma + " " + e.flattening, TMText(e)};
+}
+
+GeographicParameterTexts GridToGnssParameterTexts(const GeodeticEditTexts& e) {
+    return {LocalSetText(e) + kWgs84ZeroSetTail,
+            e.sma + " " + e.flattening + " 6378137.0 0.0033528106647474", TMText(e)};
 }
 
 bool KmlGeographicToGrid(const GridParameterTexts& parameters, double latitudeDeg,

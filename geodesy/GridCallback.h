@@ -16,6 +16,9 @@ namespace geodesy {
 // datum text from the GNSS receiver to the local datum.
 inline constexpr const char* kWgs84ZeroSetText =
     "6378137.0  0.0033528106647474  0.0  0.0  0.0  0.0  0.0  0.0  0.0 ";
+// The same set as the target half, appended to the local set.
+inline constexpr const char* kWgs84ZeroSetTail =
+    " 6378137.0  0.0033528106647474  0.0  0.0  0.0  0.0  0.0  0.0  0.0";
 
 // The current texts of the edits edSMA, edIF, edPPM, edRX, edRY, edRZ,
 // edSX, edSY, edSZ (local datum) and edCM, edRL, edSF, edFE, edFN (TM).
@@ -31,6 +34,16 @@ struct GridParameterTexts {
 };
 
 GridParameterTexts GnssToGridParameterTexts(const GeodeticEditTexts& edits);
+
+// The other direction, grid to WGS84 (satellite background, KML export): the
+// local set first, then the WGS84 zero set; the inverse ellipsoid form.
+struct GeographicParameterTexts {
+    std::string datum;             // local set + " " + WGS84 zero set
+    std::string inverseEllipsoid;  // a + " " + f + " 6378137.0 0.0033528106647474"
+    std::string tm;                // CM RL SF FE FN
+};
+
+GeographicParameterTexts GridToGnssParameterTexts(const GeodeticEditTexts& edits);
 
 // Writes x (easting) and y (northing) and returns true when the conversion
 // succeeds; leaves both untouched and returns false otherwise.

@@ -5,8 +5,10 @@
 #include <cmath>
 
 #include "geodesy/Datum.h"
+#include "geodesy/ParameterText.h"
 #include "geodesy/PlaneGeometry.h"
 #include "geodesy/TransverseMercatorText.h"
+#include "tests/geodesy/GeodesyTestText.h"
 
 namespace geodesy {
 namespace {
@@ -34,6 +36,34 @@ TEST(KmlGeographicToGrid, BuildsTheThreeTextsAsTheSettingsWindowJoinsThem) {
               "0.0033528106647474 -3.3 0 0 0 0 0 -121.593");
     EXPECT_EQ(t.forwardEllipsoid, "6378137.0 0.0033528106647474 6378137.0 0.0033528106647474");
     EXPECT_EQ(t.tm, "27 0 0.9996 500000 0");
+
+    const GeographicParameterTexts back = GridToGnssParameterTexts(e);
+    EXPECT_EQ(back.datum,
+              "6378137.0 0.0033528106647474 -3.3 0 0 0 0 0 -121.593 6378137.0  "
+              "0.0033528106647474  0.0  0.0  0.0  0.0  0.0  0.0  0.0");
+    EXPECT_EQ(back.inverseEllipsoid, "6378137.0 0.0033528106647474 6378137.0 0.0033528106647474");
+    EXPECT_EQ(back.tm, t.tm);
+}
+
+TEST(KmlGeographicToGrid, TheTwoDirectionsAreInverse) {
+    GeodeticEditTexts e = Utm35Edits();
+    e.sma = "6378388";
+    e.flattening = "0.00336700336700337";
+    e.ppm = "-3.3";
+    e.rx = "0.07";
+    e.ry = "-0.3";
+    e.rz = "0.8";
+    e.sx = "-87.987";
+    e.sy = "-108.639";
+    e.sz = "-121.593";
+    double x = 0, y = 0;
+    ASSERT_TRUE(KmlGeographicToGrid(GnssToGridParameterTexts(e), 40.95, 28.85, x, y));
+    const GeographicParameterTexts back = GridToGnssParameterTexts(e);
+    const std::string geographic = GridToGeographic(FixedText(x, 18, 4) + " " + FixedText(y, 18, 4),
+                                                    back.datum, back.tm, back.inverseEllipsoid);
+    const auto ll = test_text::Numbers(geographic, 2);
+    EXPECT_NEAR(ll[0], 40.95, 3e-8);
+    EXPECT_NEAR(ll[1], 28.85, 3e-8);
 }
 
 TEST(KmlGeographicToGrid, UtmZone35WithZeroParameters) {
