@@ -44,16 +44,18 @@ struct Outbox {
 
 // Reads the pty master on its own thread, as a receiver would take the bytes.
 class PtyReader {
-public:
+  public:
     explicit PtyReader(int master) : master_(master), thread_([this] { Run(); }) {}
     ~PtyReader() {
         stop_ = true;
         thread_.join();
     }
     uint64_t total() const { return total_.load(); }
-    Clock::time_point lastRead() const { return Clock::time_point(Clock::duration(lastRead_.load())); }
+    Clock::time_point lastRead() const {
+        return Clock::time_point(Clock::duration(lastRead_.load()));
+    }
 
-private:
+  private:
     void Run() {
         std::vector<char> buffer(1 << 16);
         while (!stop_) {
@@ -190,10 +192,15 @@ void BM_NtripFrameLatency(benchmark::State& state) {
     std::sort(latenciesUs.begin(), latenciesUs.end());
     if (!latenciesUs.empty()) {
         state.counters["median_us"] = latenciesUs[latenciesUs.size() / 2];
-        state.counters["p99_us"] = latenciesUs[std::min(latenciesUs.size() - 1, latenciesUs.size() * 99 / 100)];
+        state.counters["p99_us"] =
+            latenciesUs[std::min(latenciesUs.size() - 1, latenciesUs.size() * 99 / 100)];
     }
 }
-BENCHMARK(BM_NtripFrameLatency)->Arg(200)->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_NtripFrameLatency)
+    ->Arg(200)
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -39,9 +39,11 @@ std::string HexByte(unsigned value) {
 std::string BuildNtripRequest(int mode, const std::string& host, const std::string& mountPoint,
                               const std::string& user, const std::string& password) {
     std::string authorization;
-    if (!user.empty()) authorization = "Authorization: Basic " + Base64Encode(user + ":" + password) + "\r\n";
+    if (!user.empty())
+        authorization = "Authorization: Basic " + Base64Encode(user + ":" + password) + "\r\n";
     if (mode == 0) {
-        return "GET /" + mountPoint + " HTTP/1.0\r\n" + std::string(kUserAgent) + authorization + "\r\n";
+        return "GET /" + mountPoint + " HTTP/1.0\r\n" + std::string(kUserAgent) + authorization +
+               "\r\n";
     }
     if (mode == 1) {
         return "GET /" + mountPoint + " HTTP/1.1\r\n" + "Host: " + host + "\r\n" +
@@ -99,7 +101,8 @@ SourceTableMountPoints ParseSourceTableText(std::string_view text) {
         size_t fieldStart = 0;
         for (;;) {
             const size_t next = line.find(';', fieldStart);
-            fields.push_back(line.substr(fieldStart, next == std::string_view::npos ? line.npos : next - fieldStart));
+            fields.push_back(line.substr(
+                fieldStart, next == std::string_view::npos ? line.npos : next - fieldStart));
             if (next == std::string_view::npos) break;
             fieldStart = next + 1;
         }

@@ -59,7 +59,7 @@ struct NtripAnswer {
 // Both are capped (a caster that never ends its header cannot fill memory):
 // beyond the cap the answer is an unknown response.
 class NtripResponseReader {
-public:
+  public:
     static constexpr size_t kHeaderCap = 16 * 1024;
     static constexpr size_t kTableCap = 4 * 1024 * 1024;
 
@@ -77,7 +77,7 @@ public:
     bool InTable() const { return inTable_; }
     const std::string& Header() const { return header_; }
 
-private:
+  private:
     NtripAnswer ErrorFor(bool capped) const;
     // Table when the end marker is found from `searchFrom` on, Error past the cap.
     NtripAnswer TableAnswer(size_t searchFrom) const;

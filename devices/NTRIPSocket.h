@@ -15,13 +15,13 @@
 #include <string>
 
 class TNTRIPSocket {
-public:
+  public:
     enum class Result {
         Ok,
-        Closed,    // the peer ended the connection
+        Closed,  // the peer ended the connection
         TimedOut,
-        Stopped,   // Stop() was called
-        Nudged,    // Nudge() was called (only a receive reports it)
+        Stopped,  // Stop() was called
+        Nudged,   // Nudge() was called (only a receive reports it)
         Failed,
     };
 
@@ -51,7 +51,7 @@ public:
     void Nudge();  // ends a waiting receive with Nudged
     bool Stopped() const { return stopped_.load(); }
 
-private:
+  private:
     Result WaitFor(short events, int timeoutMs, bool nudgeable);
 
     mutable std::mutex mutex_;  // guards fd_ between the owner's close and Stop's shutdown

@@ -14,7 +14,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() < 0 ? 0 : static_cast<int>(left.count());
 }
 
@@ -35,7 +36,9 @@ TNTRIPWorkerThread::TNTRIPWorkerThread(TPlovanNTRIPClient* client, int mode)
 
 TNTRIPWorkerThread::~TNTRIPWorkerThread() { Join(); }
 
-void TNTRIPWorkerThread::Start() { thread_ = std::thread([this] { Execute(); }); }
+void TNTRIPWorkerThread::Start() {
+    thread_ = std::thread([this] { Execute(); });
+}
 
 void TNTRIPWorkerThread::Join() {
     if (thread_.joinable()) thread_.join();
@@ -56,13 +59,13 @@ void TNTRIPWorkerThread::Execute() {
     FClient->Sync().Notify();
 }
 
-void TNTRIPWorkerThread::PostStatus(int32_t status, const std::string& message,
-                                    TNTRIPRetry retry) {
+void TNTRIPWorkerThread::PostStatus(int32_t status, const std::string& message, TNTRIPRetry retry) {
     FClient->FStatus = status;
     FPendingStatus = status;
     FPendingMessage = message;
     TPlovanNTRIPClient* client = FClient;
-    FClient->Sync().Run([client, status, message, retry] { client->DoStatus(status, message, retry); });
+    FClient->Sync().Run(
+        [client, status, message, retry] { client->DoStatus(status, message, retry); });
 }
 
 void TNTRIPWorkerThread::PostLog(const std::string& message) {
@@ -74,7 +77,8 @@ void TNTRIPWorkerThread::ForwardRtcm(const char* bytes, int32_t count) {
     FClient->FBytesReceived += count;
     FClient->AppendRawData(bytes, static_cast<size_t>(count));
     if (FClient->FForwardToSerial.load() && count > 0) {
-        if (const auto port = FClient->SerialHandle()) port->Write(bytes, static_cast<size_t>(count));
+        if (const auto port = FClient->SerialHandle())
+            port->Write(bytes, static_cast<size_t>(count));
     }
     FPendingData = bytes;
     FPendingLength = count;
@@ -82,12 +86,14 @@ void TNTRIPWorkerThread::ForwardRtcm(const char* bytes, int32_t count) {
     // it go on before the handler has returned.
     TPlovanNTRIPClient* client = FClient;
     FClient->Sync().Run([client, chunk = std::string(bytes, static_cast<size_t>(count))] {
-        if (client->OnData) client->OnData(client, chunk.data(), static_cast<int32_t>(chunk.size()));
+        if (client->OnData)
+            client->OnData(client, chunk.data(), static_cast<int32_t>(chunk.size()));
     });
 }
 
 std::string TNTRIPWorkerThread::BuildGGA() const {
-    const platform::DateTime utc = LocalToUtcTimeOfDay(platform::Now(), platform::UtcOffsetMinutes());
+    const platform::DateTime utc =
+        LocalToUtcTimeOfDay(platform::Now(), platform::UtcOffsetMinutes());
     return FormatGGA(FClient->Latitude(), FClient->Longitude(), FClient->Altitude(), utc);
 }
 
@@ -181,8 +187,8 @@ void TNTRIPWorkerThread::Run() {
             }
             SendHeldGGA();
             const int interval = FClient->FGGAInterval.load();
-            if (interval > 0 &&
-                Clock::now() - lastGga >= std::chrono::milliseconds(int64_t{interval} * ggaSecondMs_)) {
+            if (interval > 0 && Clock::now() - lastGga >=
+                                    std::chrono::milliseconds(int64_t{interval} * ggaSecondMs_)) {
                 SendGGA();
                 lastGga = Clock::now();
             }

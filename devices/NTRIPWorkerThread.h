@@ -26,7 +26,7 @@ enum class TNTRIPRetry {
 };
 
 class TNTRIPWorkerThread {
-public:
+  public:
     TNTRIPWorkerThread(TPlovanNTRIPClient* client, int mode);
     ~TNTRIPWorkerThread();  // waits for the thread when it was started
     TNTRIPWorkerThread(const TNTRIPWorkerThread&) = delete;
@@ -46,7 +46,7 @@ public:
     bool Stopping() const { return FStopping.load(); }
     void Join();
 
-private:
+  private:
     void Execute();
     void Run();
     void PostStatus(int32_t status, const std::string& message,

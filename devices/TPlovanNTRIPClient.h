@@ -41,20 +41,20 @@ enum TNTRIPClientStatus : int32_t {
 // Intervals and time-outs, milliseconds. A worker takes them when it is
 // created; tests shorten them.
 struct TNTRIPTimings {
-    int ReceiveTimeoutMs = 30000;   // a caster silent this long ends the connection
+    int ReceiveTimeoutMs = 30000;  // a caster silent this long ends the connection
     int SendTimeoutMs = 30000;
     int ConnectTimeoutMs = 30000;
     int ReconnectIntervalMs = 5000;
-    int GgaSecondMs = 1000;         // the length of one second of FGGAInterval
+    int GgaSecondMs = 1000;  // the length of one second of FGGAInterval
 };
 
 class TPlovanNTRIPClient : public QObject {
-public:
+  public:
     explicit TPlovanNTRIPClient(QObject* owner = nullptr);
     ~TPlovanNTRIPClient() override;
 
-    using TStatusEvent = std::function<void(TPlovanNTRIPClient* sender, int32_t status,
-                                            const std::string& message)>;
+    using TStatusEvent =
+        std::function<void(TPlovanNTRIPClient* sender, int32_t status, const std::string& message)>;
     using TDataEvent =
         std::function<void(TPlovanNTRIPClient* sender, const char* bytes, int32_t count)>;
     using TSourceTableEvent = std::function<void(TPlovanNTRIPClient* sender,
@@ -81,7 +81,8 @@ public:
     std::atomic<int32_t> FReconnectAttempts{0};
     int FMaxReconnectAttempts = 10;
     bool FAutoReconnect = true;
-    std::atomic<int32_t> FGGAInterval{10};  // seconds between uploads; 0 or less: none after the first
+    std::atomic<int32_t> FGGAInterval{
+        10};  // seconds between uploads; 0 or less: none after the first
 
     QTimer* FReconnectTimer = nullptr;
     TNTRIPTimings FTimings;
@@ -115,7 +116,7 @@ public:
 
     static constexpr size_t kRawDataSize = 8192;
 
-private:
+  private:
     friend class TNTRIPWorkerThread;
 
     void StopWorker();

@@ -15,6 +15,12 @@ std::string LocalSetText(const GeodeticEditTexts& e) {
            e.sx + " " + e.sy + " " + e.sz;
 }
 
+double ReadBack(const std::string& text) {
+    double value = 0;
+    ReadExactly(text, std::span<double>(&value, 1));
+    return value;
+}
+
 std::string TMText(const GeodeticEditTexts& e) {
     return e.centralMeridian + " " + e.referenceLatitude + " " + e.scaleFactor + " " +
            e.falseEasting + " " + e.falseNorthing;
@@ -34,14 +40,15 @@ GeographicParameterTexts GridToGnssParameterTexts(const GeodeticEditTexts& e) {
 
 bool KmlGeographicToGrid(const GridParameterTexts& parameters, double latitudeDeg,
                          double longitudeDeg, double& x, double& y) {
-    const std::string geographic =
-        FixedText(latitudeDeg, 18, 10) + " " + FixedText(longitudeDeg, 18, 10);
-    const std::string grid =
-        GeographicToGrid(geographic, parameters.datum, parameters.tm, parameters.forwardEllipsoid);
-    std::array<double, 2> en{};
-    if (!ReadExactly(grid, en)) return false;
-    x = en[0];
-    y = en[1];
+    // The position and the result pass through their texts (10 and 4
+    // decimals); each number is written and read back on its own.
+    const auto g = GeographicToGridPoint(ReadBack(FixedText(latitudeDeg, 18, 10)),
+                                         ReadBack(FixedText(longitudeDeg, 18, 10)),
+                                         parameters.datum, parameters.tm,
+                                         parameters.forwardEllipsoid);
+    if (!g) return false;
+    x = ReadBack(FixedText(g->eastingM, 18, 4));
+    y = ReadBack(FixedText(g->northingM, 18, 4));
     return true;
 }
 

@@ -101,20 +101,26 @@ std::string GeoProject(std::string_view gridText, std::string_view tmText,
     return GeographicText(g->latitudeDeg, g->longitudeDeg);
 }
 
-std::string GeographicToGrid(std::string_view geographicText, std::string_view datumText,
-                             std::string_view tmText, std::string_view forwardEllipsoidText) {
+std::optional<GridPoint> GeographicToGridPoint(double latitudeDeg, double longitudeDeg,
+                                               std::string_view datumText, std::string_view tmText,
+                                               std::string_view forwardEllipsoidText) {
     // The chain's latitude and longitude have 8 decimals; written with 10 and
     // read again they are the same numbers, so they go to the projection as
     // they are.
+    const auto local = GeoTransformLatitudeLongitude(latitudeDeg, longitudeDeg, datumText);
+    if (!local) return std::nullopt;
+    const auto& tm = PreparedProjection<ParseForwardEllipsoidText>(tmText, forwardEllipsoidText);
+    if (!tm) return std::nullopt;
+    return tm->Forward({local->latitudeDeg, local->longitudeDeg});
+}
+
+std::string GeographicToGrid(std::string_view geographicText, std::string_view datumText,
+                             std::string_view tmText, std::string_view forwardEllipsoidText) {
     std::array<double, 2> latLon{};
     if (!ReadExactly(geographicText, latLon)) return Failed();
-    const auto local = GeoTransformLatitudeLongitude(latLon[0], latLon[1], datumText);
-    if (!local) return Failed();
-    const auto& tm = PreparedProjection<ParseForwardEllipsoidText>(tmText, forwardEllipsoidText);
-    if (!tm) return Failed();
-    const auto g = tm->Forward({local->latitudeDeg, local->longitudeDeg});
-    if (!g) return Failed();
-    return GridText(*g);
+    const auto g =
+        GeographicToGridPoint(latLon[0], latLon[1], datumText, tmText, forwardEllipsoidText);
+    return g ? GridText(*g) : Failed();
 }
 
 std::string GridToGeographic(std::string_view gridText, std::string_view datumText,

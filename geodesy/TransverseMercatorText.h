@@ -35,6 +35,12 @@ std::string GeoProject(std::string_view gridText, std::string_view tmText,
 std::string GeographicToGrid(std::string_view geographicText, std::string_view datumText,
                              std::string_view tmText, std::string_view forwardEllipsoidText);
 
+// GeographicToGrid on numbers: the easting and northing before they are
+// written as the grid text; std::nullopt where it gives "0".
+std::optional<GridPoint> GeographicToGridPoint(double latitudeDeg, double longitudeDeg,
+                                               std::string_view datumText, std::string_view tmText,
+                                               std::string_view forwardEllipsoidText);
+
 // Inverse projection, then the datum chain (height 0).
 std::string GridToGeographic(std::string_view gridText, std::string_view datumText,
                              std::string_view tmText, std::string_view inverseEllipsoidText);

@@ -18,8 +18,8 @@ namespace platform {
 
 struct SyncCall::Job {
     std::function<void()> work;
-    bool ran = false;             // the job was started (not cancelled); set before `finished`
-    std::atomic<int> finished{0}; // 1: the worker may go on
+    bool ran = false;              // the job was started (not cancelled); set before `finished`
+    std::atomic<int> finished{0};  // 1: the worker may go on
 
     void Finish(bool started) {
         ran = started;

@@ -23,7 +23,7 @@ class QSocketNotifier;
 namespace platform {
 
 class SyncCall {
-public:
+  public:
     SyncCall();
     ~SyncCall();
     SyncCall(const SyncCall&) = delete;
@@ -52,13 +52,13 @@ public:
 
     bool IsCancelled() const;
 
-private:
+  private:
     struct Job;
     void ReleaseRunningLocked();
 
     std::thread::id guiThread_;
-    int wakeFd_ = -1;                       // eventfd the workers write to wake the GUI thread
-    QSocketNotifier* notifier_ = nullptr;   // watches it on the GUI thread
+    int wakeFd_ = -1;                      // eventfd the workers write to wake the GUI thread
+    QSocketNotifier* notifier_ = nullptr;  // watches it on the GUI thread
     mutable std::mutex mutex_;
     std::deque<std::shared_ptr<Job>> queue_;
     std::vector<std::shared_ptr<Job>> running_;

@@ -40,12 +40,12 @@ inline int FreeLoopbackPort() {
 }
 
 class FakeCaster {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     // One accepted client, as the script sees it.
     class Connection {
-    public:
+      public:
         Connection(FakeCaster& caster, int fd) : caster_(caster), fd_(fd) {}
 
         // Reads until the request's blank line (or the time-out); records it.
@@ -66,7 +66,8 @@ public:
         bool Send(std::string_view bytes) {
             size_t sent = 0;
             while (sent < bytes.size()) {
-                const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+                const ssize_t n =
+                    ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
                 if (n > 0) {
                     sent += static_cast<size_t>(n);
                 } else if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
@@ -118,13 +119,14 @@ public:
 
         bool closedByClient() const { return closed_; }
 
-    private:
+      private:
         // False on time-out, close or stop.
         bool ReadSome(Clock::time_point deadline) {
             for (;;) {
                 if (caster_.stopping_) return false;
                 const auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+                        .count();
                 if (left <= 0) return false;
                 pollfd p{fd_, POLLIN, 0};
                 const int ready = ::poll(&p, 1, static_cast<int>(left < 50 ? left : 50));
@@ -199,7 +201,7 @@ public:
         return ggaTimes_;
     }
 
-private:
+  private:
     void Serve() {
         while (!stopping_) {
             pollfd p{listen_, POLLIN, 0};

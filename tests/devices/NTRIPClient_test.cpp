@@ -26,9 +26,10 @@ using phxtest::PumpEventsUntil;
 namespace {
 
 // A 1005 frame (station 2003) from the standard's examples.
-const std::string kFrame("\xd3\x00\x13\x3e\xd7\xd3\x02\x02\x98\x0e\xde\xef\x34\xb4\xbd\x62\xac\x09\x41"
-                         "\x98\x6f\x33\x36\x0b\x98",
-                         25);
+const std::string kFrame(
+    "\xd3\x00\x13\x3e\xd7\xd3\x02\x02\x98\x0e\xde\xef\x34\xb4\xbd\x62\xac\x09\x41"
+    "\x98\x6f\x33\x36\x0b\x98",
+    25);
 
 const char* const kUserPassRequest =
     "GET /MNT HTTP/1.0\r\n"
@@ -90,7 +91,6 @@ struct Rig {
         return PumpEventsUntil([&] { return events.HasLog(text); }, timeoutMs);
     }
 };
-
 
 // A listener that never accepts, its queue filled, so that a further
 // connect hangs in the handshake.
@@ -217,7 +217,8 @@ TEST(NTRIPClient, ErrorAnswersAndWhetherTheyAreRetried) {
         ASSERT_GE(rig.events.statuses.size(), 3u) << c.answer;
         EXPECT_EQ(rig.events.statuses[0].first, 1);
         EXPECT_EQ(rig.events.statuses[1], std::make_pair(4, c.message)) << c.answer;
-        EXPECT_EQ(rig.events.statuses[2], std::make_pair(0, std::string("Disconnected"))) << c.answer;
+        EXPECT_EQ(rig.events.statuses[2], std::make_pair(0, std::string("Disconnected")))
+            << c.answer;
         if (c.retried) {
             EXPECT_TRUE(rig.WaitLog("Reconnect attempt 2/2")) << c.answer;
             EXPECT_TRUE(PumpEventsUntil([&] { return caster.connections() == 3; }, 5000));
@@ -252,7 +253,8 @@ TEST(NTRIPClient, HeaderThatNeverEndsIsCut) {
 TEST(NTRIPClient, LargeSourceTable) {
     std::string table = "SOURCETABLE 200 OK\r\nServer: test\r\nContent-Type: text/plain\r\n\r\n";
     for (int i = 0; i < 10000; ++i) {
-        table += "STR;MP" + std::to_string(i) + ";Place;RTCM 3.2;1004(1),1005(10);2;GPS+GLO;NET;DEU;52.00;13.00;" +
+        table += "STR;MP" + std::to_string(i) +
+                 ";Place;RTCM 3.2;1004(1),1005(10);2;GPS+GLO;NET;DEU;52.00;13.00;" +
                  (i % 3 == 0 ? "1" : "0") + ";0;gen;none;B;N;9600;\r\n";
     }
     table += "ENDSOURCETABLE\r\n";
@@ -314,7 +316,8 @@ TEST(NTRIPClient, ReconnectChainAfterImmediateCloses) {
         if (line.rfind("Reconnect attempt ", 0) == 0) attempts.push_back(line);
     std::vector<std::string> expected = {"Reconnect attempt 1/10", "Reconnect attempt 2/10",
                                          "Reconnect attempt 3/10"};
-    for (int i = 1; i <= 10; ++i) expected.push_back("Reconnect attempt " + std::to_string(i) + "/10");
+    for (int i = 1; i <= 10; ++i)
+        expected.push_back("Reconnect attempt " + std::to_string(i) + "/10");
     EXPECT_EQ(attempts, expected);
 }
 
@@ -326,7 +329,8 @@ TEST(NTRIPClient, FailedConnectsAreRetriedToo) {
     PumpEventsFor(200);
     EXPECT_FALSE(rig.events.HasLog("Reconnect attempt 11/10"));
     EXPECT_EQ(rig.events.CountLog("Failed to connect to 127.0.0.1"), 11);
-    EXPECT_EQ(rig.events.statuses.back(), std::make_pair(4, std::string("Failed to connect to 127.0.0.1")));
+    EXPECT_EQ(rig.events.statuses.back(),
+              std::make_pair(4, std::string("Failed to connect to 127.0.0.1")));
 }
 
 TEST(NTRIPClient, HostNamesAreResolved) {
@@ -361,7 +365,8 @@ TEST(NTRIPClient, GgaUploadsFollowTheIntervalWhileDataArrive) {
         EXPECT_GE(times[i] - times[i - 1], std::chrono::milliseconds(190)) << i;
     }
     // None while the caster is silent.
-    EXPECT_LT(FakeCaster::Clock::now() - times.back(), std::chrono::milliseconds(1600 - 1000 + 400));
+    EXPECT_LT(FakeCaster::Clock::now() - times.back(),
+              std::chrono::milliseconds(1600 - 1000 + 400));
 }
 
 TEST(NTRIPClient, NoGgaBeforeAPositionExists) {
@@ -466,7 +471,8 @@ TEST(NTRIPClient, RefusedSettings) {
     const Case cases[] = {
         {"", "MNT", 0, "Error: Caster address is empty"},
         {"bad host", "MNT", 0, "Error: Invalid caster address: bad host"},
-        {"127.0.0.1", "MNT HTTP/1.0\r\nX-Evil: 1", 0, "Error: Invalid mount point: MNT HTTP/1.0\r\nX-Evil: 1"},
+        {"127.0.0.1", "MNT HTTP/1.0\r\nX-Evil: 1", 0,
+         "Error: Invalid mount point: MNT HTTP/1.0\r\nX-Evil: 1"},
         {"127.0.0.1", "MNT", 1, "Error: NTRIP 2 is not supported"},
     };
     for (const Case& c : cases) {
@@ -534,11 +540,16 @@ TEST(NTRIPClient, DestructionCancelsPendingCalls) {
     Rig rig(caster.port());
     bool destroying = false;
     int lateCalls = 0;
-    rig.client->OnData = [&](TPlovanNTRIPClient*, const char*, int32_t) { lateCalls += destroying; };
-    rig.client->OnStatus = [&](TPlovanNTRIPClient*, int32_t, const std::string&) { lateCalls += destroying; };
+    rig.client->OnData = [&](TPlovanNTRIPClient*, const char*, int32_t) {
+        lateCalls += destroying;
+    };
+    rig.client->OnStatus = [&](TPlovanNTRIPClient*, int32_t, const std::string&) {
+        lateCalls += destroying;
+    };
     rig.client->OnLog = [&](TPlovanNTRIPClient*, const std::string&) { lateCalls += destroying; };
     rig.client->Connect();
-    ASSERT_TRUE(PumpEventsUntil([&] { return rig.client->FStatus.load() == ncsReceivingData; }, 5000));
+    ASSERT_TRUE(
+        PumpEventsUntil([&] { return rig.client->FStatus.load() == ncsReceivingData; }, 5000));
     // No event loop runs now: the worker blocks in its next call.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     destroying = true;
@@ -591,7 +602,8 @@ TEST(NTRIPSocket, StopCutsWaitsShortButOnlyTheOwnerCloses) {
     size_t received = 0;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(socket.Receive(buffer, sizeof buffer, 30000, &received), TNTRIPSocket::Result::Stopped);
+    EXPECT_EQ(socket.Receive(buffer, sizeof buffer, 30000, &received),
+              TNTRIPSocket::Result::Stopped);
     EXPECT_LT(timer.elapsed(), 1000);
     gui.join();
     EXPECT_TRUE(socket.Valid());  // shut down, not closed: the descriptor is still ours

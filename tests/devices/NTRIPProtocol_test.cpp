@@ -1,13 +1,14 @@
 // The NTRIP conversation without a network: request bytes, Base64, the GGA
 // sentence, the reading of a caster's answer at every chunk boundary, and
 // the mount points of a source table (the real caster answer included).
+#include "devices/NTRIPProtocol.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "devices/Base64.h"
-#include "devices/NTRIPProtocol.h"
 #include "tests/support/SharedCapture.h"
 #include "tests/support/TempHome.h"
 
@@ -24,13 +25,16 @@ platform::DateTime At(int hour, int minute, int second) {
     return t;
 }
 
-
 }  // namespace
 
 TEST(Base64, Rfc4648Vectors) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", ""},           {"f", "Zg=="},         {"fo", "Zm8="},
-        {"foo", "Zm9v"},    {"foob", "Zm9vYg=="},  {"fooba", "Zm9vYmE="},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
         {"foobar", "Zm9vYmFy"},
         {"user:pass", "dXNlcjpwYXNz"},
         {std::string("\xff\xfe\x00", 3), "//4A"},
@@ -73,7 +77,8 @@ TEST(Gga, SentencesAndRounding) {
         const char* expected;
     };
     const Case cases[] = {
-        {41.0125, 29.0325, 12.34, "$GPGGA,093005,4100.7500,N,02901.9500,E,1,10,1.0,12.3,M,0.0,M,,*4C"},
+        {41.0125, 29.0325, 12.34,
+         "$GPGGA,093005,4100.7500,N,02901.9500,E,1,10,1.0,12.3,M,0.0,M,,*4C"},
         {-33.5, -70.25, 0, "$GPGGA,093005,3330.0000,S,07015.0000,W,1,10,1.0,0.0,M,0.0,M,,*72"},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatGGA(c.lat, c.lon, c.alt, At(9, 30, 5)), c.expected);
@@ -118,7 +123,8 @@ std::vector<AnswerCase> AnswerCases() {
     const std::string rtcm("\xd3\x00\x13\x3e\xd7\xd3\x02\x02\x98\x0e\xde\xef", 12);
     return {
         {"icy with data", "ICY 200 OK\r\n" + rtcm, NtripAnswer::Stream, rtcm, ""},
-        {"http 1.1 headers", "HTTP/1.1 200 OK\r\nServer: x\r\nContent-Type: gnss/data\r\n\r\n" + rtcm,
+        {"http 1.1 headers",
+         "HTTP/1.1 200 OK\r\nServer: x\r\nContent-Type: gnss/data\r\n\r\n" + rtcm,
          NtripAnswer::Stream, rtcm, ""},
         {"source table", "SOURCETABLE 200 OK\r\nServer: x\r\n\r\nSTR;A;x\r\nENDSOURCETABLE\r\n",
          NtripAnswer::Table, "STR;A;x\r\nENDSOURCETABLE\r\n", ""},
@@ -127,7 +133,8 @@ std::vector<AnswerCase> AnswerCases() {
         {"404", "HTTP/1.0 404 Not Found\r\n\r\n", NtripAnswer::Error, "",
          "404 - Mount point not found: MNT"},
         {"403", "HTTP/1.0 403 Forbidden\r\n\r\n", NtripAnswer::Error, "", "403 - Access forbidden"},
-        {"unknown", "HTTP/1.0 500 Internal\r\n\r\n", NtripAnswer::Error, "", "Unknown server response"},
+        {"unknown", "HTTP/1.0 500 Internal\r\n\r\n", NtripAnswer::Error, "",
+         "Unknown server response"},
     };
 }
 
@@ -231,7 +238,8 @@ TEST(NtripResponseReader, HeaderAndTableAreCapped) {
 
 TEST(NtripResponseReader, EndMarkerSplitAcrossChunks) {
     NtripResponseReader reader("");
-    EXPECT_EQ(reader.Feed("SOURCETABLE 200 OK\r\n\r\nSTR;A;b\r\nENDSOURCE").kind, NtripAnswer::NeedMore);
+    EXPECT_EQ(reader.Feed("SOURCETABLE 200 OK\r\n\r\nSTR;A;b\r\nENDSOURCE").kind,
+              NtripAnswer::NeedMore);
     EXPECT_TRUE(reader.InTable());
     EXPECT_EQ(reader.Feed("TAB").kind, NtripAnswer::NeedMore);
     const NtripAnswer answer = reader.Feed("LE\r\n");

@@ -1,16 +1,15 @@
 // The client against a real caster: RTKLIB's str2str on loopback ports, fed
 // with real RTCM 3 frames through its TCP input, with a pseudo-terminal
 // standing for the GNSS port. Skipped when str2str is not installed.
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QStandardPaths>
 #include <chrono>
@@ -32,8 +31,6 @@ using phxtest::PumpEventsUntil;
 
 namespace {
 
-
-
 int ConnectLoopback(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -48,7 +45,7 @@ int ConnectLoopback(int port) {
 }
 
 class NTRIPRealCaster : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         program_ = QStandardPaths::findExecutable("str2str");
         if (program_.isEmpty()) return;
@@ -56,7 +53,8 @@ protected:
         casterPort_ = phxtest::FreeLoopbackPort();
         // str2str puts "STR;MNT;" in front of the source-table fields itself;
         // field 11 (NMEA) is 1.
-        const std::string table = "Loopback;RTCM 3.2;1004(1),1006(10);2;GPS;TEST;DEU;52.00;13.00;1;0;RTKLIB;none;N;N;0;";
+        const std::string table =
+            "Loopback;RTCM 3.2;1004(1),1006(10);2;GPS;TEST;DEU;52.00;13.00;1;0;RTKLIB;none;N;N;0;";
         // posix_spawn rather than a forking helper: nothing runs in the child
         // before str2str itself, which keeps ThreadSanitizer's view clean.
         const std::string program = program_.toStdString();
@@ -149,7 +147,8 @@ TEST_F(NTRIPRealCaster, FramesReachThePortByteForByte) {
     const int input = ConnectLoopback(inputPort_);
     ASSERT_GE(input, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // str2str takes the input in
-    ASSERT_EQ(::send(input, frames.data(), frames.size(), MSG_NOSIGNAL), static_cast<ssize_t>(frames.size()));
+    ASSERT_EQ(::send(input, frames.data(), frames.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(frames.size()));
 
     std::string received;
     PumpEventsUntil(
@@ -159,7 +158,8 @@ TEST_F(NTRIPRealCaster, FramesReachThePortByteForByte) {
         },
         10000);
     ::close(input);
-    EXPECT_TRUE(received == frames) << "received " << received.size() << " of " << frames.size() << " bytes";
+    EXPECT_TRUE(received == frames)
+        << "received " << received.size() << " of " << frames.size() << " bytes";
     EXPECT_EQ(client_->FBytesReceived.load(), static_cast<int64_t>(frames.size()));
     EXPECT_EQ(events_.data, frames);
     EXPECT_TRUE(events_.HasStatus(3, "Receiving correction data"));
@@ -182,9 +182,9 @@ TEST_F(NTRIPRealCaster, WrongPasswordIsReportedAndNotRetried) {
     client_->Connect();
     ASSERT_TRUE(PumpEventsUntil([&] { return events_.HasLog("Disconnected"); }, 5000));
     PumpEventsFor(200);
-    EXPECT_EQ(events_.statuses,
-              (std::vector<std::pair<int, std::string>>{{1, "Connecting to 127.0.0.1:" + std::to_string(casterPort_)},
-                                                        {4, "401 - Invalid username or password"},
-                                                        {0, "Disconnected"}}));
+    EXPECT_EQ(events_.statuses, (std::vector<std::pair<int, std::string>>{
+                                    {1, "Connecting to 127.0.0.1:" + std::to_string(casterPort_)},
+                                    {4, "401 - Invalid username or password"},
+                                    {0, "Disconnected"}}));
     EXPECT_FALSE(events_.HasLog("Reconnect attempt 1/10"));
 }

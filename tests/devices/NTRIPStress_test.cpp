@@ -20,9 +20,10 @@ using phxtest::PumpEventsFor;
 using phxtest::PumpEventsUntil;
 
 TEST(NTRIPStress, TwoHundredConnectDisconnectCycles) {
-    const std::string frame("\xd3\x00\x13\x3e\xd7\xd3\x02\x02\x98\x0e\xde\xef\x34\xb4\xbd\x62\xac\x09\x41"
-                            "\x98\x6f\x33\x36\x0b\x98",
-                            25);
+    const std::string frame(
+        "\xd3\x00\x13\x3e\xd7\xd3\x02\x02\x98\x0e\xde\xef\x34\xb4\xbd\x62\xac\x09\x41"
+        "\x98\x6f\x33\x36\x0b\x98",
+        25);
     FakeCaster caster([&](FakeCaster::Connection& c) {
         if (!c.ReadRequest(1000)) return;
         c.Send("ICY 200 OK\r\n");

@@ -1,5 +1,7 @@
 // The synchronous call from a worker to the GUI thread, with real threads
 // and the real Qt event loop.
+#include "platform/SyncCall.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "platform/Dialogs.h"
-#include "platform/SyncCall.h"
 #include "tests/support/Pty.h"
 
 using platform::SyncCall;
