@@ -18,19 +18,12 @@ DatumSet DatumSetFrom(const double* v) {
                     SevenParameters{v[2], v[3], v[4], v[5], v[6], v[7], v[8]}};
 }
 
-// A value as the next step reads it back from its General text.
-double AsGeneralText(double value) {
-    double read = 0;
-    ReadExactly(GeneralText(value), std::span<double>(&read, 1));
-    return read;
-}
-
 // The chain hands each set's seven parameters to the Helmert step in the
 // General format; the step therefore works with those texts' values.
 SevenParameters AsGeneralText(const SevenParameters& s) {
-    return {AsGeneralText(s.scalePpm), AsGeneralText(s.rxArcSec), AsGeneralText(s.ryArcSec),
-            AsGeneralText(s.rzArcSec), AsGeneralText(s.txM),      AsGeneralText(s.tyM),
-            AsGeneralText(s.tzM)};
+    const auto read = [](double v) { return ReadBack(GeneralText(v)).value_or(NAN); };
+    return {read(s.scalePpm), read(s.rxArcSec), read(s.ryArcSec), read(s.rzArcSec),
+            read(s.txM),      read(s.tyM),      read(s.tzM)};
 }
 
 bool Finite(const Geocentric& p) {
@@ -126,12 +119,6 @@ std::string TargetGeocentricText(const PreparedDatum& datum, double latitudeDeg,
     return HelmertText(datum.targetToWgs84, false, wgs);
 }
 
-double ReadBack(const std::string& text) {
-    double value = 0;
-    ReadExactly(text, std::span<double>(&value, 1));
-    return value;
-}
-
 }  // namespace
 
 std::string GeoTransform(std::string_view kind, std::string_view geodeticText,
@@ -156,8 +143,10 @@ std::optional<Geodetic> GeoTransformLatitudeLongitude(double latitudeDeg, double
         return std::nullopt;
     const auto g = GeocentricToGeodetic({t[0], t[1], t[2]}, datum.target.ellipsoid);
     if (!g) return std::nullopt;
-    return Geodetic{ReadBack(FixedText(g->latitudeDeg, 20, 8)),
-                    ReadBack(FixedText(g->longitudeDeg, 20, 8)), 0};
+    const auto latitude = ReadBack(FixedText(g->latitudeDeg, 20, 8));
+    const auto longitude = ReadBack(FixedText(g->longitudeDeg, 20, 8));
+    if (!latitude || !longitude) return std::nullopt;
+    return Geodetic{*latitude, *longitude, 0};
 }
 
 }  // namespace geodesy

@@ -15,12 +15,6 @@ std::string LocalSetText(const GeodeticEditTexts& e) {
            e.sx + " " + e.sy + " " + e.sz;
 }
 
-double ReadBack(const std::string& text) {
-    double value = 0;
-    ReadExactly(text, std::span<double>(&value, 1));
-    return value;
-}
-
 std::string TMText(const GeodeticEditTexts& e) {
     return e.centralMeridian + " " + e.referenceLatitude + " " + e.scaleFactor + " " +
            e.falseEasting + " " + e.falseNorthing;
@@ -42,13 +36,17 @@ bool KmlGeographicToGrid(const GridParameterTexts& parameters, double latitudeDe
                          double longitudeDeg, double& x, double& y) {
     // The position and the result pass through their texts (10 and 4
     // decimals); each number is written and read back on its own.
-    const auto g = GeographicToGridPoint(ReadBack(FixedText(latitudeDeg, 18, 10)),
-                                         ReadBack(FixedText(longitudeDeg, 18, 10)),
-                                         parameters.datum, parameters.tm,
+    const auto latitude = ReadBack(FixedText(latitudeDeg, 18, 10));
+    const auto longitude = ReadBack(FixedText(longitudeDeg, 18, 10));
+    if (!latitude || !longitude) return false;
+    const auto g = GeographicToGridPoint(*latitude, *longitude, parameters.datum, parameters.tm,
                                          parameters.forwardEllipsoid);
     if (!g) return false;
-    x = ReadBack(FixedText(g->eastingM, 18, 4));
-    y = ReadBack(FixedText(g->northingM, 18, 4));
+    const auto easting = ReadBack(FixedText(g->eastingM, 18, 4));
+    const auto northing = ReadBack(FixedText(g->northingM, 18, 4));
+    if (!easting || !northing) return false;
+    x = *easting;
+    y = *northing;
     return true;
 }
 

@@ -48,6 +48,12 @@ bool SplitWordsExactly(std::string_view text, std::span<std::string_view> out) {
     return NextWord(text, pos).empty();
 }
 
+std::optional<double> ReadBack(std::string_view text) {
+    double value = 0;
+    if (!ReadExactly(text, std::span<double>(&value, 1))) return std::nullopt;
+    return value;
+}
+
 std::string GeneralText(double value) {
     return platform::FloatToStrF(value, platform::FloatFormat::General, 15, 0);
 }

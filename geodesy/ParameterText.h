@@ -12,6 +12,7 @@
 // locale: General (15 significant digits) and Fixed(precision, digits).
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +32,10 @@ bool ReadLeading(std::string_view text, std::span<double> out);
 // Splits `text` at whitespace into exactly out.size() words; false for any
 // other count.
 bool SplitWordsExactly(std::string_view text, std::span<std::string_view> out);
+
+// The one number of `text`, as a later step reads back a number this module
+// wrote; std::nullopt for any other text (a non-finite value's "NAN", "INF").
+std::optional<double> ReadBack(std::string_view text);
 
 // FloatToStrF(value, General, 15, 0).
 std::string GeneralText(double value);

@@ -80,6 +80,27 @@ TEST(KmlGeographicToGrid, UtmZone35WithZeroParameters) {
     EXPECT_NEAR(y, g->northingM, 0.6e-4);
 }
 
+TEST(KmlGeographicToGrid, ReadsWhatTheGridTextOfTheChainSays) {
+    GeodeticEditTexts e = Utm35Edits();
+    e.sma = "6378388";
+    e.flattening = "0.00336700336700337";
+    e.sx = "-87.987";
+    e.rz = "0.8";
+    const GridParameterTexts t = GnssToGridParameterTexts(e);
+    for (int i = 0; i < 300; ++i) {
+        const double lat = -60 + std::fmod(i * 0.6180339887498949, 1.0) * 120;
+        const double lon = 22 + std::fmod(i * 0.7548776662466927, 1.0) * 10;
+        const std::string text =
+            GeographicToGrid(FixedText(lat, 18, 10) + " " + FixedText(lon, 18, 10), t.datum, t.tm,
+                             t.forwardEllipsoid);
+        const auto en = test_text::Numbers(text, 2);
+        double x = 0, y = 0;
+        ASSERT_TRUE(KmlGeographicToGrid(t, lat, lon, x, y));
+        ASSERT_EQ(x, en[0]) << lat << " " << lon;
+        ASSERT_EQ(y, en[1]) << lat << " " << lon;
+    }
+}
+
 TEST(KmlGeographicToGrid, FailureLeavesBothOutputsAndSaysSo) {
     struct Case {
         const char* what;
