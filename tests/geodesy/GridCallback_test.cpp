@@ -45,7 +45,8 @@ TEST(KmlGeographicToGrid, BuildsTheThreeTextsAsTheSettingsWindowJoinsThem) {
     EXPECT_EQ(back.tm, t.tm);
 }
 
-TEST(KmlGeographicToGrid, TheTwoDirectionsAreInverse) {
+// ED50 on UTM zone 35 with a seven-parameter set into WGS84.
+GeodeticEditTexts Ed50Edits() {
     GeodeticEditTexts e = Utm35Edits();
     e.sma = "6378388";
     e.flattening = "0.00336700336700337";
@@ -56,6 +57,11 @@ TEST(KmlGeographicToGrid, TheTwoDirectionsAreInverse) {
     e.sx = "-87.987";
     e.sy = "-108.639";
     e.sz = "-121.593";
+    return e;
+}
+
+TEST(KmlGeographicToGrid, TheTwoDirectionsAreInverse) {
+    const GeodeticEditTexts e = Ed50Edits();
     double x = 0, y = 0;
     ASSERT_TRUE(KmlGeographicToGrid(GnssToGridParameterTexts(e), 40.95, 28.85, x, y));
     const GeographicParameterTexts back = GridToGnssParameterTexts(e);
@@ -81,12 +87,7 @@ TEST(KmlGeographicToGrid, UtmZone35WithZeroParameters) {
 }
 
 TEST(KmlGeographicToGrid, ReadsWhatTheGridTextOfTheChainSays) {
-    GeodeticEditTexts e = Utm35Edits();
-    e.sma = "6378388";
-    e.flattening = "0.00336700336700337";
-    e.sx = "-87.987";
-    e.rz = "0.8";
-    const GridParameterTexts t = GnssToGridParameterTexts(e);
+    const GridParameterTexts t = GnssToGridParameterTexts(Ed50Edits());
     for (int i = 0; i < 300; ++i) {
         const double lat = -60 + std::fmod(i * 0.6180339887498949, 1.0) * 120;
         const double lon = 22 + std::fmod(i * 0.7548776662466927, 1.0) * 10;
