@@ -82,6 +82,8 @@ TNTRIPSocket::Result TNTRIPSocket::WaitFor(short events, int timeoutMs, bool nud
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return Result::Failed;
         if (n == 0) return Result::TimedOut;
+        // A shutdown makes the socket readable before the wake-up arrives.
+        if (Stopped()) return Result::Stopped;
         if (fds[1].revents & POLLIN) {
             uint64_t count = 0;
             [[maybe_unused]] const ssize_t got = ::read(wakeFd_, &count, sizeof count);
@@ -123,7 +125,7 @@ TNTRIPSocket::Result TNTRIPSocket::Receive(char* buffer, size_t size, int timeou
             *received = static_cast<size_t>(n);
             return Result::Ok;
         }
-        if (n == 0) return Result::Closed;
+        if (n == 0) return Stopped() ? Result::Stopped : Result::Closed;
         if (errno == EINTR) continue;
         // A spurious readiness: the caller waits again with the time it has left.
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
