@@ -10,6 +10,13 @@
 //
 // Status codes (TNTRIPClientStatus): 0 Disconnected, 1 Connecting,
 // 2 Connected, 3 ReceivingData, 4 Error.
+//
+// Failures are statuses and log lines, never message boxes. A connection
+// that ends (closed, or silent for the receive time-out) and a failed lookup
+// or connect are retried every ReconnectIntervalMs, at most
+// FMaxReconnectAttempts times in a row; refused credentials (401, 403) are
+// not retried. Disconnect returns at once in every phase. No GGA is sent
+// while latitude and longitude are both exactly 0 (no position yet).
 #pragma once
 
 #include <QObject>
@@ -81,8 +88,9 @@ class TPlovanNTRIPClient : public QObject {
     std::atomic<int32_t> FReconnectAttempts{0};
     int FMaxReconnectAttempts = 10;
     bool FAutoReconnect = true;
-    std::atomic<int32_t> FGGAInterval{
-        10};  // seconds between uploads; 0 or less: none after the first
+    // Seconds between GGA uploads while data arrive; 0 or less: only the
+    // one at the start of the stream.
+    std::atomic<int32_t> FGGAInterval{10};
 
     QTimer* FReconnectTimer = nullptr;
     TNTRIPTimings FTimings;
