@@ -563,3 +563,72 @@ TEST(ProjectFileSave, FailedSaveKeepsTheOldProject) {
 }
 
 }  // namespace
+
+namespace {
+
+// A text of many megabytes is taken apart in windows and parts on several
+// threads: records, vertex runs that straddle every kind of boundary, and
+// lines inside a vertex run that look like records must all read as they do
+// in a small file.
+TEST(ProjectFileThreads, LargeTextsReadAsSmallOnes) {
+    std::string text;
+    std::vector<std::string> expected;  // one line per shape, in order
+    for (int b = 0; text.size() < (size_t{20} << 20); ++b) {
+        const std::string n = std::to_string(b);
+        switch (b % 5) {
+            case 0:
+                text += "LINE " + n + " 0 " + n + " 1 0 255 1\n";
+                expected.push_back("LINE " + n);
+                break;
+            case 1: {
+                const int count = 1 + b % 37;
+                text += "POLYLINE 0 " + std::to_string(count) + " 255 1\n";
+                int vertices = 0;
+                for (int i = 0; i < count; ++i) {
+                    if (i % 7 == 3) {
+                        text += i % 2 ? "# a note\n" : "LINE 1 1 2 2 0 255 1\n";  // no vertex
+                    } else {
+                        text += n + " " + std::to_string(i) + "\n";
+                        ++vertices;
+                    }
+                }
+                expected.push_back("POLY " + std::to_string(vertices));
+                break;
+            }
+            case 2:
+                text += "POINT 1 2 0 0 1 " + n + "\n";
+                expected.push_back("POINT " + n);
+                break;
+            case 3:
+                text += "# comment " + n + "\n\n";
+                break;
+            default:
+                text += "TEXT 0 0 0 0 255 10 0 0 0 Arial t " + n + "\n";
+                expected.push_back("TEXT t " + n);
+                break;
+        }
+    }
+    text += "POLYLINE 0 1000 255 1\n5 5\n";  // the text ends first
+    expected.push_back("POLY 1");
+
+    TCanvasModel model;
+    model.AddLine(0, 0, 1, 1, 0);
+    vlm::LoadProjectText(model, text, 0);
+    ASSERT_EQ(model.FShapes.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const TPlovanShape* s = model.FShapes[i];
+        ASSERT_EQ(s->FId, static_cast<int>(i) + 1);
+        std::string got;
+        if (auto* l = dynamic_cast<const TPlovanLine*>(s))
+            got = "LINE " + Num(l->X1);
+        else if (auto* p = dynamic_cast<const TPlovanPolyline*>(s))
+            got = "POLY " + std::to_string(p->Count());
+        else if (auto* pt = dynamic_cast<const TPlovanPoint*>(s))
+            got = "POINT " + Num(pt->Z);
+        else if (auto* t = dynamic_cast<const TPlovanText*>(s))
+            got = "TEXT " + t->Text.toStdString();
+        ASSERT_EQ(got, expected[i]) << "shape " << i + 1;
+    }
+}
+
+}  // namespace
