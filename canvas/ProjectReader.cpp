@@ -46,9 +46,9 @@ struct ParsedLine {
     int32_t layer = 0;
     int32_t color = 0;  // optional fields already at their defaults when missing
     int32_t width = 1;
-    int32_t extra[4] = {
-        0, 0, 0,
-        0};  // TEXT: font index, bold, italic; RECTANGLE: fill colour, style; POLYLINE: count
+    // TEXT: font index, bold, italic; RECTANGLE: fill colour, fill style;
+    // POLYLINE family: vertex count.
+    int32_t extra[3] = {0, 0, 0};
     double real[6] = {0, 0, 0, 0, 0, 0};
     std::string_view name;  // LAYER name, TEXT font name
     std::string_view text;  // TEXT text
