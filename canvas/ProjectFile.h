@@ -5,9 +5,17 @@
 // travel between this program and the Windows one, so every keyword, field
 // order, separator and number format is fixed.
 //
-// The members TCanvasModel::SaveProject and TCanvasModel::LoadProject are
-// defined beside these functions; tests, the fuzz target and the benchmark
-// also use the text-level pieces directly.
+// TCanvasModel::SaveProject writes the file through a temporary file in the
+// same folder and a rename, so a failed save (false) leaves the old file
+// whole. TCanvasModel::LoadProject returns false for a missing or unreadable
+// file and for a compressed stream that is damaged, cut short or would
+// inflate beyond 1 GiB, and then leaves the drawing as it was; only running
+// out of memory half way (also false) can leave a drawing partly read.
+// Records that lack a required field are skipped; reals are written with 6
+// decimals (see ProjectText.h); names and texts never break their line.
+//
+// Both members are defined beside these functions; tests, the fuzz target
+// and the benchmark also use the text-level pieces directly.
 #pragma once
 
 #include <functional>
