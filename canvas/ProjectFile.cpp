@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <functional>
+#include <initializer_list>
 
 #include "canvas/CanvasModel.h"
 #include "canvas/ProjectText.h"
@@ -42,11 +43,17 @@ class Record {
         AppendReal(out_, v);
         return *this;
     }
+    Record& Reals(std::initializer_list<double> values) {
+        for (double v : values) Real(v);
+        return *this;
+    }
     Record& Int(long long v) {
         out_.push_back(' ');
         AppendInt(out_, v);
         return *this;
     }
+    // Layer id, colour and pen width, in this order in most records.
+    Record& Pen(const TPlovanShape& s) { return Int(s.FLayerId).Int(s.FColor).Int(s.FWidth); }
     // A name or text that must stay on this line.
     Record& Text(const QString& text) {
         out_.push_back(' ');
@@ -76,50 +83,21 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
     switch (shape.FShapeType) {
         case ShapeType::Line:
             if (auto* s = dynamic_cast<const TPlovanLine*>(&shape))
-                Record(out, "LINE")
-                    .Real(s->X1)
-                    .Real(s->Y1)
-                    .Real(s->X2)
-                    .Real(s->Y2)
-                    .Int(s->FLayerId)
-                    .Int(s->FColor)
-                    .Int(s->FWidth)
-                    .End();
+                Record(out, "LINE").Reals({s->X1, s->Y1, s->X2, s->Y2}).Pen(*s).End();
             break;
         case ShapeType::Circle:
             if (auto* s = dynamic_cast<const TPlovanCircle*>(&shape))
-                Record(out, "CIRCLE")
-                    .Real(s->X)
-                    .Real(s->Y)
-                    .Real(s->Radius)
-                    .Int(s->FLayerId)
-                    .Int(s->FColor)
-                    .Int(s->FWidth)
-                    .End();
+                Record(out, "CIRCLE").Reals({s->X, s->Y, s->Radius}).Pen(*s).End();
             break;
         case ShapeType::Point:
             if (auto* s = dynamic_cast<const TPlovanPoint*>(&shape))
-                Record(out, "POINT")
-                    .Real(s->X)
-                    .Real(s->Y)
-                    .Int(s->FLayerId)
-                    .Int(s->FColor)
-                    .Int(s->FWidth)
-                    .Real(s->Z)
-                    .End();
+                Record(out, "POINT").Reals({s->X, s->Y}).Pen(*s).Real(s->Z).End();
             break;
         case ShapeType::Text:
             if (auto* s = dynamic_cast<const TPlovanText*>(&shape)) {
                 Record r(out, "TEXT");
-                r.Real(s->X)
-                    .Real(s->Y)
-                    .Int(s->FLayerId)
-                    .Int(s->FontIndex)
-                    .Int(s->FColor)
-                    .Real(s->Height)
-                    .Real(s->Angle)
-                    .Int(s->Bold ? 1 : 0)
-                    .Int(s->Italic ? 1 : 0);
+                r.Reals({s->X, s->Y}).Int(s->FLayerId).Int(s->FontIndex).Int(s->FColor);
+                r.Reals({s->Height, s->Angle}).Int(s->Bold ? 1 : 0).Int(s->Italic ? 1 : 0);
                 // The reader takes "0" as "keep the default font".
                 if (s->FontName.isEmpty())
                     out.append(" 0");
@@ -131,13 +109,8 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
         case ShapeType::Rectangle:
             if (auto* s = dynamic_cast<const TPlovanRectangle*>(&shape))
                 Record(out, "RECTANGLE")
-                    .Real(s->X1)
-                    .Real(s->Y1)
-                    .Real(s->X2)
-                    .Real(s->Y2)
-                    .Int(s->FLayerId)
-                    .Int(s->FColor)
-                    .Int(s->FWidth)
+                    .Reals({s->X1, s->Y1, s->X2, s->Y2})
+                    .Pen(*s)
                     .Int(s->FFillColor)
                     .Int(s->FFillStyle)
                     .Real(s->Value)
@@ -146,15 +119,7 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
         case 4:
         case ShapeType::Ellipse:
             if (auto* s = dynamic_cast<const TPlovanEllipse*>(&shape))
-                Record(out, "ELLIPSE")
-                    .Real(s->X1)
-                    .Real(s->Y1)
-                    .Real(s->X2)
-                    .Real(s->Y2)
-                    .Int(s->FLayerId)
-                    .Int(s->FColor)
-                    .Int(s->FWidth)
-                    .End();
+                Record(out, "ELLIPSE").Reals({s->X1, s->Y1, s->X2, s->Y2}).Pen(*s).End();
             break;
         case ShapeType::Polyline:
         case ShapeType::Polygon:
@@ -171,17 +136,7 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
             } else if (auto* a = dynamic_cast<const TPlovanArc*>(&shape)) {
                 // Written in the form the reader knows, so an arc survives a
                 // save instead of vanishing from the drawing.
-                Record(out, "ARC")
-                    .Real(a->X1)
-                    .Real(a->Y1)
-                    .Real(a->X2)
-                    .Real(a->Y2)
-                    .Real(a->X3)
-                    .Real(a->Y3)
-                    .Int(a->FLayerId)
-                    .Int(a->FColor)
-                    .Int(a->FWidth)
-                    .End();
+                Record(out, "ARC").Reals({a->X1, a->Y1, a->X2, a->Y2, a->X3, a->Y3}).Pen(*a).End();
             }
             break;
         default:

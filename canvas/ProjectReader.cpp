@@ -74,11 +74,23 @@ bool ReadReals(RecordFields& f, ParsedLine& p, int count) {
 // The record reading of a line whose keyword is known; false when a required
 // field is missing.
 bool ParseRecord(std::string_view keyword, RecordFields& f, ParsedLine& p) {
-    if (keyword == "LINE") {
-        p.kind = Kind::Line;
-        if (!(ReadReals(f, p, 4) && f.Int(p.layer))) return false;
+    // Records of reals, the layer id, then colour and pen width.
+    static constexpr struct {
+        std::string_view keyword;
+        Kind kind;
+        int reals;
+    } kPlain[] = {{"LINE", Kind::Line, 4},
+                  {"CIRCLE", Kind::Circle, 3},
+                  {"ELLIPSE", Kind::Ellipse, 4},
+                  {"ARC", Kind::Arc, 6}};
+    for (const auto& plain : kPlain) {
+        if (keyword != plain.keyword) continue;
+        p.kind = plain.kind;
+        if (!(ReadReals(f, p, plain.reals) && f.Int(p.layer))) return false;
         ReadPen(f, p);
-    } else if (keyword == "POINT") {
+        return true;
+    }
+    if (keyword == "POINT") {
         p.kind = Kind::Point;
         if (!(ReadReals(f, p, 2) && f.Int(p.layer))) return false;
         ReadPen(f, p);
@@ -119,10 +131,6 @@ bool ParseRecord(std::string_view keyword, RecordFields& f, ParsedLine& p) {
         if (!f.Int(p.layer)) return false;
         // The name is the rest of the line: layer names hold blanks.
         p.name = f.TrimmedRest();
-    } else if (keyword == "CIRCLE") {
-        p.kind = Kind::Circle;
-        if (!(ReadReals(f, p, 3) && f.Int(p.layer))) return false;
-        ReadPen(f, p);
     } else if (keyword == "RECTANGLE") {
         p.kind = Kind::Rectangle;
         if (!(ReadReals(f, p, 4) && f.Int(p.layer))) return false;
@@ -134,14 +142,6 @@ bool ParseRecord(std::string_view keyword, RecordFields& f, ParsedLine& p) {
         p.extra[0] = fillColor;
         p.extra[1] = fillStyle;
         p.real[4] = value;
-    } else if (keyword == "ELLIPSE") {
-        p.kind = Kind::Ellipse;
-        if (!(ReadReals(f, p, 4) && f.Int(p.layer))) return false;
-        ReadPen(f, p);
-    } else if (keyword == "ARC") {
-        p.kind = Kind::Arc;
-        if (!(ReadReals(f, p, 6) && f.Int(p.layer))) return false;
-        ReadPen(f, p);
     } else {
         return false;  // unknown keyword: the line is ignored
     }

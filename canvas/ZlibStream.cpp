@@ -18,48 +18,6 @@ Bytef* InputBytes(std::string_view data) {
     return reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
 }
 
-}  // namespace
-
-bool DeflateAppend(std::string_view data, int level, std::string& out) {
-    z_stream zs{};
-    if (deflateInit2(&zs, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
-    const size_t start = out.size();
-    size_t written = 0;
-    bool ok = true;
-    try {
-        // deflateBound covers the whole stream, so the loop normally runs once.
-        out.resize(start +
-                   deflateBound(&zs, static_cast<uLong>(std::min<size_t>(data.size(), ULONG_MAX))));
-        int rc = Z_OK;
-        while (rc != Z_STREAM_END) {
-            if (zs.avail_in == 0 && !data.empty()) {
-                const size_t slice = std::min(data.size(), kSlice);
-                zs.next_in = InputBytes(data);
-                zs.avail_in = static_cast<uInt>(slice);
-                data.remove_prefix(slice);
-            }
-            if (out.size() - start - written < 4096)
-                out.resize(out.size() + out.size() / 2 + 65536);
-            const size_t room = std::min(out.size() - start - written, kSlice);
-            zs.next_out = reinterpret_cast<Bytef*>(out.data() + start + written);
-            zs.avail_out = static_cast<uInt>(room);
-            rc = deflate(&zs, data.empty() ? Z_FINISH : Z_NO_FLUSH);
-            written += room - zs.avail_out;
-            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) {
-                ok = false;
-                break;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    deflateEnd(&zs);
-    out.resize(ok ? start + written : start);
-    return ok;
-}
-
-namespace {
-
 // Pieces waiting for the worker at most; each is about a megabyte.
 constexpr size_t kQueuedPieces = 4;
 
@@ -153,6 +111,12 @@ void BackgroundDeflater::Run() {
     std::lock_guard<std::mutex> lock(mutex_);
     failed_ = !(ok && ended);
     changed_.notify_all();
+}
+
+bool DeflateAppend(std::string_view data, int level, std::string& out) {
+    BackgroundDeflater deflater(level, out);
+    deflater.Push(std::string(data));
+    return deflater.Finish();
 }
 
 void TextBuffer::Clear() {
