@@ -98,11 +98,14 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
                 Record r(out, "TEXT");
                 r.Reals({s->X, s->Y}).Int(s->FLayerId).Int(s->FontIndex).Int(s->FColor);
                 r.Reals({s->Height, s->Angle}).Int(s->Bold ? 1 : 0).Int(s->Italic ? 1 : 0);
-                // The reader takes "0" as "keep the default font".
+                // The reader takes "0" as "keep the default font". The font
+                // is one word on the line, so the blanks of "Arial Black"
+                // are written as '_' (read back as blanks); written as they
+                // are, they would become the start of the text.
                 if (s->FontName.isEmpty())
                     out.append(" 0");
                 else
-                    r.Text(s->FontName);
+                    r.Text(QString(s->FontName).replace(' ', '_'));
                 r.Text(s->Text).End();
             }
             break;

@@ -324,7 +324,8 @@ class Applier {
                 text->Angle = r[3];
                 text->Bold = p.extra[1] != 0;
                 text->Italic = p.extra[2] != 0;
-                if (!p.name.empty() && p.name != "0") text->FontName = Utf8(p.name);
+                if (!p.name.empty() && p.name != "0")
+                    text->FontName = Utf8(p.name).replace('_', ' ');
                 break;
             }
             case Kind::Rectangle: {

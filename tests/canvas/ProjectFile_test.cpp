@@ -507,6 +507,24 @@ TEST(ProjectFileSave, ControlCharactersNeverBreakARecord) {
     EXPECT_EQ(loaded.FLayers.back()->Name, "imported  LINE 0 0 1 1 0");
 }
 
+TEST(ProjectFileSave, FontNamesWithBlanksKeepTheirText) {
+    phxtest::TempHome home;
+    TCanvasModel model;
+    const int text = model.AddText(0, "Depth 5.2 m", 1, 2, 0);
+    static_cast<TPlovanText*>(model.FindShape(text))->FontName = "Arial Black";
+    const std::string path = home.home() + "fonts.vlm";
+    ASSERT_TRUE(model.SaveProject(QString::fromStdString(path)));
+    EXPECT_NE(InflatedFile(path).find(" Arial_Black Depth 5.2 m\n"), std::string::npos);
+
+    TCanvasModel loaded;
+    ASSERT_TRUE(loaded.LoadProject(QString::fromStdString(path)));
+    ASSERT_EQ(loaded.FShapes.size(), 1u);
+    auto* t = dynamic_cast<TPlovanText*>(loaded.FShapes[0]);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->Text, "Depth 5.2 m");
+    EXPECT_EQ(t->FontName, "Arial Black");
+}
+
 TEST(ProjectFile, NonFiniteNumbersAreWrittenAsZero) {
     TCanvasModel model;
     const double nan = std::numeric_limits<double>::quiet_NaN();
