@@ -106,8 +106,7 @@ class TLanguageManager {
     std::string LanguageFilePath(const std::string& code) const;
     std::string MissingLogPath() const { return FFolder + "missing.log"; }
 
-    // The data, in the design's order; other windows read FLanguage and
-    // FLanguages directly.
+    // The data; other windows read FLanguage and FLanguages directly.
     std::map<std::string, std::string> FTexts;    // English key -> translation
     std::map<std::string, std::string> FReverse;  // translation -> English key
     std::string FLanguage = "en";                 // current language code
