@@ -14,15 +14,12 @@
 #include <memory>
 #include <thread>
 
+#include "platform/Clock.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() < 0 ? 0 : static_cast<int>(left.count());
-}
+using platform::RemainingMs;
 
 bool LookUp(const std::string& host, in_addr* address) {
     addrinfo hints{};

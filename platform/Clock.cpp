@@ -45,6 +45,12 @@ int UtcOffsetMinutes() {
     return static_cast<int>(local.tm_gmtoff / 60);
 }
 
+int RemainingMs(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return left.count() < 0 ? 0 : static_cast<int>(left.count());
+}
+
 void SetClockForTesting(std::function<DateTime()> now) { TestClock() = std::move(now); }
 
 }  // namespace platform

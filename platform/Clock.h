@@ -3,6 +3,7 @@
 // at midnight; everything that stamps a date or a time asks here.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -19,6 +20,10 @@ uint32_t TickCount();
 
 // Offset of local time from UTC in minutes at the moment, from tm_gmtoff.
 int UtcOffsetMinutes();
+
+// Milliseconds left until a steady-clock deadline, 0 once it has passed:
+// the time-out to hand to poll() in a loop that must end by the deadline.
+int RemainingMs(std::chrono::steady_clock::time_point deadline);
 
 // Replaces Now() until reset with an empty function.
 void SetClockForTesting(std::function<DateTime()> now);
