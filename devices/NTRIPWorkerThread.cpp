@@ -92,21 +92,20 @@ std::string TNTRIPWorkerThread::BuildGGA() const {
     return FormatGGA(FClient->Latitude(), FClient->Longitude(), FClient->Altitude(), utc);
 }
 
-void TNTRIPWorkerThread::SendGGA() {
-    if (!FSocket.Valid()) return;
+bool TNTRIPWorkerThread::SendGGA() {
+    if (!FSocket.Valid()) return false;
     // A fix at exactly 0 N 0 E is no fix: hold the upload until a position
     // exists (the GUI nudges the receive when one arrives).
     ggaHeld_ = true;
-    if (!FClient->PositionKnown()) return;
+    if (!FClient->PositionKnown()) return false;
     ggaHeld_ = false;
     const std::string sentence = BuildGGA() + "\r\n";
     const long sent = FSocket.Send(sentence.data(), sentence.size(), sendTimeoutMs_);
     if (sent >= 1) FClient->FBytesSent += sent;
+    return true;
 }
 
-void TNTRIPWorkerThread::SendHeldGGA() {
-    if (ggaHeld_.load()) SendGGA();
-}
+bool TNTRIPWorkerThread::SendHeldGGA() { return ggaHeld_.load() && SendGGA(); }
 
 void TNTRIPWorkerThread::Run() {
     PostStatus(ncsConnecting, "Connecting to " + host_ + ":" + platform::IntToStr(port_));
@@ -155,7 +154,7 @@ void TNTRIPWorkerThread::Run() {
         for (;;) {
             result = FSocket.Receive(buffer, sizeof buffer - 1, RemainingMs(deadline), &received);
             if (result == TNTRIPSocket::Result::Nudged) {
-                SendHeldGGA();
+                if (SendHeldGGA()) lastGga = Clock::now();
                 continue;
             }
             if (result == TNTRIPSocket::Result::Ok && received == 0) continue;
@@ -180,7 +179,7 @@ void TNTRIPWorkerThread::Run() {
             if (FClient->FStatus.load() != ncsReceivingData) {
                 PostStatus(ncsReceivingData, "Receiving correction data");
             }
-            SendHeldGGA();
+            if (SendHeldGGA()) lastGga = Clock::now();
             const int interval = FClient->FGGAInterval.load();
             if (interval > 0 && Clock::now() - lastGga >=
                                     std::chrono::milliseconds(int64_t{interval} * ggaSecondMs_)) {

@@ -54,8 +54,10 @@ class TNTRIPWorkerThread {
     void PostLog(const std::string& message);
     void ForwardRtcm(const char* bytes, int32_t count);
     std::string BuildGGA() const;
-    void SendGGA();
-    void SendHeldGGA();
+    // True when a sentence went out (or was tried), false when held or no socket.
+    bool SendGGA();
+    // Sends the upload held back for want of a position, once one exists.
+    bool SendHeldGGA();
 
     TPlovanNTRIPClient* FClient;
     int FMode;

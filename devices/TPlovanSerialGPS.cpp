@@ -278,7 +278,8 @@ void TPlovanSerialGPS::ParseRMC(std::string_view sentence) {
     nmea::SplitFieldViews(sentence, ',', fields_);
     const auto& f = fields_;
     if (f.size() < 8) return;
-    if (f.size() > 8 && !f[8].empty()) FCourse = nmea::FieldNumber(f[8]);
+    // Taken before the speed event, whose handler might parse a sentence itself.
+    const std::string_view course = f.size() > 8 ? f[8] : std::string_view();
     if (!f[7].empty()) {
         const double v = nmea::FieldNumber(f[7]) * kKmPerNauticalMile;
         if (v != FSpeed) {
@@ -286,6 +287,7 @@ void TPlovanSerialGPS::ParseRMC(std::string_view sentence) {
             if (OnSpeedChange) OnSpeedChange(this, v);
         }
     }
+    if (!course.empty()) FCourse = nmea::FieldNumber(course);
 }
 
 void TPlovanSerialGPS::ParseVTG(std::string_view sentence) {

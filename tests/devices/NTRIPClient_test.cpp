@@ -391,6 +391,29 @@ TEST(NTRIPClient, NoGgaBeforeAPositionExists) {
     EXPECT_NE(caster.ggas()[0].find(",3330.0000,S,07015.0000,W,"), std::string::npos);
 }
 
+TEST(NTRIPClient, AHeldGgaStartsTheIntervalAnew) {
+    FakeCaster caster([](FakeCaster::Connection& c) {
+        if (!c.ReadRequest()) return;
+        c.Send("ICY 200 OK\r\n");
+        const auto end = FakeCaster::Clock::now() + std::chrono::milliseconds(1200);
+        while (FakeCaster::Clock::now() < end && c.Send(kFrame)) c.WaitClosed(10);
+        c.WaitClosed();
+    });
+    Rig rig(caster.port());
+    rig.client->SetPosition(0, 0, 0);
+    rig.client->FGGAInterval = 2;
+    rig.client->FTimings.GgaSecondMs = 100;  // one upload every 200 ms
+    rig.client->Connect();
+    ASSERT_TRUE(rig.WaitStatus(ncsReceivingData));
+    PumpEventsFor(350);  // longer than the interval, with no position
+    EXPECT_TRUE(caster.ggas().empty());
+    rig.client->SetPosition(41.0125, 29.0325, 12.34);
+    ASSERT_TRUE(PumpEventsUntil([&] { return caster.ggaTimes().size() >= 2; }, 3000));
+    const auto times = caster.ggaTimes();
+    // The held upload counts as the last one: the next waits a full interval.
+    EXPECT_GE(times[1] - times[0], std::chrono::milliseconds(190));
+}
+
 TEST(NTRIPClient, RawDataKeepsTheLast8192Bytes) {
     const std::string payload = Pattern(9000);
     FakeCaster caster([&](FakeCaster::Connection& c) {

@@ -186,6 +186,18 @@ TEST(Nmea, RmcAndVtgSetSpeedAndCourse) {
     EXPECT_EQ(e.speeds.size(), 4u);  // still 0: no change
 }
 
+// RMC raises its speed event before it takes the course; VTG takes the
+// course first. A speed handler reading the course sees exactly that.
+TEST(Nmea, SpeedEventComesBeforeTheRmcCourseAndAfterTheVtgCourse) {
+    Events e;
+    std::vector<double> coursesSeen;
+    e.gps.OnSpeedChange = [&](TPlovanSerialGPS* s, double) { coursesSeen.push_back(s->GetCourse()); };
+    e.gps.ParseSentence("$GPRMC,123519,A,4807.038,N,01131.000,E,010.0,084.4,230394,003.1,W*6A");
+    EXPECT_DOUBLE_EQ(e.gps.GetCourse(), 84.4);
+    e.gps.ParseSentence("$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K");
+    EXPECT_EQ(coursesSeen, (std::vector<double>{0, 54.7}));
+}
+
 TEST(Nmea, GarbledGgaNumbersReadAsZero) {
     Events e;
     e.gps.ParseSentence("$GPGGA,123519,4807.038,N,01131.000,E,x,abc,0.9,abc,M,46.9,M,,");
