@@ -244,25 +244,29 @@ void TFNav::FormShow() {
         // 4. The last saved project; a vessel symbol or grid stored with it
         // is drawn anew by the map tick.
         const std::string lastFile = ini.ReadString("FILE", "Last File Saved", "");
-        const std::string lastPath = platform::MapWindowsPath(lastFile);
-        if (!lastPath.empty() && platform::FileExists(lastPath)) {
-            fcad->LoadProject(QString::fromStdString(lastPath), -1, -1, 0);
-            SetCurrentFile(lastPath);
-        }
-        for (const char* name : {kVesselLayerName, kGridLayerName}) {
-            const int id = fcad->FindLayer(QString::fromUtf8(name));
-            if (id >= 0) fcad->ClearLayer(id);
+        if (fcad) {
+            const std::string lastPath = platform::MapWindowsPath(lastFile);
+            if (!lastPath.empty() && platform::FileExists(lastPath)) {
+                fcad->LoadProject(QString::fromStdString(lastPath), -1, -1, 0);
+                SetCurrentFile(lastPath);
+            }
+            for (const char* name : {kVesselLayerName, kGridLayerName}) {
+                const int id = fcad->FindLayer(QString::fromUtf8(name));
+                if (id >= 0) fcad->ClearLayer(id);
+            }
         }
         // 5.
         setWindowTitle(QString::fromUtf8(kCaptionPrefix) + QString::fromStdString(lastFile));
         // 6.
-        const CanvasViewSettings view = ReadCanvasViewSettings(ini);
-        fcad->SetView(view.PlanWorldLeft, view.PlanWorldTop, view.PlanWorldRight,
-                      view.PlanWorldBottom);
-        FShownView = view;
-        fcad->SetGridAutoScale(view.GridAutoScale);
-        fcad->FDepthSpeedDisplayMode = view.DepthSpeedDisplayMode;
-        fcad->FGGAOverlayPosition = view.GGAOverlayPosition;
+        if (fcad) {
+            const CanvasViewSettings view = ReadCanvasViewSettings(ini);
+            fcad->SetView(view.PlanWorldLeft, view.PlanWorldTop, view.PlanWorldRight,
+                          view.PlanWorldBottom);
+            FShownView = view;
+            fcad->SetGridAutoScale(view.GridAutoScale);
+            fcad->FDepthSpeedDisplayMode = view.DepthSpeedDisplayMode;
+            fcad->FGGAOverlayPosition = view.GGAOverlayPosition;
+        }
         // 7. Screenshot interval, seconds; 0 or less switches the timer off.
         // The device settings window's eScreenshotInterval shows it here.
         const int seconds = ini.ReadInteger("SCREENSHOT", "Interval", 60);
@@ -275,7 +279,8 @@ void TFNav::FormShow() {
         }
     } catch (...) {
     }
-    // 9.
+    // 9. Also after a failure above, so the survey state never keeps the
+    // ids of layers that a half-read project removed.
     EnsureStandardLayers(fcad);
 
     // 10.
@@ -293,7 +298,7 @@ void TFNav::FormCloseQuery() {
     // 3. Closing an open GNSS port reports the disconnect.
     for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR}) {
         try {
-            reader->Close();
+            if (reader) reader->Close();
         } catch (...) {
         }
     }
@@ -310,6 +315,7 @@ void TFNav::FormCloseQuery() {
     // 7. The navigation settings, offsets, device settings, realtime, runline
     // and echogram windows are closed here.
     // 8.
+    if (!fcad) return;
     CanvasViewSettings view;
     view.PlanWorldLeft = fcad->FWorldLeft;
     view.PlanWorldRight = fcad->FWorldRight;
@@ -367,4 +373,7 @@ void TFNav::closeEvent(QCloseEvent* event) {
         FClosing = false;
     }
     event->accept();
+    // The main window's close ends the program, whatever other windows are
+    // still open; exit() leaves them to be freed without a close of their own.
+    if (FNav == this) QCoreApplication::exit(0);
 }

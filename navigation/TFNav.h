@@ -86,7 +86,8 @@ class TFNav : public QMainWindow {
     // restored placement is in place when it appears.
     void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
-    // The close is always allowed.
+    // The close is always allowed; the main window's close ends the message
+    // loop.
     void closeEvent(QCloseEvent* event) override;
 
   private:

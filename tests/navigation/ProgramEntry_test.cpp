@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
@@ -87,5 +88,34 @@ TEST(ProgramEntry, RunShowsTheMainWindowAndEndsWhenItCloses) {
     platform::IniFile::DropCachedModels();
     const platform::IniFile ini(SettingsFilePath());
     EXPECT_TRUE(ini.SectionExists("FNav"));
+    g_LanguageManager.reset();
+}
+
+// Closing the main window ends the program even while another window of it
+// is still open, as the main window of the class library does.
+TEST(ProgramEntry, ClosingTheMainWindowEndsTheRunWhileOtherWindowsAreOpen) {
+    phxtest::TempHome home;
+    InitDayPaths();
+    g_LanguageManager = std::make_unique<TLanguageManager>(home.home() + "Languages/");
+    QWidget other;
+    other.show();
+    bool hung = false;
+    QTimer closeMain;
+    closeMain.setSingleShot(true);
+    QObject::connect(&closeMain, &QTimer::timeout, [] {
+        if (FNav) FNav->close();
+    });
+    closeMain.start(100);
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [&] {
+        hung = true;
+        other.close();
+    });
+    safety.start(5000);
+    StartupSettings settings;
+    EXPECT_EQ(RunProgram(*qApp, settings), 0);
+    EXPECT_FALSE(hung);
+    EXPECT_EQ(FNav, nullptr);
     g_LanguageManager.reset();
 }

@@ -463,3 +463,18 @@ TEST_F(TFNavTest, SetCurrentFileShowsTheProjectFolderInPanel3) {
     EXPECT_EQ(nav.sStatusBar->PanelWidth(3),
               nav.sStatusBar->TextWidth(QStringLiteral("/home/s/VLM/2024-05-01/")) + 20);
 }
+
+// Without a canvas the first show and the close still run their other steps.
+TEST_F(TFNavTest, FirstShowAndCloseWithoutACanvas) {
+    Store("FILE", "Last File Saved", "/nowhere/a.vlm");
+    TFNav nav;
+    delete nav.fcad;
+    nav.fcad = nullptr;
+    nav.show();
+    EXPECT_EQ(nav.windowTitle(), QStringLiteral("Plovan Olcum Masasi - /nowhere/a.vlm"));
+    EXPECT_TRUE(nav.tScreenshot->isActive());
+    nav.close();
+    const platform::IniFile ini = Settings();
+    EXPECT_TRUE(ini.SectionExists("FNav"));
+    EXPECT_FALSE(ini.SectionExists("CANVAS"));
+}
