@@ -86,10 +86,10 @@ void TNTRIPWorkerThread::ForwardRtcm(const char* bytes, int32_t count) {
     });
 }
 
-std::string TNTRIPWorkerThread::BuildGGA() const {
+std::string TNTRIPWorkerThread::BuildGGA(double latitude, double longitude, double altitude) const {
     const platform::DateTime utc =
         LocalToUtcTimeOfDay(platform::Now(), platform::UtcOffsetMinutes());
-    return FormatGGA(FClient->Latitude(), FClient->Longitude(), FClient->Altitude(), utc);
+    return FormatGGA(latitude, longitude, altitude, utc);
 }
 
 bool TNTRIPWorkerThread::SendGGA() {
@@ -97,9 +97,10 @@ bool TNTRIPWorkerThread::SendGGA() {
     // A fix at exactly 0 N 0 E is no fix: hold the upload until a position
     // exists (the GUI nudges the receive when one arrives).
     ggaHeld_ = true;
-    if (!FClient->PositionKnown()) return false;
+    const TPlovanNTRIPClient::PositionFix fix = FClient->Position();
+    if (!fix.Known()) return false;
     ggaHeld_ = false;
-    const std::string sentence = BuildGGA() + "\r\n";
+    const std::string sentence = BuildGGA(fix.latitude, fix.longitude, fix.altitude) + "\r\n";
     const long sent = FSocket.Send(sentence.data(), sentence.size(), sendTimeoutMs_);
     if (sent >= 1) FClient->FBytesSent += sent;
     return true;

@@ -53,7 +53,7 @@ class TNTRIPWorkerThread {
                     TNTRIPRetry retry = TNTRIPRetry::OnDisconnect);
     void PostLog(const std::string& message);
     void ForwardRtcm(const char* bytes, int32_t count);
-    std::string BuildGGA() const;
+    std::string BuildGGA(double latitude, double longitude, double altitude) const;
     // True when a sentence went out (or was tried), false when held or no socket.
     bool SendGGA();
     // Sends the upload held back for want of a position, once one exists.

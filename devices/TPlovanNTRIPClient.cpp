@@ -133,9 +133,9 @@ double TPlovanNTRIPClient::Altitude() const {
     return FAltitude;
 }
 
-bool TPlovanNTRIPClient::PositionKnown() const {
+TPlovanNTRIPClient::PositionFix TPlovanNTRIPClient::Position() const {
     std::lock_guard lock(positionMutex_);
-    return !(FLatitude == 0 && FLongitude == 0);
+    return {FLatitude, FLongitude, FAltitude};
 }
 
 std::string TPlovanNTRIPClient::RawData() const {

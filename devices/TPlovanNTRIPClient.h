@@ -131,7 +131,13 @@ class TPlovanNTRIPClient : public QObject {
     void Log(const std::string& message);
     // Worker side.
     void AppendRawData(const char* bytes, size_t count);
-    bool PositionKnown() const;
+    // Latitude, longitude and altitude read together, so that an upload never
+    // mixes two fixes.
+    struct PositionFix {
+        double latitude = 0, longitude = 0, altitude = 0;
+        bool Known() const { return !(latitude == 0 && longitude == 0); }
+    };
+    PositionFix Position() const;
     platform::SyncCall& Sync() { return sync_; }
 
     mutable std::mutex positionMutex_;

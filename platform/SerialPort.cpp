@@ -112,12 +112,16 @@ bool SerialPort::OpenName(std::string_view name, const SerialSettings& settings)
     return OpenDevice(DevicePathForName(name), settings);
 }
 
-bool SerialPort::OpenDevice(const std::string& devicePath, const SerialSettings& settings) {
+void SerialPort::InterruptWrite() {
     closing_ = true;
     if (wakeFd_ >= 0) {
         const uint64_t one = 1;
         [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof one);
     }
+}
+
+bool SerialPort::OpenDevice(const std::string& devicePath, const SerialSettings& settings) {
+    InterruptWrite();
     std::unique_lock lock(life_);
     CloseLocked();
     const bool ok = OpenLocked(devicePath, settings);
@@ -164,11 +168,7 @@ bool SerialPort::OpenLocked(const std::string& path, const SerialSettings& setti
 }
 
 void SerialPort::Close() {
-    closing_ = true;
-    if (wakeFd_ >= 0) {
-        const uint64_t one = 1;
-        [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof one);
-    }
+    InterruptWrite();
     std::unique_lock lock(life_);
     CloseLocked();
     closing_ = false;

@@ -120,6 +120,9 @@ class SerialPort {
   private:
     bool OpenLocked(const std::string& devicePath, const SerialSettings& settings);
     void CloseLocked();
+    // Makes a write that waits for room give up at once, so that open and
+    // close never wait out its bound; cleared again under the exclusive lock.
+    void InterruptWrite();
 
     // `life_` is held shared by every read and write and exclusively by open
     // and close, so the descriptor cannot be closed under an operation.

@@ -191,7 +191,9 @@ TEST(Nmea, RmcAndVtgSetSpeedAndCourse) {
 TEST(Nmea, SpeedEventComesBeforeTheRmcCourseAndAfterTheVtgCourse) {
     Events e;
     std::vector<double> coursesSeen;
-    e.gps.OnSpeedChange = [&](TPlovanSerialGPS* s, double) { coursesSeen.push_back(s->GetCourse()); };
+    e.gps.OnSpeedChange = [&](TPlovanSerialGPS* s, double) {
+        coursesSeen.push_back(s->GetCourse());
+    };
     e.gps.ParseSentence("$GPRMC,123519,A,4807.038,N,01131.000,E,010.0,084.4,230394,003.1,W*6A");
     EXPECT_DOUBLE_EQ(e.gps.GetCourse(), 84.4);
     e.gps.ParseSentence("$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K");
