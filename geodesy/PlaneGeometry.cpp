@@ -18,7 +18,12 @@ double Bearing2D(double x1, double y1, double x2, double y2) {
     const double r = (y2 - y1) / dx;
     const double angle = std::atan(r);
     if (dx < 0) return angle + kPi;
-    if (r < 0) return angle + 2 * kPi;
+    if (r < 0) {
+        // A direction a hair below east rounds up to 2 pi itself, which is
+        // east again.
+        const double wrapped = angle + 2 * kPi;
+        return wrapped < 2 * kPi ? wrapped : 0;
+    }
     return angle;
 }
 

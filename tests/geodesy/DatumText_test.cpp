@@ -27,9 +27,6 @@ TEST(ParameterText, ReadsWhitespaceSeparatedNumbersWithTheirExactCount) {
     EXPECT_TRUE(ReadExactly(" 41\t29  -1.5e2 \r\n", v));
     EXPECT_EQ(v[0], 41);
     EXPECT_EQ(v[2], -150);
-    struct Case {
-        const char* text;
-    };
     for (const char* bad : {"41 29", "41 29 0 0", "41  29 x", "41 29 nan", "41 29 inf",
                             "41 29 0x10", "41,5 29 0", "41 29 0 junk", "", "41 29 1e999"})
         EXPECT_FALSE(ReadExactly(bad, v)) << bad;

@@ -140,6 +140,14 @@ TEST(PlaneGeometry, BearingIsCounterClockwiseFromEastInZeroToTwoPi) {
         EXPECT_LT(b, 2 * kPi);
     }
     EXPECT_NEAR(Bearing2D(500000, 4500000, 500010, 4500010), kPi / 4, 1e-12);
+    // A hair below east: the sum with 2 pi rounds up to 2 pi itself, which
+    // lies outside the range; the direction is east.
+    for (const double dy : {-1e-300, -1e-11, -4e-10}) {
+        const double b = Bearing2D(0, 0, 1e6, dy);
+        EXPECT_GE(b, 0) << dy;
+        EXPECT_LT(b, 2 * kPi) << dy;
+        EXPECT_LT(std::fmin(b, 2 * kPi - b), 1e-15) << dy;
+    }
 }
 
 TEST(PlaneGeometry, DistanceIsEuclidean) {

@@ -176,6 +176,8 @@ def lcc_cases():
         ("2SP", "WGS84", "39", "35", "36", "42", "1", "500000", "1000000"),
         ("2SP", "GRS80", "46.5", "3", "44", "49", "1", "700000", "6600000"),
         ("2SP", "WGS84", "-20", "-60", "-15", "-28.5", "1", "0", "10000000"),
+        # A tangent cone (equal parallels) whose origin lies off the parallel.
+        ("2SP", "WGS84", "38", "30", "40", "40", "1", "200000", "300000"),
     ]
     for s in sets:
         lat0, lon0 = float(s[2]), float(s[3])
