@@ -41,6 +41,9 @@ void InitDayPaths(const platform::DateTime& start) {
 void InitDayPaths() { InitDayPaths(platform::Now()); }
 
 std::string SettingsFilePath() {
+    // The application-data folder always exists on Windows; its stand-in here
+    // (~/.config on a fresh account) may not.
+    platform::EnsureDirectory(platform::AppDataDir());
     const std::string plovan = platform::AppDataDir() + "Plovan/";
     platform::EnsureDirectory(plovan);
     const std::string phx = plovan + "PHX/";
@@ -54,9 +57,8 @@ bool EnsureDataFolders() {
     const std::string root = platform::VlmRoot();
     const std::string today = root + DateStamp() + "/";
     bool ok = true;
-    for (const std::string& folder :
-         {root, today, today + "VLM/", today + "LOG/", today + "SVP/", g_DayDir, g_LogDir,
-          g_XyzDir, g_ProjectDir, g_SvpDir}) {
+    for (const std::string& folder : {root, today, today + "VLM/", today + "LOG/", today + "SVP/",
+                                      g_DayDir, g_LogDir, g_XyzDir, g_ProjectDir, g_SvpDir}) {
         if (!platform::EnsureDirectory(folder)) ok = false;
     }
     if (!ok && !g_folderFailureShown) {

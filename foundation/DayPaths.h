@@ -33,7 +33,8 @@ void InitDayPaths(const platform::DateTime& start);
 void InitDayPaths();
 
 // Full path of the settings file "PlovanHX.ini" in <APPDATA>/Plovan/PHX/;
-// creates the two folders when missing (failures ignored), never the file.
+// creates the application-data folder and the two below it when missing
+// (failures ignored), never the file.
 std::string SettingsFilePath();
 
 // Today's local date as "YYYY-MM-DD".

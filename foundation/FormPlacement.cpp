@@ -19,17 +19,22 @@ QSize PrimaryScreenSize() {
 }
 
 // The frame of a window that was never shown is not known yet: size it again
-// once it is on the screen, so the stored frame size is what it gets.
+// once it is on the screen, so the stored frame size is what it gets. One
+// fixer per window: a later restore before the first show replaces the size.
 class FrameSizeFixer : public QObject {
-public:
-    FrameSizeFixer(QWidget* form, QSize frameSize) : QObject(form), frameSize_(frameSize) {
-        form->installEventFilter(this);
+  public:
+    static void Arm(QWidget* form, QSize frameSize) {
+        auto* fixer = static_cast<FrameSizeFixer*>(
+            form->findChild<QObject*>(kName, Qt::FindDirectChildrenOnly));
+        if (!fixer) fixer = new FrameSizeFixer(form);
+        fixer->frameSize_ = frameSize;
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             auto* form = static_cast<QWidget*>(watched);
             form->removeEventFilter(this);
+            setObjectName({});
             QTimer::singleShot(0, form, [form, size = frameSize_] {
                 const QSize extra = form->frameGeometry().size() - form->size();
                 form->resize(size - extra);
@@ -39,7 +44,14 @@ public:
         return false;
     }
 
-private:
+  private:
+    static constexpr const char* kName = "phxFrameSizeFixer";
+
+    explicit FrameSizeFixer(QWidget* form) : QObject(form) {
+        setObjectName(kName);
+        form->installEventFilter(this);
+    }
+
     QSize frameSize_;
 };
 
@@ -80,7 +92,7 @@ void RestoreFormPlacement(QWidget* form, bool restoreSize) {
         const int width = ini.ReadInteger(section, "Width", frame.width());
         const int height = ini.ReadInteger(section, "Height", frame.height());
         form->resize(width - frameExtra.width(), height - frameExtra.height());
-        if (!form->isVisible()) new FrameSizeFixer(form, QSize(width, height));
+        if (!form->isVisible()) FrameSizeFixer::Arm(form, QSize(width, height));
     }
     form->move(position);  // a top-level move places the frame
 }

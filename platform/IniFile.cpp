@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <map>
 #include <mutex>
 
@@ -13,16 +12,7 @@ namespace platform {
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
-    a = TrimView(a);
-    b = TrimView(b);
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return SameText(TrimView(a), TrimView(b)); }
 
 struct FileStamp {
     long long size = -1;
@@ -43,9 +33,9 @@ FileStamp StampOf(const std::string& path) {
 struct IniFile::Model {
     struct Line {
         enum Kind { Other, Section, Entry } kind = Other;
-        std::string name;  // section name, or key as written
-        std::string value; // raw value text after '='
-        std::string raw;   // the line as read, for Other
+        std::string name;   // section name, or key as written
+        std::string value;  // raw value text after '='
+        std::string raw;    // the line as read, for Other
     };
     std::mutex mutex;
     std::vector<Line> lines;
@@ -60,8 +50,8 @@ struct IniFile::Model {
             if (!t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos) {
                 line.kind = Line::Section;
                 line.name = std::string(t.substr(1, t.find(']') - 1));
-            } else if (auto eq = raw.find('='); eq != std::string::npos && !t.empty() &&
-                                                t.front() != ';') {
+            } else if (auto eq = raw.find('=');
+                       eq != std::string::npos && !t.empty() && t.front() != ';') {
                 line.kind = Line::Entry;
                 line.name = raw.substr(0, eq);
                 line.value = raw.substr(eq + 1);
@@ -76,9 +66,15 @@ struct IniFile::Model {
         std::string out;
         for (const Line& line : lines) {
             switch (line.kind) {
-                case Line::Section: out += "[" + line.name + "]"; break;
-                case Line::Entry: out += line.name + "=" + line.value; break;
-                case Line::Other: out += line.raw; break;
+                case Line::Section:
+                    out += "[" + line.name + "]";
+                    break;
+                case Line::Entry:
+                    out += line.name + "=" + line.value;
+                    break;
+                case Line::Other:
+                    out += line.raw;
+                    break;
             }
             out += "\r\n";
         }
@@ -111,7 +107,8 @@ struct IniFile::Model {
         size_t s = FindSection(section);
         if (s == lines.size()) {
             // A new section follows a blank line, as the Windows writer does.
-            if (!lines.empty() && !(lines.back().kind == Line::Other && TrimView(lines.back().raw).empty()))
+            if (!lines.empty() &&
+                !(lines.back().kind == Line::Other && TrimView(lines.back().raw).empty()))
                 lines.push_back(Line{});
             lines.push_back(Line{Line::Section, std::string(TrimView(section)), {}, {}});
             lines.push_back(Line{Line::Entry, std::string(key), std::string(value), {}});

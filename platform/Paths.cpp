@@ -4,10 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/VclText.h"
 
 namespace fs = std::filesystem;
 
@@ -82,15 +83,14 @@ std::string BesideExecutableDir() {
 std::string MapWindowsPath(std::string_view path) {
     std::string out(path);
     std::replace(out.begin(), out.end(), '\\', '/');
-    const bool drive = out.size() >= 2 && std::isalpha(static_cast<unsigned char>(out[0])) &&
-                       out[1] == ':';
+    const bool drive = out.size() >= 2 && IsAsciiLetter(out[0]) && out[1] == ':';
     if (!drive) return out;
     std::string rest = out.substr(2);
     while (!rest.empty() && rest.front() == '/') rest.erase(rest.begin());
     std::string lower = rest.substr(0, 4);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower == "vlm" || lower == "vlm/") return VlmRoot() + (rest.size() > 4 ? rest.substr(4) : "");
+    std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
+    if (lower == "vlm" || lower == "vlm/")
+        return VlmRoot() + (rest.size() > 4 ? rest.substr(4) : "");
     return HomeDir() + rest;
 }
 

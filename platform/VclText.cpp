@@ -1,10 +1,9 @@
 #include "platform/VclText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <limits>
 
@@ -239,7 +238,7 @@ constexpr std::array<const char*, 7> kShortDays = {"Sun", "Mon", "Tue", "Wed", "
 constexpr std::array<const char*, 7> kLongDays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
 
-long long DaysFromCivil(int y, int m, int d) {
+constexpr long long DaysFromCivil(int y, int m, int d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -260,7 +259,7 @@ void CivilFromDays(long long z, int& y, int& m, int& d) {
     y = static_cast<int>(yoe + era * 400 + (m <= 2));
 }
 
-const long long kSerialEpochDays = DaysFromCivil(1899, 12, 30);
+constexpr long long kSerialEpochDays = DaysFromCivil(1899, 12, 30);
 
 std::string Pad(int value, int width) {
     std::string s = std::to_string(value);
@@ -271,14 +270,15 @@ std::string Pad(int value, int width) {
 bool StartsWithNoCase(std::string_view text, size_t at, std::string_view word) {
     if (text.size() - at < word.size()) return false;
     for (size_t i = 0; i < word.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[at + i])) != word[i]) return false;
+        if (AsciiLower(text[at + i]) != word[i]) return false;
     return true;
 }
 
 }  // namespace
 
 double ToSerialDate(const DateTime& t) {
-    const double days = static_cast<double>(DaysFromCivil(t.year, t.month, t.day) - kSerialEpochDays);
+    const double days =
+        static_cast<double>(DaysFromCivil(t.year, t.month, t.day) - kSerialEpochDays);
     const double ms = ((t.hour * 60.0 + t.minute) * 60.0 + t.second) * 1000.0 + t.millisecond;
     return days + ms / 86400000.0;
 }
@@ -361,6 +361,13 @@ std::string_view TrimView(std::string_view text) {
 
 std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    return true;
+}
+
 std::optional<long long> ParseInt(std::string_view text) {
     text = TrimView(text);
     bool negative = false;
@@ -382,8 +389,9 @@ std::optional<long long> ParseInt(std::string_view text) {
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
     constexpr auto kMax = static_cast<unsigned long long>(std::numeric_limits<long long>::max());
     if (magnitude > kMax + (negative ? 1 : 0)) return std::nullopt;
-    if (negative) return magnitude == kMax + 1 ? std::numeric_limits<long long>::min()
-                                               : -static_cast<long long>(magnitude);
+    if (negative)
+        return magnitude == kMax + 1 ? std::numeric_limits<long long>::min()
+                                     : -static_cast<long long>(magnitude);
     return static_cast<long long>(magnitude);
 }
 
@@ -396,23 +404,23 @@ std::optional<double> ParseFloat(std::string_view text) {
     }
     // Plain grammar check: digits [. digits] [e [sign] digits].
     size_t i = 0, mantissaDigits = 0;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++mantissaDigits;
+    while (i < text.size() && IsAsciiDigit(text[i])) ++i, ++mantissaDigits;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++mantissaDigits;
+        while (i < text.size() && IsAsciiDigit(text[i])) ++i, ++mantissaDigits;
     }
     if (mantissaDigits == 0) return std::nullopt;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
         size_t expDigits = 0;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++expDigits;
+        while (i < text.size() && IsAsciiDigit(text[i])) ++i, ++expDigits;
         if (expDigits == 0) return std::nullopt;
     }
     if (i != text.size()) return std::nullopt;
     double value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                     std::chars_format::general);
+    auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return negative ? -value : value;
 }
@@ -450,11 +458,9 @@ std::string FormatDateTime(std::string_view pattern, const DateTime& t) {
     size_t i = 0;
     while (i < pattern.size()) {
         const char c = pattern[i];
-        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const char lower = AsciiLower(c);
         size_t run = 1;
-        while (i + run < pattern.size() &&
-               std::tolower(static_cast<unsigned char>(pattern[i + run])) == lower)
-            ++run;
+        while (i + run < pattern.size() && AsciiLower(pattern[i + run]) == lower) ++run;
         if (c == '\'' || c == '"') {
             size_t close = pattern.find(c, i + 1);
             if (close == std::string_view::npos) close = pattern.size();
@@ -492,11 +498,16 @@ std::string FormatDateTime(std::string_view pattern, const DateTime& t) {
                 lastWasHour = false;
                 break;
             case 'd':
-                if (run == 1) out += std::to_string(t.day);
-                else if (run == 2) out += Pad(t.day, 2);
-                else if (run == 3) out += kShortDays[weekday];
-                else if (run == 4) out += kLongDays[weekday];
-                else out += DateToStr(t);
+                if (run == 1)
+                    out += std::to_string(t.day);
+                else if (run == 2)
+                    out += Pad(t.day, 2);
+                else if (run == 3)
+                    out += kShortDays[weekday];
+                else if (run == 4)
+                    out += kLongDays[weekday];
+                else
+                    out += DateToStr(t);
                 lastWasHour = false;
                 break;
             case 'h': {

@@ -79,6 +79,17 @@ std::string DateTimeToStr(const DateTime& t);
 std::string DateToStr(const DateTime& t);
 std::string TimeToStr(const DateTime& t);
 
+// ASCII-only case folding, whatever the C locale says: under a Turkish
+// locale the C library does not lower 'I' to 'i'.
+constexpr char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsAsciiLetter(char c) { return AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z'; }
+
+// Equal but for the case of ASCII letters, as the class library's SameText.
+bool SameText(std::string_view a, std::string_view b);
+
 // Blank-trimming helpers shared by the readers.
 std::string_view TrimView(std::string_view text);
 std::string Trim(std::string_view text);

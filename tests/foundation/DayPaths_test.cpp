@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -10,7 +12,7 @@
 using platform::DateTime;
 
 class DayPathsTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { platform::SetClockForTesting({}); }
     void StandAt(DateTime t) {
         platform::SetClockForTesting([t] { return t; });
@@ -23,6 +25,19 @@ TEST_F(DayPathsTest, SettingsFilePathCreatesBothFoldersButNotTheFile) {
     EXPECT_EQ(path, home.appData() + "Plovan/PHX/PlovanHX.ini");
     EXPECT_TRUE(platform::DirectoryExists(home.appData() + "Plovan/PHX"));
     EXPECT_FALSE(platform::FileExists(path));
+}
+
+// Without APPDATA the settings live in ~/.config, which a fresh account may
+// not have yet; the settings must still find their folder.
+TEST_F(DayPathsTest, SettingsFolderIsMadeWhenTheConfigFolderIsMissing) {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedXdg = xdg ? xdg : "";
+    unsetenv("APPDATA");
+    unsetenv("XDG_CONFIG_HOME");
+    const std::string path = SettingsFilePath();
+    if (xdg) setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    EXPECT_EQ(path, home.home() + ".config/Plovan/PHX/PlovanHX.ini");
+    EXPECT_TRUE(platform::DirectoryExists(home.home() + ".config/Plovan/PHX"));
 }
 
 TEST_F(DayPathsTest, DateStampPadsMonthAndDay) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "foundation/DayPaths.h"
 #include "platform/Clock.h"
 #include "tests/support/TempHome.h"
@@ -9,7 +11,7 @@
 using platform::DateTime;
 
 class EventLogTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { platform::SetClockForTesting({}); }
     void StandAt(DateTime t) {
         platform::SetClockForTesting([t] { return t; });
@@ -35,9 +37,9 @@ TEST_F(EventLogTest, AtMidnightTheTimeIsLeftOut) {
     EXPECT_EQ(phxtest::ReadAll(path), "\r\nAuto Event:\t2025-03-08\tx");
 }
 
-TEST_F(EventLogTest, AMissingFolderDropsTheEntry) {
+TEST_F(EventLogTest, AMissingFolderDropsTheEntryAndCreatesNothing) {
     AppendEventLog("lost", home.home() + "no/folder/e.log");
-    SUCCEED();
+    EXPECT_FALSE(std::filesystem::exists(home.home() + "no"));
 }
 
 TEST_F(EventLogTest, PathUsesStartFolderAndTodaysDate) {

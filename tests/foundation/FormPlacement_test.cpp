@@ -10,20 +10,23 @@
 #include "tests/support/TempHome.h"
 
 TEST(FormPlacement, ClampTable) {
-    struct Case { QPoint stored; QPoint expected; };
+    struct Case {
+        QPoint stored;
+        QPoint expected;
+    };
     const QSize screen(1920, 1080);
-    for (const Case& c : std::initializer_list<Case>{
-             {{-20, 5000}, {0, 0}},
-             {{100, 200}, {100, 200}},
-             {{1920, 10}, {0, 10}},
-             {{1919, 1079}, {1919, 1079}},
-             {{10, 1080}, {10, 0}},
-             {{-1, -1}, {0, 0}}})
-        EXPECT_EQ(ClampToScreen(c.stored, screen), c.expected) << c.stored.x() << "," << c.stored.y();
+    for (const Case& c : std::initializer_list<Case>{{{-20, 5000}, {0, 0}},
+                                                     {{100, 200}, {100, 200}},
+                                                     {{1920, 10}, {0, 10}},
+                                                     {{1919, 1079}, {1919, 1079}},
+                                                     {{10, 1080}, {10, 0}},
+                                                     {{-1, -1}, {0, 0}}})
+        EXPECT_EQ(ClampToScreen(c.stored, screen), c.expected)
+            << c.stored.x() << "," << c.stored.y();
 }
 
 class FormPlacementTest : public ::testing::Test {
-protected:
+  protected:
     phxtest::TempHome home;
     void Store(int state, int left, int top, int width, int height) {
         platform::IniFile ini(SettingsFilePath());
@@ -83,4 +86,45 @@ TEST_F(FormPlacementTest, StoredStates) {
     unknown.move(300, 300);
     RestoreFormPlacement(&unknown, false);
     EXPECT_EQ(unknown.pos(), QPoint(0, 0));
+}
+
+namespace {
+// A window that restores its placement from its own show, as most windows do.
+class RestoresOnShow : public QWidget {
+  public:
+    bool restoreSize = true;
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        RestoreFormPlacement(this, restoreSize);
+    }
+};
+}  // namespace
+
+TEST_F(FormPlacementTest, RestoreFromTheShowKeepsTheFrameSize) {
+    Store(0, 100, 50, 500, 400);
+    RestoresOnShow form;
+    form.setObjectName("fTest");
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.frameGeometry(), QRect(100, 50, 500, 400));
+    SaveFormPlacement(&form);
+    RestoresOnShow again;
+    again.setObjectName("fTest");
+    again.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again.frameGeometry(), QRect(100, 50, 500, 400));
+}
+
+TEST_F(FormPlacementTest, TheLastRestoreBeforeTheFirstShowWins) {
+    QWidget form;
+    form.setObjectName("fTest");
+    Store(0, 10, 20, 300, 200);
+    RestoreFormPlacement(&form, true);
+    Store(0, 30, 40, 500, 400);
+    RestoreFormPlacement(&form, true);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.frameGeometry(), QRect(30, 40, 500, 400));
 }

@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <clocale>
+
 #include "tests/support/TempHome.h"
 
-using platform::IniFile;
 using phxtest::ReadAll;
 using phxtest::WriteAll;
+using platform::IniFile;
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     phxtest::TempHome home;
     std::string path = home.appData() + "test.ini";
 };
@@ -22,15 +24,19 @@ TEST_F(IniFileTest, ReadsWithWindowsProfileRules) {
              "[ Settings ]\nFontSize = 40 \nfontsize=12\nQuoted=\"  padded  \"\nBad=abc\n"
              "Hex=0x10\nReal=2.5\nFlag=7\n; comment=ignored\n");
     IniFile ini(path);
-    struct Case { const char* section; const char* key; const char* expected; };
-    for (const Case& c : std::initializer_list<Case>{
-             {"FILE", "Last File Saved", "/x/a.vlm"},
-             {"file", "  last file saved ", "/x/a.vlm"},
-             {"SETTINGS", "FontSize", "40"},
-             {"settings", "Quoted", "  padded  "},
-             {"Settings", "; comment", "missing"},
-             {"Missing", "FontSize", "missing"}})
-        EXPECT_EQ(ini.ReadString(c.section, c.key, "missing"), c.expected) << c.section << "/" << c.key;
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+    };
+    for (const Case& c : std::initializer_list<Case>{{"FILE", "Last File Saved", "/x/a.vlm"},
+                                                     {"file", "  last file saved ", "/x/a.vlm"},
+                                                     {"SETTINGS", "FontSize", "40"},
+                                                     {"settings", "Quoted", "  padded  "},
+                                                     {"Settings", "; comment", "missing"},
+                                                     {"Missing", "FontSize", "missing"}})
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "missing"), c.expected)
+            << c.section << "/" << c.key;
     EXPECT_EQ(ini.ReadInteger("Settings", "FontSize", 0), 40);
     EXPECT_EQ(ini.ReadInteger("Settings", "Bad", 40), 40);
     EXPECT_EQ(ini.ReadInteger("Settings", "Hex", 0), 16);
@@ -99,4 +105,24 @@ TEST_F(IniFileTest, FailedWriteLeavesTheOldFileWhole) {
     }
     chmod(home.appData().c_str(), 0700);
     EXPECT_EQ(ReadAll(path), before);
+}
+
+// Qt takes the character classes from the user's locale at start; under a
+// Turkish locale the C library lowers 'I' to a dotless i (or not at all), so
+// names must be compared in plain ASCII.
+TEST_F(IniFileTest, NamesMatchUnderATurkishLocale) {
+    WriteAll(path,
+             "[FILE]\r\nLast File Saved=/x/a.vlm\r\n[GPS1 COMUNICATION SETTINGS]\r\nPort=3\r\n");
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    if (!std::setlocale(LC_CTYPE, "tr_TR.UTF-8"))
+        GTEST_SKIP() << "tr_TR.UTF-8 locale not installed";
+    IniFile ini(path);
+    const std::string lastFile = ini.ReadString("file", "LAST FILE SAVED", "");
+    const int port = ini.ReadInteger("gps1 comunication settings", "PORT", 0);
+    ini.WriteString("File", "last file saved", "/x/b.vlm");
+    std::setlocale(LC_CTYPE, saved.c_str());
+    EXPECT_EQ(lastFile, "/x/a.vlm");
+    EXPECT_EQ(port, 3);
+    EXPECT_EQ(ini.ReadSection("FILE").size(), 1u);
+    EXPECT_EQ(ini.ReadString("FILE", "Last File Saved", ""), "/x/b.vlm");
 }
