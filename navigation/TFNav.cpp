@@ -134,7 +134,7 @@ void TFNav::BuildLayout() {
     for (const int width : {250, 200, 150, 200, 40}) sStatusBar->AddPanel(width);
     setStatusBar(sStatusBar);
 
-    tMap = MakeTimer(this, "tMap", 500);
+    tMap = MakeTimer(this, "tMap", 200);
     tEchogram = MakeTimer(this, "tEchogram", 200);
     tScreenshot = MakeTimer(this, "tScreenshot", 60000);
 }

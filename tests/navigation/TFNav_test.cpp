@@ -92,6 +92,8 @@ TEST_F(TFNavTest, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(nav.tScreenshot->interval(), 60000);
     EXPECT_FALSE(nav.tMap->isActive());
     EXPECT_FALSE(nav.tEchogram->isActive());
+    EXPECT_EQ(nav.tMap->interval(), 200);
+    EXPECT_EQ(nav.tEchogram->interval(), 200);
     EXPECT_EQ(nav.bRealtime->text(), QStringLiteral("Start"));
     EXPECT_EQ(nav.bRealtime->width(), 70);
     EXPECT_TRUE(nav.FEchoRawSentences);
