@@ -75,7 +75,6 @@ class NtripResponseReader {
     NtripAnswer Closed() const;
 
     bool InTable() const { return inTable_; }
-    const std::string& Header() const { return header_; }
 
   private:
     NtripAnswer ErrorFor(bool capped) const;

@@ -43,7 +43,6 @@ class TNTRIPWorkerThread {
     void PositionChanged();
 
     bool Finished() const { return finished_.load(); }
-    bool Stopping() const { return FStopping.load(); }
     void Join();
 
   private:

@@ -142,15 +142,21 @@ bool SerialPort::OpenLocked(const std::string& path, const SerialSettings& setti
         lastError_ = ErrnoText("cannot open", path);
         return false;
     }
+    // No sharing: flock holds against every other opener, root included;
+    // TIOCEXCL also keeps out programs that do not lock.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        lastError_ = ErrnoText("port in use", path);
+        ::close(fd);  // the holder's exclusive flag stays as it is
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
     auto fail = [&](const std::string& why) {
         lastError_ = why;
+        // The exclusive flag would outlive this descriptor (see CloseLocked).
+        ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         return false;
     };
-    // No sharing: flock holds against every other opener, root included;
-    // TIOCEXCL also keeps out programs that do not lock.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(ErrnoText("port in use", path));
-    ::ioctl(fd, TIOCEXCL);
 
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) return fail(ErrnoText("not a serial port", path));

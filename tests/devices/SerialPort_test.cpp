@@ -204,6 +204,17 @@ TEST(SerialPort, ListPortsTakesLinksWithTargetsSortedByNumber) {
     EXPECT_EQ(std::find(ports.begin(), ports.end(), "COM7"), ports.end());
 }
 
+// The tty's exclusive flag, read through a descriptor of its own (root,
+// as in CI, may open an exclusive tty); -1 when that fails.
+int TtyExclusive(const phxtest::Pty& pty) {
+    const int fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int exclusive = -1;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) != 0) exclusive = -1;
+    ::close(fd);
+    return exclusive;
+}
+
 TEST(SerialPort, OpenFailuresLeaveThePortClosed) {
     phxtest::TempHome home;
     phxtest::Pty pty;
@@ -217,6 +228,9 @@ TEST(SerialPort, OpenFailuresLeaveThePortClosed) {
     nine.dataBits = 9;
     EXPECT_FALSE(port.Open(2, nine));
     EXPECT_FALSE(port.IsOpen());
+    // Nor left the tty exclusive: a user who is not root could not open it
+    // again while anything else keeps it alive.
+    EXPECT_EQ(TtyExclusive(pty), 0);
     // The refused open did not keep the device locked.
     SerialPort other;
     EXPECT_TRUE(other.Open(2, {})) << other.LastError();
@@ -232,8 +246,10 @@ TEST(SerialPort, ASecondOpenerIsRefusedWhileTheFirstHoldsThePort) {
     auto first = SerialPort::Create();
     SerialPort second;
     ASSERT_TRUE(first->Open(5, {}));
+    EXPECT_NE(TtyExclusive(pty), 0);  // 1, or refused (-1) for a user who is not root
     EXPECT_FALSE(second.Open(5, {}));
     EXPECT_FALSE(second.IsOpen());
+    EXPECT_NE(TtyExclusive(pty), 0);  // the refused opener left the holder's flag alone
     first->Close();
     EXPECT_TRUE(second.Open(5, {})) << second.LastError();
     EXPECT_FALSE(first->Open(5, {}));
