@@ -448,10 +448,13 @@ void TPlovanCanvas::DrawRubberBand(GdiCanvas& canvas) {
             break;
         case 19: {
             const double r = std::hypot(FCurrentX - FStartX, FCurrentY - FStartY);
-            const int cx = RoundPixel(sx), cy = RoundPixel(sy);
-            const int o = std::abs(RoundPixel(map.X(FStartX + r)) - cx);
+            // Whole pixels as the mapping rounds them, kept in doubles: a
+            // far-off centre or radius must not overflow the integers.
+            const double cx = std::floor(sx + 0.5), cy = std::floor(sy + 0.5);
+            const double o = std::fabs(std::floor(map.X(FStartX + r) + 0.5) - cx);
             canvas.SetBrushStyle(bsClear);
-            canvas.Ellipse(cx - o, cy - o, cx + o, cy + o);
+            canvas.Ellipse(PinnedPixel(cx - o, w), PinnedPixel(cy - o, h), PinnedPixel(cx + o, w),
+                           PinnedPixel(cy + o, h));
             break;
         }
         default:

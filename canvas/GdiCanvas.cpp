@@ -8,11 +8,10 @@
 
 namespace {
 
-constexpr int kMaxPenWidth = 255;
 constexpr int kMinFontPoints = 1;
 constexpr int kMaxFontPoints = 1000;
 
-int DrawnPenWidth(int width) { return std::clamp(width, 0, kMaxPenWidth); }
+int DrawnPenWidth(int width) { return std::clamp(width, 0, kMaxDrawnPenWidth); }
 
 }  // namespace
 

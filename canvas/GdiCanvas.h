@@ -38,6 +38,9 @@
 enum TPenStyle : std::uint8_t { psSolid = 0, psDash = 1, psDot = 2, psDashDot = 3, psDashDotDot = 4, psClear = 5 };
 enum TPenMode : std::uint8_t { pmCopy = 0, pmXor = 1, pmNotXor = 2, pmNot = 3 };
 
+// The widest pen drawn, in pixels, whatever width is stored.
+constexpr int kMaxDrawnPenWidth = 255;
+
 // Font style bits.
 constexpr int fsBold = 1;
 constexpr int fsItalic = 2;

@@ -302,7 +302,9 @@ void TPlovanPoint::Draw(GdiCanvas& canvas, double left, double right, double top
     const ViewMap m(left, right, top, bottom, width, height);
     const int px = m.X(X), py = m.Y(Y);
     const TColor c = PenColor();
-    const int w = FWidth;
+    // The width is the dot's size here: bounded like any drawn pen (which
+    // also keeps (w + 1) / 2 from overflowing).
+    const int w = std::min(FWidth, kMaxDrawnPenWidth);
     if (w == 0) {
         canvas.SetPixel(px, py, c);
     } else if (w == 1) {
@@ -651,18 +653,18 @@ void TPlovanPolyline::Draw(GdiCanvas& canvas, double left, double right, double 
         std::vector<QPoint> bez;
         bez.reserve(static_cast<std::size_t>(3 * (n - 1) + 1));
         bez.push_back(pix[0]);
+        // The neighbours in doubles: the reflection of a pinned far-off
+        // vertex lies beyond the integer range.
+        auto at = [&pix](int k) { return QPointF(pix[static_cast<std::size_t>(k)]); };
         for (int i = 0; i + 1 < n; ++i) {
-            const QPoint pi = pix[i], pj = pix[i + 1];
-            const QPoint before = i > 0 ? pix[i - 1] : QPoint(2 * pix[0].x() - pix[1].x(),
-                                                              2 * pix[0].y() - pix[1].y());
-            const QPoint after = i + 2 < n ? pix[i + 2]
-                                           : QPoint(2 * pix[n - 1].x() - pix[n - 2].x(),
-                                                    2 * pix[n - 1].y() - pix[n - 2].y());
+            const QPointF pi = at(i), pj = at(i + 1);
+            const QPointF before = i > 0 ? at(i - 1) : 2.0 * at(0) - at(1);
+            const QPointF after = i + 2 < n ? at(i + 2) : 2.0 * at(n - 1) - at(n - 2);
             bez.push_back(Truncated(pi.x() + (pj.x() - before.x()) / 6.0,
                                     pi.y() + (pj.y() - before.y()) / 6.0));
             bez.push_back(Truncated(pj.x() - (after.x() - pi.x()) / 6.0,
                                     pj.y() - (after.y() - pi.y()) / 6.0));
-            bez.push_back(pj);
+            bez.push_back(pix[static_cast<std::size_t>(i + 1)]);
         }
         canvas.PolyBezier(bez.data(), static_cast<int>(bez.size()));
         return;

@@ -3,6 +3,8 @@
 #include <zlib.h>
 
 #include <QFile>
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 
@@ -60,6 +62,14 @@ class Record {
         AppendSanitized(out_, text.toStdString());
         return *this;
     }
+    // A name that must stay one word: its blanks, also those that control
+    // characters became, are written as '_' (read back as blanks).
+    Record& Word(const QString& name) {
+        const size_t start = out_.size() + 1;
+        Text(name);
+        std::replace(out_.begin() + static_cast<std::ptrdiff_t>(start), out_.end(), ' ', '_');
+        return *this;
+    }
 
   private:
     std::string& out_;
@@ -100,12 +110,12 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
                 r.Reals({s->Height, s->Angle}).Int(s->Bold ? 1 : 0).Int(s->Italic ? 1 : 0);
                 // The reader takes "0" as "keep the default font". The font
                 // is one word on the line, so the blanks of "Arial Black"
-                // are written as '_' (read back as blanks); written as they
-                // are, they would become the start of the text.
+                // are written as '_'; written as they are, they would become
+                // the start of the text.
                 if (s->FontName.isEmpty())
                     out.append(" 0");
                 else
-                    r.Text(QString(s->FontName).replace(' ', '_'));
+                    r.Word(s->FontName);
                 r.Text(s->Text).End();
             }
             break;

@@ -9,6 +9,7 @@
 #include <boost/geometry/geometries/point_xy.hpp>
 #include <boost/geometry/geometries/segment.hpp>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
 #include <set>
@@ -145,6 +146,17 @@ TEST(PlovanShapeDraw, OutOfRangeStoredValuesDrawSafelyAndStay) {
     const Bounds b = BoundsOf(Ink(Render(wide, 600)));
     EXPECT_NEAR(b.maxY - b.minY + 1, 255, 2);  // the drawn width is at most 255
     EXPECT_EQ(wide.FWidth, 1000000);
+
+    // A point's width is its drawn size: the same bound holds, also at the
+    // very end of the integer range.
+    for (int width : {1000000, std::numeric_limits<int>::max()}) {
+        TPlovanPoint dot(300, 300, 0);
+        dot.FWidth = width;
+        const Bounds d = BoundsOf(Ink(Render(dot, 600)));
+        EXPECT_NEAR(d.maxX - d.minX + 1, 256, 2) << width;
+        EXPECT_NEAR(d.maxY - d.minY + 1, 256, 2) << width;
+        EXPECT_EQ(dot.FWidth, width);
+    }
 }
 
 TEST(PlovanShapeDraw, CircleAndEllipse) {
@@ -185,6 +197,21 @@ TEST(PlovanShapeDraw, SplineOfTwoVerticesIsStraight) {
     for (auto [x, y] : ink) EXPECT_EQ(y, 50);
     EXPECT_NEAR(BoundsOf(ink).minX, 10, 1);
     EXPECT_NEAR(BoundsOf(ink).maxX, 90, 1);
+}
+
+TEST(PlovanShapeDraw, FarOffCurvesComputeTheirControlPointsWithoutOverflow) {
+    // Ends a million million pixels away along the diagonal: the pixel ends
+    // are pinned, and a spline's reflected neighbours lie beyond the
+    // integer range. The curve still crosses the view on the diagonal.
+    for (int type : {ShapeType::Spline, ShapeType::Arc}) {
+        auto curve = type == ShapeType::Spline
+                         ? MakePolyline({{-1e12, 1e12 + 100}, {1e12, 100 - 1e12}}, type)
+                         : MakePolyline({{-1e12, 1e12 + 100}, {50, 50}, {1e12, 100 - 1e12}}, type);
+        const PixelSet ink = Ink(Render(*curve));
+        bool nearCentre = false;
+        for (auto [x, y] : ink) nearCentre |= std::abs(x - 50) <= 1 && std::abs(y - 50) <= 1;
+        EXPECT_TRUE(nearCentre) << type;
+    }
 }
 
 TEST(PlovanShapeDraw, SplinePassesThroughItsVertices) {

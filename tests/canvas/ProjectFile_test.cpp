@@ -508,21 +508,26 @@ TEST(ProjectFileSave, ControlCharactersNeverBreakARecord) {
 }
 
 TEST(ProjectFileSave, FontNamesWithBlanksKeepTheirText) {
-    phxtest::TempHome home;
-    TCanvasModel model;
-    const int text = model.AddText(0, "Depth 5.2 m", 1, 2, 0);
-    static_cast<TPlovanText*>(model.FindShape(text))->FontName = "Arial Black";
-    const std::string path = home.home() + "fonts.vlm";
-    ASSERT_TRUE(model.SaveProject(QString::fromStdString(path)));
-    EXPECT_NE(InflatedFile(path).find(" Arial_Black Depth 5.2 m\n"), std::string::npos);
+    // A control character in a font name becomes a blank like any other,
+    // and must not split the name either.
+    for (const char* font : {"Arial Black", "Arial\tBlack", "Arial\001Black"}) {
+        SCOPED_TRACE(font);
+        phxtest::TempHome home;
+        TCanvasModel model;
+        const int text = model.AddText(0, "Depth 5.2 m", 1, 2, 0);
+        static_cast<TPlovanText*>(model.FindShape(text))->FontName = font;
+        const std::string path = home.home() + "fonts.vlm";
+        ASSERT_TRUE(model.SaveProject(QString::fromStdString(path)));
+        EXPECT_NE(InflatedFile(path).find(" Arial_Black Depth 5.2 m\n"), std::string::npos);
 
-    TCanvasModel loaded;
-    ASSERT_TRUE(loaded.LoadProject(QString::fromStdString(path)));
-    ASSERT_EQ(loaded.FShapes.size(), 1u);
-    auto* t = dynamic_cast<TPlovanText*>(loaded.FShapes[0]);
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->Text, "Depth 5.2 m");
-    EXPECT_EQ(t->FontName, "Arial Black");
+        TCanvasModel loaded;
+        ASSERT_TRUE(loaded.LoadProject(QString::fromStdString(path)));
+        ASSERT_EQ(loaded.FShapes.size(), 1u);
+        auto* t = dynamic_cast<TPlovanText*>(loaded.FShapes[0]);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->Text, "Depth 5.2 m");
+        EXPECT_EQ(t->FontName, "Arial Black");
+    }
 }
 
 TEST(ProjectFile, NonFiniteNumbersAreWrittenAsZero) {

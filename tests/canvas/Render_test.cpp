@@ -388,4 +388,12 @@ TEST(Render, RubberBandOfVertexShapesAndCircles) {
     EXPECT_TRUE(NearPixel(frame, 160, 200, clBlack));
     EXPECT_TRUE(NearPixel(frame, 200, 160, clBlack));
     EXPECT_EQ(At(frame, 200, 200), clWhite);
+
+    // A circle about a far-off start whose radius runs far beyond the
+    // integer pixel range draws no rim in the view.
+    canvas.FStartX = -1e15;
+    canvas.FCurrentX = 1e15;
+    frame = canvas.renderFrame();
+    EXPECT_EQ(At(frame, 200, 200), clWhite);
+    EXPECT_EQ(At(frame, 160, 200), clWhite);
 }
