@@ -425,16 +425,34 @@ std::optional<double> ParseFloat(std::string_view text) {
     return negative ? -value : value;
 }
 
-int StrToIntDef(std::string_view text, int fallback) {
+namespace {
+
+std::optional<int> ParseInt32(std::string_view text) {
     auto v = ParseInt(text);
     if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max())
-        return fallback;
+        return std::nullopt;
     return static_cast<int>(*v);
 }
+
+}  // namespace
+
+int StrToIntDef(std::string_view text, int fallback) { return ParseInt32(text).value_or(fallback); }
 
 double StrToFloatDef(std::string_view text, double fallback) {
     auto v = ParseFloat(text);
     return v ? *v : fallback;
+}
+
+int StrToInt(std::string_view text) {
+    auto v = ParseInt32(text);
+    if (!v) throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+    return *v;
+}
+
+double StrToFloat(std::string_view text) {
+    auto v = ParseFloat(text);
+    if (!v) throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+    return *v;
 }
 
 std::string IntToStr(long long value) { return std::to_string(value); }

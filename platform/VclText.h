@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,19 @@ std::optional<double> ParseFloat(std::string_view text);
 
 int StrToIntDef(std::string_view text, int fallback);
 double StrToFloatDef(std::string_view text, double fallback);
+
+// The class library's conversion error; its text is what the surveyor sees
+// in the one message box of the handler guard.
+class EConvertError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// As the ...Def functions, but a text that is not a number throws
+// EConvertError "'<text>' is not a valid integer value" or
+// "'<text>' is not a valid floating point value".
+int StrToInt(std::string_view text);
+double StrToFloat(std::string_view text);
 std::string IntToStr(long long value);
 
 // FormatDateTime with the class library's specifiers: yyyy yy, m mm (month,

@@ -52,12 +52,21 @@ struct PictureCase {
 };
 
 const std::vector<PictureCase> kPictureCases = {
-    {"0.00", 3.14159, "3.14"},     {"0.00", 2.005, "2.00"},   {"0.00", 7.125, "7.13"},
-    {"0.#", 7.0, "7"},             {"0.#", 7.25, "7.3"},      {"0.###", 1.5, "1.5"},
-    {"###,###,##0", 1234567.0, "1,234,567"},                  {"###,###,##0", 0.0, "0"},
-    {"###,###,###,##0", 12.6, "13"},                          {"0.0", -0.04, "0.0"},
-    {"0.0", -1.25, "-1.3"},        {"#.##", 0.5, ".5"},       {"00", 7.0, "07"},
-    {"0.00 m", 1.0, "1.00 m"},     {"0.0;(0.0)", -2.0, "(2.0)"},
+    {"0.00", 3.14159, "3.14"},
+    {"0.00", 2.005, "2.00"},
+    {"0.00", 7.125, "7.13"},
+    {"0.#", 7.0, "7"},
+    {"0.#", 7.25, "7.3"},
+    {"0.###", 1.5, "1.5"},
+    {"###,###,##0", 1234567.0, "1,234,567"},
+    {"###,###,##0", 0.0, "0"},
+    {"###,###,###,##0", 12.6, "13"},
+    {"0.0", -0.04, "0.0"},
+    {"0.0", -1.25, "-1.3"},
+    {"#.##", 0.5, ".5"},
+    {"00", 7.0, "07"},
+    {"0.00 m", 1.0, "1.00 m"},
+    {"0.0;(0.0)", -2.0, "(2.0)"},
     {"0.00000000", 41.123456789, "41.12345679"},
 };
 
@@ -89,7 +98,8 @@ TEST(VclText, ParsingFollowsThePlainGrammar) {
     EXPECT_EQ(StrToFloatDef(" -3e2 ", -1), -300);
     EXPECT_EQ(StrToFloatDef(".5", -1), 0.5);
     EXPECT_EQ(StrToFloatDef("+2.", -1), 2.0);
-    for (const char* bad : {"", "abc", "nan", "inf", "-INF", "0x10", "1,5", "1.5x", "e5", "1e", "."})
+    for (const char* bad :
+         {"", "abc", "nan", "inf", "-INF", "0x10", "1,5", "1.5x", "e5", "1e", "."})
         EXPECT_EQ(StrToFloatDef(bad, -1), -1) << bad;
     EXPECT_EQ(StrToIntDef("42", 0), 42);
     EXPECT_EQ(StrToIntDef("-7", 0), -7);
@@ -97,6 +107,23 @@ TEST(VclText, ParsingFollowsThePlainGrammar) {
     EXPECT_EQ(StrToIntDef("$ff", 0), 255);
     for (const char* bad : {"", "abc", "1.5", "99999999999", "12a"})
         EXPECT_EQ(StrToIntDef(bad, 40), 40) << bad;
+}
+
+TEST(VclText, ThrowingConversionsCarryTheClassLibraryText) {
+    EXPECT_EQ(StrToInt(" -12 "), -12);
+    EXPECT_EQ(StrToFloat("1.5"), 1.5);
+    const auto message = [](auto convert, const char* text) {
+        try {
+            convert(text);
+        } catch (const EConvertError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message(StrToInt, "12a"), "'12a' is not a valid integer value");
+    EXPECT_EQ(message(StrToInt, "99999999999"), "'99999999999' is not a valid integer value");
+    EXPECT_EQ(message(StrToFloat, ""), "'' is not a valid floating point value");
+    EXPECT_EQ(message(StrToFloat, "1.5m"), "'1.5m' is not a valid floating point value");
 }
 
 TEST(VclText, DateTimePatterns) {
