@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -190,8 +191,13 @@ double IniFile::ReadFloat(std::string_view section, std::string_view key, double
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    // A line break in a value would start a new line of the file, and the
+    // next reading would take what follows it as keys or sections of its own.
+    std::string oneLine(value);
+    std::replace_if(
+        oneLine.begin(), oneLine.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     std::lock_guard lock(model_->mutex);
-    model_->Set(section, key, value);
+    model_->Set(section, key, oneLine);
     const bool ok = WriteFileAtomic(path_, model_->Serialise());
     model_->stamp = StampOf(path_);
     return ok;

@@ -126,3 +126,12 @@ TEST_F(IniFileTest, NamesMatchUnderATurkishLocale) {
     EXPECT_EQ(ini.ReadSection("FILE").size(), 1u);
     EXPECT_EQ(ini.ReadString("FILE", "Last File Saved", ""), "/x/b.vlm");
 }
+
+TEST_F(IniFileTest, ALineBreakInAValueCannotAddKeys) {
+    IniFile ini(path);
+    ini.WriteString("NTRIP", "Password", "secret\r\n[LOCK SETTINGS]\nLocked=0");
+    IniFile::DropCachedModels();
+    IniFile reread(path);
+    EXPECT_EQ(reread.ReadSections(), std::vector<std::string>{"NTRIP"});
+    EXPECT_EQ(reread.ReadString("NTRIP", "Password", ""), "secret  [LOCK SETTINGS] Locked=0");
+}
