@@ -26,14 +26,21 @@ TPlovanCanvas::~TPlovanCanvas() = default;
 // Hooks of the model
 
 void TPlovanCanvas::Redraw() {
-    TCanvasModel::Redraw();
-    FNeedsRedraw = true;
+    TCanvasModel::Redraw();  // invalidates too
     FShapeIndex.MarkStale();
-    update();
 }
 
 void TPlovanCanvas::Invalidate() {
     TCanvasModel::Invalidate();
+    ScheduleUpdate();
+}
+
+void TPlovanCanvas::ScheduleUpdate() {
+    // One pending paint covers every change until it runs: asking Qt again
+    // for each of a million shapes a file adds costs more than reading them.
+    // A hidden canvas is painted whole when it is shown.
+    if (FUpdatePending || !isVisible()) return;
+    FUpdatePending = true;
     update();
 }
 
@@ -67,7 +74,7 @@ bool TPlovanCanvas::ApplyView(const ViewRect& view) {
 
 void TPlovanCanvas::ViewChanged() {
     FNeedsRedraw = true;
-    update();
+    ScheduleUpdate();
 }
 
 void TPlovanCanvas::Resize() {
@@ -199,6 +206,7 @@ void TPlovanCanvas::SetGridAutoScale(bool on) {
 // Widget events
 
 void TPlovanCanvas::paintEvent(QPaintEvent*) {
+    FUpdatePending = false;
     platform::GuardHandler([this] {
         const QImage frame = renderFrame();
         if (frame.isNull()) return;

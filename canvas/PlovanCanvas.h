@@ -101,6 +101,8 @@ private:
     bool ApplyView(const viewmath::ViewRect& view);
     // Redraw for a view change: the drawing itself did not change.
     void ViewChanged();
+    // Asks Qt for a paint unless one is already pending.
+    void ScheduleUpdate();
     // Draws one shape with its colour adjusted to the background and long
     // lines and polylines clipped to the view grown by a margin.
     void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
@@ -108,4 +110,5 @@ private:
 
     TShapeIndex FShapeIndex;
     int FLastDrawnCount = 0;
+    bool FUpdatePending = false;  // a paint was asked for and has not run yet
 };

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QResizeEvent>
+#include <functional>
 
 #include "canvas/GdiCanvas.h"
 #include "canvas/PlovanCanvas.h"
@@ -56,6 +57,52 @@ TEST(PlovanCanvas, ShownCanvasKeepsTheAspectWhenResized) {
     canvas.resize(800, 300);
     QApplication::processEvents();
     EXPECT_NEAR(canvas.GetViewWidth() / canvas.GetViewHeight(), 800.0 / 300.0, 1e-9);
+    canvas.hide();
+}
+
+// Counts the paints a widget receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST(PlovanCanvas, ChangesAfterAPaintAskForTheNextOne) {
+    Canvas400 canvas;
+    PaintCounter counter;
+    canvas.installEventFilter(&counter);
+    canvas.show();
+    QApplication::processEvents();
+    // A burst of changes is one paint; each later change brings another,
+    // whether it changes the drawing, only the view or only an overlay.
+    const std::function<void()> changes[] = {
+        [&] {
+            for (int i = 0; i < 1000; ++i) canvas.AddPoint(i, 500, 0);
+        },
+        [&] { canvas.AddLine(0, 0, 1000, 1000, 0); },
+        [&] { canvas.Pan(10, 0); },
+        [&] { canvas.Invalidate(); },
+        [&] { canvas.Redraw(); },
+    };
+    for (const auto& change : changes) {
+        const int before = counter.paints;
+        change();
+        QApplication::processEvents();
+        EXPECT_EQ(counter.paints, before + 1);
+    }
+    // A change while hidden shows once the canvas is shown again.
+    canvas.hide();
+    canvas.AddLine(0, 1000, 1000, 0, 0);
+    canvas.show();
+    QApplication::processEvents();
+    const QImage shown = canvas.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, canvas.renderFrame());
+    const int before = counter.paints;
+    canvas.AddPoint(1, 1, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, before + 1);
     canvas.hide();
 }
 
