@@ -437,11 +437,28 @@ void TPlovanCircle::Rotate(double angle, double cx, double cy) {
 }
 
 // ---------------------------------------------------------------------------
+// Shapes of two corners
+
+void TPlovanCornerShape::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
+
+void TPlovanCornerShape::Move(double dx, double dy) {
+    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
+    UpdateBounds();
+}
+
+void TPlovanCornerShape::Scale(double sx, double sy, double cx, double cy) {
+    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
+    UpdateBounds();
+}
+
+void TPlovanCornerShape::Rotate(double, double, double) { UpdateBounds(); }
+
+// ---------------------------------------------------------------------------
 // Rectangle
 
 TPlovanRectangle::TPlovanRectangle(double x1, double y1, double x2, double y2,
                                    std::int32_t layerId, std::int32_t rounded, double value)
-    : X1(x1), Y1(y1), X2(x2), Y2(y2), Value(value), Rounded(rounded) {
+    : TPlovanCornerShape(x1, y1, x2, y2), Value(value), Rounded(rounded) {
     FShapeType = ShapeType::Rectangle + rounded;
     FLayerId = layerId;
     UpdateBounds();
@@ -476,25 +493,11 @@ bool TPlovanRectangle::HitTest(double x, double y, double tolerance) const {
            std::min(Y1, Y2) - tolerance <= y && y <= std::max(Y1, Y2) + tolerance;
 }
 
-void TPlovanRectangle::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
-
-void TPlovanRectangle::Move(double dx, double dy) {
-    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
-    UpdateBounds();
-}
-
-void TPlovanRectangle::Scale(double sx, double sy, double cx, double cy) {
-    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
-    UpdateBounds();
-}
-
-void TPlovanRectangle::Rotate(double, double, double) { UpdateBounds(); }
-
 // ---------------------------------------------------------------------------
 // Ellipse
 
 TPlovanEllipse::TPlovanEllipse(double x1, double y1, double x2, double y2, std::int32_t layerId)
-    : X1(x1), Y1(y1), X2(x2), Y2(y2) {
+    : TPlovanCornerShape(x1, y1, x2, y2) {
     FShapeType = ShapeType::Ellipse;
     FLayerId = layerId;
     UpdateBounds();
@@ -516,20 +519,6 @@ bool TPlovanEllipse::HitTest(double x, double y, double tolerance) const {
     const double ux = (x - cx) / rx, uy = (y - cy) / ry;
     return std::abs(ux * ux + uy * uy - 1) <= tolerance / std::min(rx, ry);
 }
-
-void TPlovanEllipse::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
-
-void TPlovanEllipse::Move(double dx, double dy) {
-    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
-    UpdateBounds();
-}
-
-void TPlovanEllipse::Scale(double sx, double sy, double cx, double cy) {
-    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
-    UpdateBounds();
-}
-
-void TPlovanEllipse::Rotate(double, double, double) { UpdateBounds(); }
 
 // ---------------------------------------------------------------------------
 // Text

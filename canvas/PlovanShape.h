@@ -187,7 +187,23 @@ public:
     double X = 0, Y = 0, Radius = 0;
 };
 
-class TPlovanRectangle : public TPlovanShape {
+// A shape given by two opposite corners of its box, which stays axis-aligned:
+// rotating it only recomputes the bounds.
+class TPlovanCornerShape : public TPlovanShape {
+public:
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    void Scale(double sx, double sy, double cx, double cy) override;
+    void Rotate(double angle, double cx, double cy) override;
+
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // two opposite corners
+
+protected:
+    TPlovanCornerShape(double x1, double y1, double x2, double y2)
+        : X1(x1), Y1(y1), X2(x2), Y2(y2) {}
+};
+
+class TPlovanRectangle : public TPlovanCornerShape {
 public:
     // Type 1 + rounded, corner radius 10.
     TPlovanRectangle(double x1, double y1, double x2, double y2, std::int32_t layerId,
@@ -196,32 +212,19 @@ public:
               int height) override;
     // Anywhere inside, grown by the tolerance.
     bool HitTest(double x, double y, double tolerance) const override;
-    void UpdateBounds() override;
-    void Move(double dx, double dy) override;
-    void Scale(double sx, double sy, double cx, double cy) override;
-    // Stays axis-aligned: only the bounds are recomputed.
-    void Rotate(double angle, double cx, double cy) override;
 
-    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // two opposite corners
     double Value = 0;                        // z of an XYZ import cell
     std::int32_t Rounded = 0;
     double Radius = 10.0;  // corner radius in world units
 };
 
-class TPlovanEllipse : public TPlovanShape {
+class TPlovanEllipse : public TPlovanCornerShape {
 public:
     // Type 20, inscribed in the box of the two corners.
     TPlovanEllipse(double x1, double y1, double x2, double y2, std::int32_t layerId);
     void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
               int height) override;
     bool HitTest(double x, double y, double tolerance) const override;
-    void UpdateBounds() override;
-    void Move(double dx, double dy) override;
-    void Scale(double sx, double sy, double cx, double cy) override;
-    // Stays axis-aligned: only the bounds are recomputed.
-    void Rotate(double angle, double cx, double cy) override;
-
-    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
 };
 
 class TPlovanText : public TPlovanShape {
