@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BestRuns.h"
 #include "canvas/PlovanCanvas.h"
 
 namespace {
@@ -32,16 +33,6 @@ struct Drawing {
     std::vector<TPointD> track;  // fixes, for the map tick
 };
 
-// Best seconds per iteration of each benchmark, for the summary.
-std::map<std::string, double>& Best() {
-    static std::map<std::string, double> best;
-    return best;
-}
-
-void Record(const std::string& key, double seconds) {
-    auto [it, added] = Best().emplace(key, seconds);
-    if (!added && seconds < it->second) it->second = seconds;
-}
 
 Drawing& DrawingOf(int shapes) {
     static std::map<int, Drawing> drawings;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BestRuns.h"
 #include "canvas/CanvasModel.h"
 #include "canvas/ProjectFile.h"
 
@@ -24,16 +25,6 @@ namespace {
 
 constexpr int kShapes = 1000000;
 
-// Seconds per iteration, the best run of each benchmark.
-std::map<std::string, double>& Best() {
-    static std::map<std::string, double> best;
-    return best;
-}
-
-void Record(const std::string& name, double seconds) {
-    auto [it, added] = Best().emplace(name, seconds);
-    if (!added && seconds < it->second) it->second = seconds;
-}
 
 template <class F>
 void Timed(benchmark::State& state, const std::string& name, F&& body) {
