@@ -21,7 +21,7 @@
 
 #include "devices/TPlovanNTRIPClient.h"
 #include "platform/SerialPort.h"
-#include "tests/devices/FakeCaster.h"
+#include "tests/support/FakeCaster.h"
 
 namespace {
 

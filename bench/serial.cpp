@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "devices/TPlovanSerialGPS.h"
+#include "tests/support/Capture.h"
 #include "platform/SerialPort.h"
 #include "platform/VclText.h"
 
@@ -32,19 +33,7 @@ namespace {
 const char* const kCaptures[] = {"hemi.log", "nmea-rtk.log", "ublox-zed-f9r.log",
                                  "bundg_zeus_9.log", "quectel-l76k-nmea.log"};
 
-// The device's bytes of a capture: everything after its '#' comment lines.
-std::string CaptureBody(const std::string& name) {
-    std::ifstream in(std::string(PHX_SHARED_DATA_DIR) + "/nmea/" + name, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    const std::string text = all.str();
-    size_t at = 0;
-    while (at < text.size() && text[at] == '#') {
-        const size_t lf = text.find('\n', at);
-        at = lf == std::string::npos ? text.size() : lf + 1;
-    }
-    return text.substr(at);
-}
+std::string CaptureBody(const std::string& name) { return phxtest::CaptureBytes("nmea/" + name); }
 
 void BM_ProcessBuffer(benchmark::State& state) {
     const std::string name = kCaptures[state.range(0)];

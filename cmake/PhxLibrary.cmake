@@ -1,8 +1,11 @@
 # phx_library(NAME DEPS...): one static library per subsystem folder, made of
-# every .cpp in that folder. A folder without sources yields an interface
-# library so that later folders can already depend on it.
+# every .cpp in that folder and in its ui/ folder (the windows). A folder
+# without sources yields an interface library so that later folders can
+# already depend on it. DEPS are the libraries the folder's code uses; the
+# include check (scripts/check-layering) holds every include to them.
 function(phx_library name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
@@ -16,8 +19,8 @@ endfunction()
 
 # phx_tests(LIBS...): one GoogleTest program per *_test.cpp in the current
 # folder, each registered with CTest. Fixture files live beside the tests and
-# are found through PHX_TEST_DATA_DIR; the device captures through
-# PHX_SHARED_DATA_DIR.
+# are found through PHX_TEST_DATA_DIR; the device captures in tests/data/
+# through PHX_CAPTURE_DIR.
 function(phx_tests)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   foreach(test_source ${tests})
@@ -28,7 +31,7 @@ function(phx_tests)
     target_link_libraries(${target} PRIVATE ${ARGN} phx_testsupport GTest::gtest GTest::gmock)
     target_compile_definitions(${target} PRIVATE
       PHX_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
-      PHX_SHARED_DATA_DIR="${PHX_SHARED_DATA_DIR}"
+      PHX_CAPTURE_DIR="${PHX_CAPTURE_DIR}"
       PHX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     gtest_discover_tests(${target}

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <clocale>
 
-#include "navigation/ProgramEntry.h"
+#include "navigation/ui/ProgramEntry.h"
 
 int main(int argc, char** argv) {
     const StartupSettings settings = ReadStartupSettings();

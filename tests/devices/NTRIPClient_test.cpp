@@ -14,8 +14,8 @@
 #include "devices/NTRIPSocket.h"
 #include "devices/TPlovanNTRIPClient.h"
 #include "platform/SerialPort.h"
-#include "tests/devices/FakeCaster.h"
-#include "tests/devices/NTRIPRecorder.h"
+#include "tests/support/FakeCaster.h"
+#include "tests/support/NTRIPRecorder.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
 

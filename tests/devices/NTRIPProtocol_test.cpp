@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "devices/Base64.h"
-#include "tests/support/SharedCapture.h"
+#include "tests/support/Capture.h"
 #include "tests/support/TempHome.h"
 
 namespace {
@@ -258,7 +258,7 @@ std::string WithCrLf(const std::string& text) {
 }
 
 TEST(SourceTable, RealCasterAnswer) {
-    const std::string answer = WithCrLf(phxtest::SharedCaptureBytes("ntrip/sourcetable.log"));
+    const std::string answer = WithCrLf(phxtest::CaptureBytes("ntrip/sourcetable.log"));
     ASSERT_FALSE(answer.empty());
     NtripResponseReader reader("");
     const NtripAnswer result = reader.Feed(answer);

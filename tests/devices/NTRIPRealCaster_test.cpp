@@ -20,10 +20,10 @@
 
 #include "devices/TPlovanNTRIPClient.h"
 #include "platform/SerialPort.h"
-#include "tests/devices/FakeCaster.h"
-#include "tests/devices/NTRIPRecorder.h"
+#include "tests/support/FakeCaster.h"
+#include "tests/support/NTRIPRecorder.h"
 #include "tests/support/Pty.h"
-#include "tests/support/SharedCapture.h"
+#include "tests/support/Capture.h"
 #include "tests/support/TempHome.h"
 
 using phxtest::PumpEventsFor;
@@ -138,7 +138,7 @@ bool NTRIPRealCaster::ready_ = false;
 }  // namespace
 
 TEST_F(NTRIPRealCaster, FramesReachThePortByteForByte) {
-    const std::string frames = phxtest::SharedCaptureBytes("rtcm3/rtcm3.bndm.log");
+    const std::string frames = phxtest::CaptureBytes("rtcm3/rtcm3.bndm.log");
     ASSERT_GT(frames.size(), 10000u);
     client_->Connect();
     ASSERT_TRUE(PumpEventsUntil([&] { return client_->FConnected.load(); }, 5000));

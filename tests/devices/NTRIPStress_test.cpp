@@ -11,7 +11,7 @@
 
 #include "devices/TPlovanNTRIPClient.h"
 #include "platform/SerialPort.h"
-#include "tests/devices/FakeCaster.h"
+#include "tests/support/FakeCaster.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
 

@@ -18,6 +18,7 @@
 #include "platform/Dialogs.h"
 #include "platform/SerialPortConfig.h"
 #include "platform/TextFiles.h"
+#include "tests/support/Capture.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
 
@@ -518,15 +519,10 @@ TEST(TPlovanSerialGPS, PortNumbersNamesAndBaudRates) {
 
 // ---- Real receiver captures ----
 
-// The device's bytes: everything after the leading '#' comment lines.
 std::string CaptureBody(const std::string& name) {
-    const std::string all = phxtest::ReadAll(std::string(PHX_SHARED_DATA_DIR) + "/nmea/" + name);
-    size_t at = 0;
-    while (at < all.size() && all[at] == '#') {
-        const size_t lf = all.find('\n', at);
-        at = lf == std::string::npos ? all.size() : lf + 1;
-    }
-    return all.substr(at);
+    const std::string body = phxtest::CaptureBytes("nmea/" + name);
+    EXPECT_FALSE(body.empty()) << "capture missing: " << name;
+    return body;
 }
 
 // The lines a reader must hand on, found by splitting the whole capture at

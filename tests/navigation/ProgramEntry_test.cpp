@@ -1,4 +1,4 @@
-#include "navigation/ProgramEntry.h"
+#include "navigation/ui/ProgramEntry.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/LanguageManager.h"
-#include "navigation/TFNav.h"
+#include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/Styles.h"

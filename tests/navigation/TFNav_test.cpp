@@ -1,4 +1,4 @@
-#include "navigation/TFNav.h"
+#include "navigation/ui/TFNav.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@
 #include "foundation/DisplayValues.h"
 #include "foundation/LanguageManager.h"
 #include "foundation/SurveyState.h"
-#include "navigation/ProgramEntry.h"
-#include "navigation/StatusBar.h"
+#include "navigation/ui/ProgramEntry.h"
+#include "navigation/ui/StatusBar.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/Styles.h"

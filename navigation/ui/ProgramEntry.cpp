@@ -1,4 +1,4 @@
-#include "navigation/ProgramEntry.h"
+#include "navigation/ui/ProgramEntry.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
-#include "navigation/TFNav.h"
+#include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"

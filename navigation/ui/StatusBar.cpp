@@ -1,4 +1,4 @@
-#include "navigation/StatusBar.h"
+#include "navigation/ui/StatusBar.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "navigation/TFNav.h"
+#include "navigation/ui/TFNav.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,7 +25,7 @@
 #include "foundation/LanguageManager.h"
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/StandardLayers.h"
-#include "navigation/StatusBar.h"
+#include "navigation/ui/StatusBar.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
