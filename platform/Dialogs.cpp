@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -77,6 +78,20 @@ QString ScriptedDialogs::OpenFileName(const QString&, const QString&, const QStr
 QString ScriptedDialogs::SaveFileName(const QString& caption, const QString& folder,
                                       const QString& filter) {
     return OpenFileName(caption, folder, filter);
+}
+
+long long QtDialogs::PickColor(std::uint32_t initialBgr) {
+    const QColor initial(initialBgr & 0xFF, (initialBgr >> 8) & 0xFF, (initialBgr >> 16) & 0xFF);
+    const QColor chosen = QColorDialog::getColor(initial, QApplication::activeWindow());
+    if (!chosen.isValid()) return -1;
+    return static_cast<long long>(chosen.red()) | (chosen.green() << 8) | (chosen.blue() << 16);
+}
+
+long long ScriptedDialogs::PickColor(std::uint32_t) {
+    if (colors.empty()) return -1;
+    const long long color = colors.front();
+    colors.pop_front();
+    return color;
 }
 
 Dialogs& dialogs() { return *Current(); }

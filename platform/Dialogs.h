@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -29,6 +30,8 @@ public:
                                  const QString& filter) = 0;
     virtual QString SaveFileName(const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
+    // A colour dialog opened on `initialBgr` (0x00BBGGRR); -1 when cancelled.
+    virtual long long PickColor(std::uint32_t initialBgr) = 0;
 };
 
 // Qt's modal boxes, parented to the active window.
@@ -38,6 +41,7 @@ public:
     int MessageBox(const QString& text, const QString& caption, int buttons, int icon) override;
     QString OpenFileName(const QString& caption, const QString& folder, const QString& filter) override;
     QString SaveFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    long long PickColor(std::uint32_t initialBgr) override;
 };
 
 // Records every text; answers message boxes and file dialogs from queues
@@ -48,10 +52,12 @@ public:
     int MessageBox(const QString& text, const QString& caption, int buttons, int icon) override;
     QString OpenFileName(const QString& caption, const QString& folder, const QString& filter) override;
     QString SaveFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    long long PickColor(std::uint32_t initialBgr) override;
 
     QStringList messages;              // every text shown, in order
     std::deque<int> answers;           // next MessageBox results
     std::deque<QString> fileNames;     // next file dialog results
+    std::deque<long long> colors;      // next colour dialog results (-1 cancels)
 };
 
 // The dialogs in use (QtDialogs unless replaced).
