@@ -14,6 +14,7 @@
 // at the width, as sscanf does.
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -33,7 +34,7 @@ struct ScanField {
 };
 
 class ScanFormat {
-public:
+  public:
     // Compiles `format`. The format is invalid when it holds an unsupported
     // conversion, ends inside one, or stores a conversion whose kind is not in
     // `accepted` (skipped conversions of any supported kind are fine).
@@ -51,9 +52,19 @@ public:
     // invalid format. Reading stops at a NUL byte, as in C.
     int Scan(std::string_view input, std::vector<ScanField>& fields) const;
 
-    struct Step;  // one directive of the compiled format
+  private:
+    // One directive of the compiled format.
+    struct Step {
+        enum Type { Blanks, Literal, Convert } type = Literal;
+        char literal = 0;
+        ScanKind kind = ScanKind::Double;
+        bool store = true;
+        size_t width = 0;  // 0: no limit (for %c: one)
+        bool setNegated = false;
+        bool set[256] = {};  // members of a %[...] set
+    };
+    static size_t ParseSet(std::string_view format, size_t at, Step& step);
 
-private:
     bool valid_ = false;
     std::string error_;
     std::vector<ScanKind> stored_;

@@ -15,19 +15,21 @@ namespace platform {
 
 class ColorBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit ColorBox(QWidget* parent = nullptr);
 
     std::uint32_t Selected() const;
     void SetSelected(std::uint32_t bgr);
 
-signals:
+  signals:
     void colorChanged(std::uint32_t bgr);
 
-private:
+  private:
     void OnActivated(int index);
     int IndexOf(std::uint32_t bgr) const;
     void SetCustom(std::uint32_t bgr);
+
+    std::uint32_t lastChosen_ = 0;  // what the box showed before the current choice
 };
 
 }  // namespace platform
