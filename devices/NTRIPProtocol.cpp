@@ -19,22 +19,20 @@ std::string ZeroPadded(long long value, int width) {
     return digits;
 }
 
-// Degrees and minutes as ddmm.mmmm (or dddmm.mmmm), the minutes rounded to
-// 1e-4 first so that a carry reaches the degrees.
-std::string DegreesMinutes(double degrees, int degreeWidth) {
-    const long long tenThousandths = std::llround(std::fabs(degrees) * 600000.0);
-    const long long wholeDegrees = tenThousandths / 600000;
-    const long long minuteTicks = tenThousandths % 600000;
-    return ZeroPadded(wholeDegrees, degreeWidth) + ZeroPadded(minuteTicks / 10000, 2) + "." +
-           ZeroPadded(minuteTicks % 10000, 4);
-}
-
 std::string HexByte(unsigned value) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     return {kHex[(value >> 4) & 15], kHex[value & 15]};
 }
 
 }  // namespace
+
+std::string FormatDegreesMinutes(double degrees, int degreeWidth) {
+    const long long tenThousandths = std::llround(std::fabs(degrees) * 600000.0);
+    const long long wholeDegrees = tenThousandths / 600000;
+    const long long minuteTicks = tenThousandths % 600000;
+    return ZeroPadded(wholeDegrees, degreeWidth) + ZeroPadded(minuteTicks / 10000, 2) + "." +
+           ZeroPadded(minuteTicks % 10000, 4);
+}
 
 std::string BuildNtripRequest(int mode, const std::string& host, const std::string& mountPoint,
                               const std::string& user, const std::string& password) {
@@ -75,8 +73,8 @@ std::string FormatGGA(double latitude, double longitude, double altitude,
                       const platform::DateTime& utc) {
     std::string body = "GPGGA," + ZeroPadded(utc.hour, 2) + ZeroPadded(utc.minute, 2) +
                        ZeroPadded(utc.second, 2) + ",";
-    body += DegreesMinutes(latitude, 2) + (latitude >= 0 ? ",N," : ",S,");
-    body += DegreesMinutes(longitude, 3) + (longitude >= 0 ? ",E," : ",W,");
+    body += FormatDegreesMinutes(latitude, 2) + (latitude >= 0 ? ",N," : ",S,");
+    body += FormatDegreesMinutes(longitude, 3) + (longitude >= 0 ? ",E," : ",W,");
     body += "1,10,1.0," + platform::FormatFloat("0.0", altitude) + ",M,0.0,M,,";
     unsigned checksum = 0;
     for (const char c : body) checksum ^= static_cast<unsigned char>(c);

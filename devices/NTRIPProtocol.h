@@ -28,6 +28,10 @@ bool IsSafeRequestText(std::string_view text);
 std::string FormatGGA(double latitude, double longitude, double altitude,
                       const platform::DateTime& utc);
 
+// |degrees| as ddmm.mmmm (degreeWidth 2) or dddmm.mmmm (3), the minutes
+// rounded to 1e-4 first so that a carry reaches the degrees.
+std::string FormatDegreesMinutes(double degrees, int degreeWidth);
+
 // The time of day in UTC for a local time `offsetMinutes` ahead of UTC.
 platform::DateTime LocalToUtcTimeOfDay(const platform::DateTime& local, int offsetMinutes);
 
