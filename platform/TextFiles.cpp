@@ -1,6 +1,7 @@
 #include "platform/TextFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -47,11 +48,13 @@ bool AppendText(const std::string& path, std::string_view text) {
     return ::close(fd) == 0 && ok;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned mode) {
     const std::string temporary = TemporaryNameFor(path);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    // The mode holds whatever the umask says, so a private file is never
+    // readable by others, not even for a moment.
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {

@@ -19,8 +19,9 @@ bool AppendText(const std::string& path, std::string_view text);
 
 // Writes `bytes` to a temporary file in the same folder, flushes it to the
 // disk and renames it over `path`. On any failure the old file is untouched,
-// the temporary file is removed and false is returned.
-bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+// the temporary file is removed and false is returned. The new file gets
+// `mode` (0644 unless a file must stay private).
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned mode = 0644);
 
 // Whole file as bytes; false when it cannot be read.
 bool ReadFile(const std::string& path, std::string& bytes);
