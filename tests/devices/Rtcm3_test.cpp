@@ -130,7 +130,7 @@ TEST(Rtcm3Scan, TakesOnlyWholeFramesWithTheirCrc) {
     const std::string text = RtcmFrame(BitWriter().Put(1029, 12).Put(0, 4).PutText(fake).Bytes());
     std::string corrupt = a;
     corrupt[5] ^= 0x40;
-    const std::string empty = "\xD3\x00\x00\x47\xEA\x4B";
+    const std::string empty("\xD3\x00\x00\x47\xEA\x4B", 6);
     ASSERT_EQ(rtcm3::Crc24q(reinterpret_cast<const std::uint8_t*>(empty.data()), 3), 0x47EA4Bu);
 
     struct Case {
