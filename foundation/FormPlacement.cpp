@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <limits>
 
 #include "foundation/DayPaths.h"
 #include "platform/IniFile.h"
@@ -29,6 +30,17 @@ QMargins KnownFrame(const QWidget* form) {
     const QRect client = form->geometry();
     return {client.left() - frame.left(), client.top() - frame.top(),
             frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
+// A client size with its frame, saturated: a stored size may be anything.
+QSize WithFrame(QSize client, QMargins frame) {
+    const auto grow = [](int extent, int extra) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(extent) + extra,
+                                                      std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
+    };
+    return {grow(client.width(), frame.left() + frame.right()),
+            grow(client.height(), frame.top() + frame.bottom())};
 }
 
 QSize MinimumFor(bool restoreSize, QMargins frame) {
@@ -83,8 +95,8 @@ class FitOnceFramed : public QObject {
         form_->removeEventFilter(this);
         setObjectName({});
         const QRect outer = form_->frameGeometry();
-        const QRect fitted =
-            ClampToScreen(outer, AvailableScreenArea(), MinimumFor(restoreSize_, frame));
+        const QRect fitted = ClampToScreen(outer.topLeft(), outer.size(), AvailableScreenArea(),
+                                           MinimumFor(restoreSize_, frame));
         if (fitted != outer) {
             if (restoreSize_) form_->resize(fitted.size().shrunkBy(frame));
             form_->move(fitted.topLeft());
@@ -103,13 +115,13 @@ int ClampExtent(int extent, int minimum, int available) {
 
 }  // namespace
 
-QRect ClampToScreen(QRect window, QRect available, QSize minimum) {
-    const int width = ClampExtent(window.width(), minimum.width(), available.width());
-    const int height = ClampExtent(window.height(), minimum.height(), available.height());
+QRect ClampToScreen(QPoint position, QSize size, QRect available, QSize minimum) {
+    const int width = ClampExtent(size.width(), minimum.width(), available.width());
+    const int height = ClampExtent(size.height(), minimum.height(), available.height());
     const int right = available.x() + available.width();  // first column past the area
     const int bottom = available.y() + available.height();
-    int left = window.x();
-    int top = window.y();
+    int left = position.x();
+    int top = position.y();
     if (left < available.x()) left = available.x();
     if (top < available.y()) top = available.y();
     if (left >= right) left = available.x();
@@ -144,8 +156,8 @@ void RestoreFormPlacement(QWidget* form, bool restoreSize) {
         client = QSize(ini.ReadInteger(section, "Width", client.width()),
                        ini.ReadInteger(section, "Height", client.height()));
     const QMargins frame = KnownFrame(form);
-    const QRect window = ClampToScreen(QRect(position, client.grownBy(frame)),
-                                       AvailableScreenArea(), MinimumFor(restoreSize, frame));
+    const QRect window = ClampToScreen(position, WithFrame(client, frame), AvailableScreenArea(),
+                                       MinimumFor(restoreSize, frame));
     if (restoreSize) form->resize(window.size().shrunkBy(frame));
     form->move(window.topLeft());  // a top-level move places the frame's corner
     if (frame.isNull()) FitOnceFramed::Arm(form, restoreSize);

@@ -11,6 +11,7 @@
 // a window never grows from one start to the next.
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 
@@ -30,8 +31,8 @@ void SaveFormPlacement(QWidget* form);
 // it is and only its position is clamped.
 void RestoreFormPlacement(QWidget* form, bool restoreSize);
 
-// The clamp on its own, for a window's outer rectangle on a screen whose
-// available area is `available`:
+// The clamp on its own, for a window's outer rectangle (position and size as
+// stored, any values) on a screen whose available area is `available`:
 // - the size is brought into minimum .. the available size (a screen smaller
 //   than the minimum wins);
 // - a Left left of the area, then a Top above it, go to the area's edge; a
@@ -39,4 +40,5 @@ void RestoreFormPlacement(QWidget* form, bool restoreSize);
 //   go to its left and top edge;
 // - a window that still runs over the right or bottom edge is moved back
 //   until it fits, so the whole window is on the screen.
-QRect ClampToScreen(QRect window, QRect available, QSize minimum = kMinimumRestoredSize);
+QRect ClampToScreen(QPoint position, QSize size, QRect available,
+                    QSize minimum = kMinimumRestoredSize);

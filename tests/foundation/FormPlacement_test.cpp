@@ -6,47 +6,52 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <climits>
 
 #include "foundation/DayPaths.h"
 #include "platform/IniFile.h"
 #include "tests/support/TempHome.h"
 
-// Outer rectangles as stored, and where they land on a 1920 x 1080 screen.
+// Outer positions and sizes as stored, and where they land on a 1920 x 1080
+// screen.
 TEST(FormPlacement, ClampTable) {
     struct Case {
         const char* what;
-        QRect stored;
+        QPoint position;
+        QSize size;
         QRect expected;
     };
     const QRect screen(0, 0, 1920, 1080);
     const Case cases[] = {
-        {"fits as it is", {100, 200, 800, 600}, {100, 200, 800, 600}},
-        {"fills the screen exactly", {0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
-        {"negative left, top beyond the screen", {-20, 5000, 800, 600}, {0, 0, 800, 600}},
-        {"left at the screen width", {1920, 10, 800, 600}, {0, 10, 800, 600}},
-        {"top at the screen height", {10, 1080, 800, 600}, {10, 0, 800, 600}},
-        {"both negative", {-1, -1, 800, 600}, {0, 0, 800, 600}},
-        {"far too large", {10, 10, 100000, 100000}, {0, 0, 1920, 1080}},
-        {"negative height", {10, 10, 800, -300}, {10, 10, 800, 240}},
-        {"zero size", {10, 10, 0, 0}, {10, 10, 320, 240}},
-        {"just on the screen, corner left visible", {1590, 990, 800, 600}, {1120, 480, 800, 600}},
-        {"last pixel on the screen", {1919, 1079, 320, 240}, {1600, 840, 320, 240}},
-        {"wider than the screen at a far left", {1900, 0, 5000, 500}, {0, 0, 1920, 500}},
-        {"extreme values", {INT_MAX - 10, INT_MIN + 10, INT_MAX / 2, 50}, {0, 0, 1920, 240}},
+        {"fits as it is", {100, 200}, {800, 600}, {100, 200, 800, 600}},
+        {"fills the screen exactly", {0, 0}, {1920, 1080}, {0, 0, 1920, 1080}},
+        {"negative left, top beyond the screen", {-20, 5000}, {800, 600}, {0, 0, 800, 600}},
+        {"left at the screen width", {1920, 10}, {800, 600}, {0, 10, 800, 600}},
+        {"top at the screen height", {10, 1080}, {800, 600}, {10, 0, 800, 600}},
+        {"both negative", {-1, -1}, {800, 600}, {0, 0, 800, 600}},
+        {"far too large", {10, 10}, {100000, 100000}, {0, 0, 1920, 1080}},
+        {"negative height", {10, 10}, {800, -300}, {10, 10, 800, 240}},
+        {"zero size", {10, 10}, {0, 0}, {10, 10, 320, 240}},
+        {"just on the screen, corner left visible", {1590, 990}, {800, 600}, {1120, 480, 800, 600}},
+        {"last pixel on the screen", {1919, 1079}, {320, 240}, {1600, 840, 320, 240}},
+        {"wider than the screen at a far left", {1900, 0}, {5000, 500}, {0, 0, 1920, 500}},
+        {"extreme values", {INT_MAX, INT_MIN}, {INT_MAX, INT_MIN}, {0, 0, 1920, 240}},
+        {"extreme values", {INT_MIN, INT_MAX}, {INT_MIN, INT_MAX}, {0, 0, 320, 1080}},
     };
-    for (const Case& c : cases) EXPECT_EQ(ClampToScreen(c.stored, screen), c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(ClampToScreen(c.position, c.size, screen), c.expected) << c.what;
 }
 
 // An available area that does not start at the origin (a panel on the left
 // and at the top), and one smaller than the minimum size.
 TEST(FormPlacement, ClampToAnAreaAwayFromTheOrigin) {
     const QRect area(60, 30, 1860, 1050);
-    EXPECT_EQ(ClampToScreen({0, 0, 800, 600}, area), QRect(60, 30, 800, 600));
-    EXPECT_EQ(ClampToScreen({1920, 1080, 800, 600}, area), QRect(60, 30, 800, 600));
-    EXPECT_EQ(ClampToScreen({1800, 900, 800, 600}, area), QRect(1120, 480, 800, 600));
-    EXPECT_EQ(ClampToScreen({-5, -5, 99999, 99999}, area), area);
-    EXPECT_EQ(ClampToScreen({0, 0, 800, 600}, {0, 0, 300, 200}), QRect(0, 0, 300, 200));
-    EXPECT_EQ(ClampToScreen({5, 5, 10, 10}, area, {0, 0}), QRect(60, 30, 10, 10));
+    EXPECT_EQ(ClampToScreen({0, 0}, {800, 600}, area), QRect(60, 30, 800, 600));
+    EXPECT_EQ(ClampToScreen({1920, 1080}, {800, 600}, area), QRect(60, 30, 800, 600));
+    EXPECT_EQ(ClampToScreen({1800, 900}, {800, 600}, area), QRect(1120, 480, 800, 600));
+    EXPECT_EQ(ClampToScreen({-5, -5}, {99999, 99999}, area), area);
+    EXPECT_EQ(ClampToScreen({0, 0}, {800, 600}, {0, 0, 300, 200}), QRect(0, 0, 300, 200));
+    EXPECT_EQ(ClampToScreen({5, 5}, {10, 10}, area, {0, 0}), QRect(60, 30, 10, 10));
 }
 
 class FormPlacementTest : public ::testing::Test {
