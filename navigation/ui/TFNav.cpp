@@ -349,9 +349,10 @@ void TFNav::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!FShownView) return;
     // The canvas keeps its view's aspect by widening it at every resize, and
-    // the restored placement resizes the window once more after it is on the
-    // screen: the stored view goes to the canvas again at its final size, so
-    // a start shows the view of the last close rather than a wider one.
+    // it reaches its final size only once the window is on the screen (a
+    // window manager may still fit the window then): the stored view goes to
+    // the canvas again at that size, so a start shows the view of the last
+    // close rather than a wider one.
     QTimer::singleShot(0, this, [this] {
         platform::GuardHandler([this] {
             if (!FShownView) return;

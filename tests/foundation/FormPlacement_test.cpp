@@ -3,26 +3,55 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
+#include <climits>
 
 #include "foundation/DayPaths.h"
 #include "platform/IniFile.h"
 #include "tests/support/TempHome.h"
 
+// Outer positions and sizes as stored, and where they land on a 1920 x 1080
+// screen.
 TEST(FormPlacement, ClampTable) {
     struct Case {
-        QPoint stored;
-        QPoint expected;
+        const char* what;
+        QPoint position;
+        QSize size;
+        QRect expected;
     };
-    const QSize screen(1920, 1080);
-    for (const Case& c : std::initializer_list<Case>{{{-20, 5000}, {0, 0}},
-                                                     {{100, 200}, {100, 200}},
-                                                     {{1920, 10}, {0, 10}},
-                                                     {{1919, 1079}, {1919, 1079}},
-                                                     {{10, 1080}, {10, 0}},
-                                                     {{-1, -1}, {0, 0}}})
-        EXPECT_EQ(ClampToScreen(c.stored, screen), c.expected)
-            << c.stored.x() << "," << c.stored.y();
+    const QRect screen(0, 0, 1920, 1080);
+    const Case cases[] = {
+        {"fits as it is", {100, 200}, {800, 600}, {100, 200, 800, 600}},
+        {"fills the screen exactly", {0, 0}, {1920, 1080}, {0, 0, 1920, 1080}},
+        {"negative left, top beyond the screen", {-20, 5000}, {800, 600}, {0, 0, 800, 600}},
+        {"left at the screen width", {1920, 10}, {800, 600}, {0, 10, 800, 600}},
+        {"top at the screen height", {10, 1080}, {800, 600}, {10, 0, 800, 600}},
+        {"both negative", {-1, -1}, {800, 600}, {0, 0, 800, 600}},
+        {"far too large", {10, 10}, {100000, 100000}, {0, 0, 1920, 1080}},
+        {"negative height", {10, 10}, {800, -300}, {10, 10, 800, 240}},
+        {"zero size", {10, 10}, {0, 0}, {10, 10, 320, 240}},
+        {"just on the screen, corner left visible", {1590, 990}, {800, 600}, {1120, 480, 800, 600}},
+        {"last pixel on the screen", {1919, 1079}, {320, 240}, {1600, 840, 320, 240}},
+        {"wider than the screen at a far left", {1900, 0}, {5000, 500}, {0, 0, 1920, 500}},
+        {"extreme values", {INT_MAX, INT_MIN}, {INT_MAX, INT_MIN}, {0, 0, 1920, 240}},
+        {"extreme values", {INT_MIN, INT_MAX}, {INT_MIN, INT_MAX}, {0, 0, 320, 1080}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClampToScreen(c.position, c.size, screen), c.expected) << c.what;
+}
+
+// An available area that does not start at the origin (a panel on the left
+// and at the top), and one smaller than the minimum size.
+TEST(FormPlacement, ClampToAnAreaAwayFromTheOrigin) {
+    const QRect area(60, 30, 1860, 1050);
+    EXPECT_EQ(ClampToScreen({0, 0}, {800, 600}, area), QRect(60, 30, 800, 600));
+    EXPECT_EQ(ClampToScreen({1920, 1080}, {800, 600}, area), QRect(60, 30, 800, 600));
+    EXPECT_EQ(ClampToScreen({1800, 900}, {800, 600}, area), QRect(1120, 480, 800, 600));
+    EXPECT_EQ(ClampToScreen({-5, -5}, {99999, 99999}, area), area);
+    EXPECT_EQ(ClampToScreen({0, 0}, {800, 600}, {0, 0, 300, 200}), QRect(0, 0, 300, 200));
+    EXPECT_EQ(ClampToScreen({5, 5}, {10, 10}, area, {0, 0}), QRect(60, 30, 10, 10));
 }
 
 class FormPlacementTest : public ::testing::Test {
@@ -36,33 +65,41 @@ class FormPlacementTest : public ::testing::Test {
         ini.WriteInteger("fTest", "Width", width);
         ini.WriteInteger("fTest", "Height", height);
     }
+    static QRect Stored() {
+        const platform::IniFile ini(SettingsFilePath());
+        return {ini.ReadInteger("fTest", "Left", -1), ini.ReadInteger("fTest", "Top", -1),
+                ini.ReadInteger("fTest", "Width", -1), ini.ReadInteger("fTest", "Height", -1)};
+    }
+    static QRect Available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 };
 
+// Left and Top are the frame's corner, Width and Height the client area: the
+// same numbers come back after any number of starts.
 TEST_F(FormPlacementTest, SaveThenRestoreGivesTheSameGeometry) {
     QWidget form;
     form.setObjectName("fTest");
-    form.setGeometry(120, 80, 640, 480);
+    form.move(120, 80);
+    form.resize(400, 300);
     form.show();
-    const QRect saved = form.frameGeometry();
+    QCoreApplication::processEvents();
+    const QRect saved(form.pos(), form.size());
+    ASSERT_EQ(saved, QRect(120, 80, 400, 300));
     SaveFormPlacement(&form);
-    platform::IniFile ini(SettingsFilePath());
-    EXPECT_EQ(ini.ReadInteger("fTest", "WindowState", -1), 0);
-    EXPECT_EQ(ini.ReadInteger("fTest", "Width", -1), saved.width());
-
-    QWidget again;
-    again.setObjectName("fTest");
-    RestoreFormPlacement(&again, true);
-    again.show();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(again.frameGeometry(), saved);
-    // A second cycle must not grow the window.
-    SaveFormPlacement(&again);
-    QWidget third;
-    third.setObjectName("fTest");
-    RestoreFormPlacement(&third, true);
-    third.show();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(third.frameGeometry().size(), saved.size());
+    EXPECT_EQ(Stored(), saved);
+    {
+        const platform::IniFile ini(SettingsFilePath());
+        EXPECT_EQ(ini.ReadInteger("fTest", "WindowState", -1), 0);
+    }
+    for (int start = 1; start <= 3; ++start) {
+        QWidget again;
+        again.setObjectName("fTest");
+        RestoreFormPlacement(&again, true);
+        again.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QRect(again.pos(), again.size()), saved) << "start " << start;
+        SaveFormPlacement(&again);
+        EXPECT_EQ(Stored(), saved) << "start " << start;
+    }
 }
 
 TEST_F(FormPlacementTest, StoredStates) {
@@ -84,8 +121,49 @@ TEST_F(FormPlacementTest, StoredStates) {
     QWidget unknown;
     unknown.setObjectName("fNeverSaved");
     unknown.move(300, 300);
-    RestoreFormPlacement(&unknown, false);
-    EXPECT_EQ(unknown.pos(), QPoint(0, 0));
+    unknown.resize(150, 100);
+    RestoreFormPlacement(&unknown, true);
+    EXPECT_EQ(unknown.pos(), Available().topLeft());
+    EXPECT_EQ(unknown.size(), QSize(320, 240));  // the current size, brought to the minimum
+}
+
+// A placement that does not fit is brought onto the screen, and the next save
+// writes the healed placement back.
+TEST_F(FormPlacementTest, BadStoredPlacementsHealAtTheNextSave) {
+    const QRect area = Available();
+    struct Case {
+        int left, top, width, height;
+    };
+    for (const Case& c : {Case{10, 10, 100000, 100000}, Case{10, 10, 300, -300}, Case{10, 10, 0, 0},
+                          Case{area.right() - 10, area.bottom() - 10, 400, 300}}) {
+        Store(0, c.left, c.top, c.width, c.height);
+        QWidget form;
+        form.setObjectName("fTest");
+        RestoreFormPlacement(&form, true);
+        form.show();
+        QCoreApplication::processEvents();
+        const QRect outer = form.frameGeometry();
+        EXPECT_TRUE(area.contains(outer))
+            << c.left << " " << c.top << " " << c.width << "x" << c.height << " came back as "
+            << outer.x() << " " << outer.y() << " " << outer.width() << "x" << outer.height();
+        EXPECT_GE(form.width(), std::min(320, area.width()));
+        EXPECT_GE(form.height(), std::min(240, area.height()));
+        SaveFormPlacement(&form);
+        EXPECT_EQ(Stored(), QRect(form.pos(), form.size()));
+    }
+}
+
+// Without restoreSize a small window keeps its size; only its position moves
+// so that it fits.
+TEST_F(FormPlacementTest, PositionOnlyKeepsTheSize) {
+    const QRect area = Available();
+    Store(0, area.right() - 10, area.bottom() - 10, 5000, 5000);
+    QWidget form;
+    form.setObjectName("fTest");
+    form.resize(200, 100);
+    RestoreFormPlacement(&form, false);
+    EXPECT_EQ(form.size(), QSize(200, 100));
+    EXPECT_EQ(form.pos(), QPoint(area.x() + area.width() - 200, area.y() + area.height() - 100));
 }
 
 namespace {
@@ -102,29 +180,34 @@ class RestoresOnShow : public QWidget {
 };
 }  // namespace
 
-TEST_F(FormPlacementTest, RestoreFromTheShowKeepsTheFrameSize) {
+TEST_F(FormPlacementTest, RestoreFromTheShowKeepsTheSize) {
     Store(0, 100, 50, 500, 400);
     RestoresOnShow form;
     form.setObjectName("fTest");
     form.show();
     QCoreApplication::processEvents();
-    EXPECT_EQ(form.frameGeometry(), QRect(100, 50, 500, 400));
+    EXPECT_EQ(QRect(form.pos(), form.size()), QRect(100, 50, 500, 400));
     SaveFormPlacement(&form);
     RestoresOnShow again;
     again.setObjectName("fTest");
     again.show();
     QCoreApplication::processEvents();
-    EXPECT_EQ(again.frameGeometry(), QRect(100, 50, 500, 400));
+    EXPECT_EQ(QRect(again.pos(), again.size()), QRect(100, 50, 500, 400));
+    // Shown again later, with its frame known: still the same numbers.
+    again.hide();
+    again.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QRect(again.pos(), again.size()), QRect(100, 50, 500, 400));
 }
 
 TEST_F(FormPlacementTest, TheLastRestoreBeforeTheFirstShowWins) {
     QWidget form;
     form.setObjectName("fTest");
-    Store(0, 10, 20, 300, 200);
+    Store(0, 10, 20, 330, 250);
     RestoreFormPlacement(&form, true);
     Store(0, 30, 40, 500, 400);
     RestoreFormPlacement(&form, true);
     form.show();
     QCoreApplication::processEvents();
-    EXPECT_EQ(form.frameGeometry(), QRect(30, 40, 500, 400));
+    EXPECT_EQ(QRect(form.pos(), form.size()), QRect(30, 40, 500, 400));
 }

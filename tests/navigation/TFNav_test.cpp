@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -233,29 +235,67 @@ TEST_F(TFNavTest, CaptionShowsTheStoredProjectPathEvenWhenTheFileIsGone) {
     EXPECT_TRUE(nav.CurrentFile().empty());
 }
 
+// Left and Top are the corner of the frame, Width and Height the client
+// area; three starts in a row give the same numbers and the same view.
 TEST_F(TFNavTest, CloseStoresThePlacementAndShowRestoresIt) {
-    QRect frame;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect placement(area.x() + 30, area.y() + 20, 600, 420);
+    ASSERT_TRUE(area.contains(placement.adjusted(0, 0, 20, 40)));  // room for a frame
+    double viewLeft = 0, viewRight = 0;
     {
         TFNav nav;
         nav.show();
         QCoreApplication::processEvents();
-        nav.setGeometry(130, 90, 900, 640);
+        nav.resize(placement.size());
+        nav.move(placement.topLeft());
         QCoreApplication::processEvents();
-        frame = nav.frameGeometry();
+        ASSERT_EQ(QRect(nav.pos(), nav.size()), placement);
+        viewLeft = nav.fcad->FWorldLeft;
+        viewRight = nav.fcad->FWorldRight;
         nav.close();
     }
-    {
-        const platform::IniFile ini = Settings();
-        EXPECT_EQ(ini.ReadInteger("FNav", "WindowState", -1), 0);
-        EXPECT_EQ(ini.ReadInteger("FNav", "Left", -1), frame.x());
-        EXPECT_EQ(ini.ReadInteger("FNav", "Top", -1), frame.y());
-        EXPECT_EQ(ini.ReadInteger("FNav", "Width", -1), frame.width());
-        EXPECT_EQ(ini.ReadInteger("FNav", "Height", -1), frame.height());
+    for (int start = 1; start <= 3; ++start) {
+        {
+            const platform::IniFile ini = Settings();
+            EXPECT_EQ(ini.ReadInteger("FNav", "WindowState", -1), 0);
+            EXPECT_EQ(ini.ReadInteger("FNav", "Left", -1), placement.x());
+            EXPECT_EQ(ini.ReadInteger("FNav", "Top", -1), placement.y());
+            EXPECT_EQ(ini.ReadInteger("FNav", "Width", -1), placement.width());
+            EXPECT_EQ(ini.ReadInteger("FNav", "Height", -1), placement.height());
+        }
+        TFNav again;
+        again.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QRect(again.pos(), again.size()), placement) << "start " << start;
+        EXPECT_NEAR(again.fcad->FWorldLeft, viewLeft, 1e-6) << "start " << start;
+        EXPECT_NEAR(again.fcad->FWorldRight, viewRight, 1e-6) << "start " << start;
+        again.close();
     }
-    TFNav again;
-    again.show();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(again.frameGeometry(), frame);
+}
+
+// A placement that does not fit the screen comes back on it, and the close
+// stores the healed placement.
+TEST_F(TFNavTest, StoredPlacementTooLargeForTheScreenHeals) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    Store("FNav", "Left", "10");
+    Store("FNav", "Top", "10");
+    Store("FNav", "Width", "100000");
+    Store("FNav", "Height", "100000");
+    QRect healed;
+    {
+        TFNav nav;
+        nav.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(area.contains(nav.frameGeometry()));
+        EXPECT_LE(nav.width(), area.width());
+        EXPECT_LE(nav.height(), area.height());
+        healed = QRect(nav.pos(), nav.size());
+        nav.close();
+    }
+    const platform::IniFile ini = Settings();
+    EXPECT_EQ(ini.ReadInteger("FNav", "Width", -1), healed.width());
+    EXPECT_EQ(ini.ReadInteger("FNav", "Height", -1), healed.height());
+    EXPECT_EQ(ini.ReadInteger("FNav", "Left", -1), healed.x());
 }
 
 TEST_F(TFNavTest, CloseStopsTheTimersAndDisablesStart) {

@@ -2,60 +2,174 @@
 # Starts the real program under a virtual X server with a fresh HOME and
 # APPDATA, waits for its main window, closes it with SIGTERM (which the
 # program takes as a normal close), and checks that it ended with status 0
-# after writing its settings file and the day's folders.
-#   smoke_test.sh <path of PlovanHX>
+# after writing its settings file and the day's folders. Then:
+# - a stored placement of 1300 x 850 at (100, 80) comes back exactly at three
+#   starts in a row, as the settings file and the X server (xwininfo, xprop)
+#   see it, and the stored view stays as it was;
+# - stored placements that do not fit the screen come back on it.
+#   smoke_test.sh <path of PlovanHX> [openbox]
+# With "openbox" the program runs under that reparenting window manager, whose
+# frame the window must not gain from one start to the next.
 set -euo pipefail
 
-if [ "${1:-}" = "--inside" ]; then
-  exe="$2"
+SCREEN_W=1600
+SCREEN_H=1200
+CAPTION='Plovan Olcum Masasi - '
+
+# One start: waits for the main window, records where the X server has it
+# ("left top width height": the corner of its frame, the size of its client
+# area) in $WORK/xgeometry, closes it.
+run_once() {
+  local exe="$1"
   "$exe" >"$WORK/program.log" 2>&1 &
-  pid=$!
-  found=""
+  local pid=$! found="" status=0
   for _ in $(seq 1 300); do
     if ! kill -0 "$pid" 2>/dev/null; then
-      echo "the program ended before its main window appeared"; cat "$WORK/program.log"; exit 1
+      echo "the program ended before its main window appeared"; cat "$WORK/program.log"; return 1
     fi
-    if xwininfo -root -tree 2>/dev/null | grep -q '"Plovan Olcum Masasi - "'; then
+    if xwininfo -root -tree 2>/dev/null | grep -q "\"$CAPTION\""; then
       found=yes; break
     fi
     sleep 0.1
   done
   if [ -z "$found" ]; then
-    echo "no main window after 30 s"; kill -KILL "$pid"; cat "$WORK/program.log"; exit 1
+    echo "no main window after 30 s"; kill -KILL "$pid"; cat "$WORK/program.log"; return 1
   fi
-  sleep 0.5
+  sleep 1  # lets a window manager frame and place it
+  # The frame's corner (the client's corner less the frame extents that a
+  # window manager announces) and the client size.
+  local extents
+  extents="$(xprop -name "$CAPTION" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ,)"
+  xwininfo -name "$CAPTION" | awk -v extents="${extents:-0 0 0 0}" '
+    /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF}
+    END {split(extents, e, " "); print x - e[1], y - e[3], w, h}' >"$WORK/xgeometry"
   kill -TERM "$pid"
-  status=0
   for _ in $(seq 1 200); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
   if kill -0 "$pid" 2>/dev/null; then
-    echo "the program did not end within 20 s of SIGTERM"; kill -KILL "$pid"; exit 1
+    echo "the program did not end within 20 s of SIGTERM"; kill -KILL "$pid"; return 1
   fi
   wait "$pid" || status=$?
   if [ "$status" -ne 0 ]; then
-    echo "exit status $status"; cat "$WORK/program.log"; exit 1
+    echo "exit status $status"; cat "$WORK/program.log"; return 1
   fi
-  exit 0
+}
+
+# Value of key $2 in section $1 of the settings file.
+ini_value() {
+  awk -v section="[$1]" -v key="$2" '
+    {sub(/\r$/, "")}
+    /^\[/ {inside = ($0 == section); next}
+    inside && index($0, key "=") == 1 {print substr($0, length(key) + 2); exit}' "$INI"
+}
+
+# Replaces section $1 of the settings file by the key=value lines that
+# follow (the file's lines end in CR LF).
+set_section() {
+  local section="$1"; shift
+  awk -v section="[$section]" '
+    {line = $0; sub(/\r$/, "", line)}
+    line ~ /^\[/ {skip = (line == section)} !skip' "$INI" >"$INI.new"
+  printf '%s\r\n' "[$section]" "$@" >>"$INI.new"
+  mv "$INI.new" "$INI"
+}
+
+placement() {
+  echo "$(ini_value FNav Left) $(ini_value FNav Top) $(ini_value FNav Width) $(ini_value FNav Height)"
+}
+
+view() {
+  local key
+  for key in PlanWorldLeft PlanWorldRight PlanWorldTop PlanWorldBottom; do
+    printf '%s ' "$(ini_value CANVAS "$key")"
+  done
+}
+
+inside() {
+  local exe="$1" wm="$2"
+  if [ "$wm" = openbox ]; then
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    for _ in $(seq 1 100); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+      sleep 0.1
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
+      { echo "openbox did not start"; cat "$WORK/openbox.log"; return 1; }
+  fi
+
+  # First start, no settings file.
+  run_once "$exe"
+  [ -f "$INI" ] || { echo "no settings file $INI"; return 1; }
+  grep -q '^\[FNav\]' "$INI" || { echo "no main window placement in the settings file"; cat "$INI"; return 1; }
+  grep -q '^Width=' "$INI" || { echo "no window width in the settings file"; cat "$INI"; return 1; }
+  local days=("$HOME"/VLM/[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9])
+  [ -d "${days[0]}" ] || { echo "no day folder below $HOME/VLM"; return 1; }
+  local sub
+  for sub in VLM LOG XYZ SVP JPG MP4; do
+    [ -d "${days[0]}/$sub" ] || { echo "no $sub folder in ${days[0]}"; return 1; }
+  done
+
+  # The stored size and position come back exactly, start after start, and
+  # so does the view.
+  set_section FNav WindowState=0 Left=100 Top=80 Width=1300 Height=850
+  local run first_view=""
+  for run in 1 2 3; do
+    run_once "$exe"
+    if [ "$(placement)" != "100 80 1300 850" ]; then
+      echo "start $run: stored placement $(placement), expected 100 80 1300 850"; return 1
+    fi
+    if [ "$(cat "$WORK/xgeometry")" != "100 80 1300 850" ]; then
+      echo "start $run: window at $(cat "$WORK/xgeometry") on the screen, expected 100 80 1300 850"
+      return 1
+    fi
+    [ -n "$first_view" ] || first_view="$(view)"
+    if [ "$(view)" != "$first_view" ]; then
+      echo "start $run: the view moved from $first_view to $(view)"; return 1
+    fi
+  done
+
+  # Placements that do not fit the screen come back on it, are stored so, and
+  # stay so at the next start.
+  local stored healed
+  for stored in "Left=10 Top=10 Width=100000 Height=100000" "Left=10 Top=10 Width=800 Height=-300" \
+                "Left=10 Top=10 Width=0 Height=0" "Left=1590 Top=990 Width=800 Height=600" \
+                "Left=-50 Top=5000 Width=800 Height=600"; do
+    # shellcheck disable=SC2086
+    set_section FNav WindowState=0 $stored
+    run_once "$exe"
+    healed="$(placement)"
+    read -r left top width height <<<"$healed"
+    if ((left < 0 || top < 0 || width < 320 || height < 240 ||
+         left + width > SCREEN_W || top + height > SCREEN_H)); then
+      echo "stored $stored: came back as $healed on a ${SCREEN_W}x$SCREEN_H screen"
+      return 1
+    fi
+    if [ "$(cat "$WORK/xgeometry")" != "$healed" ]; then
+      echo "stored $stored: stored as $healed, on the screen at $(cat "$WORK/xgeometry")"; return 1
+    fi
+    run_once "$exe"
+    if [ "$(placement)" != "$healed" ]; then
+      echo "stored $stored: came back as $healed, then as $(placement)"; return 1
+    fi
+  done
+}
+
+if [ "${1:-}" = "--inside" ]; then
+  inside "$2" "$3"
+  exit
 fi
 
 exe="$(realpath "$1")"
+wm="${2:-}"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 export WORK
 export HOME="$WORK/home" APPDATA="$WORK/appdata"
+export INI="$APPDATA/Plovan/PHX/PlovanHX.ini"
 mkdir -p "$HOME" "$APPDATA"
 unset XDG_CONFIG_HOME QT_QPA_PLATFORM WAYLAND_DISPLAY DISPLAY
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --inside "$exe"
-
-ini="$APPDATA/Plovan/PHX/PlovanHX.ini"
-[ -f "$ini" ] || { echo "no settings file $ini"; exit 1; }
-grep -q '^\[FNav\]' "$ini" || { echo "no main window placement in the settings file"; cat "$ini"; exit 1; }
-grep -q '^Width=' "$ini" || { echo "no window width in the settings file"; cat "$ini"; exit 1; }
-days=("$HOME"/VLM/[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9])
-[ -d "${days[0]}" ] || { echo "no day folder below $HOME/VLM"; exit 1; }
-for sub in VLM LOG XYZ SVP JPG MP4; do
-  [ -d "${days[0]}/$sub" ] || { echo "no $sub folder in ${days[0]}"; exit 1; }
-done
-echo "main window shown and closed; settings file and day folders written"
+xvfb-run -a -s "-screen 0 ${SCREEN_W}x${SCREEN_H}x24" bash "$0" --inside "$exe" "$wm"
+echo "main window shown and closed; settings file and day folders written; placement kept${wm:+ under $wm}"
