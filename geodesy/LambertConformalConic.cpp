@@ -157,23 +157,12 @@ int Lambert1SPToGeodetic(double easting, double northing, double& latitude, doub
     double lambda = theta / s.n + p.centralMeridian;
     if (!std::isfinite(phi) || !std::isfinite(lambda)) return kLambertNorthingError;
 
-    // Snap values that differ from 0 or +-pi only by the iteration's noise.
-    if (std::fabs(phi) < 2e-7) phi = 0;
+    // No snapping towards 0 or +-pi: a point a few centimetres off the equator,
+    // the prime meridian or the antimeridian stays where it is. The longitude
+    // goes back onto the circle (-pi, pi]; remainder() is exact.
     phi = std::fmax(-kPi / 2, std::fmin(kPi / 2, phi));
-    if (lambda > kPi) {
-        if (lambda - kPi < 3.5e-6)
-            lambda = kPi;
-        else
-            lambda -= 2 * kPi;
-    }
-    if (lambda < -kPi) {
-        if (std::fabs(kPi + lambda) < 3.5e-6)
-            lambda = -kPi;
-        else
-            lambda += 2 * kPi;
-    }
-    if (std::fabs(lambda) < 2e-7) lambda = 0;
-    lambda = std::fmax(-kPi, std::fmin(kPi, lambda));
+    lambda = std::remainder(lambda, 2 * kPi);
+    if (lambda == -kPi) lambda = kPi;
     latitude = phi;
     longitude = lambda;
     return 0;

@@ -9,6 +9,8 @@
 // latitude asin n, scale k0, shifted false northing) and every conversion
 // runs through the one-parallel formulas; the two-parallel converters
 // re-install that equivalent set from the stored two-parallel values first.
+// The inverse gives the latitude in [-pi/2, pi/2] and the longitude in
+// (-pi, pi], with nothing rounded towards 0 or +-pi.
 //
 // Error bits of the converters:
 //   1  latitude out of range, a pole that projects to infinity, or a

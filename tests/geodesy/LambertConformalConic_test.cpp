@@ -188,6 +188,48 @@ TEST_F(LambertTest, InverseReturnsForwardStartsOnBothHemispheres) {
     }
 }
 
+// Grid points a metre off the equator, the prime meridian or across the
+// antimeridian come back where they are, not on the line; with one parallel
+// and with its two-parallel twin (both parallels at the origin).
+TEST_F(LambertTest, InverseKeepsPointsJustOffTheEquatorAndTheMeridians) {
+    struct Case {
+        double lat0Deg, lon0Deg, easting, northing, latDeg, lonDeg;
+    } cases[] = {
+        {45, 0.5, 460577.621095, 200121.629213, 45, 0.00001},
+        {45, 179.5, 539438.936425, 200121.731405, 45, -179.9998},
+        {10, 20, 511300.781638, -911430.625531, -0.00001, 20.1},
+    };
+    for (const auto& c : cases)
+        for (const bool twoParallels : {false, true}) {
+            ResetLambert();
+            const double lat0 = c.lat0Deg * kRad, lon0 = c.lon0Deg * kRad;
+            double lat = 0, lon = 0;
+            if (twoParallels) {
+                SetLambert2SPParameters(kWgsA, kWgsF, lat0, lon0, lat0, lat0, 500000, 200000);
+                ASSERT_EQ(Lambert2SPToGeodetic(c.easting, c.northing, lat, lon), 0);
+            } else {
+                SetLambert1SPParameters(kWgsA, kWgsF, lat0, lon0, 500000, 200000, 1);
+                ASSERT_EQ(Lambert1SPToGeodetic(c.easting, c.northing, lat, lon), 0);
+            }
+            // 1e-9 degrees is a tenth of a millimetre.
+            EXPECT_NEAR(lat / kRad, c.latDeg, 1e-9) << c.lat0Deg << " " << twoParallels;
+            EXPECT_NEAR(lon / kRad, c.lonDeg, 1e-9) << c.lon0Deg << " " << twoParallels;
+        }
+}
+
+TEST_F(LambertTest, InverseLongitudeStaysOnTheCircleAboveMinusPi) {
+    SetLambert1SPParameters(kWgsA, kWgsF, 45 * kRad, 179.5 * kRad, 500000, 200000, 1);
+    for (const double lonDeg : {-180.0, 180.0, -179.999999, 179.999999, -170.0, 171.0}) {
+        double e = 0, n = 0, lat = 0, lon = 0;
+        ASSERT_EQ(GeodeticToLambert1SP(44 * kRad, lonDeg * kRad, e, n), 0);
+        ASSERT_EQ(Lambert1SPToGeodetic(e, n, lat, lon), 0);
+        EXPECT_GT(lon, -kPi) << lonDeg;
+        EXPECT_LE(lon, kPi) << lonDeg;
+        // -180 and 180 are one meridian; which side rounding lands on is noise.
+        EXPECT_NEAR(std::remainder(lon / kRad - lonDeg, 360.0), 0, 1e-9) << lonDeg;
+    }
+}
+
 TEST_F(LambertTest, TwoParallelsDeriveTheEquivalentOneParallelSet) {
     bool accepted = false;
     const double n = SetLambert2SPParameters(kWgsA, kWgsF, 39 * kRad, 35 * kRad, 36 * kRad,

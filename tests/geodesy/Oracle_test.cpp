@@ -4,6 +4,7 @@
 // checks at freshly generated tables (the live comparison).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -130,6 +131,47 @@ TEST(TransverseMercatorOracle, InverseReturnsProjInputsToFourDegrees) {
     RecordProperty("worst_mm", std::to_string(worst * 1000));
 }
 
+// The distance on the ground, in metres, between two positions a few
+// millimetres to metres apart.
+double GroundDistance(double latitudeDeg, double longitudeDeg, double oracleLatitudeDeg,
+                      double oracleLongitudeDeg) {
+    const double metresPerDegree = 111320;
+    return std::hypot(
+        (latitudeDeg - oracleLatitudeDeg) * metresPerDegree,
+        LongitudeFromCentralMeridian(longitudeDeg, oracleLongitudeDeg) * metresPerDegree *
+            std::cos(oracleLatitudeDeg * kPi / 180));
+}
+
+// Random grid points up to 6 degrees from the central meridian, against
+// PROJ's exact inverse: the accuracy the header states, band by band.
+TEST(TransverseMercatorOracle, InverseAccuracyByDistanceFromTheCentralMeridian) {
+    const Table t = Load("tm_inverse.csv");
+    // Upper bounds in metres for 0-1, 1-2, ... 5-6 degrees from the meridian.
+    const double bound[6] = {1e-3, 1e-3, 1e-3, 3e-3, 15e-3, 50e-3};
+    double worst[6] = {};
+    int count[6] = {};
+    ForEachRow(t, [&](const Row& r) {
+        const auto tm = TransverseMercator::Create({r["a"], r["f"]},
+                                                   {r["cm"], r["rl"], r["k0"], r["fe"], r["fn"]});
+        ASSERT_TRUE(tm);
+        const auto g = tm->Inverse({r["easting"], r["northing"]});
+        ASSERT_TRUE(g) << r.Text("easting") << " " << r.Text("northing");
+        const double dlon = std::fabs(LongitudeFromCentralMeridian(r["lon"], r["cm"]));
+        const int band = std::min(5, static_cast<int>(dlon));
+        const double error = GroundDistance(g->latitudeDeg, g->longitudeDeg, r["lat"], r["lon"]);
+        worst[band] = std::fmax(worst[band], error);
+        ++count[band];
+        EXPECT_LE(error, bound[band]) << "lat " << r.Text("lat") << " lon " << r.Text("lon")
+                                      << " cm " << r.Text("cm");
+    });
+    for (int band = 0; band < 6; ++band) {
+        EXPECT_GT(count[band], 50) << band;
+        RecordProperty("worst_mm_" + std::to_string(band) + "_to_" + std::to_string(band + 1) +
+                           "deg",
+                       std::to_string(worst[band] * 1000));
+    }
+}
+
 TEST(TransverseMercatorOracle, ConvergenceAndScaleAgreeWithGeographicLibToThreeDegrees) {
     const Table t = Load("tm_gamma_k.csv");
     int compared = 0;
@@ -246,6 +288,32 @@ TEST(LambertOracle, AgreesWithProjLccForwardAndInverse) {
         EXPECT_NEAR(lat, r["lat"] * kPi / 180, 1e-9);
         EXPECT_NEAR(lon, r["lon"] * kPi / 180, 1e-12);
     });
+}
+
+// Random grid points a centimetre to two kilometres from the equator, the
+// prime meridian and the antimeridian (and some exactly on them), both
+// hemispheres, one and two parallels: the inverse lands where PROJ's does,
+// never pulled onto the line.
+TEST(LambertOracle, InverseAgreesWithProjNearTheEquatorAndTheMeridians) {
+    const Table t = Load("lcc_inverse.csv");
+    double worst = 0;
+    ForEachRow(t, [&](const Row& r) {
+        ResetLambert();
+        ASSERT_TRUE(InstallLambert(r));
+        double lat = 0, lon = 0;
+        const int bits = r.Text("kind") == "1SP"
+                             ? Lambert1SPToGeodetic(r["easting"], r["northing"], lat, lon)
+                             : Lambert2SPToGeodetic(r["easting"], r["northing"], lat, lon);
+        ASSERT_EQ(bits, 0) << r.Text("easting") << " " << r.Text("northing");
+        EXPECT_GT(lon, -kPi);
+        EXPECT_LE(lon, kPi);
+        const double error = GroundDistance(lat * 180 / kPi, lon * 180 / kPi, r["lat"], r["lon"]);
+        worst = std::fmax(worst, error);
+        EXPECT_LE(error, 1e-4) << r.Text("kind") << " lat0 " << r.Text("lat0") << " lon0 "
+                               << r.Text("lon0") << ": " << r.Text("lat") << " " << r.Text("lon");
+    });
+    ResetLambert();
+    RecordProperty("worst_mm", std::to_string(worst * 1000));
 }
 
 TEST(LambertOracle, GridOffsetsFromTheOriginAgreeWithConicProj) {

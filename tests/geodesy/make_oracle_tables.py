@@ -6,11 +6,15 @@ PROJ (`proj`, `cct`) and GeographicLib (`TransverseMercatorProj`,
 chooses the inputs and writes them beside the tools' answers as CSV:
 
   tm_forward.csv   proj +proj=tmerc (exact Poder/Engsager), forward
+  tm_inverse.csv   proj -I +proj=tmerc (exact): random grid points up to 6
+                   degrees from the central meridian, inverse
   tm_gamma_k.csv   TransverseMercatorProj (exact): convergence and scale
   geocentric.csv   CartConvert: geodetic -> geocentric
   datum.csv        cct: cart -> helmert (coordinate frame, exact) ->
                    inverse helmert -> inverse cart
   lcc.csv          proj +proj=lcc, one and two standard parallels
+  lcc_inverse.csv  proj -I +proj=lcc: random grid points close to the
+                   equator, the prime meridian and the antimeridian
   conic.csv        ConicProj: Lambert grid offsets from the origin
 
 Usage: make_oracle_tables.py [--out DIR]   (default: oracle/ beside this file)
@@ -21,7 +25,9 @@ Exit code 77 when a tool is missing, so CTest can report the run as skipped.
 """
 
 import argparse
+import math
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -215,6 +221,91 @@ def make_lcc(out):
     write(os.path.join(out, "conic.csv"), header + ["dx", "dy"], conic_rows)
 
 
+def wrap180(lon):
+    lon = math.remainder(lon, 360.0)
+    return 180.0 if lon == -180.0 else lon
+
+
+def grid_then_inverse(command, points):
+    """PROJ's grid text of each (lat, lon), then PROJ's inverse of that text:
+    rows of easting, northing, lat, lon."""
+    grid = run(command[:1] + ["-f", "%.6f"] + command[1:],
+               ["%.12f %.12f" % (lon, lat) for lat, lon in points])
+    back = run(command[:1] + ["-I", "-f", "%.12f"] + command[1:],
+               ["%s %s" % (e, n) for e, n in grid])
+    return [[e, n, lat, lon] for (e, n), (lon, lat) in zip(grid, back)]
+
+
+def near_line(rng):
+    """An offset from a line in degrees: log-uniform from 1e-7 (a centimetre)
+    to 0.02, either sign, now and then exactly on the line."""
+    if rng.random() < 0.1:
+        return 0.0
+    return rng.choice([-1, 1]) * 10 ** rng.uniform(-7, math.log10(0.02))
+
+
+def lcc_inverse_points(rng, lat0, lon0):
+    points = []
+    for _ in range(10):  # the equator
+        points.append((near_line(rng), wrap180(lon0 + rng.uniform(-3, 3))))
+    for _ in range(10):  # the prime meridian
+        points.append((lat0 + rng.uniform(-3, 3), near_line(rng)))
+    for _ in range(10):  # the antimeridian, from either side
+        points.append((lat0 + rng.uniform(-3, 3), wrap180(180 + near_line(rng))))
+    return points
+
+
+def make_lcc_inverse(out):
+    # kind, ellipsoid, origin lat, lon0, parallel 1, parallel 2, k0, FE, FN
+    sets = [
+        ("1SP", "WGS84", "45", "0.5", "45", "45", "1", "500000", "200000"),
+        ("1SP", "WGS84", "45", "179.5", "45", "45", "1", "500000", "200000"),
+        ("1SP", "WGS84", "10", "20", "10", "10", "1", "500000", "200000"),
+        ("1SP", "WGS84", "-10", "-179.5", "-10", "-10", "0.9999", "300000", "100000"),
+        ("1SP", "International1924", "-35.25", "-0.5", "-35.25", "-35.25", "1.0002", "0", "0"),
+        ("2SP", "WGS84", "0", "-179", "5", "15", "1", "500000", "0"),
+        ("2SP", "GRS80", "-30", "1", "-25", "-35", "1", "700000", "6600000"),
+        ("2SP", "WGS84", "40", "-0.3", "36", "42", "1", "500000", "1000000"),
+        ("2SP", "Clarke1866", "-5", "178", "-2", "-12", "1", "0", "10000000"),
+    ]
+    rng = random.Random(20261210)
+    rows = []
+    for s in sets:
+        kind, ell, latO, lon0, lat1, lat2, k0, fe, fn = s
+        a, f = ELLIPSOIDS[ell]
+        proj = ["proj", "+proj=lcc", "+lat_0=" + latO, "+lon_0=" + lon0, "+lat_1=" + lat1,
+                "+lat_2=" + lat2, "+x_0=" + fe, "+y_0=" + fn, "+a=" + a, "+f=" + f]
+        if kind == "1SP":
+            proj.append("+k_0=" + k0)
+        points = lcc_inverse_points(rng, float(latO), float(lon0))
+        for e, n, lat, lon in grid_then_inverse(proj, points):
+            rows.append([kind, a, f, latO, lon0, lat1, lat2, k0, fe, fn, e, n, lat, lon])
+    header = ["kind", "a", "f", "lat0", "lon0", "lat1", "lat2", "k0", "fe", "fn", "easting",
+              "northing", "lat", "lon"]
+    write(os.path.join(out, "lcc_inverse.csv"), header, rows)
+
+
+def make_tm_inverse(out):
+    rng = random.Random(20261211)
+    groups = {}
+    for case in tm_cases():
+        groups[case[:6]] = True
+    rows = []
+    for ell, cm, rl, k0, fe, fn in groups:
+        a, f = ELLIPSOIDS[ell]
+        proj = ["proj", "+proj=tmerc", "+lat_0=" + rl, "+lon_0=" + cm, "+k_0=" + k0,
+                "+x_0=" + fe, "+y_0=" + fn, "+a=" + a, "+f=" + f]
+        points = []
+        for band in range(6):  # 0-1, 1-2, ... 5-6 degrees from the central meridian
+            for _ in range(25):
+                dlon = rng.choice([-1, 1]) * rng.uniform(band, band + 1)
+                points.append((rng.uniform(-80, 80), wrap180(float(cm) + dlon)))
+        for e, n, lat, lon in grid_then_inverse(proj, points):
+            rows.append([a, f, cm, rl, k0, fe, fn, e, n, lat, lon])
+    write(os.path.join(out, "tm_inverse.csv"),
+          ["a", "f", "cm", "rl", "k0", "fe", "fn", "easting", "northing", "lat", "lon"], rows)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
@@ -240,6 +331,8 @@ def make_all(out):
     make_geocentric(out)
     make_datum(out)
     make_lcc(out)
+    make_lcc_inverse(out)
+    make_tm_inverse(out)
 
 
 if __name__ == "__main__":
