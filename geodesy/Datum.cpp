@@ -108,7 +108,9 @@ Helmert::Helmert(const SevenParameters& s) : tx_(s.txM), ty_(s.tyM), tz_(s.tzM) 
         for (int j = 0; j < 3; ++j)
             if (j != k) v[k][j] *= pivot;
     }
-    valid_ = Finite(s);
+    valid_ = Finite(s) && m > 0 && std::fabs(s.rxArcSec) <= kMaxRotationArcSec &&
+             std::fabs(s.ryArcSec) <= kMaxRotationArcSec &&
+             std::fabs(s.rzArcSec) <= kMaxRotationArcSec;
     for (auto& row : v)
         for (double& x : row) {
             x = -x;

@@ -13,7 +13,9 @@
 //
 // Failures: an invalid ellipsoid (a <= 0, f outside [0, 0.1), non-finite), a
 // latitude beyond +-90 degrees, a non-finite input or result, or a latitude
-// iteration that does not settle within 50 steps give std::nullopt.
+// iteration that does not settle within 50 steps give std::nullopt. A
+// seven-parameter set is refused when its scale factor 1 + s * 1e-6 is zero
+// or negative (s <= -1e6 ppm) or a rotation exceeds 3600 arc-seconds.
 #pragma once
 
 #include <array>
@@ -57,6 +59,10 @@ struct Geocentric {
     double z = 0;
 };
 
+// The largest Helmert rotation accepted, in arc-seconds (one degree; datum
+// rotations are a few arc-seconds).
+inline constexpr double kMaxRotationArcSec = 3600;
+
 // Scale difference, rotations and translations of the step into WGS84.
 struct SevenParameters {
     double scalePpm = 0;
@@ -89,13 +95,14 @@ class Helmert {
   public:
     explicit Helmert(const SevenParameters& parameters);
 
-    // False when m * R cannot be inverted (a scale of -1e6 ppm).
+    // False for a refused set: a non-finite number, a scale factor m <= 0
+    // (s <= -1e6 ppm), a rotation beyond kMaxRotationArcSec, or an m * R
+    // that cannot be inverted. Neither direction is meaningful then.
     bool IsValid() const { return valid_; }
 
     // (tx, ty, tz) + m R (X, Y, Z): into WGS84.
     Geocentric ToWgs84(const Geocentric& p) const;
-    // (m R)^-1 ((X, Y, Z) - (tx, ty, tz)): out of WGS84. Meaningful only when
-    // IsValid().
+    // (m R)^-1 ((X, Y, Z) - (tx, ty, tz)): out of WGS84.
     Geocentric FromWgs84(const Geocentric& p) const;
 
   private:

@@ -32,7 +32,7 @@ bool Finite(const Geocentric& p) {
 
 // The Helmert step on a parsed point: the geocentric text of the result.
 std::string HelmertText(const Helmert& helmert, bool toWgs84, const Geocentric& p) {
-    if (!toWgs84 && !helmert.IsValid()) return Failed();
+    if (!helmert.IsValid()) return Failed();
     const Geocentric r = toWgs84 ? helmert.ToWgs84(p) : helmert.FromWgs84(p);
     return Finite(r) ? GeocentricText(r) : Failed();
 }
@@ -68,6 +68,10 @@ const PreparedDatum& Prepare(std::string_view datumText) {
     if (prepared.valid) {
         prepared.sourceToWgs84 = Helmert(AsGeneralText(prepared.source.toWgs84));
         prepared.targetToWgs84 = Helmert(AsGeneralText(prepared.target.toWgs84));
+        // A refused set fails the whole chain in both directions, so every
+        // entry point gives the failure text rather than a point at the
+        // translation or the centre of the earth.
+        prepared.valid = prepared.sourceToWgs84.IsValid() && prepared.targetToWgs84.IsValid();
     }
     return prepared;
 }

@@ -9,8 +9,9 @@
 //   geocentric text X, Y, Z in metres, General format, joined by tabs
 //
 // Failures give "0" (a text without its exact count of numbers, an invalid
-// ellipsoid, |latitude| > 90, a non-finite value anywhere); GeoXyzToBlh
-// gives an empty text when it has no answer.
+// ellipsoid, a refused seven-parameter set (see Datum.h: scale factor <= 0,
+// a rotation beyond 3600 arc-seconds), |latitude| > 90, a non-finite value
+// anywhere); GeoXyzToBlh gives an empty text when it has no answer.
 #pragma once
 
 #include <optional>

@@ -7,6 +7,8 @@ namespace {
 
 bool ValidLatitude(double latitudeDeg) { return std::fabs(latitudeDeg) <= 90; }
 
+bool ValidScaleFactor(double k0) { return k0 >= kMinScaleFactor && k0 <= kMaxScaleFactor; }
+
 // Shared by the convergence and the scale: ψ = ν / ρ and the trigonometry of φ.
 struct RedfearnTerms {
     double sinPhi, cosPhi, t2, psi, omega;
@@ -35,8 +37,7 @@ std::optional<RedfearnTerms> Redfearn(const Ellipsoid& ellipsoid, double central
 
 bool TMParameters::IsValid() const {
     return std::isfinite(centralMeridianDeg) && ValidLatitude(referenceLatitudeDeg) &&
-           std::isfinite(k0) && k0 > 0 && std::isfinite(falseEastingM) &&
-           std::isfinite(falseNorthingM);
+           ValidScaleFactor(k0) && std::isfinite(falseEastingM) && std::isfinite(falseNorthingM);
 }
 
 double LongitudeFromCentralMeridian(double longitudeDeg, double centralMeridianDeg) {
@@ -152,7 +153,7 @@ std::optional<double> TMGridConvergenceDeg(const Ellipsoid& ellipsoid, double ce
 
 std::optional<double> TMPointScaleFactor(const Ellipsoid& ellipsoid, double centralMeridianDeg,
                                          double k0, const Geographic& position) {
-    if (!std::isfinite(k0) || !(k0 > 0)) return std::nullopt;
+    if (!ValidScaleFactor(k0)) return std::nullopt;
     const auto r = Redfearn(ellipsoid, centralMeridianDeg, position);
     if (!r) return std::nullopt;
     const double c = r->cosPhi, c2 = c * c, c4 = c2 * c2, c6 = c4 * c2;

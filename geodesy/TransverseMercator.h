@@ -5,11 +5,18 @@
 // Units: latitude and longitude in decimal degrees (north and east
 // positive), easting and northing in metres. The longitude difference from
 // the central meridian is wrapped into (-180, 180] degrees first, so 181 and
-// -179 project alike. The series are meant for a few degrees either side of
-// the central meridian (about 1 mm at 4 degrees, 3 mm at 5).
+// -179 project alike.
 //
-// Failures (std::nullopt): an invalid ellipsoid (see Datum.h), k0 <= 0,
-// |latitude| > 90 in or out, any non-finite input or result.
+// Accuracy: the series are meant for a few degrees either side of the
+// central meridian. Against the exact projection (PROJ's tmerc, random points
+// to 80 degrees of latitude) the forward direction errs by at most 1.5 mm up
+// to 4 degrees from the central meridian, 3 mm at 4 to 5 and 10 mm at 5 to 6;
+// the inverse, measured on the ground, by at most 1 mm up to 3 degrees,
+// 3 mm at 3 to 4, 13 mm at 4 to 5 and 47 mm at 5 to 6.
+//
+// Failures (std::nullopt): an invalid ellipsoid (see Datum.h), k0 outside
+// [kMinScaleFactor, kMaxScaleFactor], |latitude| > 90 in or out, any
+// non-finite input or result.
 #pragma once
 
 #include <optional>
@@ -27,6 +34,11 @@ struct GridPoint {
     double eastingM = 0;
     double northingM = 0;
 };
+
+// The scale factors on the central meridian accepted (real grids use 0.9996
+// to 1.0).
+inline constexpr double kMinScaleFactor = 0.5;
+inline constexpr double kMaxScaleFactor = 2;
 
 // The five numbers of a TM parameter text.
 struct TMParameters {

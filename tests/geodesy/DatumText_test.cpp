@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "geodesy/GridCallback.h"
 #include "geodesy/ParameterText.h"
+#include "geodesy/TransverseMercatorText.h"
 #include "tests/geodesy/GeodesyTestText.h"
 
 namespace geodesy {
@@ -99,7 +101,7 @@ TEST(GeoHelmert, EpsgCoordinateFrameExample) {
 
 TEST(GeoHelmert, LocalIsTheExactInverseOfWgsEvenForLargeRotations) {
     for (const char* set : {" 12.5 2.5 -1.75 4.25 150 -30.5 92", " -40 900 -1200 1500 -400 250 600",
-                            " 3 0 0 36000 0 0 0"}) {
+                            " 3 0 0 3600 0 0 0", " -3 -3600 3600 -3600 1 2 3"}) {
         const std::string start = "4216267.9 2337175.9 4162543.2";
         const std::string there = GeoHelmert("WGS", start + set);
         const auto forward = Numbers(there, 3);
@@ -220,6 +222,56 @@ TEST(GeoTransform, FailsWithTheFailureTextOnEveryMiscountOrInvalidNumber) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(GeoTransform(c.kind, c.geodetic, c.datum), "0") << c.geodetic << " | " << c.datum;
+}
+
+// A local set whose scale factor 1 + s * 1e-6 is zero or negative, or whose
+// rotation exceeds 3600 arc-seconds, fails every entry point that takes it,
+// in either direction and in either half of the datum text.
+TEST(GeoTransform, EveryEntryPointRefusesAnOutOfRangeSevenParameterSet) {
+    const std::string ellipsoid = "6378388 0.00336700336700337 ";
+    const std::string wgsZero = "6378137.0 0.0033528106647474 0 0 0 0 0 0 0";
+    const std::string tm = "27 0 0.9996 500000 0";
+    const std::string forwardEllipsoid = "6378137.0 0.0033528106647474 " + ellipsoid;
+    const std::string inverseEllipsoid = ellipsoid + "6378137.0 0.0033528106647474";
+    const char* refused[] = {
+        "-1000000 0 0 0 0 0 0",  // scale factor 0
+        "-2000000 0 0 0 0 0 0",  // scale factor -1
+        "-1e300 0 0 0 -87 -108 -121",
+        "0 3600.001 0 0 0 0 0",
+        "0 0 -3601 0 0 0 0",
+        "0 0 0 1e300 0 0 0",
+        "-3.3 -1e300 -0.3 0.8 -87.987 -108.639 -121.593",
+    };
+    for (const char* seven : refused) {
+        const std::string set = ellipsoid + seven;
+        for (const std::string& datum : {wgsZero + " " + set, set + " " + wgsZero}) {
+            SCOPED_TRACE(datum);
+            EXPECT_EQ(GeoTransform("BLH", "41 29 0", datum), "0");
+            EXPECT_EQ(GeoTransform("XYZ", "41 29 0", datum), "0");
+            EXPECT_FALSE(GeoTransformLatitudeLongitude(41, 29, datum));
+            EXPECT_EQ(GeographicToGrid("41 29", datum, tm, forwardEllipsoid), "0");
+            EXPECT_FALSE(GeographicToGridPoint(41, 29, datum, tm, forwardEllipsoid));
+            EXPECT_EQ(GridToGeographic("668207.8852 4540683.5294", datum, tm, inverseEllipsoid),
+                      "0");
+            double x = 7, y = 8;
+            EXPECT_FALSE(KmlGeographicToGrid({datum, forwardEllipsoid, tm}, 41, 29, x, y));
+            EXPECT_EQ(x, 7);
+            EXPECT_EQ(y, 8);
+            DatumSet source, target;
+            ASSERT_TRUE(ParseDatumText(datum, source, target));
+            EXPECT_FALSE(DatumShift::Create(source, target));
+        }
+        const std::string xyz = "4216267.9 2337175.9 4162543.2 ";
+        EXPECT_EQ(GeoHelmert("WGS", xyz + seven), "0") << seven;
+        EXPECT_EQ(GeoHelmert("Local", xyz + seven), "0") << seven;
+    }
+    // The limits themselves are accepted.
+    for (const char* seven : {"-500000 0 0 0 0 0 0", "0 3600 -3600 3600 0 0 0"}) {
+        const std::string datum = wgsZero + " " + ellipsoid + seven;
+        Numbers(GeoTransform("XYZ", "41 29 0", datum), 3);
+        Numbers(GeoTransform("BLH", "41 29 0", datum), 3);
+        Numbers(GeoHelmert("WGS", std::string("4216267.9 2337175.9 4162543.2 ") + seven), 3);
+    }
 }
 
 // The chain written out step by step, each step's text handed to the next.

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "geodesy/DatumText.h"
+#include "geodesy/GridCallback.h"
 #include "geodesy/ParameterText.h"
 #include "geodesy/TransverseMercatorText.h"
+#include "platform/VclText.h"
 #include "tests/geodesy/GeodesyTestText.h"
 
 namespace geodesy {
@@ -181,6 +183,40 @@ TEST(TransverseMercatorFromText, RefusesMiscountedOrInvalidParameters) {
             << c.geographic << " | " << c.tm << " | " << c.ellipsoid;
     EXPECT_EQ(GeographicToGrid("41", kZeroDatum, kUtm35, kWgsForward), "0");
     EXPECT_EQ(GeographicToGrid("41 29", kZeroDatum.substr(0, 60), kUtm35, kWgsForward), "0");
+}
+
+// A scale factor on the central meridian outside 0.5 .. 2 is refused by
+// every entry point that takes one; the limits themselves are accepted.
+TEST(TransverseMercatorFromText, ScaleFactorOutsideHalfToTwoIsRefusedEverywhere) {
+    const double a = 6378137, f = 0.0033528106647474;
+    const std::string grid = "668207.8852 4540683.5294";
+    for (const char* k0 : {"0.4999", "2.0001", "1e-320", "0", "-0.9996", "1e300", "-1e300"}) {
+        SCOPED_TRACE(k0);
+        const std::string tm = std::string("27 0 ") + k0 + " 500000 0";
+        EXPECT_EQ(TransverseMercatorFromText("41 29", tm, kWgsForward), "0");
+        EXPECT_EQ(GeoProject(grid, tm, kWgsInverse), "0");
+        EXPECT_EQ(GeographicToGrid("41 29", kZeroDatum, tm, kWgsForward), "0");
+        EXPECT_EQ(GridToGeographic(grid, kZeroDatum, tm, kWgsInverse), "0");
+        double x = 7, y = 8;
+        EXPECT_FALSE(KmlGeographicToGrid({kZeroDatum, kWgsForward, tm}, 41, 29, x, y));
+        EXPECT_EQ(x, 7);
+        const double value = *platform::ParseFloat(k0);
+        EXPECT_EQ(TMConvergenceOrScale("PtScFac", a, f, 41, 29, 27, 0, value, 0, 0), 0);
+        EXPECT_FALSE(TransverseMercator::Create(kWgs84, {27, 0, value, 500000, 0}));
+    }
+    for (const char* k0 : {"0.5", "2"}) {
+        SCOPED_TRACE(k0);
+        const std::string tm = std::string("27 0 ") + k0 + " 500000 0";
+        const auto en = Numbers(TransverseMercatorFromText("41 29", tm, kWgsForward), 2);
+        const auto ll = Numbers(
+            GeoProject(FixedText(en[0], 18, 4) + " " + FixedText(en[1], 18, 4), tm, kWgsInverse),
+            2);
+        EXPECT_NEAR(ll[0], 41, 1e-8);
+        EXPECT_NEAR(ll[1], 29, 1e-8);
+        const double value = *platform::ParseFloat(k0);
+        EXPECT_NEAR(TMConvergenceOrScale("PtScFac", a, f, 41, 29, 27, 0, value, 0, 0),
+                    value * 1.0004, value * 1e-4);
+    }
 }
 
 TEST(GeoProject, RefusesMiscountedOrInvalidInput) {
