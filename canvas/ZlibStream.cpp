@@ -18,104 +18,207 @@ Bytef* InputBytes(std::string_view data) {
     return reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
 }
 
-// Pieces waiting for the worker at most; each is about a megabyte.
-constexpr size_t kQueuedPieces = 4;
+// Deflates all of `in` with `flush` at its end, appending to `out`. Used
+// up to Z_STREAM_END for Z_FINISH; for the others until every input byte is
+// taken and the output had room left (a sync flush is then complete).
+bool DeflateInto(z_stream& zs, std::string_view in, int flush, std::string& out, size_t room) {
+    for (;;) {
+        if (zs.avail_in == 0 && !in.empty()) {
+            const size_t slice = std::min(in.size(), kSlice);
+            zs.next_in = InputBytes(in);
+            zs.avail_in = static_cast<uInt>(slice);
+            in.remove_prefix(slice);
+        }
+        const size_t used = out.size();
+        out.resize(used + room);
+        zs.next_out = reinterpret_cast<Bytef*>(out.data() + used);
+        zs.avail_out = static_cast<uInt>(room);
+        const int now = in.empty() ? flush : Z_NO_FLUSH;
+        const int rc = deflate(&zs, now);
+        out.resize(used + room - zs.avail_out);
+        if (rc == Z_STREAM_END) return true;
+        if (rc != Z_OK && rc != Z_BUF_ERROR) return false;
+        if (now != Z_FINISH && zs.avail_in == 0 && in.empty() && zs.avail_out != 0) return true;
+        room = std::min(std::max(room, size_t{65536}) * 2, kSlice);
+    }
+}
+
+// The two header bytes zlib writes for `level` with window bits 15.
+void AppendHeader(int level, std::string& out) {
+    if (level == Z_DEFAULT_COMPRESSION) level = 6;
+    const unsigned flags = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+    unsigned header = (Z_DEFLATED + ((15 - 8) << 4)) << 8 | flags << 6;
+    header += 31 - header % 31;
+    out.push_back(static_cast<char>(header >> 8));
+    out.push_back(static_cast<char>(header & 0xff));
+}
+
+// Blocks compressed on workers but not yet written, at most, per worker.
+constexpr size_t kBlocksPerWorker = 3;
 
 }  // namespace
 
-BackgroundDeflater::BackgroundDeflater(int level, std::string& out)
-    : out_(out), level_(level), worker_([this] { Run(); }) {}
+struct Deflater::Block {
+    std::shared_ptr<const std::string> text;
+    std::shared_ptr<const std::string> previous;  // its tail is the dictionary
+    bool last = false;
+    // Set by the worker before `done`.
+    std::string compressed;
+    uLong adler = 1;
+    bool ok = false;
+    bool done = false;  // under the deflater's mutex
+};
 
-BackgroundDeflater::~BackgroundDeflater() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    if (worker_.joinable()) worker_.join();
-}
+namespace {
 
-void BackgroundDeflater::Push(std::string piece) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return pieces_.size() < kQueuedPieces || failed_ || stopping_; });
-    if (failed_ || stopping_) return;
-    pieces_.push_back(std::move(piece));
-    changed_.notify_all();
-}
-
-bool BackgroundDeflater::Finish() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        finishing_ = true;
-    }
-    changed_.notify_all();
-    if (worker_.joinable()) worker_.join();
-    return !failed_;
-}
-
-void BackgroundDeflater::Run() {
+// Raw deflate of one block: the 32 KiB before it as dictionary, ended on a
+// byte boundary or, for the last, with the final block.
+void CompressBlock(int level, const std::shared_ptr<const std::string>& text,
+                   const std::shared_ptr<const std::string>& previous, bool last,
+                   std::string& compressed, uLong& adler, bool& ok) {
+    ok = false;
     z_stream zs{};
-    bool ok = deflateInit2(&zs, level_, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
-    const size_t start = out_.size();
-    size_t written = 0;
-    bool ended = false;
+    if (deflateInit2(&zs, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return;
     try {
-        while (ok && !ended) {
-            std::string piece;
-            bool last = false;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                changed_.wait(lock, [this] { return !pieces_.empty() || finishing_ || stopping_; });
-                if (stopping_) break;
-                if (!pieces_.empty()) {
-                    piece = std::move(pieces_.front());
-                    pieces_.pop_front();
-                }
-                last = pieces_.empty() && finishing_;
-            }
-            changed_.notify_all();
-            std::string_view data = piece;
-            for (;;) {
-                if (zs.avail_in == 0 && !data.empty()) {
-                    const size_t slice = std::min(data.size(), kSlice);
-                    zs.next_in = InputBytes(data);
-                    zs.avail_in = static_cast<uInt>(slice);
-                    data.remove_prefix(slice);
-                }
-                if (out_.size() - start - written < 65536)
-                    out_.resize(out_.size() + (out_.size() - start) / 2 + (1 << 20));
-                const size_t room = std::min(out_.size() - start - written, kSlice);
-                zs.next_out = reinterpret_cast<Bytef*>(out_.data() + start + written);
-                zs.avail_out = static_cast<uInt>(room);
-                const int flush = last && data.empty() ? Z_FINISH : Z_NO_FLUSH;
-                const int rc = deflate(&zs, flush);
-                written += room - zs.avail_out;
-                if (rc == Z_STREAM_END) {
-                    ended = true;
-                    break;
-                }
-                if (rc != Z_OK && rc != Z_BUF_ERROR) {
-                    ok = false;
-                    break;
-                }
-                // This piece is used up and the output had room: next piece.
-                if (flush == Z_NO_FLUSH && zs.avail_in == 0 && data.empty() && zs.avail_out != 0)
-                    break;
-            }
+        bool good = true;
+        if (previous && !previous->empty()) {
+            const size_t n = std::min(previous->size(), kDictionaryBytes);
+            good = deflateSetDictionary(
+                       &zs, reinterpret_cast<const Bytef*>(previous->data() + previous->size() - n),
+                       static_cast<uInt>(n)) == Z_OK;
         }
+        const size_t room = deflateBound(&zs, static_cast<uLong>(text->size())) + 64;
+        compressed.reserve(room);
+        ok = good && DeflateInto(zs, *text, last ? Z_FINISH : Z_SYNC_FLUSH, compressed, room);
+        adler = adler32_z(adler32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(text->data()),
+                          text->size());
     } catch (const std::bad_alloc&) {
         ok = false;
     }
     deflateEnd(&zs);
-    out_.resize(ok && ended ? start + written : start);
-    std::lock_guard<std::mutex> lock(mutex_);
-    failed_ = !(ok && ended);
-    changed_.notify_all();
+}
+
+}  // namespace
+
+Deflater::Deflater(int level, std::string& out, TaskPool* pool)
+    : out_(out), start_(out.size()), level_(level), pool_(pool) {
+    if (pool_) {
+        AppendHeader(level_, out_);
+        pending_.reserve(kDeflateBlockBytes);
+        return;
+    }
+    serial_ = new z_stream{};
+    if (deflateInit2(serial_, level_, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+        delete serial_;
+        serial_ = nullptr;
+        failed_ = true;
+    }
+}
+
+Deflater::~Deflater() {
+    if (serial_) {
+        deflateEnd(serial_);
+        delete serial_;
+    }
+    // The workers' tasks refer to this deflater until they are done.
+    std::unique_lock<std::mutex> lock(mutex_);
+    blockDone_.wait(lock, [this] {
+        return std::all_of(blocks_.begin(), blocks_.end(), [](const auto& b) { return b->done; });
+    });
+}
+
+void Deflater::Push(std::string_view piece) {
+    if (failed_ || finished_) return;
+    if (!pool_) {
+        // Output grows by about a tenth of the input for project texts.
+        if (!DeflateInto(*serial_, piece, Z_NO_FLUSH, out_, piece.size() / 8 + 4096))
+            failed_ = true;
+        return;
+    }
+    while (!piece.empty()) {
+        if (pending_.size() == kDeflateBlockBytes) Cut(false);
+        const size_t take = std::min(piece.size(), kDeflateBlockBytes - pending_.size());
+        pending_.append(piece.data(), take);
+        piece.remove_prefix(take);
+    }
+}
+
+bool Deflater::Finish() {
+    if (!finished_ && !failed_) {
+        if (!pool_) {
+            failed_ = !DeflateInto(*serial_, {}, Z_FINISH, out_, 4096);
+        } else {
+            Cut(true);
+            WriteDone(0);
+            if (!failed_) {
+                for (int shift = 24; shift >= 0; shift -= 8)
+                    out_.push_back(static_cast<char>(adler_ >> shift & 0xff));
+            }
+        }
+    }
+    finished_ = true;
+    if (failed_) out_.resize(start_);
+    return !failed_;
+}
+
+// The text gathered so far becomes a block for the workers; the last block
+// may be shorter (or, for an empty text, empty).
+void Deflater::Cut(bool last) {
+    auto block = std::make_shared<Block>();
+    block->text = std::make_shared<const std::string>(std::move(pending_));
+    block->previous = std::move(previous_);
+    block->last = last;
+    previous_ = block->text;
+    pending_ = std::string();
+    if (!last) pending_.reserve(kDeflateBlockBytes);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        blocks_.push_back(block);
+    }
+    const int level = level_;
+    try {
+        pool_->Run([this, block, level] {
+            CompressBlock(level, block->text, block->previous, block->last, block->compressed,
+                          block->adler, block->ok);
+            // Done under the lock: once the destructor sees it, this task no
+            // longer touches the deflater.
+            std::lock_guard<std::mutex> lock(mutex_);
+            block->done = true;
+            blockDone_.notify_all();
+        });
+    } catch (...) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        block->done = true;  // never queued: fails the stream
+        throw;
+    }
+    WriteDone(kBlocksPerWorker * pool_->Threads());
+}
+
+// Writes the finished blocks at the front in order, waiting while more than
+// `keepInFlight` are still out.
+void Deflater::WriteDone(size_t keepInFlight) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        while (!blocks_.empty() && blocks_.front()->done) {
+            const std::shared_ptr<Block> block = std::move(blocks_.front());
+            blocks_.pop_front();
+            lock.unlock();
+            if (!block->ok) failed_ = true;
+            if (!failed_) {
+                out_.append(block->compressed);
+                adler_ = adler32_combine(adler_, block->adler,
+                                         static_cast<z_off_t>(block->text->size()));
+            }
+            lock.lock();
+        }
+        if (blocks_.size() <= keepInFlight) return;
+        blockDone_.wait(lock, [this] { return blocks_.front()->done; });
+    }
 }
 
 bool DeflateAppend(std::string_view data, int level, std::string& out) {
-    BackgroundDeflater deflater(level, out);
-    deflater.Push(std::string(data));
+    Deflater deflater(level, out);
+    deflater.Push(data);
     return deflater.Finish();
 }
 

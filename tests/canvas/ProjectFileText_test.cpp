@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
 
 #include "canvas/ProjectText.h"
@@ -220,51 +221,57 @@ TEST(ProjectFileText, InflatedSizeIsBounded) {
 
 namespace {
 
-// The save compresses on a worker thread while the text is still being made:
-// the pieces must come out as one stream of their concatenation.
-TEST(ProjectFileSave, BackgroundDeflaterJoinsThePiecesIntoOneStream) {
-    std::string expected;
-    std::string stream = "VLM1";
-    {
-        vlm::BackgroundDeflater deflater(6, stream);
-        for (int i = 0; i < 300; ++i) {
-            std::string piece;
-            for (int j = 0; j < 500; ++j) piece += "POINT " + std::to_string(i * j) + " 1 0 0 1\n";
-            expected += piece;
-            deflater.Push(std::move(piece));
+// The save hands the text to the deflater in pieces, on the calling thread
+// alone or cut into blocks for a pool: the pieces must come out as one
+// stream of their concatenation either way.
+TEST(ProjectFileSave, DeflaterJoinsThePiecesIntoOneStream) {
+    for (size_t threads : {0, 1, 3}) {
+        SCOPED_TRACE(threads);
+        std::unique_ptr<vlm::TaskPool> pool;
+        if (threads > 0) pool = std::make_unique<vlm::TaskPool>(threads);
+        std::string expected;
+        std::string stream = "VLM1";
+        {
+            vlm::Deflater deflater(6, stream, pool.get());
+            for (int i = 0; i < 300; ++i) {
+                std::string piece;
+                for (int j = 0; j < 500; ++j)
+                    piece += "POINT " + std::to_string(i * j) + " 1 0 0 1\n";
+                expected += piece;
+                deflater.Push(piece);
+            }
+            deflater.Push(std::string());  // an empty piece is harmless
+            ASSERT_TRUE(deflater.Finish());
         }
-        deflater.Push(std::string());  // an empty piece is harmless
-        ASSERT_TRUE(deflater.Finish());
-    }
-    ASSERT_EQ(stream.substr(0, 4), "VLM1");
-    vlm::TextBuffer back;
-    ASSERT_EQ(vlm::Inflate(std::string_view(stream).substr(4), back), vlm::InflateStatus::Ok);
-    EXPECT_EQ(back.View(), expected);
+        ASSERT_EQ(stream.substr(0, 4), "VLM1");
+        vlm::TextBuffer back;
+        ASSERT_EQ(vlm::Inflate(std::string_view(stream).substr(4), back), vlm::InflateStatus::Ok);
+        EXPECT_EQ(back.View(), expected);
 
-    std::string nothing;
-    {
-        vlm::BackgroundDeflater deflater(6, nothing);
-        ASSERT_TRUE(deflater.Finish());
-    }
-    EXPECT_EQ(vlm::Inflate(nothing, back), vlm::InflateStatus::Ok);
-    EXPECT_EQ(back.View(), "");
+        std::string nothing;
+        {
+            vlm::Deflater deflater(6, nothing, pool.get());
+            ASSERT_TRUE(deflater.Finish());
+        }
+        EXPECT_EQ(nothing, std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8));
+        EXPECT_EQ(vlm::Inflate(nothing, back), vlm::InflateStatus::Ok);
+        EXPECT_EQ(back.View(), "");
 
-    // Given up half way (the text could not be made): the worker stops and
-    // no stream is claimed.
-    std::string abandoned;
-    {
-        vlm::BackgroundDeflater deflater(6, abandoned);
-        deflater.Push(std::string(100000, 'x'));
-    }
-    EXPECT_NE(vlm::Inflate(abandoned, back), vlm::InflateStatus::Ok);
-}
+        // Given up half way (the text could not be made): the blocks on the
+        // workers are waited for and no stream is claimed.
+        std::string abandoned;
+        {
+            vlm::Deflater deflater(6, abandoned, pool.get());
+            deflater.Push(std::string(1000000, 'x'));
+        }
+        EXPECT_NE(vlm::Inflate(abandoned, back), vlm::InflateStatus::Ok);
 
-TEST(ProjectFileSave, BadLevelFailsCleanly) {
-    std::string out = "VLM1";
-    vlm::BackgroundDeflater deflater(42, out);
-    deflater.Push("LINE 0 0 1 1 0\n");
-    EXPECT_FALSE(deflater.Finish());
-    EXPECT_EQ(out, "VLM1");
+        std::string out = "VLM1";
+        vlm::Deflater bad(42, out, pool.get());
+        bad.Push(std::string(300000, 'L'));
+        EXPECT_FALSE(bad.Finish());
+        EXPECT_EQ(out, "VLM1");
+    }
 }
 
 }  // namespace
