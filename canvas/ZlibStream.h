@@ -107,7 +107,8 @@ class TextBuffer {
     void Clear();  // empties it and releases the memory
 
   private:
-    friend InflateStatus Inflate(std::string_view data, TextBuffer& out, size_t maxBytes);
+    friend InflateStatus InflateZlib(std::string_view data, TextBuffer& out, size_t maxBytes);
+    friend struct TextBufferAccess;
     bool Grow(size_t capacity);
     char* data_ = nullptr;
     size_t size_ = 0;
@@ -116,7 +117,13 @@ class TextBuffer {
 
 // Inflates the zlib stream at the start of `data` into `out` (replacing its
 // content). Bytes after the end of the stream are ignored. On any status
-// other than Ok `out` is left empty.
+// other than Ok `out` is left empty. A stream zlib writes is inflated by
+// libdeflate (faster), anything else by zlib; both give the same result.
 InflateStatus Inflate(std::string_view data, TextBuffer& out, size_t maxBytes = kMaxInflatedBytes);
+
+// The same with zlib alone, in pieces (for tests and the fuzz target, which
+// hold the two decoders against each other).
+InflateStatus InflateZlib(std::string_view data, TextBuffer& out,
+                          size_t maxBytes = kMaxInflatedBytes);
 
 }  // namespace vlm

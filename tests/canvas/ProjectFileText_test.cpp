@@ -2,6 +2,7 @@
 // zlib stream around it, checked against the platform's own number text and
 // against streams made by Python's zlib.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cfloat>
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "canvas/ProjectText.h"
 #include "canvas/ZlibStream.h"
@@ -203,6 +205,56 @@ TEST(ProjectFileText, DeflateRoundTripsAndIgnoresBytesAfterTheEnd) {
     vlm::TextBuffer back;
     EXPECT_EQ(vlm::Inflate(empty, back), vlm::InflateStatus::Ok);
     EXPECT_EQ(back.View(), "");
+}
+
+// The fast whole-buffer inflater and zlib must agree on every input: the
+// result and the text, on good streams, cut ones, flipped bits, small
+// windows and tight bounds.
+TEST(ProjectFileText, BothInflatersGiveTheSameResult) {
+    std::string text;
+    for (int i = 0; i < 30000; ++i) text += "POINT " + std::to_string(i * 37 % 1001) + " 2 0 0 1\n";
+    std::vector<std::string> streams;
+    for (int level : {1, 6, 9}) {
+        std::string s;
+        ASSERT_TRUE(vlm::DeflateAppend(text, level, s));
+        streams.push_back(s);
+    }
+    // Window bits 9: zlib reads it with its own window rules.
+    {
+        z_stream zs{};
+        ASSERT_EQ(deflateInit2(&zs, 6, Z_DEFLATED, 9, 8, Z_DEFAULT_STRATEGY), Z_OK);
+        std::string s(compressBound(text.size()), '\0');
+        zs.next_in = reinterpret_cast<Bytef*>(text.data());
+        zs.avail_in = static_cast<uInt>(text.size());
+        zs.next_out = reinterpret_cast<Bytef*>(s.data());
+        zs.avail_out = static_cast<uInt>(s.size());
+        ASSERT_EQ(deflate(&zs, Z_FINISH), Z_STREAM_END);
+        s.resize(zs.total_out);
+        deflateEnd(&zs);
+        streams.push_back(s);
+        std::string relabelled = s;
+        relabelled[0] = 0x78;  // claims the full window: distances stay valid
+        relabelled[1] = static_cast<char>(31 - (0x78 << 8) % 31);
+        streams.push_back(relabelled);
+    }
+    const std::string good = streams[1];
+    std::mt19937 random(17);
+    for (int i = 0; i < 60; ++i) {
+        std::string flipped = good;
+        flipped[random() % flipped.size()] ^= static_cast<char>(1 << random() % 8);
+        streams.push_back(flipped);
+        streams.push_back(good.substr(0, random() % good.size()));
+    }
+    streams.push_back(good + "after the end");
+    for (size_t i = 0; i < streams.size(); ++i) {
+        for (size_t bound : {vlm::kMaxInflatedBytes, text.size(), text.size() - 1, size_t{100}}) {
+            vlm::TextBuffer fast, zlib;
+            EXPECT_EQ(vlm::Inflate(streams[i], fast, bound),
+                      vlm::InflateZlib(streams[i], zlib, bound))
+                << "stream " << i << " bound " << bound;
+            EXPECT_EQ(fast.View(), zlib.View()) << "stream " << i << " bound " << bound;
+        }
+    }
 }
 
 TEST(ProjectFileText, InflatedSizeIsBounded) {
