@@ -3,6 +3,9 @@
 // inflaters, wherever the block boundaries fall; one thread must give the
 // bytes of a single deflate run.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <QString>
@@ -12,6 +15,7 @@
 
 #include "canvas/CanvasModel.h"
 #include "canvas/ProjectFile.h"
+#include "canvas/TaskPool.h"
 #include "canvas/ZlibStream.h"
 #include "platform/Clock.h"
 #include "tests/support/TempHome.h"
@@ -187,6 +191,32 @@ TEST(ProjectFileThreads, BlockBoundariesAnywhere) {
     ASSERT_GT(insideLetters, 0) << "the drawing puts no boundary inside a letter";
     ASSERT_GT(insideRecords, 0);
     ExpectOneStreamOfTheText(f);
+}
+
+// A process allowed one processor saves through the serial path: the file
+// is the magic and one deflate run of the text, as before there were
+// threads.
+TEST(ProjectFileThreads, OneProcessorWritesTheSingleRunBytes) {
+    phxtest::TempHome home;
+    const std::string path = home.home() + "one.vlm";
+    TCanvasModel model;
+    Survey(model, 30000);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(0, &one);
+        if (sched_setaffinity(0, sizeof one, &one) != 0 || vlm::MachineThreads() != 1) _exit(2);
+        FixedClock clock;
+        _exit(model.SaveProject(QString::fromStdString(path)) ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    FixedClock clock;
+    EXPECT_EQ(phxtest::ReadAll(path), "VLM1" + SingleRun(vlm::ProjectText(model)));
 }
 
 // The blocks are raw deflate with a dictionary: a stream whose blocks had
