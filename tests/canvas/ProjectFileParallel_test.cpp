@@ -91,7 +91,9 @@ void Survey(TCanvasModel& m, int shapes) {
     const int labels = m.AddLayer("labels");
     double x = 512345.678, y = 4512345.678;
     for (int i = 0; i < shapes; ++i) {
-        const double nx = x + 0.731 * (i * 7919 % 13 - 6), ny = y + 0.577 * (i * 104729 % 11 - 5);
+        const long long step = i;
+        const double nx = x + 0.731 * static_cast<double>(step * 7919 % 13 - 6);
+        const double ny = y + 0.577 * static_cast<double>(step * 104729 % 11 - 5);
         switch (i % 50) {
             case 0:
                 m.AddPolyline({{x, y}, {x + 3.3, y - 1.7}, {nx, ny}}, tracks, i % 100 == 0);
