@@ -219,7 +219,7 @@ bool DeflateShapes(const std::vector<TPlovanShape*>& shapes, TaskPool& pool, Def
             changed.notify_all();
         });
     };
-    while (next < shapes.size() && ranges.size() < 2 * pool.Threads()) submit();
+    while (next < shapes.size() && ranges.size() < 4 * pool.Threads()) submit();
     while (!ranges.empty()) {
         const std::shared_ptr<Range> range = std::move(ranges.front());
         ranges.pop_front();

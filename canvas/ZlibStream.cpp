@@ -55,7 +55,7 @@ void AppendHeader(int level, std::string& out) {
 }
 
 // Blocks compressed on workers but not yet written, at most, per worker.
-constexpr size_t kBlocksPerWorker = 3;
+constexpr size_t kBlocksPerWorker = 8;
 
 }  // namespace
 
@@ -72,31 +72,55 @@ struct Deflater::Block {
 
 namespace {
 
+// A worker's raw deflate state, kept from block to block (a reset is much
+// cheaper than making it again) and ended with the worker.
+class WorkerStream {
+  public:
+    ~WorkerStream() {
+        if (ready_) deflateEnd(&zs_);
+    }
+    // The state reset for a new block at `level`; null when zlib refuses.
+    z_stream* For(int level) {
+        if (ready_ && level_ == level) return deflateReset(&zs_) == Z_OK ? &zs_ : nullptr;
+        if (ready_) deflateEnd(&zs_);
+        zs_ = z_stream{};
+        ready_ = deflateInit2(&zs_, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+        level_ = level;
+        return ready_ ? &zs_ : nullptr;
+    }
+
+  private:
+    z_stream zs_{};
+    int level_ = 0;
+    bool ready_ = false;
+};
+
 // Raw deflate of one block: the 32 KiB before it as dictionary, ended on a
 // byte boundary or, for the last, with the final block.
 void CompressBlock(int level, const std::shared_ptr<const std::string>& text,
                    const std::shared_ptr<const std::string>& previous, bool last,
                    std::string& compressed, uLong& adler, bool& ok) {
     ok = false;
-    z_stream zs{};
-    if (deflateInit2(&zs, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return;
+    thread_local WorkerStream worker;
+    z_stream* zs = worker.For(level);
+    if (!zs) return;
     try {
         bool good = true;
         if (previous && !previous->empty()) {
             const size_t n = std::min(previous->size(), kDictionaryBytes);
             good = deflateSetDictionary(
-                       &zs, reinterpret_cast<const Bytef*>(previous->data() + previous->size() - n),
+                       zs, reinterpret_cast<const Bytef*>(previous->data() + previous->size() - n),
                        static_cast<uInt>(n)) == Z_OK;
         }
-        const size_t room = deflateBound(&zs, static_cast<uLong>(text->size())) + 64;
+        // Project text shrinks to about a tenth; the output grows when not.
+        const size_t room = text->size() / 4 + 4096;
         compressed.reserve(room);
-        ok = good && DeflateInto(zs, *text, last ? Z_FINISH : Z_SYNC_FLUSH, compressed, room);
+        ok = good && DeflateInto(*zs, *text, last ? Z_FINISH : Z_SYNC_FLUSH, compressed, room);
         adler = adler32_z(adler32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(text->data()),
                           text->size());
     } catch (const std::bad_alloc&) {
         ok = false;
     }
-    deflateEnd(&zs);
 }
 
 }  // namespace
