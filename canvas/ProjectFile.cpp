@@ -4,14 +4,21 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "canvas/CanvasModel.h"
+#include "canvas/ProjectFileIo.h"
 #include "canvas/ProjectText.h"
+#include "canvas/TaskPool.h"
 #include "platform/Clock.h"
-#include "platform/TextFiles.h"
 
 namespace vlm {
 namespace {
@@ -157,6 +164,76 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
     }
 }
 
+// The four header lines, the WORLD record and the LAYER records.
+void AppendHead(std::string& out, const TCanvasModel& model) {
+    out.append("# Plovan Helm - VLM\n# Written by Plovan HX\n# Created on: ");
+    AppendCreatedOn(out, platform::Now());
+    out.append("\n#\n");
+    Record(out, "WORLD")
+        .Real(model.FWorldLeft)
+        .Real(model.FWorldRight)
+        .Real(model.FWorldBottom)
+        .Real(model.FWorldTop)
+        .End();
+}
+
+void AppendLayer(std::string& out, const TCanvasLayer& layer) {
+    Record(out, "LAYER").Int(layer.Id).Text(layer.Name).End();
+}
+
+// Shapes formatted by one task on a worker: about a third of a megabyte of
+// text, a few deflate blocks.
+constexpr size_t kRangeShapes = 4096;
+
+// The text of the shapes, made in ranges on the pool's workers and handed to
+// `deflater` in drawing order as the ranges are done. A few ranges are made
+// ahead, so the workers format and compress side by side.
+bool DeflateShapes(const std::vector<TPlovanShape*>& shapes, TaskPool& pool, Deflater& deflater,
+                   std::mutex& mutex, std::condition_variable& changed) {
+    struct Range {
+        std::string text;
+        bool ok = false;
+        bool done = false;  // under `mutex`
+    };
+    std::deque<std::shared_ptr<Range>> ranges;
+    size_t next = 0;
+    auto submit = [&] {
+        const size_t begin = next;
+        const size_t end = std::min(shapes.size(), begin + kRangeShapes);
+        next = end;
+        auto range = std::make_shared<Range>();
+        ranges.push_back(range);
+        pool.Run([&shapes, &mutex, &changed, range, begin, end] {
+            std::string text;
+            bool ok = true;
+            try {
+                text.reserve((end - begin) * 96);
+                for (size_t i = begin; i < end; ++i) AppendShape(text, *shapes[i]);
+            } catch (const std::exception&) {
+                ok = false;
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            range->text = std::move(text);
+            range->ok = ok;
+            range->done = true;
+            changed.notify_all();
+        });
+    };
+    while (next < shapes.size() && ranges.size() < 4 * pool.Threads()) submit();
+    while (!ranges.empty()) {
+        const std::shared_ptr<Range> range = std::move(ranges.front());
+        ranges.pop_front();
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return range->done; });
+        }
+        if (!range->ok) return false;
+        if (next < shapes.size()) submit();
+        deflater.Push(range->text);
+    }
+    return true;
+}
+
 }  // namespace
 
 void WriteProjectText(const TCanvasModel& model, const std::function<void(std::string&)>& sink,
@@ -169,17 +246,9 @@ void WriteProjectText(const TCanvasModel& model, const std::function<void(std::s
         out.reserve(pieceBytes + 4096);
     };
     out.reserve(pieceBytes + 4096);
-    out.append("# Plovan Helm - VLM\n# Written by Plovan HX\n# Created on: ");
-    AppendCreatedOn(out, platform::Now());
-    out.append("\n#\n");
-    Record(out, "WORLD")
-        .Real(model.FWorldLeft)
-        .Real(model.FWorldRight)
-        .Real(model.FWorldBottom)
-        .Real(model.FWorldTop)
-        .End();
+    AppendHead(out, model);
     for (const auto& layer : model.FLayers) {
-        Record(out, "LAYER").Int(layer->Id).Text(layer->Name).End();
+        AppendLayer(out, *layer);
         if (out.size() >= pieceBytes) handOver();
     }
     for (const TPlovanShape* shape : model.FShapes) {
@@ -187,6 +256,31 @@ void WriteProjectText(const TCanvasModel& model, const std::function<void(std::s
         if (out.size() >= pieceBytes) handOver();
     }
     if (!out.empty()) sink(out);
+}
+
+bool ProjectFileBytes(const TCanvasModel& model, size_t threads, std::string& bytes) {
+    bytes.assign(kMagic);
+    if (threads <= 1) {
+        Deflater deflater(Z_DEFAULT_COMPRESSION, bytes);
+        WriteProjectText(model, [&](std::string& piece) { deflater.Push(piece); });
+        return deflater.Finish();
+    }
+    bytes.reserve(model.FShapes.size() * 10 + 4096);
+    // Destroyed in reverse: the deflater waits for its blocks, then the pool
+    // runs what is left before the mutex the tasks report through goes.
+    std::mutex mutex;
+    std::condition_variable changed;
+    TaskPool pool(threads);
+    Deflater deflater(Z_DEFAULT_COMPRESSION, bytes, &pool);
+    std::string head;
+    AppendHead(head, model);
+    for (const auto& layer : model.FLayers) AppendLayer(head, *layer);
+    deflater.Push(head);
+    if (!DeflateShapes(model.FShapes, pool, deflater, mutex, changed)) {
+        bytes.resize(kMagic.size());
+        return false;
+    }
+    return deflater.Finish();
 }
 
 std::string ProjectText(const TCanvasModel& model) {
@@ -199,12 +293,26 @@ std::string ProjectText(const TCanvasModel& model) {
     return text;
 }
 
+bool LooksLikeText(std::string_view bytes) {
+    // A table is faster than the comparisons on a gigabyte of text.
+    static const auto kControl = [] {
+        std::array<bool, 256> control{};
+        for (int c = 0; c < 32; ++c) control[static_cast<size_t>(c)] = true;
+        control['\t'] = control['\r'] = control['\n'] = false;
+        control[127] = true;
+        return control;
+    }();
+    for (const char c : bytes)
+        if (kControl[static_cast<unsigned char>(c)]) return false;
+    return true;
+}
+
 bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::string_view& text,
                          size_t maxBytes) {
     buffer.Clear();
     text = {};
     if (fileBytes.substr(0, kMagic.size()) != kMagic) {
-        if (fileBytes.size() > maxBytes) return false;
+        if (fileBytes.size() > maxBytes || !LooksLikeText(fileBytes)) return false;
         text = fileBytes;
         return true;
     }
@@ -218,18 +326,12 @@ bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::st
 
 bool TCanvasModel::SaveProject(const QString& fileName, int /*unused*/) {
     try {
-        // The text is made in pieces and compressed on a worker thread while
-        // the next piece is made; the whole text is never held at once.
-        std::string bytes(vlm::kMagic);
-        vlm::BackgroundDeflater deflater(Z_DEFAULT_COMPRESSION, bytes);
-        vlm::WriteProjectText(*this, [&](std::string& piece) {
-            deflater.Push(std::move(piece));
-            piece = std::string();
-        });
-        if (!deflater.Finish()) return false;
-        // A temporary file in the same folder renamed over the old one: a
-        // failure or a power loss never leaves a half-written project.
-        return platform::WriteFileAtomic(QFile::encodeName(fileName).toStdString(), bytes);
+        std::string bytes;
+        if (!vlm::ProjectFileBytes(*this, vlm::MachineThreads(), bytes)) return false;
+        // Through a temporary file beside the file (a link's target) and a
+        // rename: a failure or a power loss never leaves a half-written
+        // project.
+        return vlm::WriteProjectFile(QFile::encodeName(fileName).toStdString(), bytes);
     } catch (const std::exception&) {
         return false;
     }
@@ -239,7 +341,9 @@ bool TCanvasModel::LoadProject(const QString& fileName, int /*unused1*/, int /*u
                                int mode) {
     try {
         std::string bytes;
-        if (!platform::ReadFile(QFile::encodeName(fileName).toStdString(), bytes)) return false;
+        if (!vlm::ReadProjectFile(QFile::encodeName(fileName).toStdString(), bytes,
+                                  vlm::kMaxFileBytes))
+            return false;
         // The stream is checked whole before anything changes: a damaged or
         // cut file leaves the drawing as it was.
         vlm::TextBuffer inflated;

@@ -101,6 +101,9 @@ int RunProgram(QApplication& app, const StartupSettings& settings) {
         QApplication::setApplicationName(QStringLiteral("Plovan HX"));
         QApplication::setApplicationDisplayName(QString());
         const auto signalWatch = WatchTerminationSignals(app);
+        // Under a file-size limit a write fails with an error the saves
+        // report, instead of the signal ending the program.
+        std::signal(SIGXFSZ, SIG_IGN);
         CreateApplicationWindows();
         FNav->show();
         QApplication::exec();

@@ -2,12 +2,15 @@
 // zlib stream around it, checked against the platform's own number text and
 // against streams made by Python's zlib.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
+#include <vector>
 
 #include "canvas/ProjectText.h"
 #include "canvas/ZlibStream.h"
@@ -204,6 +207,56 @@ TEST(ProjectFileText, DeflateRoundTripsAndIgnoresBytesAfterTheEnd) {
     EXPECT_EQ(back.View(), "");
 }
 
+// The fast whole-buffer inflater and zlib must agree on every input: the
+// result and the text, on good streams, cut ones, flipped bits, small
+// windows and tight bounds.
+TEST(ProjectFileText, BothInflatersGiveTheSameResult) {
+    std::string text;
+    for (int i = 0; i < 30000; ++i) text += "POINT " + std::to_string(i * 37 % 1001) + " 2 0 0 1\n";
+    std::vector<std::string> streams;
+    for (int level : {1, 6, 9}) {
+        std::string s;
+        ASSERT_TRUE(vlm::DeflateAppend(text, level, s));
+        streams.push_back(s);
+    }
+    // Window bits 9: zlib reads it with its own window rules.
+    {
+        z_stream zs{};
+        ASSERT_EQ(deflateInit2(&zs, 6, Z_DEFLATED, 9, 8, Z_DEFAULT_STRATEGY), Z_OK);
+        std::string s(compressBound(text.size()), '\0');
+        zs.next_in = reinterpret_cast<Bytef*>(text.data());
+        zs.avail_in = static_cast<uInt>(text.size());
+        zs.next_out = reinterpret_cast<Bytef*>(s.data());
+        zs.avail_out = static_cast<uInt>(s.size());
+        ASSERT_EQ(deflate(&zs, Z_FINISH), Z_STREAM_END);
+        s.resize(zs.total_out);
+        deflateEnd(&zs);
+        streams.push_back(s);
+        std::string relabelled = s;
+        relabelled[0] = 0x78;  // claims the full window: distances stay valid
+        relabelled[1] = static_cast<char>(31 - (0x78 << 8) % 31);
+        streams.push_back(relabelled);
+    }
+    const std::string good = streams[1];
+    std::mt19937 random(17);
+    for (int i = 0; i < 60; ++i) {
+        std::string flipped = good;
+        flipped[random() % flipped.size()] ^= static_cast<char>(1 << random() % 8);
+        streams.push_back(flipped);
+        streams.push_back(good.substr(0, random() % good.size()));
+    }
+    streams.push_back(good + "after the end");
+    for (size_t i = 0; i < streams.size(); ++i) {
+        for (size_t bound : {vlm::kMaxInflatedBytes, text.size(), text.size() - 1, size_t{100}}) {
+            vlm::TextBuffer fast, zlib;
+            EXPECT_EQ(vlm::Inflate(streams[i], fast, bound),
+                      vlm::InflateZlib(streams[i], zlib, bound))
+                << "stream " << i << " bound " << bound;
+            EXPECT_EQ(fast.View(), zlib.View()) << "stream " << i << " bound " << bound;
+        }
+    }
+}
+
 TEST(ProjectFileText, InflatedSizeIsBounded) {
     const std::string text(100000, '#');
     std::string stream;
@@ -220,51 +273,57 @@ TEST(ProjectFileText, InflatedSizeIsBounded) {
 
 namespace {
 
-// The save compresses on a worker thread while the text is still being made:
-// the pieces must come out as one stream of their concatenation.
-TEST(ProjectFileSave, BackgroundDeflaterJoinsThePiecesIntoOneStream) {
-    std::string expected;
-    std::string stream = "VLM1";
-    {
-        vlm::BackgroundDeflater deflater(6, stream);
-        for (int i = 0; i < 300; ++i) {
-            std::string piece;
-            for (int j = 0; j < 500; ++j) piece += "POINT " + std::to_string(i * j) + " 1 0 0 1\n";
-            expected += piece;
-            deflater.Push(std::move(piece));
+// The save hands the text to the deflater in pieces, on the calling thread
+// alone or cut into blocks for a pool: the pieces must come out as one
+// stream of their concatenation either way.
+TEST(ProjectFileSave, DeflaterJoinsThePiecesIntoOneStream) {
+    for (size_t threads : {0, 1, 3}) {
+        SCOPED_TRACE(threads);
+        std::unique_ptr<vlm::TaskPool> pool;
+        if (threads > 0) pool = std::make_unique<vlm::TaskPool>(threads);
+        std::string expected;
+        std::string stream = "VLM1";
+        {
+            vlm::Deflater deflater(6, stream, pool.get());
+            for (int i = 0; i < 300; ++i) {
+                std::string piece;
+                for (int j = 0; j < 500; ++j)
+                    piece += "POINT " + std::to_string(i * j) + " 1 0 0 1\n";
+                expected += piece;
+                deflater.Push(piece);
+            }
+            deflater.Push(std::string());  // an empty piece is harmless
+            ASSERT_TRUE(deflater.Finish());
         }
-        deflater.Push(std::string());  // an empty piece is harmless
-        ASSERT_TRUE(deflater.Finish());
-    }
-    ASSERT_EQ(stream.substr(0, 4), "VLM1");
-    vlm::TextBuffer back;
-    ASSERT_EQ(vlm::Inflate(std::string_view(stream).substr(4), back), vlm::InflateStatus::Ok);
-    EXPECT_EQ(back.View(), expected);
+        ASSERT_EQ(stream.substr(0, 4), "VLM1");
+        vlm::TextBuffer back;
+        ASSERT_EQ(vlm::Inflate(std::string_view(stream).substr(4), back), vlm::InflateStatus::Ok);
+        EXPECT_EQ(back.View(), expected);
 
-    std::string nothing;
-    {
-        vlm::BackgroundDeflater deflater(6, nothing);
-        ASSERT_TRUE(deflater.Finish());
-    }
-    EXPECT_EQ(vlm::Inflate(nothing, back), vlm::InflateStatus::Ok);
-    EXPECT_EQ(back.View(), "");
+        std::string nothing;
+        {
+            vlm::Deflater deflater(6, nothing, pool.get());
+            ASSERT_TRUE(deflater.Finish());
+        }
+        EXPECT_EQ(nothing, std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8));
+        EXPECT_EQ(vlm::Inflate(nothing, back), vlm::InflateStatus::Ok);
+        EXPECT_EQ(back.View(), "");
 
-    // Given up half way (the text could not be made): the worker stops and
-    // no stream is claimed.
-    std::string abandoned;
-    {
-        vlm::BackgroundDeflater deflater(6, abandoned);
-        deflater.Push(std::string(100000, 'x'));
-    }
-    EXPECT_NE(vlm::Inflate(abandoned, back), vlm::InflateStatus::Ok);
-}
+        // Given up half way (the text could not be made): the blocks on the
+        // workers are waited for and no stream is claimed.
+        std::string abandoned;
+        {
+            vlm::Deflater deflater(6, abandoned, pool.get());
+            deflater.Push(std::string(1000000, 'x'));
+        }
+        EXPECT_NE(vlm::Inflate(abandoned, back), vlm::InflateStatus::Ok);
 
-TEST(ProjectFileSave, BadLevelFailsCleanly) {
-    std::string out = "VLM1";
-    vlm::BackgroundDeflater deflater(42, out);
-    deflater.Push("LINE 0 0 1 1 0\n");
-    EXPECT_FALSE(deflater.Finish());
-    EXPECT_EQ(out, "VLM1");
+        std::string out = "VLM1";
+        vlm::Deflater bad(42, out, pool.get());
+        bad.Push(std::string(300000, 'L'));
+        EXPECT_FALSE(bad.Finish());
+        EXPECT_EQ(out, "VLM1");
+    }
 }
 
 }  // namespace
