@@ -32,9 +32,9 @@ class Writer {
 };
 
 void WritePort(Writer& w, std::string_view section, const PortTexts& t, bool sensor) {
-    const std::string* texts[] = {&t.Port,     &t.BaudRate, &t.DataWidth, &t.StopBits,
-                                  &t.Parity,   &t.Priority, &t.Delay,     &t.NMEALog,
-                                  &t.LogTime,  &t.EnableDTR, &t.EnableRTS};
+    const std::string* texts[] = {&t.Port,    &t.BaudRate,  &t.DataWidth, &t.StopBits,
+                                  &t.Parity,  &t.Priority,  &t.Delay,     &t.NMEALog,
+                                  &t.LogTime, &t.EnableDTR, &t.EnableRTS};
     for (size_t i = 0; i < kPortKeys.size(); ++i) {
         std::string key(kPortKeys[i]);
         if (i == 0 && sensor) key += ' ';
@@ -65,16 +65,15 @@ std::array<std::string, 7> SettingsSummaryLines(const DeviceSettingsValues& v) {
         "Sensor: Port=" + v.Sensor.Port + ", Baud=" + v.Sensor.BaudRate +
             ", Enabled=" + yesNo(v.SensorEnabled),
         "Datum: " + v.NameOfDatum + ", DTP=" + yesNo(v.UseDTP),
-        "TM: CM=" + v.CentralMeridian + ", RefLat=" + v.ReferenceLatitude + ", SF=" +
-            v.ScaleFactor + ", FE=" + v.FalseEasting + ", FN=" + v.FalseNorthing,
+        "TM: CM=" + v.CentralMeridian + ", RefLat=" + v.ReferenceLatitude +
+            ", SF=" + v.ScaleFactor + ", FE=" + v.FalseEasting + ", FN=" + v.FalseNorthing,
         "LCC: " + std::string(v.UseLCCProjection ? "Enabled" : "Disabled") + ", SP1=" + v.LCCSP1 +
             ", SP2=" + v.LCCSP2,
         "======================",
     };
 }
 
-bool SaveDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& v,
-                        bool writeScreenshot,
+bool SaveDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& v, bool writeScreenshot,
                         const std::function<void(const std::string&)>& appendSummaryLine) {
     Writer w(ini);
     w.Flag(kLockSection, kLockKey, false);
@@ -105,9 +104,8 @@ bool SaveDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& v,
     w.Flag(kGeodeticSection, "Use DTP", v.UseDTP);
     w.Text(kGeodeticSection, "Name of Datum", v.NameOfDatum);
     const std::pair<std::string_view, const std::string*> lambert[] = {
-        {"eLCCSP1", &v.LCCSP1}, {"eLCCSP2", &v.LCCSP2}, {"eLCCSF", &v.LCCSF},
-        {"eLCCCP", &v.LCCCP},   {"eLCCM", &v.LCCM},     {"eLCCFE", &v.LCCFE},
-        {"eLCCFN", &v.LCCFN}};
+        {"eLCCSP1", &v.LCCSP1}, {"eLCCSP2", &v.LCCSP2}, {"eLCCSF", &v.LCCSF}, {"eLCCCP", &v.LCCCP},
+        {"eLCCM", &v.LCCM},     {"eLCCFE", &v.LCCFE},   {"eLCCFN", &v.LCCFN}};
     for (const auto& [key, text] : lambert) w.Text(kGeodeticSection, key, *text);
     w.Flag(kGeodeticSection, "cbUseLCCProjection", v.UseLCCProjection);
     w.Flag(kGeodeticSection, "cLambert1", v.Lambert1);

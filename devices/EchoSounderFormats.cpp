@@ -12,11 +12,10 @@ std::string FormatAfterTypeChoice(std::string_view text, std::string_view curren
     const SBESMessageType* type = FindSBESMessageType(text);
     if (!type) return std::string(currentFormat);
     if (type->layout != SBESLayout::Unchanged) return std::string(type->format);
-    const bool listed =
-        std::any_of(kSBESMessageTypes.begin(), kSBESMessageTypes.end(),
-                    [currentFormat](const SBESMessageType& t) {
-                        return !t.format.empty() && t.format == currentFormat;
-                    });
+    const bool listed = std::any_of(kSBESMessageTypes.begin(), kSBESMessageTypes.end(),
+                                    [currentFormat](const SBESMessageType& t) {
+                                        return !t.format.empty() && t.format == currentFormat;
+                                    });
     if (currentFormat.empty() || listed) return std::string(kOtherStartFormat);
     return std::string(currentFormat);
 }

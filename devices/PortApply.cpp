@@ -7,7 +7,7 @@
 #include "platform/VclText.h"
 
 const std::array<std::string_view, 15> kBaudRateItems = {
-    "110",   "300",   "600",   "1200",  "2400",  "4800",   "9600",  "14400",
+    "110",   "300",   "600",   "1200",  "2400",   "4800",   "9600",  "14400",
     "19200", "38400", "56000", "57600", "115200", "128000", "256000"};
 const std::array<std::string_view, 4> kDataWidthItems = {"5", "6", "7", "8"};
 const std::array<std::string_view, 3> kStopBitsItems = {"1", "1.5", "2"};

@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "foundation/DayPaths.h"
+#include "canvas/PlovanCanvas.h"
+#include "devices/ui/TFGPS.h"
 #include "foundation/DisplayValues.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
@@ -51,6 +53,22 @@ std::unique_ptr<QSocketNotifier> WatchTerminationSignals(QApplication& app) {
     return notifier;
 }
 
+// What the device settings window reaches of the main window.
+TFGPSHost DeviceSettingsHost() {
+    TFGPSHost host;
+    host.Canvas = []() -> TPlovanCanvas* { return FNav ? FNav->fcad : nullptr; };
+    host.ScreenshotTimer = []() -> QTimer* { return FNav ? FNav->tScreenshot : nullptr; };
+    host.GnssReader = []() -> TPlovanSerialGPS* { return FNav ? FNav->ZGPS1 : nullptr; };
+    host.SensorReader = []() -> TPlovanSerialGPS* { return FNav ? FNav->ZSENSOR : nullptr; };
+    host.EchoRawSentences = [] { return FNav && FNav->FEchoRawSentences; };
+    host.SetEchoRawSentences = [](bool on) {
+        if (FNav) FNav->FEchoRawSentences = on;
+    };
+    // The realtime window's HideLowFrequencyDepth and ShowLowFrequencyDepth
+    // join here (LowFrequencyDepth) once that window exists.
+    return host;
+}
+
 }  // namespace
 
 StartupSettings ReadStartupSettings() {
@@ -73,7 +91,7 @@ void CreateApplicationWindows() {
     FNav = new TFNav();
     // The navigation settings window (Navset) is created here.
     // The vessel shape window (FShape) is created here.
-    // The device settings window (FGPS) is created here.
+    FGPS = new TFGPS(DeviceSettingsHost());
     // The realtime window (fRealtime) is created here.
     // The message window (FMsg) is created here.
     // The offsets window (Offsets) is created here.
@@ -91,6 +109,8 @@ void CreateApplicationWindows() {
 
 void FreeApplicationWindows() {
     // The windows made after the main window are freed here, last first.
+    delete FGPS;
+    FGPS = nullptr;
     delete FNav;
     FNav = nullptr;
 }

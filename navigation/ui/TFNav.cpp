@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +21,7 @@
 
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
+#include "devices/ui/TFGPS.h"
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/FormPlacement.h"
@@ -264,12 +267,15 @@ void TFNav::FormShow() {
                           view.PlanWorldBottom);
             FShownView = view;
             fcad->SetGridAutoScale(view.GridAutoScale);
+            // The device settings window's grid box wins over the stored
+            // canvas key, so the key written at close follows the box.
+            if (FGPS) fcad->SetGridAutoScale(FGPS->cbAutoGrid->isChecked());
             fcad->FDepthSpeedDisplayMode = view.DepthSpeedDisplayMode;
             fcad->FGGAOverlayPosition = view.GGAOverlayPosition;
         }
         // 7. Screenshot interval, seconds; 0 or less switches the timer off.
-        // The device settings window's eScreenshotInterval shows it here.
         const int seconds = ini.ReadInteger("SCREENSHOT", "Interval", 60);
+        if (FGPS) FGPS->eScreenshotInterval->setText(QString::number(seconds));
         if (seconds > 0) {
             tScreenshot->setInterval(
                 static_cast<int>(std::min<long long>(seconds * 1000LL, INT32_MAX)));
@@ -312,8 +318,9 @@ void TFNav::FormCloseQuery() {
     SaveFormPlacement(this);
     // The realtime, sound velocity, runline, echogram and battery windows'
     // placements join here.
-    // 7. The navigation settings, offsets, device settings, realtime, runline
-    // and echogram windows are closed here.
+    // 7. The navigation settings, offsets, realtime, runline and echogram
+    // windows are closed here.
+    if (FGPS) FGPS->close();
     // 8.
     if (!fcad) return;
     CanvasViewSettings view;

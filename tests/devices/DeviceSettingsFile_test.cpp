@@ -64,10 +64,9 @@ TEST(DeviceSettingsFile, SaveWritesEveryKeyAndTheLockLast) {
     platform::IniFile::DropCachedModels();
     const platform::IniFile back(path);
     const std::pair<const char*, const char*> gnss[] = {
-        {"Port No", "COM3"},  {"Baud Rate", "115200"}, {"Data Width", "8"},
-        {"Stop Bits", "1"},   {"Parity", "None"},      {"Priority", "Normal"},
-        {"Delay", "5"},       {"NMEA LOG", "True"},    {"Log Time", "False"},
-        {"Enable DTR", "True"}, {"Enable RTS", "True"}};
+        {"Port No", "COM3"},   {"Baud Rate", "115200"}, {"Data Width", "8"},   {"Stop Bits", "1"},
+        {"Parity", "None"},    {"Priority", "Normal"},  {"Delay", "5"},        {"NMEA LOG", "True"},
+        {"Log Time", "False"}, {"Enable DTR", "True"},  {"Enable RTS", "True"}};
     for (const auto& [key, value] : gnss)
         EXPECT_EQ(back.ReadString("GPS1 COMUNICATION SETTINGS", key, "?"), value) << key;
     EXPECT_EQ(back.ReadString("SENSOR COMUNICATION SETTINGS", "Port No", "?"), "COM4");
@@ -118,14 +117,13 @@ TEST(DeviceSettingsFile, SummaryLines) {
     v.LCCSP1.clear();
     v.LCCSP2.clear();
     const auto lines = SettingsSummaryLines(v);
-    const std::array<std::string, 7> expected = {
-        "=== SETTINGS SAVED ===",
-        "GPS: Port=COM3, Baud=115200",
-        "Sensor: Port=COM4, Baud=4800, Enabled=No",
-        "Datum: İzmir, DTP=Yes",
-        "TM: CM=33, RefLat=0, SF=1, FE=500000, FN=0",
-        "LCC: Enabled, SP1=, SP2=",
-        "======================"};
+    const std::array<std::string, 7> expected = {"=== SETTINGS SAVED ===",
+                                                 "GPS: Port=COM3, Baud=115200",
+                                                 "Sensor: Port=COM4, Baud=4800, Enabled=No",
+                                                 "Datum: İzmir, DTP=Yes",
+                                                 "TM: CM=33, RefLat=0, SF=1, FE=500000, FN=0",
+                                                 "LCC: Enabled, SP1=, SP2=",
+                                                 "======================"};
     EXPECT_EQ(lines, expected);
     v.UseLCCProjection = false;
     v.SensorEnabled = true;
@@ -161,8 +159,11 @@ TEST(DeviceSettingsFile, ScreenshotTimer) {
         bool enabled;
         int intervalMs;
     };
-    const Row rows[] = {{"60", true, 60000},     {"0", false, 0},   {"-5", false, 0},
-                        {"abc", true, 60000},    {"1", true, 1000},
+    const Row rows[] = {{"60", true, 60000},
+                        {"0", false, 0},
+                        {"-5", false, 0},
+                        {"abc", true, 60000},
+                        {"1", true, 1000},
                         // n x 1000 would overflow an int.
                         {"3000000", true, INT_MAX}};
     for (const Row& row : rows) {
@@ -175,9 +176,13 @@ TEST(DeviceSettingsFile, ScreenshotTimer) {
 TEST(DeviceSettingsFile, ColoursAndTheManualLock) {
     phxtest::TempHome home;
     platform::IniFile ini(home.appData() + "PlovanHX.ini");
-    const std::pair<const char*, uint32_t> rows[] = {
-        {"1193046", 1193046}, {"16777215", 0xFFFFFF}, {"16777216", 7}, {"-1", 7},
-        {"red", 7},           {"", 7},                {"0", 0}};
+    const std::pair<const char*, uint32_t> rows[] = {{"1193046", 1193046},
+                                                     {"16777215", 0xFFFFFF},
+                                                     {"16777216", 7},
+                                                     {"-1", 7},
+                                                     {"red", 7},
+                                                     {"", 7},
+                                                     {"0", 0}};
     for (const auto& [stored, expected] : rows) {
         ini.WriteString("S", "C", stored);
         EXPECT_EQ(ReadColor(ini, "S", "C", 7), expected) << stored;

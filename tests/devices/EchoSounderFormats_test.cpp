@@ -56,8 +56,8 @@ TEST(EchoSounderFormats, CompiledFormats) {
 
     // Formats that could overwrite memory or store the wrong kind are
     // refused, with a reason, and scan nothing.
-    for (const char* refused : {"%*8s,%lf,%lf,%lf", "%s", "%*6s,%lf%n", "%d", "%*6s,%f", "%x",
-                                "%*6s,%lf,%", "%5$lf"}) {
+    for (const char* refused :
+         {"%*8s,%lf,%lf,%lf", "%s", "%*6s,%lf%n", "%d", "%*6s,%f", "%x", "%*6s,%lf,%", "%5$lf"}) {
         const SBESFormat format(refused);
         EXPECT_FALSE(format.Valid()) << refused;
         EXPECT_FALSE(format.Error().empty()) << refused;

@@ -64,7 +64,8 @@ TEST(PortApply, EachTextReachesItsField) {
          [](const TPlovanSerialGPS& r) { EXPECT_EQ(r.FStopBitsCode, 2); }},
         {"DTR False", [](PortTexts& t) { t.EnableDTR = "False"; },
          [](const TPlovanSerialGPS& r) { EXPECT_FALSE(r.FEnableDTR); }},
-        {"Boolean any case, and numbers", [](PortTexts& t) {
+        {"Boolean any case, and numbers",
+         [](PortTexts& t) {
              t.NMEALog = "true";
              t.LogTime = "1";
              t.EnableRTS = "0";

@@ -6,6 +6,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <QLineEdit>
+
+#include "canvas/PlovanCanvas.h"
+#include "devices/TPlovanSerialGPS.h"
+#include "devices/ui/TFGPS.h"
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/LanguageManager.h"
@@ -116,6 +121,39 @@ TEST(ProgramEntry, ClosingTheMainWindowEndsTheRunWhileOtherWindowsAreOpen) {
     StartupSettings settings;
     EXPECT_EQ(RunProgram(*qApp, settings), 0);
     EXPECT_FALSE(hung);
+    EXPECT_EQ(FNav, nullptr);
+    g_LanguageManager.reset();
+}
+
+// The device settings window is made after the main window and reaches it:
+// Apply fills the main window's readers, the first show fills the screenshot
+// interval, the grid box decides the canvas's auto-scale over the stored
+// canvas key, and the main window's close hides it.
+TEST(ProgramEntry, DeviceSettingsWindowJoinsTheMainWindow) {
+    phxtest::TempHome home;
+    InitDayPaths();
+    ResetDisplayValues();
+    g_LanguageManager = std::make_unique<TLanguageManager>(home.home() + "Languages/");
+    Store("SCREENSHOT", "Interval", "300");
+    Store("CANVAS", "GridAutoScale", "1");
+    Store("GRID_SETTINGS", "AutoGrid", "0");
+    Store("GPS1 COMUNICATION SETTINGS", "Port No", "COM4");
+    CreateApplicationWindows();
+    ASSERT_NE(FNav, nullptr);
+    ASSERT_NE(FGPS, nullptr);
+    EXPECT_TRUE(FGPS->GPSSetClick());
+    EXPECT_EQ(FNav->ZGPS1->FPortNumber, 4);
+    FNav->show();
+    EXPECT_EQ(FGPS->eScreenshotInterval->text(), "300");
+    EXPECT_EQ(FNav->tScreenshot->interval(), 300000);
+    EXPECT_EQ(FNav->fcad->FGridAutoScale, 0);
+    FGPS->show();
+    FNav->close();
+    EXPECT_FALSE(FGPS->isVisible());
+    platform::IniFile::DropCachedModels();
+    EXPECT_EQ(platform::IniFile(SettingsFilePath()).ReadInteger("CANVAS", "GridAutoScale", 9), 0);
+    FreeApplicationWindows();
+    EXPECT_EQ(FGPS, nullptr);
     EXPECT_EQ(FNav, nullptr);
     g_LanguageManager.reset();
 }
