@@ -357,6 +357,14 @@ void TFGPS::ConnectHandlers() {
              {cbOverlayDepthColor, &TFGPS::cbOverlayDepthColorChange},
              {cbOverlaySpeedColor, &TFGPS::cbOverlaySpeedColorChange}})
         connect(box, &platform::ColorBox::colorChanged, this, guard(handler));
+    // Any change of a geodetic edit or switch makes the typed grid system stale.
+    const auto stale = [this] { FGridSystemStale = true; };
+    for (QLineEdit* edit :
+         {edSMA, edIF, edRX, edRY,    edRZ,    edSX,   edSY,  edSZ,   edPPM,  edCM,  edRL,
+          edSF,  edFE, edFN, eLCCSP1, eLCCSP2, eLCCCP, eLCCM, eLCCSF, eLCCFE, eLCCFN})
+        connect(edit, &QLineEdit::textChanged, this, stale);
+    for (QCheckBox* box : {cbUseTMProjection, cbUseLCCProjection, cLambert1})
+        connect(box, &QCheckBox::toggled, this, stale);
     // The type box acts on a choice from its list and on typing, never on a
     // text set in code.
     connect(cSBESMessage, &QComboBox::activated, this, guard(&TFGPS::cSBESMessageChange));

@@ -21,6 +21,7 @@
 #include <functional>
 #include <string>
 
+#include "devices/DeviceGeodesy.h"
 #include "devices/DeviceSettingsFile.h"
 #include "devices/EchoSounderFormats.h"
 
@@ -107,6 +108,14 @@ class TFGPS : public QDialog {
     // Every value of the window as it stands (geodetic texts and switches
     // included), as one snapshot.
     DeviceSettingsValues Values() const;
+    // The datum, ellipsoid and Transverse Mercator texts of the edits as they
+    // stand.
+    GeodeticTexts GeodeticTextsNow() const;
+    // The geodetic edits and switches as one typed grid system, built again
+    // only after one of them changed; std::nullopt (with the reason in
+    // GridSystemError) while a text it needs is not a number.
+    const std::optional<DeviceGridSystem>& GridSystem() const;
+    const std::string& GridSystemError() const;
 
     // Controls of the layout.
     QTabWidget* SettingTabs = nullptr;
@@ -186,6 +195,10 @@ class TFGPS : public QDialog {
 
     TFGPSHost FHost;
     SBESFormat FSBESFormat;
+    // The typed grid system and why it is refused; rebuilt when stale.
+    mutable std::optional<DeviceGridSystem> FGridSystem;
+    mutable std::string FGridSystemError;
+    mutable bool FGridSystemStale = true;
     bool FCreating = false;  // FormCreate runs: its save leaves the screenshot key alone
     bool FCentred = false;
 };

@@ -447,3 +447,18 @@ DeviceSettingsValues TFGPS::Values() const {
     v.ScreenshotInterval = TextOf(eScreenshotInterval);
     return v;
 }
+
+GeodeticTexts TFGPS::GeodeticTextsNow() const { return BuildGeodeticTexts(Values()); }
+
+const std::optional<DeviceGridSystem>& TFGPS::GridSystem() const {
+    if (FGridSystemStale) {
+        FGridSystem = BuildGridSystem(Values(), &FGridSystemError);
+        FGridSystemStale = false;
+    }
+    return FGridSystem;
+}
+
+const std::string& TFGPS::GridSystemError() const {
+    GridSystem();
+    return FGridSystemError;
+}

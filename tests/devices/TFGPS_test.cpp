@@ -618,3 +618,27 @@ TEST_F(TFGPSTest, ApplyButtonsRefuseWithOneMessage) {
     EXPECT_EQ(gnss.FDataBitsIndex, 3);
     EXPECT_EQ(gnss.FParity, 1);
 }
+
+TEST_F(TFGPSTest, GridSystemFollowsTheEdits) {
+    Store("GEODETIC_PARAMETERS", "SemiMajorAxis", "6378137");
+    Store("GEODETIC_PARAMETERS", "InverseFlattening", "0.0033528106647474");
+    for (const char* key : {"X_Rotation", "Y_Rotation", "Z_Rotation", "X_Shift", "Y_Shift",
+                            "Z_Shift", "Scale_PPM", "Reference_Latitude", "False_Northing"})
+        Store("GEODETIC_PARAMETERS", key, "0");
+    Store("GEODETIC_PARAMETERS", "Central_Meridian", "27");
+    Store("GEODETIC_PARAMETERS", "Scale_Factor", "1");
+    Store("GEODETIC_PARAMETERS", "False_Easting", "500000");
+    TFGPS w(Host());
+    ASSERT_TRUE(w.GridSystem()) << w.GridSystemError();
+    EXPECT_EQ(w.GridSystem()->tm.centralMeridianDeg, 27.0);
+    EXPECT_EQ(w.GeodeticTextsNow().TM, "27 0 1 500000 0");
+    w.edCM->setText("30");
+    ASSERT_TRUE(w.GridSystem());
+    EXPECT_EQ(w.GridSystem()->tm.centralMeridianDeg, 30.0);
+    w.edSX->setText("");
+    EXPECT_FALSE(w.GridSystem());
+    EXPECT_FALSE(w.GridSystemError().empty());
+    w.edSX->setText("0");
+    w.cbUseLCCProjection->setChecked(true);
+    EXPECT_FALSE(w.GridSystem());  // the Lambert edits are empty
+}
