@@ -403,6 +403,8 @@ void TFGPS::closeEvent(QCloseEvent* event) {
     event->accept();  // a dialog's close only hides it
 }
 
+void TFGPS::reject() { close(); }
+
 bool TFGPS::eventFilter(QObject* watched, QEvent* event) {
     if (watched == MemoGPS->viewport() || watched == MemoSensor->viewport()) {
         if (event->type() == QEvent::MouseButtonPress)

@@ -179,6 +179,8 @@ class TFGPS : public QDialog {
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape closes as the close button does.
+    void reject() override;
 
   private:
     void BuildLayout();

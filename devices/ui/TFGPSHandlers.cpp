@@ -71,7 +71,7 @@ TPlovanCanvas* TFGPS::Canvas() const { return FHost.Canvas ? FHost.Canvas() : nu
 void TFGPS::FormCreate() {
     // 1.
     if (g_Display.DepthLabelFontName.empty()) g_Display.DepthLabelFontName = "Arial";
-    FSBESFormat = SBESFormat(TextOf(eSBESFormat));
+    eSBESFormatChange();
     // 2 to 7.
     ReadSettings();
 }
