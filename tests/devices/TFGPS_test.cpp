@@ -530,7 +530,7 @@ TEST_F(TFGPSTest, GridHandlers) {
     // The surveyor's colour choice; a colour set in code runs nothing.
     w.cbOverlaySpeedColor->SetSelected(0x00FF00);
     EXPECT_EQ(g_Display.OverlaySpeedColor, 0u);
-    Choose(w.cbGridColor, w.cbGridColor->itemText(0));
+    Choose(w.cbGridColor, w.cbGridColor->itemText(2));
     EXPECT_EQ(g_Display.GridColorSetting, w.cbGridColor->Selected());
     EXPECT_EQ(canvas.FGridColor, w.cbGridColor->Selected());
 }
