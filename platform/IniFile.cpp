@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/TextCodec.h"
 #include "platform/TextFiles.h"
 #include "platform/VclText.h"
 
@@ -46,6 +47,9 @@ struct IniFile::Model {
         lines.clear();
         if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
         for (std::string& raw : SplitLines(text)) {
+            // A file of the Windows program holds Windows-1254 text; each
+            // line is taken as UTF-8 when it is valid UTF-8.
+            raw = DecodeText(raw);
             Line line;
             std::string_view t = TrimView(raw);
             if (!t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos) {

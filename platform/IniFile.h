@@ -9,6 +9,8 @@
 //    rename, and is seen at once by every other IniFile on the same path in
 //    the process (they share one model per path).
 // The file is UTF-8 text, written with CR LF line ends; LF is read as well.
+// A line that is not valid UTF-8 is read as Windows-1254 (a file of the
+// Windows program), so its Turkish letters survive the next write.
 // Lines that are neither sections nor key=value pairs are kept as they are.
 #pragma once
 

@@ -135,3 +135,21 @@ TEST_F(IniFileTest, ALineBreakInAValueCannotAddKeys) {
     EXPECT_EQ(reread.ReadSections(), std::vector<std::string>{"NTRIP"});
     EXPECT_EQ(reread.ReadString("NTRIP", "Password", ""), "secret  [LOCK SETTINGS] Locked=0");
 }
+
+// A settings file of the Windows program: CR LF lines in Windows-1254, here
+// beside a line that is already UTF-8. Each line is read in its own
+// encoding, and a write keeps both as UTF-8.
+TEST_F(IniFileTest, WindowsCodePageFileKeepsItsLetters) {
+    WriteAll(path,
+             "[GEODETIC_PARAMETERS]\r\nName of Datum=\xDDzmir \xFE\xF0\r\n"
+             "Note=\xC4\xB0stanbul\r\n");
+    {
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("GEODETIC_PARAMETERS", "Name of Datum", ""), "İzmir şğ");
+        EXPECT_EQ(ini.ReadString("GEODETIC_PARAMETERS", "Note", ""), "İstanbul");
+        ASSERT_TRUE(ini.WriteString("GEODETIC_PARAMETERS", "Other", "1"));
+    }
+    const std::string bytes = ReadAll(path);
+    EXPECT_NE(bytes.find("Name of Datum=İzmir şğ\r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("Note=İstanbul\r\n"), std::string::npos) << bytes;
+}
