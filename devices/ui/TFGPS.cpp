@@ -29,9 +29,14 @@ T* Named(T* widget, const char* name) {
     return widget;
 }
 
+// A group of labelled rows, spaced tightly enough for the window's fixed
+// client area.
 QGroupBox* Group(const QString& caption, QWidget* parent) {
     auto* group = new QGroupBox(caption, parent);
-    new QFormLayout(group);
+    auto* form = new QFormLayout(group);
+    form->setContentsMargins(6, 4, 6, 4);
+    form->setVerticalSpacing(2);
+    form->setHorizontalSpacing(6);
     return group;
 }
 
@@ -111,6 +116,7 @@ void TFGPS::BuildLayout() {
     resize(754, 458);
 
     auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(6, 6, 6, 6);
     SettingTabs = Named(new QTabWidget(this), "SettingTabs");
     root->addWidget(SettingTabs);
 
@@ -208,6 +214,8 @@ void TFGPS::BuildLayout() {
         auto* grid = new QGridLayout(ParametersTabSheet);
         auto* datum = new QGroupBox(QStringLiteral("Datum"), ParametersTabSheet);
         auto* datumLayout = new QVBoxLayout(datum);
+        datumLayout->setContentsMargins(6, 4, 6, 4);
+        datumLayout->setSpacing(2);
         QGroupBox* ellipsoid = Group(QStringLiteral("Ellipsoid"), datum);
         edSMA = Edit(ellipsoid, "edSMA", QStringLiteral("Semi Major Axis"));
         edIF = Edit(ellipsoid, "edIF", QStringLiteral("Flattening"));
@@ -255,6 +263,7 @@ void TFGPS::BuildLayout() {
         grid->addWidget(datum, 0, 0);
         grid->addWidget(tm, 0, 1);
         grid->addWidget(lcc, 0, 2);
+        for (int column = 0; column < 3; ++column) grid->setColumnStretch(column, 1);
     }
     SettingTabs->addTab(ParametersTabSheet, QStringLiteral("Godetic Parameters"));
 
@@ -299,11 +308,12 @@ void TFGPS::BuildLayout() {
         cbOverlaySpeedColor =
             Colour(overlay, "cbOverlaySpeedColor", QStringLiteral("Speed Color"), 0);
 
-        grid->addWidget(gridGroup, 0, 0, 2, 1);
-        grid->addWidget(depth, 0, 1, 2, 1);
-        grid->addWidget(event, 0, 2);
-        grid->addWidget(screenshot, 1, 2);
-        grid->addWidget(overlay, 0, 3, 2, 1);
+        grid->addWidget(gridGroup, 0, 0);
+        grid->addWidget(depth, 0, 1);
+        grid->addWidget(event, 1, 0);
+        grid->addWidget(overlay, 1, 1);
+        grid->addWidget(screenshot, 2, 0);
+        grid->setRowStretch(3, 1);
     }
     SettingTabs->addTab(tGlobalSetting, QStringLiteral("Global Setting"));
 

@@ -208,6 +208,9 @@ TEST_F(TFGPSTest, ControlsOfTheLayout) {
     EXPECT_EQ(w.MemoSensor->toPlainText(), "NMEA SENSOR DATA");
     EXPECT_TRUE(w.MemoSensor->font().bold());
     EXPECT_EQ(w.MemoSensor->font().family(), "Arial Narrow");
+    // Every page fits the client area.
+    w.show();
+    EXPECT_EQ(w.size(), QSize(754, 458));
 }
 
 // With no settings file every box shows the layout's text, so the first
