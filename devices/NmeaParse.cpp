@@ -1,6 +1,7 @@
 #include "devices/NmeaParse.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/VclText.h"
@@ -9,17 +10,29 @@ namespace nmea {
 
 namespace {
 
-bool IsAsciiAlnum(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
+}
+
+// The XOR of all bytes, eight at a time: every line of a receiver is
+// judged, so this runs for each sentence that arrives.
+int XorOf(std::string_view bytes) {
+    uint64_t wide = 0;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        wide ^= word;
+    }
+    wide ^= wide >> 32;
+    wide ^= wide >> 16;
+    wide ^= wide >> 8;
+    unsigned sum = static_cast<unsigned>(wide & 0xFF);
+    for (; i < bytes.size(); ++i) sum ^= static_cast<unsigned char>(bytes[i]);
+    return static_cast<int>(sum);
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -87,13 +100,6 @@ double Signed(double r, std::string_view hemisphere) {
 
 }  // namespace
 
-bool IsAddressAt(std::string_view text, size_t at) {
-    if (at + 7 > text.size() || text[at] != '$' || text[at + 6] != ',') return false;
-    for (size_t i = at + 1; i < at + 6; ++i)
-        if (!IsAsciiAlnum(text[i])) return false;
-    return true;
-}
-
 size_t FindAddress(std::string_view text, size_t from) {
     while (from < text.size()) {
         const void* dollar = std::memchr(text.data() + from, '$', text.size() - from);
@@ -105,24 +111,25 @@ size_t FindAddress(std::string_view text, size_t from) {
     return std::string_view::npos;
 }
 
-Checksum JudgeChecksum(std::string_view line) {
-    if (!IsAddressAt(line, 0)) return Checksum::NotJudged;
-    const size_t star = line.find('*', 7);
-    if (star == std::string_view::npos) return Checksum::NotJudged;
+Checksum JudgeChecksum(std::string_view line) { return JudgeChecksum(line, line.find('*')); }
+
+Checksum JudgeChecksum(std::string_view line, size_t star) {
+    // An address has no '*', so a star before its end means no address.
+    if (star == std::string_view::npos || !IsAddressAt(line, 0)) return Checksum::NotJudged;
     if (star + 3 != line.size()) return Checksum::Bad;
     const int high = HexValue(line[star + 1]), low = HexValue(line[star + 2]);
     if (high < 0 || low < 0) return Checksum::Bad;
-    unsigned sum = 0;
-    for (size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(line[i]);
-    return sum == static_cast<unsigned>(high * 16 + low) ? Checksum::Good : Checksum::Bad;
+    return XorOf(line.substr(1, star - 1)) == high * 16 + low ? Checksum::Good : Checksum::Bad;
 }
 
 std::string_view TalkerSentenceType(std::string_view sentence) {
-    if (sentence.size() < 6 || sentence[0] != '$') return {};
+    if (sentence.size() < 6 || sentence[0] != '$' || sentence[1] == 'P') return {};
     if (sentence.size() > 6 && sentence[6] != ',') return {};
-    for (size_t i = 1; i < 6; ++i)
-        if (!IsUpper(sentence[i])) return {};
-    if (sentence[1] == 'P') return {};  // proprietary: $P + maker + type
+    // Proprietary sentences are '$P' + maker + type, so 'P' first is refused above.
+    const auto upper = [](char c) { return static_cast<unsigned char>(c - 'A') < 26; };
+    if (!(upper(sentence[1]) && upper(sentence[2]) && upper(sentence[3]) && upper(sentence[4]) &&
+          upper(sentence[5])))
+        return {};
     return sentence.substr(3, 3);
 }
 

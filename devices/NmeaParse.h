@@ -21,7 +21,15 @@ namespace nmea {
 // True when `text` holds an NMEA address at `at`: '$', five letters or
 // digits, then ','. "$GPGGA," and "$PGRMC," are addresses; "$GPGGAX," and a
 // '$' inside binary data or an echo-sounder line are not.
-bool IsAddressAt(std::string_view text, size_t at);
+inline bool IsAddressAt(std::string_view text, size_t at) {
+    if (at + 7 > text.size() || text[at] != '$' || text[at + 6] != ',') return false;
+    const auto alnum = [](char c) {
+        const unsigned u = static_cast<unsigned char>(c);
+        return u - '0' < 10u || (u | 0x20u) - 'a' < 26u;  // (u | 0x20) folds to lower case
+    };
+    return alnum(text[at + 1]) && alnum(text[at + 2]) && alnum(text[at + 3]) &&
+           alnum(text[at + 4]) && alnum(text[at + 5]);
+}
 
 // The position of the first address at or after `from`, or npos.
 size_t FindAddress(std::string_view text, size_t from);
@@ -36,6 +44,8 @@ enum class Checksum {
 
 // The verdict on one trimmed line (no line end, no surrounding blanks).
 Checksum JudgeChecksum(std::string_view line);
+// The same for a line whose first '*' is known to be at `star` (npos: none).
+Checksum JudgeChecksum(std::string_view line, size_t star);
 
 // The sentence type ("GGA", "RMC", ...) when the address field of `sentence`
 // is exactly '$', two talker letters (A-Z, not a proprietary 'P' first) and

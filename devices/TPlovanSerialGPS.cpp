@@ -95,6 +95,7 @@ void TPlovanSerialGPS::Open() {
     FOpen = true;
     ++generation_;
     FRxBuffer.clear();
+    rxStart_ = 0;
     lineLogged_ = false;
     lastLineChecksumFailed_ = false;
     badChecksumCount_ = 0;
@@ -182,15 +183,26 @@ void TPlovanSerialGPS::ReceiveBytes(const char* bytes, size_t count) {
 }
 
 void TPlovanSerialGPS::ProcessBuffer() {
+    // Lines are taken from rxStart_ on, and the buffer is compacted once on
+    // the way out (also when a handler throws), not after every line.
+    struct Compact {
+        TPlovanSerialGPS& r;
+        ~Compact() {
+            r.FRxBuffer.erase(0, r.rxStart_);
+            r.rxStart_ = 0;
+        }
+    } compact{*this};
     const uint64_t generation = generation_;
+    std::string line;  // reused, so a read of many lines allocates once
     for (;;) {
-        const size_t end = LineEnd(FRxBuffer);
+        const std::string_view rest = std::string_view(FRxBuffer).substr(rxStart_);
+        const size_t end = LineEnd(rest);
         if (end == std::string::npos) break;
-        const std::string_view text = std::string_view(FRxBuffer).substr(0, end);
+        const std::string_view text = rest.substr(0, end);
         // A sentence behind binary bytes or behind another sentence is cut
         // off as a line of its own; the text before it goes first.
         const size_t cut = nmea::FindAddress(text, 1);
-        const std::string line(TrimControls(cut == std::string::npos ? text : text.substr(0, cut)));
+        line.assign(TrimControls(cut == std::string::npos ? text : text.substr(0, cut)));
         if (!lineLogged_) {
             if (cut == std::string::npos) {
                 if (!line.empty()) LogLine(line);
@@ -201,29 +213,29 @@ void TPlovanSerialGPS::ProcessBuffer() {
         // The buffer gives up the line before any handler runs, so a handler
         // that throws or reopens the reader never sees a line twice.
         if (cut != std::string::npos) {
-            FRxBuffer.erase(0, cut);
+            rxStart_ += cut;
             lineLogged_ = true;
         } else {
-            const bool crLf =
-                FRxBuffer[end] == '\r' && end + 1 < FRxBuffer.size() && FRxBuffer[end + 1] == '\n';
-            FRxBuffer.erase(0, end + (crLf ? 2 : 1));
+            const bool crLf = rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n';
+            rxStart_ += end + (crLf ? 2 : 1);
             lineLogged_ = false;
         }
         if (line.empty()) continue;
         HandOn(line);
         if (generation != generation_) return;  // a handler closed or reopened the reader
     }
-    if (FRxBuffer.size() > kRxBufferLimit) FRxBuffer.erase(0, FRxBuffer.size() - kRxBufferKeep);
+    if (FRxBuffer.size() - rxStart_ > kRxBufferLimit) rxStart_ = FRxBuffer.size() - kRxBufferKeep;
 }
 
 void TPlovanSerialGPS::HandOn(const std::string& line) {
     const uint64_t generation = generation_;
-    lastLineChecksumFailed_ = nmea::JudgeChecksum(line) == nmea::Checksum::Bad;
+    const size_t star = line.find('*');
+    lastLineChecksumFailed_ = nmea::JudgeChecksum(line, star) == nmea::Checksum::Bad;
     if (lastLineChecksumFailed_) ++badChecksumCount_;
     if (OnNewCommand) OnNewCommand(this, line);
     if (generation != generation_) return;
     // A sentence that fails its checksum changes no value.
-    if (!lastLineChecksumFailed_ && line.front() == '$') ParseJudgedSentence(line);
+    if (!lastLineChecksumFailed_ && line.front() == '$') ParseNmea(line, star, false);
 }
 
 void TPlovanSerialGPS::LogLine(const std::string& line) {
@@ -282,22 +294,25 @@ double TPlovanSerialGPS::NmeaToDegrees(std::string_view value, std::string_view 
 }
 
 void TPlovanSerialGPS::ParseSentence(const std::string& line) {
-    if (nmea::JudgeChecksum(line) == nmea::Checksum::Bad) return;
-    ParseJudgedSentence(line);
+    const std::string_view text(line);
+    ParseNmea(text, text.find('*'), true);
 }
 
-void TPlovanSerialGPS::ParseJudgedSentence(std::string_view sentence) {
-    // The checksum, judged already, is cut off.
-    if (const size_t star = sentence.find('*'); star != std::string_view::npos)
-        sentence = sentence.substr(0, star);
+void TPlovanSerialGPS::ParseNmea(std::string_view line, size_t star, bool judge) {
+    const std::string_view sentence = line.substr(0, star);  // without the checksum
+    // Most sentences are of other types: the type letters go first.
+    const std::string_view letters = sentence.substr(std::min<size_t>(3, sentence.size()), 3);
+    const bool gga = letters == "GGA", rmc = letters == "RMC", vtg = letters == "VTG";
+    if (!gga && !rmc && !vtg) return;
     // $GPGGA, $GNGGA and $GLGGA are all GGA; $PGRMC and $GPGGAX are nothing.
-    const std::string_view type = nmea::TalkerSentenceType(sentence);
+    if (nmea::TalkerSentenceType(sentence).empty()) return;
+    if (judge && nmea::JudgeChecksum(line, star) == nmea::Checksum::Bad) return;
     try {
-        if (type == "GGA")
+        if (gga)
             ParseGGA(sentence);
-        else if (type == "RMC")
+        else if (rmc)
             ParseRMC(sentence);
-        else if (type == "VTG")
+        else
             ParseVTG(sentence);
     } catch (const std::exception&) {
         // A sentence that cannot be parsed leaves the values it did not reach.

@@ -171,11 +171,14 @@ class TPlovanSerialGPS : public QObject {
     void ClosePortAndLog();
     void LoseDevice();
     void HandOn(const std::string& line);
-    void ParseJudgedSentence(std::string_view sentence);
+    // Parses `line` (its first '*' at `star`, npos for none) when it is a
+    // talker's GGA, RMC or VTG; `judge` checks its checksum first.
+    void ParseNmea(std::string_view line, size_t star, bool judge);
     void TakeSpeed(std::optional<double> speedKmh);
 
     std::vector<std::string_view> fields_;  // scratch of the sentence parsers
     uint64_t generation_ = 0;               // changes at every Open and Close
+    size_t rxStart_ = 0;                    // the bytes of FRxBuffer before this are taken already
     bool lineLogged_ = false;               // FRxBuffer starts inside a line already logged
     bool lastLineChecksumFailed_ = false;
     int64_t badChecksumCount_ = 0;
