@@ -1,6 +1,7 @@
 #include "devices/NmeaParse.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -20,18 +21,28 @@ int HexValue(char c) {
 // The XOR of all bytes, eight at a time: every line of a receiver is
 // judged, so this runs for each sentence that arrives.
 int XorOf(std::string_view bytes) {
-    uint64_t wide = 0;
+    const char* p = bytes.data();
+    const size_t n = bytes.size();
+    uint64_t wide = 0, word;
     size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
+    for (; i + 8 <= n; i += 8) {
+        std::memcpy(&word, p + i, 8);
         wide ^= word;
+    }
+    const size_t rest = n - i;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (rest != 0 && n >= 8) {
+            // The last eight bytes again; shifting keeps only the ones not summed yet.
+            std::memcpy(&word, p + n - 8, 8);
+            wide ^= word >> (8 * (8 - rest));
+            i = n;
+        }
     }
     wide ^= wide >> 32;
     wide ^= wide >> 16;
     wide ^= wide >> 8;
     unsigned sum = static_cast<unsigned>(wide & 0xFF);
-    for (; i < bytes.size(); ++i) sum ^= static_cast<unsigned char>(bytes[i]);
+    for (; i < n; ++i) sum ^= static_cast<unsigned char>(p[i]);
     return static_cast<int>(sum);
 }
 

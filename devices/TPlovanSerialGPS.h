@@ -179,7 +179,7 @@ class TPlovanSerialGPS : public QObject {
     std::vector<std::string_view> fields_;  // scratch of the sentence parsers
     uint64_t generation_ = 0;               // changes at every Open and Close
     size_t rxStart_ = 0;                    // the bytes of FRxBuffer before this are taken already
-    bool lineLogged_ = false;               // FRxBuffer starts inside a line already logged
+    bool lineLogged_ = false;               // the text at rxStart_ ends a line already logged
     bool lastLineChecksumFailed_ = false;
     int64_t badChecksumCount_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include "devices/NmeaParse.h"
@@ -120,6 +121,23 @@ TEST(Nmea, ChecksumIsJudgedOnlyOnNmeaLinesWithAStar) {
         {"", Checksum::NotJudged},
     };
     for (const auto& [line, verdict] : cases) EXPECT_EQ(nmea::JudgeChecksum(line), verdict) << line;
+}
+
+// Every length, so that every split of the sum into words and rest is met.
+TEST(Nmea, ChecksumOfEveryLength) {
+    std::string body = "GPTXT,";
+    for (int k = 0; k < 90; ++k) {
+        body.push_back(static_cast<char>('0' + (k * 7) % 43));
+        unsigned sum = 0;
+        for (char c : body) sum ^= static_cast<unsigned char>(c);
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", sum);
+        const std::string line = "$" + body + "*" + hex;
+        EXPECT_EQ(nmea::JudgeChecksum(line), nmea::Checksum::Good) << line;
+        std::string flipped = line;
+        flipped[7 + static_cast<size_t>(k)] ^= 0x01;
+        EXPECT_EQ(nmea::JudgeChecksum(flipped), nmea::Checksum::Bad) << flipped;
+    }
 }
 
 TEST(Nmea, OnlyATalkerAddressHasASentenceType) {
