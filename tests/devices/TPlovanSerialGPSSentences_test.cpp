@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <random>
-#include <regex>
 
 #include "devices/TPlovanSerialGPS.h"
 #include "platform/TextFiles.h"
@@ -178,28 +178,40 @@ std::string Trimmed(const std::string& text) {
 // once: NUL bytes out, CR LF, CR and LF as line ends, each line stripped of
 // bytes up to blank at both ends, empty lines left out.
 std::vector<std::string> ReceivedLines(const std::string& body) {
-    std::string clean;
-    for (char c : body)
-        if (c != '\0') clean.push_back(c);
-    // The text after the last line end never becomes a line.
-    clean.erase(std::min(clean.size(), clean.find_last_of("\r\n") + 1));
-    static const std::regex lineEnd("\r\n|\r|\n");
     std::vector<std::string> out;
-    for (std::sregex_token_iterator it(clean.begin(), clean.end(), lineEnd, -1), end; it != end;
-         ++it)
-        if (const std::string line = Trimmed(*it); !line.empty()) out.push_back(line);
-    return out;
+    std::string line;
+    for (size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (c == '\0') continue;
+        if (c != '\r' && c != '\n') {
+            line.push_back(c);
+            continue;
+        }
+        if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n') ++i;
+        if (const std::string t = Trimmed(line); !t.empty()) out.push_back(t);
+        line.clear();
+    }
+    return out;  // the text after the last line end never becomes a line
+}
+
+// '$', five ASCII letters or digits, ','.
+bool AddressAt(const std::string& line, size_t at) {
+    if (at + 7 > line.size() || line[at] != '$' || line[at + 6] != ',') return false;
+    return std::all_of(line.begin() + static_cast<long>(at) + 1,
+                       line.begin() + static_cast<long>(at) + 6, [](char c) {
+                           return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                                  (c >= 'a' && c <= 'z');
+                       });
 }
 
 // The lines a reader must hand on: each received line cut before every NMEA
 // address that does not start it.
 std::vector<std::string> ExpectedLines(const std::vector<std::string>& received) {
-    static const std::regex address(R"(\$[A-Za-z0-9]{5},)");
     std::vector<std::string> out;
     for (const auto& line : received) {
         size_t start = 0;
-        for (std::sregex_iterator it(line.begin() + 1, line.end(), address), end; it != end; ++it) {
-            const size_t at = static_cast<size_t>(it->position()) + 1;
+        for (size_t at = 1; at < line.size(); ++at) {
+            if (!AddressAt(line, at)) continue;
             if (const std::string piece = Trimmed(line.substr(start, at - start)); !piece.empty())
                 out.push_back(piece);
             start = at;
