@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <exception>
 
@@ -25,6 +26,16 @@ constexpr int kDefaultIdleMs = 10000;
 constexpr size_t kRxBufferLimit = 4096;  // beyond this without a line feed...
 constexpr size_t kRxBufferKeep = 2048;   // ...only the last part is kept
 constexpr double kKmPerNauticalMile = 1.852;
+
+// The end of the first line: its LF or CR, or npos while none has come.
+size_t LineEnd(std::string_view buffer) {
+    const void* lf = std::memchr(buffer.data(), '\n', buffer.size());
+    const size_t lfAt =
+        lf ? static_cast<size_t>(static_cast<const char*>(lf) - buffer.data()) : buffer.size();
+    const void* cr = std::memchr(buffer.data(), '\r', lfAt);
+    if (cr) return static_cast<size_t>(static_cast<const char*>(cr) - buffer.data());
+    return lf ? lfAt : std::string_view::npos;
+}
 
 }  // namespace
 
@@ -84,6 +95,10 @@ void TPlovanSerialGPS::Open() {
     FOpen = true;
     ++generation_;
     FRxBuffer.clear();
+    rxStart_ = 0;
+    lineLogged_ = false;
+    lastLineChecksumFailed_ = false;
+    badChecksumCount_ = 0;
     FDataSeen = false;
     if (FLogEnabled && !FLogFileName.empty()) FLogFile = std::fopen(FLogFileName.c_str(), "a+e");
     FPollTimer->setInterval(FPollInterval > 0 ? FPollInterval : kDefaultPollMs);
@@ -168,19 +183,59 @@ void TPlovanSerialGPS::ReceiveBytes(const char* bytes, size_t count) {
 }
 
 void TPlovanSerialGPS::ProcessBuffer() {
+    // Lines are taken from rxStart_ on, and the buffer is compacted once on
+    // the way out (also when a handler throws), not after every line.
+    struct Compact {
+        TPlovanSerialGPS& r;
+        ~Compact() {
+            r.FRxBuffer.erase(0, r.rxStart_);
+            r.rxStart_ = 0;
+        }
+    } compact{*this};
     const uint64_t generation = generation_;
+    std::string line;  // reused, so a read of many lines allocates once
     for (;;) {
-        const size_t lf = FRxBuffer.find('\n');
-        if (lf == std::string::npos) break;
-        const std::string line(TrimControls(std::string_view(FRxBuffer).substr(0, lf + 1)));
-        FRxBuffer.erase(0, lf + 1);
+        const std::string_view rest = std::string_view(FRxBuffer).substr(rxStart_);
+        const size_t end = LineEnd(rest);
+        if (end == std::string::npos) break;
+        const std::string_view text = rest.substr(0, end);
+        // A sentence behind binary bytes or behind another sentence is cut
+        // off as a line of its own; the text before it goes first.
+        const size_t cut = nmea::FindAddress(text, 1);
+        line.assign(TrimControls(cut == std::string::npos ? text : text.substr(0, cut)));
+        if (!lineLogged_) {
+            if (cut == std::string::npos) {
+                if (!line.empty()) LogLine(line);
+            } else if (const std::string_view whole = TrimControls(text); !whole.empty()) {
+                LogLine(std::string(whole));
+            }
+        }
+        // The buffer gives up the line before any handler runs, so a handler
+        // that throws or reopens the reader never sees a line twice.
+        if (cut != std::string::npos) {
+            rxStart_ += cut;
+            lineLogged_ = true;
+        } else {
+            const bool crLf = rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n';
+            rxStart_ += end + (crLf ? 2 : 1);
+            lineLogged_ = false;
+        }
         if (line.empty()) continue;
-        LogLine(line);
-        if (OnNewCommand) OnNewCommand(this, line);
+        HandOn(line);
         if (generation != generation_) return;  // a handler closed or reopened the reader
-        if (line.front() == '$') ParseSentence(line);
     }
-    if (FRxBuffer.size() > kRxBufferLimit) FRxBuffer.erase(0, FRxBuffer.size() - kRxBufferKeep);
+    if (FRxBuffer.size() - rxStart_ > kRxBufferLimit) rxStart_ = FRxBuffer.size() - kRxBufferKeep;
+}
+
+void TPlovanSerialGPS::HandOn(const std::string& line) {
+    const uint64_t generation = generation_;
+    const size_t star = line.find('*');
+    lastLineChecksumFailed_ = nmea::JudgeChecksum(line, star) == nmea::Checksum::Bad;
+    if (lastLineChecksumFailed_) ++badChecksumCount_;
+    if (OnNewCommand) OnNewCommand(this, line);
+    if (generation != generation_) return;
+    // A sentence that fails its checksum changes no value.
+    if (!lastLineChecksumFailed_ && line.front() == '$') ParseNmea(line, star, false);
 }
 
 void TPlovanSerialGPS::LogLine(const std::string& line) {
@@ -239,19 +294,25 @@ double TPlovanSerialGPS::NmeaToDegrees(std::string_view value, std::string_view 
 }
 
 void TPlovanSerialGPS::ParseSentence(const std::string& line) {
-    std::string_view sentence(line);
-    // The checksum is cut off, not verified.
-    if (const size_t star = sentence.find('*'); star != std::string_view::npos)
-        sentence = sentence.substr(0, star);
-    if (sentence.size() < 6) return;
-    // After '$' and the two-letter talker: $GPGGA, $GNGGA and $GLGGA are all GGA.
-    const std::string_view type = sentence.substr(3, 3);
+    const std::string_view text(line);
+    ParseNmea(text, text.find('*'), true);
+}
+
+void TPlovanSerialGPS::ParseNmea(std::string_view line, size_t star, bool judge) {
+    const std::string_view sentence = line.substr(0, star);  // without the checksum
+    // Most sentences are of other types: the type letters go first.
+    const std::string_view letters = sentence.substr(std::min<size_t>(3, sentence.size()), 3);
+    const bool gga = letters == "GGA", rmc = letters == "RMC", vtg = letters == "VTG";
+    if (!gga && !rmc && !vtg) return;
+    // $GPGGA, $GNGGA and $GLGGA are all GGA; $PGRMC and $GPGGAX are nothing.
+    if (nmea::TalkerSentenceType(sentence).empty()) return;
+    if (judge && nmea::JudgeChecksum(line, star) == nmea::Checksum::Bad) return;
     try {
-        if (type == "GGA")
+        if (gga)
             ParseGGA(sentence);
-        else if (type == "RMC")
+        else if (rmc)
             ParseRMC(sentence);
-        else if (type == "VTG")
+        else
             ParseVTG(sentence);
     } catch (const std::exception&) {
         // A sentence that cannot be parsed leaves the values it did not reach.
@@ -262,16 +323,25 @@ void TPlovanSerialGPS::ParseGGA(std::string_view sentence) {
     nmea::SplitFieldViews(sentence, ',', fields_);
     const auto& f = fields_;
     if (f.size() < 10) return;
-    const double lat = nmea::NmeaToDegrees(f[2], f[3]);
-    const double lon = nmea::NmeaToDegrees(f[4], f[5]);
+    const std::optional<double> lat = nmea::PositionDegrees(f[2], f[3], 90);
+    const std::optional<double> lon = nmea::PositionDegrees(f[4], f[5], 180);
     if (!f[6].empty()) FFixQuality = nmea::FieldInteger(f[6]);
     if (!f[7].empty()) FSatellites = nmea::FieldInteger(f[7]);
-    const double alt = f[9].empty() ? FAltitude : nmea::FieldNumber(f[9]);
-    if (lat == FLatitude && lon == FLongitude && alt == FAltitude) return;
-    FLatitude = lat;
-    FLongitude = lon;
+    // A position off the globe is no position: nothing of it is kept.
+    if (!lat || !lon) return;
+    const double alt = f[9].empty() ? FAltitude : nmea::FieldNumber(f[9]).value_or(FAltitude);
+    if (*lat == FLatitude && *lon == FLongitude && alt == FAltitude) return;
+    FLatitude = *lat;
+    FLongitude = *lon;
     FAltitude = alt;
-    if (OnPosition3DChange) OnPosition3DChange(this, lat, lon, alt);
+    if (OnPosition3DChange) OnPosition3DChange(this, *lat, *lon, alt);
+}
+
+// The new speed in km/h unless it is not finite; an event when it changed.
+void TPlovanSerialGPS::TakeSpeed(std::optional<double> speedKmh) {
+    if (!speedKmh || !std::isfinite(*speedKmh) || *speedKmh == FSpeed) return;
+    FSpeed = *speedKmh;
+    if (OnSpeedChange) OnSpeedChange(this, FSpeed);
 }
 
 void TPlovanSerialGPS::ParseRMC(std::string_view sentence) {
@@ -281,25 +351,16 @@ void TPlovanSerialGPS::ParseRMC(std::string_view sentence) {
     // Taken before the speed event, whose handler might parse a sentence itself.
     const std::string_view course = f.size() > 8 ? f[8] : std::string_view();
     if (!f[7].empty()) {
-        const double v = nmea::FieldNumber(f[7]) * kKmPerNauticalMile;
-        if (v != FSpeed) {
-            FSpeed = v;
-            if (OnSpeedChange) OnSpeedChange(this, v);
-        }
+        const std::optional<double> knots = nmea::FieldNumber(f[7]);
+        TakeSpeed(knots ? std::optional<double>(*knots * kKmPerNauticalMile) : std::nullopt);
     }
-    if (!course.empty()) FCourse = nmea::FieldNumber(course);
+    if (!course.empty()) FCourse = nmea::FieldNumber(course).value_or(FCourse);
 }
 
 void TPlovanSerialGPS::ParseVTG(std::string_view sentence) {
     nmea::SplitFieldViews(sentence, ',', fields_);
     const auto& f = fields_;
     if (f.size() < 8) return;
-    if (!f[1].empty()) FCourse = nmea::FieldNumber(f[1]);
-    if (!f[7].empty()) {
-        const double v = nmea::FieldNumber(f[7]);
-        if (v != FSpeed) {
-            FSpeed = v;
-            if (OnSpeedChange) OnSpeedChange(this, v);
-        }
-    }
+    if (!f[1].empty()) FCourse = nmea::FieldNumber(f[1]).value_or(FCourse);
+    if (!f[7].empty()) TakeSpeed(nmea::FieldNumber(f[7]));
 }

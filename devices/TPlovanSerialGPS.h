@@ -7,6 +7,25 @@
 // when those change. An idle timer raises OnIdle once per silence, between
 // one and two idle periods after the last byte.
 //
+// Lines end at LF, at CR LF (also when the CR ends one read and the LF
+// begins the next) and at a lone CR. Receivers that mix binary frames with
+// their sentences put a sentence behind binary bytes, or glue two sentences
+// together: a line is cut before every '$' that starts an NMEA address ('$',
+// five letters or digits, ','), so each sentence is handed on as its own
+// line. The port log keeps the line as received, uncut.
+//
+// A sentence with an address and a '*' is judged by its checksum (see
+// nmea::JudgeChecksum). One that fails is still logged and still raised
+// through OnNewCommand, with LastLineChecksumFailed() true while the handler
+// runs; the reader's own parse skips it and BadChecksumCount() counts it.
+// Lines without an address or without a '*' are taken as they come.
+//
+// The parse never takes a value that cannot be one: a number field that is
+// not finite leaves its value and raises nothing, and a GGA whose latitude
+// or longitude is off the globe (or has 60 minutes or more) changes no
+// position. Only "$" + two talker letters + GGA, RMC or VTG is parsed;
+// proprietary "$P..." sentences reach the owner only.
+//
 // Units: latitude and longitude signed degrees (north and east positive),
 // altitude metres as sent, speed km/h, course degrees as sent.
 //
@@ -23,6 +42,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -108,6 +128,12 @@ class TPlovanSerialGPS : public QObject {
     double GetLongitude() const { return FLongitude; }
     double GetAltitude() const { return FAltitude; }
 
+    // True while OnNewCommand runs for a line whose checksum failed (and
+    // after it, until the next line); false for good and unjudged lines.
+    bool LastLineChecksumFailed() const { return lastLineChecksumFailed_; }
+    // Lines whose checksum failed since the last Open (kept through Close).
+    int64_t BadChecksumCount() const { return badChecksumCount_; }
+
     // "COM3", "com3", "3" give 3; a text that is not a number gives 1;
     // the result is clamped to 1..256, the ports the settings window offers.
     static int32_t ParsePortNumber(std::string_view text);
@@ -129,6 +155,7 @@ class TPlovanSerialGPS : public QObject {
     void ReceiveBytes(const char* bytes, size_t count);
     void ProcessBuffer();
     void LogLine(const std::string& line);
+    // Parses a GGA, RMC or VTG sentence; skips one whose checksum fails.
     void ParseSentence(const std::string& line);
     void ParseGGA(std::string_view sentence);
     void ParseRMC(std::string_view sentence);
@@ -143,7 +170,16 @@ class TPlovanSerialGPS : public QObject {
     void ClearValues();
     void ClosePortAndLog();
     void LoseDevice();
+    void HandOn(const std::string& line);
+    // Parses `line` (its first '*' at `star`, npos for none) when it is a
+    // talker's GGA, RMC or VTG; `judge` checks its checksum first.
+    void ParseNmea(std::string_view line, size_t star, bool judge);
+    void TakeSpeed(std::optional<double> speedKmh);
 
     std::vector<std::string_view> fields_;  // scratch of the sentence parsers
     uint64_t generation_ = 0;               // changes at every Open and Close
+    size_t rxStart_ = 0;                    // the bytes of FRxBuffer before this are taken already
+    bool lineLogged_ = false;               // the text at rxStart_ ends a line already logged
+    bool lastLineChecksumFailed_ = false;
+    int64_t badChecksumCount_ = 0;
 };

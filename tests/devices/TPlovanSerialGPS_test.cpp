@@ -1,7 +1,8 @@
 // The serial line reader on real pseudo-terminals: what Open applies, the
 // line cutting across chunk boundaries, the port log, the idle watchdog,
-// writes and the shared port object, a device that goes away, and replays
-// of real receiver captures.
+// writes and the shared port object, and a device that goes away. What the
+// reader makes of sentences (mixed binary, checksums, captures) is in
+// TPlovanSerialGPSSentences_test.cpp.
 #include "devices/TPlovanSerialGPS.h"
 
 #include <gtest/gtest.h>
@@ -10,72 +11,23 @@
 #include <QTimer>
 #include <atomic>
 #include <filesystem>
-#include <random>
-#include <regex>
 #include <thread>
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/SerialPortConfig.h"
 #include "platform/TextFiles.h"
-#include "tests/support/Capture.h"
 #include "tests/support/Pty.h"
+#include "tests/support/SerialRig.h"
 #include "tests/support/TempHome.h"
 
 namespace {
 
-constexpr int kPort = 7;
-constexpr int kNoTimerMs = 3600 * 1000;  // ticks are called by hand
-
-// A reader on a pseudo-terminal linked as COM7, recording every event.
-struct Rig {
-    phxtest::TempHome home;
-    std::unique_ptr<phxtest::Pty> pty = std::make_unique<phxtest::Pty>();
-    TPlovanSerialGPS gps;
-    std::vector<std::string> lines, sent, order;
-    std::vector<std::array<double, 3>> positions;
-    std::vector<double> speeds;
-    int connects = 0, disconnects = 0, idles = 0;
-
-    Rig() {
-        pty->LinkAsCom(kPort);
-        gps.FPortNumber = kPort;
-        gps.FPollInterval = kNoTimerMs;
-        gps.FIdleTimeout = kNoTimerMs;
-        gps.OnConnect = [this](TPlovanSerialGPS* s, int n) {
-            EXPECT_EQ(s, &gps);
-            EXPECT_EQ(n, kPort);
-            ++connects;
-            order.push_back("connect");
-        };
-        gps.OnDisconnect = [this](TPlovanSerialGPS*, int n) {
-            EXPECT_EQ(n, kPort);
-            ++disconnects;
-            order.push_back("disconnect");
-        };
-        gps.OnIdle = [this](TPlovanSerialGPS*) {
-            ++idles;
-            order.push_back("idle");
-        };
-        gps.OnNewCommand = [this](TPlovanSerialGPS*, const std::string& l) { lines.push_back(l); };
-        gps.OnSend = [this](TPlovanSerialGPS*, const std::string& t) { sent.push_back(t); };
-        gps.OnPosition3DChange = [this](TPlovanSerialGPS*, double la, double lo, double al) {
-            positions.push_back({la, lo, al});
-        };
-        gps.OnSpeedChange = [this](TPlovanSerialGPS*, double v) { speeds.push_back(v); };
-    }
-
-    // Puts bytes on the line and runs one poll once the port holds them.
-    void Deliver(std::string_view bytes) {
-        ASSERT_EQ(pty->Write(bytes), bytes.size());
-        ASSERT_TRUE(phxtest::PumpEventsUntil(
-            [&] { return gps.FHandle->QueuedBytes() >= static_cast<long>(bytes.size()); }, 2000));
-        gps.PollTimerTick();
-    }
-};
+using Rig = phxtest::SerialRig;
+constexpr int kPort = Rig::kPort;
 
 const char* kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
-const char* kRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,010.0,084.4,230394,003.1,W*6A";
+const char* kRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,010.0,084.4,230394,003.1,W*6F";
 
 TEST(TPlovanSerialGPS, InitialValues) {
     TPlovanSerialGPS gps;
@@ -224,7 +176,15 @@ TEST(TPlovanSerialGPS, ChunksAreCutIntoTrimmedLines) {
          ""},
         {"two CR LF pairs", {"\r\n\r\n"}, {}, ""},
         {"blanks and controls trimmed", {" \t$GPHDT,1.5,T\x01 \r\n"}, {"$GPHDT,1.5,T"}, ""},
-        {"LF alone ends a line, CR alone does not", {"a\nb\rc\n\rd"}, {"a", "b\rc"}, "\rd"},
+        {"LF alone and CR alone end a line", {"a\nb\rc\n\rd"}, {"a", "b", "c"}, "d"},
+        {"CR LF split over two reads is one line end",
+         {"$GPHDT,1,T\r", "\n$GPHDT,2,T\r", "\n"},
+         {"$GPHDT,1,T", "$GPHDT,2,T"},
+         ""},
+        {"CR only, as some sounders send",
+         {"DBT 1.2\rDBT 1.3\r\rDBT"},
+         {"DBT 1.2", "DBT 1.3"},
+         "DBT"},
         {"one line over three chunks", {"$GP", "HDT,2", ".0,T\r\n"}, {"$GPHDT,2.0,T"}, ""},
         {"NUL bytes dropped, the rest kept",
          {gga + "\r\n$GPHDT," + '\0' + "3.0,T\r\n" + rmc + "\r\n"},
@@ -515,125 +475,6 @@ TEST(TPlovanSerialGPS, PortNumbersNamesAndBaudRates) {
         EXPECT_EQ(TPlovanSerialGPS::ValidBaudRate(rate), rate);
     for (int rate : {56000, 128000, 256000, 0, -9600, 460800, 9601})
         EXPECT_EQ(TPlovanSerialGPS::ValidBaudRate(rate), 9600) << rate;
-}
-
-// ---- Real receiver captures ----
-
-std::string CaptureBody(const std::string& name) {
-    const std::string body = phxtest::CaptureBytes("nmea/" + name);
-    EXPECT_FALSE(body.empty()) << "capture missing: " << name;
-    return body;
-}
-
-// The lines a reader must hand on, found by splitting the whole capture at
-// once: NUL bytes out, each line stripped of bytes up to blank at both ends.
-std::vector<std::string> ExpectedLines(const std::string& body) {
-    std::string clean;
-    for (char c : body)
-        if (c != '\0') clean.push_back(c);
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t lf; (lf = clean.find('\n', start)) != std::string::npos; start = lf + 1) {
-        size_t b = start, e = lf;
-        while (b < e && static_cast<unsigned char>(clean[b]) <= ' ') ++b;
-        while (e > b && static_cast<unsigned char>(clean[e - 1]) <= ' ') --e;
-        if (e > b) out.push_back(clean.substr(b, e - b));
-    }
-    return out;
-}
-
-struct Replay {
-    std::vector<std::string> lines;
-    std::vector<std::array<double, 3>> positions;
-    size_t quality4Sentences = 0, quality4Set = 0;
-};
-
-// Pushes the capture through a pseudo-terminal in chunks of random size
-// while the reader polls it on its timer.
-Replay ReplayCapture(const std::string& body, unsigned seed) {
-    Rig rig;
-    Replay result;
-    std::string pendingQuality4;  // a GGA line with quality 4, parse still to come
-    auto checkPending = [&] {
-        if (pendingQuality4.empty()) return;
-        ++result.quality4Sentences;
-        if (rig.gps.GetFixQuality() == 4) ++result.quality4Set;
-        pendingQuality4.clear();
-    };
-    rig.gps.OnNewCommand = [&](TPlovanSerialGPS*, const std::string& l) {
-        checkPending();
-        result.lines.push_back(l);
-        const auto f = TPlovanSerialGPS::SplitFields(l, ',');
-        if (f.size() > 6 && f[0].size() == 6 && f[0].substr(3) == "GGA" && f[6] == "4")
-            pendingQuality4 = l;
-    };
-    rig.gps.OnPosition3DChange = [&](TPlovanSerialGPS*, double la, double lo, double al) {
-        result.positions.push_back({la, lo, al});
-    };
-    rig.gps.FPollInterval = 2;
-    rig.gps.Open();
-    EXPECT_TRUE(rig.gps.FOpen);
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<size_t> size(1, 700);
-    for (size_t at = 0; at < body.size();) {
-        const size_t n = std::min(size(random), body.size() - at);
-        // The reader drains the line only while the event loop runs.
-        for (size_t done = 0; done < n;) {
-            done += rig.pty->Write(std::string_view(body).substr(at + done, n - done), 0);
-            QCoreApplication::processEvents();
-        }
-        at += n;
-    }
-    const size_t expected = ExpectedLines(body).size();
-    phxtest::PumpEventsUntil([&] { return result.lines.size() >= expected; }, 10000);
-    phxtest::PumpEventsFor(20);
-    checkPending();
-    return result;
-}
-
-bool HasPosition(const Replay& r, double lat, double lon, double alt) {
-    for (const auto& p : r.positions)
-        if (std::abs(p[0] - lat) < 1e-9 && std::abs(p[1] - lon) < 1e-9 &&
-            std::abs(p[2] - alt) < 1e-9)
-            return true;
-    return false;
-}
-
-TEST(TPlovanSerialGPS, RealCapturesArriveWholeThroughAPseudoTerminal) {
-    struct {
-        const char* file;
-        size_t sentences;      // '$' lines of the capture
-        double lat, lon, alt;  // one GGA, converted by hand
-    } captures[] = {
-        {"hemi.log", 753, 42.363729555, -71.032352845, 10.835},
-        {"nmea-rtk.log", 244, 41.575030034166666, -93.75059777483334, 280.827},
-        {"ublox-zed-f9r.log", 0, 45.065772, 7.659061333333334, 257.4},
-        {"bundg_zeus_9.log", 4999, 52.85015666666666, 5.31362, -4},
-        {"quectel-l76k-nmea.log", 2280, 47.661979333333335, -122.32639216666666, 76.5},
-    };
-    unsigned seed = 1;
-    for (const auto& c : captures) {
-        SCOPED_TRACE(c.file);
-        const std::string body = CaptureBody(c.file);
-        ASSERT_FALSE(body.empty());
-        const Replay r = ReplayCapture(body, seed++);
-        EXPECT_EQ(r.lines, ExpectedLines(body));
-        if (c.sentences) {
-            EXPECT_EQ(r.lines.size(), c.sentences);
-        }
-        EXPECT_TRUE(HasPosition(r, c.lat, c.lon, c.alt));
-    }
-}
-
-TEST(TPlovanSerialGPS, EveryRtkFixedSentenceSetsFixQuality4) {
-    const Replay r = ReplayCapture(CaptureBody("nmea-rtk.log"), 42);
-    EXPECT_EQ(r.quality4Sentences, 18u);
-    EXPECT_EQ(r.quality4Set, r.quality4Sentences);
-    ASSERT_FALSE(r.positions.empty());
-    // The capture's last GGA.
-    EXPECT_NEAR(r.positions.back()[0], 41.575030061, 1e-9);
-    EXPECT_NEAR(r.positions.back()[1], -93.750597789, 1e-9);
-    EXPECT_NEAR(r.positions.back()[2], 280.829, 1e-9);
 }
 
 }  // namespace
