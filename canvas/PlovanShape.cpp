@@ -92,22 +92,6 @@ void RotateAll(Points pts, double angle, double cx, double cy) {
     for (const PointRef& p : pts) RotatePoint(p.x, p.y, c, sn, cx, cy);
 }
 
-void BoxOf(TPlovanShape& s, Points pts) {
-    bool first = true;
-    for (const PointRef& p : pts) {
-        if (first) {
-            s.FMinX = s.FMaxX = p.x;
-            s.FMinY = s.FMaxY = p.y;
-            first = false;
-            continue;
-        }
-        s.FMinX = std::min(s.FMinX, p.x);
-        s.FMaxX = std::max(s.FMaxX, p.x);
-        s.FMinY = std::min(s.FMinY, p.y);
-        s.FMaxY = std::max(s.FMaxY, p.y);
-    }
-}
-
 void BoxAround(TPlovanShape& s, double x, double y, double half) {
     s.FMinX = x - half;
     s.FMaxX = x + half;
@@ -356,7 +340,7 @@ void TPlovanPoint::Rotate(double angle, double cx, double cy) {
 // Line
 
 TPlovanLine::TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId)
-    : X1(x1), Y1(y1), X2(x2), Y2(y2) {
+    : TPlovanVertexShape<2>({{{x1, y1}, {x2, y2}}}) {
     FShapeType = ShapeType::Line;
     FLayerId = layerId;
     UpdateBounds();
@@ -367,29 +351,12 @@ void TPlovanLine::Draw(GdiCanvas& canvas, double left, double right, double top,
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
-    canvas.MoveTo(m.X(X1), m.Y(Y1));
-    canvas.LineTo(m.X(X2), m.Y(Y2));
+    canvas.MoveTo(m.X(P[0].X), m.Y(P[0].Y));
+    canvas.LineTo(m.X(P[1].X), m.Y(P[1].Y));
 }
 
 bool TPlovanLine::HitTest(double x, double y, double tolerance) const {
-    return SegmentDistance(x, y, X1, Y1, X2, Y2) <= tolerance;
-}
-
-void TPlovanLine::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
-
-void TPlovanLine::Move(double dx, double dy) {
-    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
-    UpdateBounds();
-}
-
-void TPlovanLine::Scale(double sx, double sy, double cx, double cy) {
-    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
-    UpdateBounds();
-}
-
-void TPlovanLine::Rotate(double angle, double cx, double cy) {
-    RotateAll({{X1, Y1}, {X2, Y2}}, angle, cx, cy);
-    UpdateBounds();
+    return SegmentDistance(x, y, P[0].X, P[0].Y, P[1].X, P[1].Y) <= tolerance;
 }
 
 // ---------------------------------------------------------------------------
@@ -437,19 +404,45 @@ void TPlovanCircle::Rotate(double angle, double cx, double cy) {
 }
 
 // ---------------------------------------------------------------------------
-// Shapes of two corners
+// Shapes of a fixed number of points
 
-void TPlovanCornerShape::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
+template <std::size_t N>
+void TPlovanVertexShape<N>::UpdateBounds() {
+    FMinX = FMaxX = P[0].X;
+    FMinY = FMaxY = P[0].Y;
+    for (std::size_t i = 1; i < N; ++i) {
+        FMinX = std::min(FMinX, P[i].X);
+        FMaxX = std::max(FMaxX, P[i].X);
+        FMinY = std::min(FMinY, P[i].Y);
+        FMaxY = std::max(FMaxY, P[i].Y);
+    }
+}
 
-void TPlovanCornerShape::Move(double dx, double dy) {
-    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
+template <std::size_t N>
+void TPlovanVertexShape<N>::Move(double dx, double dy) {
+    for (TPointD& p : P) {
+        p.X += dx;
+        p.Y += dy;
+    }
     UpdateBounds();
 }
 
-void TPlovanCornerShape::Scale(double sx, double sy, double cx, double cy) {
-    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
+template <std::size_t N>
+void TPlovanVertexShape<N>::Scale(double sx, double sy, double cx, double cy) {
+    for (TPointD& p : P) ScalePoint(p.X, p.Y, sx, sy, cx, cy);
     UpdateBounds();
 }
+
+template <std::size_t N>
+void TPlovanVertexShape<N>::Rotate(double angle, double cx, double cy) {
+    const double a = angle * kShapePi / 180.0;
+    const double c = std::cos(a), sn = std::sin(a);
+    for (TPointD& p : P) RotatePoint(p.X, p.Y, c, sn, cx, cy);
+    UpdateBounds();
+}
+
+template class TPlovanVertexShape<2>;
+template class TPlovanVertexShape<3>;
 
 void TPlovanCornerShape::Rotate(double, double, double) { UpdateBounds(); }
 
@@ -468,7 +461,7 @@ void TPlovanRectangle::Draw(GdiCanvas& canvas, double left, double right, double
                             double bottom, int width, int height) {
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
-    int ax = m.X(X1), ay = m.Y(Y1), bx = m.X(X2), by = m.Y(Y2);
+    int ax = m.X(P[0].X), ay = m.Y(P[0].Y), bx = m.X(P[1].X), by = m.Y(P[1].Y);
     if (ax > bx) std::swap(ax, bx);
     if (ay > by) std::swap(ay, by);
     if (FWidth == 0 && FFillStyle == bsSolid && !FSelected && Rounded != 1) {
@@ -489,8 +482,8 @@ void TPlovanRectangle::Draw(GdiCanvas& canvas, double left, double right, double
 }
 
 bool TPlovanRectangle::HitTest(double x, double y, double tolerance) const {
-    return std::min(X1, X2) - tolerance <= x && x <= std::max(X1, X2) + tolerance &&
-           std::min(Y1, Y2) - tolerance <= y && y <= std::max(Y1, Y2) + tolerance;
+    return std::min(P[0].X, P[1].X) - tolerance <= x && x <= std::max(P[0].X, P[1].X) + tolerance &&
+           std::min(P[0].Y, P[1].Y) - tolerance <= y && y <= std::max(P[0].Y, P[1].Y) + tolerance;
 }
 
 // ---------------------------------------------------------------------------
@@ -509,13 +502,13 @@ void TPlovanEllipse::Draw(GdiCanvas& canvas, double left, double right, double t
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
     BrushFor(canvas, *this);
-    canvas.Ellipse(m.X(X1), m.Y(Y1), m.X(X2), m.Y(Y2));
+    canvas.Ellipse(m.X(P[0].X), m.Y(P[0].Y), m.X(P[1].X), m.Y(P[1].Y));
 }
 
 bool TPlovanEllipse::HitTest(double x, double y, double tolerance) const {
-    const double rx = std::abs(X2 - X1) / 2, ry = std::abs(Y2 - Y1) / 2;
+    const double rx = std::abs(P[1].X - P[0].X) / 2, ry = std::abs(P[1].Y - P[0].Y) / 2;
     if (rx == 0 || ry == 0) return false;
-    const double cx = (X1 + X2) / 2, cy = (Y1 + Y2) / 2;
+    const double cx = (P[0].X + P[1].X) / 2, cy = (P[0].Y + P[1].Y) / 2;
     const double ux = (x - cx) / rx, uy = (y - cy) / ry;
     return std::abs(ux * ux + uy * uy - 1) <= tolerance / std::min(rx, ry);
 }
@@ -759,7 +752,7 @@ void TPlovanPolyline::Rotate(double angle, double cx, double cy) {
 
 TPlovanArc::TPlovanArc(double x1, double y1, double x2, double y2, double x3, double y3,
                        std::int32_t layerId)
-    : X1(x1), Y1(y1), X2(x2), Y2(y2), X3(x3), Y3(y3) {
+    : TPlovanVertexShape<3>({{{x1, y1}, {x2, y2}, {x3, y3}}}) {
     FShapeType = ShapeType::Arc;
     FLayerId = layerId;
     UpdateBounds();
@@ -770,29 +763,12 @@ void TPlovanArc::Draw(GdiCanvas& canvas, double left, double right, double top, 
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
-    canvas.MoveTo(m.X(X1), m.Y(Y1));
-    canvas.LineTo(m.X(X2), m.Y(Y2));
-    canvas.LineTo(m.X(X3), m.Y(Y3));
+    canvas.MoveTo(m.X(P[0].X), m.Y(P[0].Y));
+    canvas.LineTo(m.X(P[1].X), m.Y(P[1].Y));
+    canvas.LineTo(m.X(P[2].X), m.Y(P[2].Y));
 }
 
 bool TPlovanArc::HitTest(double x, double y, double tolerance) const {
     return FMinX - tolerance <= x && x <= FMaxX + tolerance && FMinY - tolerance <= y &&
            y <= FMaxY + tolerance;
-}
-
-void TPlovanArc::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}, {X3, Y3}}); }
-
-void TPlovanArc::Move(double dx, double dy) {
-    MoveAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, dx, dy);
-    UpdateBounds();
-}
-
-void TPlovanArc::Scale(double sx, double sy, double cx, double cy) {
-    ScaleAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, sx, sy, cx, cy);
-    UpdateBounds();
-}
-
-void TPlovanArc::Rotate(double angle, double cx, double cy) {
-    RotateAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, angle, cx, cy);
-    UpdateBounds();
 }
