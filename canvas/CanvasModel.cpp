@@ -6,31 +6,20 @@
 #include "platform/Dialogs.h"
 #include "platform/VclText.h"
 
-namespace {
-
-const QString kDefaultLayer = QStringLiteral("Default");
-
-}  // namespace
-
 TCanvasModel::TCanvasModel() {
     FBackBuffer = QImage(FClientWidth, FClientHeight, QImage::Format_RGB32);
     FBackBuffer.fill(Qt::white);
-    AddLayer(kDefaultLayer);
-    FFonts.push_back(TCanvasFont{QStringLiteral("Arial"), 10, 0, 0});
 }
 
-TCanvasModel::~TCanvasModel() {
-    delete FTempShape;
-    FTempShape = nullptr;
-    for (TPlovanShape* s : FShapes) delete s;
-    FShapes.clear();
-}
+TCanvasModel::~TCanvasModel() = default;
 
 // ---- Control hooks ----
 
 void TCanvasModel::Redraw() {
     FNeedsRedraw = true;
     ++FRedrawCount;
+    // A shape may have changed in place (its box with it).
+    FStore.ShapesChanged();
     Invalidate();
 }
 
@@ -40,106 +29,70 @@ void TCanvasModel::Repaint() { ++FRepaintCount; }
 
 void TCanvasModel::RestoreDefaultCursor() {}
 
+void TCanvasModel::ViewChanged() { FNeedsRedraw = true; }
+
 void TCanvasModel::About() {
     platform::ShowMessage(
         QStringLiteral("TPlovanCanvas - layered vector map and drawing control for Plovan HX"));
 }
 
-// ---- Id index ----
-
-void TCanvasModel::IndexShape(TPlovanShape* shape) {
-    const std::int32_t id = shape->FId;
-    if (id >= 0) {
-        const auto u = static_cast<std::size_t>(id);
-        if (u < FIdIndex.size()) {
-            FIdIndex[u] = shape;
-            return;
-        }
-        // Ids are handed out in sequence, so the dense table grows with the
-        // drawing; a far-off id (from outside) goes to the hashed table.
-        if (u <= 2 * FIdIndex.size() + 4096) {
-            FIdIndex.resize(std::max(u + 1, FIdIndex.size() + FIdIndex.size() / 2), nullptr);
-            FIdIndex[u] = shape;
-            return;
-        }
-    }
-    FIdOverflow[id] = shape;
-}
-
-void TCanvasModel::UnindexShape(const TPlovanShape* shape) {
-    const std::int32_t id = shape->FId;
-    if (id >= 0 && static_cast<std::size_t>(id) < FIdIndex.size()) {
-        if (FIdIndex[static_cast<std::size_t>(id)] == shape)
-            FIdIndex[static_cast<std::size_t>(id)] = nullptr;
-        return;
-    }
-    auto it = FIdOverflow.find(id);
-    if (it != FIdOverflow.end() && it->second == shape) FIdOverflow.erase(it);
-}
-
-TPlovanShape* TCanvasModel::FindShape(int id) const {
-    if (id >= 0 && static_cast<std::size_t>(id) < FIdIndex.size())
-        return FIdIndex[static_cast<std::size_t>(id)];
-    if (FIdOverflow.empty()) return nullptr;
-    auto it = FIdOverflow.find(id);
-    return it == FIdOverflow.end() ? nullptr : it->second;
-}
-
-int TCanvasModel::PositionOf(const TPlovanShape* shape) const {
-    for (std::size_t i = FShapes.size(); i-- > 0;)
-        if (FShapes[i] == shape) return static_cast<int>(i);
-    return -1;
-}
-
 // ---- Layer table ----
 
-int TCanvasModel::AddLayer(const QString& name) {
-    int id = FindLayer(name);
-    if (id < 0) {
-        auto layer = std::make_unique<TCanvasLayer>();
-        layer->Id = FNextLayerId++;
-        layer->Name = name;
-        id = layer->Id;
-        FLayers.push_back(std::move(layer));
-    }
-    FCurrentLayer = id;
-    return id;
-}
+int TCanvasModel::AddLayer(const QString& name) { return FStore.AddLayer(name); }
 
-int TCanvasModel::FindLayer(const QString& name) const {
-    for (const auto& layer : FLayers)
-        if (layer->Name == name) return layer->Id;
-    return -1;
-}
+int TCanvasModel::FindLayer(const QString& name) const { return FStore.FindLayer(name); }
 
-TCanvasLayer* TCanvasModel::FindLayerById(int id) const {
-    // Layers are numbered in creation order, so the id is usually the index.
-    if (id >= 0 && static_cast<std::size_t>(id) < FLayers.size() && FLayers[id]->Id == id)
-        return FLayers[id].get();
-    for (const auto& layer : FLayers)
-        if (layer->Id == id) return layer.get();
-    return nullptr;
-}
+TCanvasLayer* TCanvasModel::FindLayerById(int id) const { return FStore.FindLayerById(id); }
 
-TCanvasLayer& TCanvasModel::ResolveLayer(int layerId) {
-    if (TCanvasLayer* layer = FindLayerById(layerId)) return *layer;
-    return *FindLayerById(AddLayer(kDefaultLayer));
-}
+TPlovanShape* TCanvasModel::FindShape(int id) const { return FStore.FindShape(id); }
 
-int TCanvasModel::GetLayerTag(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->Tag : 0;
-}
-void TCanvasModel::SetLayerTag(int id, int value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->Tag = value;
-        Redraw();
-    }
-}
+// Plain properties: one line each through ValueById and SetById.
+
+using L = TCanvasLayer;
+using S = TPlovanShape;
+
+int TCanvasModel::GetLayerTag(int id) const { return ValueById(FindLayerById(id), &L::Tag, 0); }
+void TCanvasModel::SetLayerTag(int id, int value) { SetById(FindLayerById(id), &L::Tag, value); }
 TColor TCanvasModel::GetLayerColor(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->PenColor : 0;
+    return ValueById(FindLayerById(id), &L::PenColor, TColor{0});
 }
+int TCanvasModel::GetLayerWidth(int id) const {
+    return ValueById(FindLayerById(id), &L::PenWidth, 1);
+}
+int TCanvasModel::GetLayerStyle(int id) const { return ValueById(FindLayerById(id), &L::Style, 0); }
+void TCanvasModel::SetLayerStyle(int id, int value) { SetById(FindLayerById(id), &L::Style, value); }
+TColor TCanvasModel::GetLayerFillColor(int id) const {
+    return ValueById(FindLayerById(id), &L::FillColor, clWhite);
+}
+void TCanvasModel::SetLayerFillColor(int id, TColor value) {
+    SetById(FindLayerById(id), &L::FillColor, value);
+}
+TColor TCanvasModel::GetLayerAuxColor(int id) const {
+    return ValueById(FindLayerById(id), &L::AuxColor, clWhite);
+}
+void TCanvasModel::SetLayerAuxColor(int id, TColor value) {
+    SetById(FindLayerById(id), &L::AuxColor, value);
+}
+std::uint8_t TCanvasModel::GetLayerFillStyle(int id) const {
+    return ValueById(FindLayerById(id), &L::FillStyle, std::uint8_t{1});
+}
+void TCanvasModel::SetLayerFillStyle(int id, std::uint8_t value) {
+    SetById(FindLayerById(id), &L::FillStyle, value);
+}
+int TCanvasModel::GetLayerAuxValue(int id) const {
+    return ValueById(FindLayerById(id), &L::AuxValue, 0);
+}
+void TCanvasModel::SetLayerAuxValue(int id, int value) {
+    SetById(FindLayerById(id), &L::AuxValue, value);
+}
+std::uint8_t TCanvasModel::GetLayerVisible(int id) const {
+    return ValueById(FindLayerById(id), &L::Visible, std::uint8_t{0});
+}
+void TCanvasModel::SetLayerVisible(int id, std::uint8_t value) {
+    SetById(FindLayerById(id), &L::Visible, value);
+}
+
+// The layer's pen rewrites its shapes too.
 void TCanvasModel::SetLayerColor(int id, TColor value) {
     TCanvasLayer* l = FindLayerById(id);
     if (!l) return;
@@ -148,10 +101,6 @@ void TCanvasModel::SetLayerColor(int id, TColor value) {
         if (s->FLayerId == l->Id) s->FColor = value;
     Redraw();
 }
-int TCanvasModel::GetLayerWidth(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->PenWidth : 1;
-}
 void TCanvasModel::SetLayerWidth(int id, int value) {
     TCanvasLayer* l = FindLayerById(id);
     if (!l) return;
@@ -159,66 +108,6 @@ void TCanvasModel::SetLayerWidth(int id, int value) {
     for (TPlovanShape* s : FShapes)
         if (s->FLayerId == l->Id) s->FWidth = value;
     Redraw();
-}
-int TCanvasModel::GetLayerStyle(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->Style : 0;
-}
-void TCanvasModel::SetLayerStyle(int id, int value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->Style = value;
-        Redraw();
-    }
-}
-TColor TCanvasModel::GetLayerFillColor(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->FillColor : clWhite;
-}
-void TCanvasModel::SetLayerFillColor(int id, TColor value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->FillColor = value;
-        Redraw();
-    }
-}
-TColor TCanvasModel::GetLayerAuxColor(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->AuxColor : clWhite;
-}
-void TCanvasModel::SetLayerAuxColor(int id, TColor value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->AuxColor = value;
-        Redraw();
-    }
-}
-std::uint8_t TCanvasModel::GetLayerFillStyle(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->FillStyle : std::uint8_t{1};
-}
-void TCanvasModel::SetLayerFillStyle(int id, std::uint8_t value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->FillStyle = value;
-        Redraw();
-    }
-}
-int TCanvasModel::GetLayerAuxValue(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->AuxValue : 0;
-}
-void TCanvasModel::SetLayerAuxValue(int id, int value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->AuxValue = value;
-        Redraw();
-    }
-}
-std::uint8_t TCanvasModel::GetLayerVisible(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->Visible : std::uint8_t{0};
-}
-void TCanvasModel::SetLayerVisible(int id, std::uint8_t value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->Visible = value;
-        Redraw();
-    }
 }
 
 void TCanvasModel::MoveLayerShapes(int fromLayer, int toLayer, int flag) {
@@ -230,104 +119,52 @@ void TCanvasModel::MoveLayerShapes(int fromLayer, int toLayer, int flag) {
 
 // ---- Shape properties ----
 
-int TCanvasModel::GetShapeType(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FShapeType : 0;
-}
-int TCanvasModel::GetShapeWidth(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FWidth : 1;
-}
-void TCanvasModel::SetShapeWidth(int id, int value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FWidth = value;
-        Redraw();
-    }
-}
+int TCanvasModel::GetShapeType(int id) const { return ValueById(FindShape(id), &S::FShapeType, 0); }
+int TCanvasModel::GetShapeWidth(int id) const { return ValueById(FindShape(id), &S::FWidth, 1); }
+void TCanvasModel::SetShapeWidth(int id, int value) { SetById(FindShape(id), &S::FWidth, value); }
 TColor TCanvasModel::GetShapeColor(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FColor : 0;
+    return ValueById(FindShape(id), &S::FColor, TColor{0});
 }
-void TCanvasModel::SetShapeColor(int id, TColor value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FColor = value;
-        Redraw();
-    }
-}
-int TCanvasModel::GetShapeStyle(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->Style() : 0;
-}
-void TCanvasModel::SetShapeStyle(int id, int value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->SetStyle(value);
-        Redraw();
-    }
-}
+void TCanvasModel::SetShapeColor(int id, TColor value) { SetById(FindShape(id), &S::FColor, value); }
+int TCanvasModel::GetShapeStyle(int id) const { return ValueById(FindShape(id), &S::Style, 0); }
+void TCanvasModel::SetShapeStyle(int id, int value) { SetById(FindShape(id), &S::SetStyle, value); }
 TColor TCanvasModel::GetShapeFillColor(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FFillColor : clWhite;
+    return ValueById(FindShape(id), &S::FFillColor, clWhite);
 }
 void TCanvasModel::SetShapeFillColor(int id, TColor value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FFillColor = value;
-        Redraw();
-    }
+    SetById(FindShape(id), &S::FFillColor, value);
 }
 std::uint8_t TCanvasModel::GetShapeFillStyle(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FFillStyle : std::uint8_t{0};
+    return ValueById(FindShape(id), &S::FFillStyle, std::uint8_t{0});
 }
 void TCanvasModel::SetShapeFillStyle(int id, std::uint8_t value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FFillStyle = value;
-        Redraw();
-    }
+    SetById(FindShape(id), &S::FFillStyle, value);
 }
 int TCanvasModel::GetShapeAuxValue(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->AuxValue() : 0;
+    return ValueById(FindShape(id), &S::AuxValue, 0);
 }
 void TCanvasModel::SetShapeAuxValue(int id, int value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->SetAuxValue(value);
-        Redraw();
-    }
+    SetById(FindShape(id), &S::SetAuxValue, value);
 }
-int TCanvasModel::GetShapeLayer(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FLayerId : -1;
-}
+int TCanvasModel::GetShapeLayer(int id) const { return ValueById(FindShape(id), &S::FLayerId, -1); }
 std::uint8_t TCanvasModel::GetShapeSelected(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FSelected : std::uint8_t{0};
+    return ValueById(FindShape(id), &S::FSelected, std::uint8_t{0});
 }
 QString TCanvasModel::GetShapeLabel(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->Label() : QString();
+    return ValueById(FindShape(id), &S::Label, QString());
 }
 void TCanvasModel::SetShapeLabel(int id, const QString& value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->SetLabel(value);
-        Redraw();
-    }
+    SetById(FindShape(id), &S::SetLabel, value);
 }
 QString TCanvasModel::GetShapeName(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->Name() : QString();
+    return ValueById(FindShape(id), &S::Name, QString());
 }
+int TCanvasModel::GetShapeTag(int id) const { return ValueById(FindShape(id), &S::Tag, 0); }
+void TCanvasModel::SetShapeTag(int id, int value) { SetById(FindShape(id), &S::SetTag, value); }
+
+// A name is stored without a redraw: nothing shows it.
 void TCanvasModel::SetShapeName(int id, const QString& value) {
-    if (TPlovanShape* s = FindShape(id)) s->SetName(value);
-}
-int TCanvasModel::GetShapeTag(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->Tag() : 0;
-}
-void TCanvasModel::SetShapeTag(int id, int value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->SetTag(value);
-        Redraw();
-    }
+    AssignById(FindShape(id), &S::SetName, value);
 }
 
 namespace {
@@ -343,28 +180,19 @@ TPlovanPoint* AsPoint(TPlovanShape* s) {
 }  // namespace
 
 int TCanvasModel::GetTextHAlign(int id) const {
-    const TPlovanText* t = AsText(FindShape(id));
-    return t ? t->HAlign : 0;
+    return ValueById(AsText(FindShape(id)), &TPlovanText::HAlign, 0);
 }
 void TCanvasModel::SetTextHAlign(int id, int value) {
-    if (TPlovanText* t = AsText(FindShape(id))) {
-        t->HAlign = value;
-        Redraw();
-    }
+    SetById(AsText(FindShape(id)), &TPlovanText::HAlign, value);
 }
 int TCanvasModel::GetTextVAlign(int id) const {
-    const TPlovanText* t = AsText(FindShape(id));
-    return t ? t->VAlign : 0;
+    return ValueById(AsText(FindShape(id)), &TPlovanText::VAlign, 0);
 }
 void TCanvasModel::SetTextVAlign(int id, int value) {
-    if (TPlovanText* t = AsText(FindShape(id))) {
-        t->VAlign = value;
-        Redraw();
-    }
+    SetById(AsText(FindShape(id)), &TPlovanText::VAlign, value);
 }
 int TCanvasModel::GetPointSize(int id) const {
-    const TPlovanPoint* p = AsPoint(FindShape(id));
-    return p ? p->Size : 0;
+    return ValueById(AsPoint(FindShape(id)), &TPlovanPoint::Size, 0);
 }
 void TCanvasModel::SetPointSize(int id, int value) {
     if (TPlovanPoint* p = AsPoint(FindShape(id))) {
@@ -377,31 +205,17 @@ void TCanvasModel::SetPointSize(int id, int value) {
 // ---- Adding ----
 
 int TCanvasModel::AppendShape(std::unique_ptr<TPlovanShape> shape) {
-    if (!shape) return -1;
-    if (shape->FId <= 0 || FindShape(shape->FId)) {
-        shape->FId = FNextShapeId++;
-    } else if (shape->FId >= FNextShapeId) {
-        FNextShapeId = shape->FId + 1;  // keep later ids unique
-    }
-    TPlovanShape* s = shape.release();
-    FShapes.push_back(s);
-    IndexShape(s);
-    FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    return s->FId;
+    return FStore.Append(std::move(shape));
 }
 
 int TCanvasModel::AddNew(std::unique_ptr<TPlovanShape> shape) {
-    shape->FId = FNextShapeId++;
-    TPlovanShape* s = shape.release();
-    FShapes.push_back(s);
-    IndexShape(s);
-    FShapeCount = static_cast<std::int32_t>(FShapes.size());
+    const int id = FStore.AddNew(std::move(shape));
     Redraw();
-    return s->FId;
+    return id;
 }
 
 int TCanvasModel::AddLine(double x1, double y1, double x2, double y2, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanLine>(x1, y1, x2, y2, layer.Id);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -409,7 +223,7 @@ int TCanvasModel::AddLine(double x1, double y1, double x2, double y2, int layerI
 }
 
 int TCanvasModel::AddCircle(double cx, double cy, double radius, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanCircle>(cx, cy, radius, layer.Id);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -419,7 +233,7 @@ int TCanvasModel::AddCircle(double cx, double cy, double radius, int layerId) {
 }
 
 int TCanvasModel::AddRectangle(double x1, double y1, double x2, double y2, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanRectangle>(x1, y1, x2, y2, layer.Id, 0, 0.0);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -429,7 +243,7 @@ int TCanvasModel::AddRectangle(double x1, double y1, double x2, double y2, int l
 }
 
 int TCanvasModel::AddPoint(double x, double y, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::unique_ptr<TPlovanPoint>(new TPlovanPoint(x, y, layer.Id));
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -437,7 +251,7 @@ int TCanvasModel::AddPoint(double x, double y, int layerId) {
 }
 
 int TCanvasModel::AddEllipse(double x1, double y1, double x2, double y2, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanEllipse>(x1, y1, x2, y2, layer.Id);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -446,7 +260,7 @@ int TCanvasModel::AddEllipse(double x1, double y1, double x2, double y2, int lay
 
 int TCanvasModel::AddArc(double x1, double y1, double x2, double y2, double x3, double y3,
                          int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanArc>(x1, y1, x2, y2, x3, y3, layer.Id);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -454,16 +268,15 @@ int TCanvasModel::AddArc(double x1, double y1, double x2, double y2, double x3, 
 }
 
 int TCanvasModel::AddText(int layerId, const QString& text, double x, double y, int fontIndex) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanText>(x, y, text, fontIndex, layer.Id);
     s->FColor = layer.PenColor;
     s->HAlign = FDefaultTextHAlign;
-    if (fontIndex >= 0 && static_cast<std::size_t>(fontIndex) < FFonts.size()) {
-        const TCanvasFont& f = FFonts[static_cast<std::size_t>(fontIndex)];
-        s->FontName = f.Name;
-        s->Height = f.Size;
-        s->Bold = f.Bold;
-        s->Italic = f.Italic;
+    if (const TCanvasFont* f = FStore.FindFont(fontIndex)) {
+        s->FontName = f->Name;
+        s->Height = f->Size;
+        s->Bold = f->Bold;
+        s->Italic = f->Italic;
     }
     // The box stays the one made with the constructor's height of 10.
     return AddNew(std::move(s));
@@ -471,7 +284,7 @@ int TCanvasModel::AddText(int layerId, const QString& text, double x, double y, 
 
 int TCanvasModel::AddPolyline(const std::vector<TPointD>& points, int layerId, bool closed) {
     if (points.size() < 2) return -1;
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanPolyline>(layer.Id, closed ? 1 : 0);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -483,38 +296,7 @@ int TCanvasModel::AddPolyline(const std::vector<TPointD>& points, int layerId, b
     return AddNew(std::move(s));
 }
 
-// ---- Deleting ----
-
-void TCanvasModel::DeleteAllShapes() {
-    for (TPlovanShape* s : FShapes) delete s;
-    FShapes.clear();
-    FIdIndex.clear();
-    FIdOverflow.clear();
-    FShapeCount = 0;
-}
-
-void TCanvasModel::DeleteShapesWhere(const std::function<bool(const TPlovanShape&)>& doomed) {
-    std::size_t kept = 0;
-    bool any = false;
-    for (std::size_t i = 0; i < FShapes.size(); ++i) {
-        TPlovanShape* s = FShapes[i];
-        if (doomed(*s)) {
-            UnindexShape(s);
-            delete s;
-            any = true;
-        } else {
-            FShapes[kept++] = s;
-        }
-    }
-    FShapes.resize(kept);
-    FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    if (any) {
-        // The deleted ids are out of the index now.
-        std::erase_if(FSelection, [this](std::int32_t id) { return FindShape(id) == nullptr; });
-    }
-}
-
-void TCanvasModel::RemoveFromSelection(int id) { std::erase(FSelection, id); }
+// ---- Deleting (the selection forgets the deleted ids) ----
 
 void TCanvasModel::ClearLayer(int layerId) {
     if (layerId == -1) {
@@ -522,11 +304,12 @@ void TCanvasModel::ClearLayer(int layerId) {
         // already) must go, as Escape would end it; else it would later
         // join the drawing with an id a new shape has too.
         CancelDrawing();
-        DeleteAllShapes();
-        FSelection.clear();
-        FNextShapeId = 1;
-    } else {
-        DeleteShapesWhere([layerId](const TPlovanShape& s) { return s.FLayerId == layerId; });
+        FStore.DeleteAll();
+        FSelect.Reset();
+        FStore.RestartShapeIds();
+    } else if (FStore.DeleteWhere(
+                   [layerId](const TPlovanShape& s) { return s.FLayerId == layerId; })) {
+        FSelect.KeepStored();
     }
     Redraw();
     Repaint();
@@ -536,80 +319,106 @@ void TCanvasModel::ClearLayerByName(const QString& name) {
     std::vector<std::int32_t> ids;
     for (const auto& layer : FLayers)
         if (layer->Name == name) ids.push_back(layer->Id);
-    if (!ids.empty()) {
-        DeleteShapesWhere([&ids](const TPlovanShape& s) {
+    if (!ids.empty() && FStore.DeleteWhere([&ids](const TPlovanShape& s) {
             return std::find(ids.begin(), ids.end(), s.FLayerId) != ids.end();
-        });
-    }
+        }))
+        FSelect.KeepStored();
     Redraw();
     Repaint();
 }
 
 void TCanvasModel::DeleteShape(int id) {
-    if (TPlovanShape* s = FindShape(id)) {
-        const int pos = PositionOf(s);
-        if (pos >= 0) FShapes.erase(FShapes.begin() + pos);
-        UnindexShape(s);
-        delete s;
-        FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    }
-    RemoveFromSelection(id);
+    FStore.Delete(id);
+    FSelect.Forget(id);
     Redraw();
 }
 
+namespace {
+
+bool IsSelected(const TPlovanShape& s) { return s.FSelected != 0; }
+
+}  // namespace
+
 void TCanvasModel::DeleteSelectedShapes() {
-    DeleteShapesWhere([](const TPlovanShape& s) { return s.FSelected != 0; });
-    FSelection.clear();
+    FStore.DeleteWhere(IsSelected);
+    FSelect.Reset();
     Redraw();
     Repaint();
 }
 
 void TCanvasModel::DeleteSelection() {
-    DeleteShapesWhere([](const TPlovanShape& s) { return s.FSelected != 0; });
-    FSelection.clear();
+    FStore.DeleteWhere(IsSelected);
+    FSelect.Reset();
     Redraw();
 }
 
 void TCanvasModel::RemoveSelectedShapes() {
-    DeleteShapesWhere([](const TPlovanShape& s) { return s.FSelected != 0; });
-    FSelection.clear();
+    FStore.DeleteWhere(IsSelected);
+    FSelect.Reset();
     Redraw();
 }
 
 void TCanvasModel::RemoveAllShapesAndLayers() {
     CancelDrawing();
-    DeleteAllShapes();
-    FSelection.clear();
-    FLayers.clear();
-    FNextLayerId = 0;
-    FNextShapeId = 1;
+    FStore.DeleteAllShapesAndLayers();
+    FSelect.Reset();
 }
+
+// ---- Selecting ----
+
+void TCanvasModel::SelectShape(int id, bool add) {
+    FSelect.Select(id, add);
+    Redraw();
+}
+void TCanvasModel::UnselectShape(int id) {
+    FSelect.Unselect(id);
+    Redraw();
+}
+void TCanvasModel::SelectLayer(int layerId, bool add) {
+    FSelect.SelectLayer(layerId, add);
+    Redraw();
+}
+void TCanvasModel::UnselectLayer(int layerId) {
+    FSelect.UnselectLayer(layerId);
+    Redraw();
+}
+void TCanvasModel::SelectAll() {
+    FSelect.SelectAll();
+    Redraw();
+}
+void TCanvasModel::UnselectAll() {
+    FSelect.Clear();
+    Redraw();
+}
+void TCanvasModel::ClearSelection() { FSelect.Clear(); }
+void TCanvasModel::SelectLayers(const std::vector<int>& layerIds) {
+    FSelect.SelectLayers(layerIds);
+    Redraw();
+}
+void TCanvasModel::SelectInPolygon(const std::vector<TFloatPoint>& polygon) {
+    FSelect.SelectInPolygon(polygon);
+    Redraw();
+}
+void TCanvasModel::SelectInPolygonOnLayers(const std::vector<TFloatPoint>& polygon,
+                                           const std::vector<int>& layerIds) {
+    FSelect.SelectInPolygonOnLayers(polygon, layerIds);
+    Redraw();
+}
+int TCanvasModel::ShapeAtPoint(double x, double y) const { return FSelect.ShapeAt(View(), x, y); }
+int TCanvasModel::GetSelectedCount() const { return FSelect.FlaggedCount(); }
 
 // ---- Order and transforms ----
 
 void TCanvasModel::SetShapeLayer(int id, int layerId) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FLayerId = layerId;
-        Redraw();
-    }
+    SetById(FindShape(id), &S::FLayerId, layerId);
 }
 
 void TCanvasModel::BringToFront(int id) {
-    TPlovanShape* s = FindShape(id);
-    if (!s) return;
-    const int pos = PositionOf(s);
-    if (pos < 0) return;
-    std::rotate(FShapes.begin() + pos, FShapes.begin() + pos + 1, FShapes.end());
-    Redraw();
+    if (FStore.BringToFront(id)) Redraw();
 }
 
 void TCanvasModel::SendToBack(int id) {
-    TPlovanShape* s = FindShape(id);
-    if (!s) return;
-    const int pos = PositionOf(s);
-    if (pos < 0) return;
-    std::rotate(FShapes.begin(), FShapes.begin() + pos, FShapes.begin() + pos + 1);
-    Redraw();
+    if (FStore.SendToBack(id)) Redraw();
 }
 
 void TCanvasModel::ChangeOrder(int id, int direction) {
@@ -780,29 +589,7 @@ std::vector<TPointD> TCanvasModel::GetRoutePolyline() const {
 
 // ---- Fonts ----
 
-int TCanvasModel::AddFont(const QString& spec) {
-    TCanvasFont font;
-    const int first = spec.indexOf(QLatin1Char(','));
-    if (first < 0) {
-        font.Name = spec;
-    } else {
-        font.Name = spec.left(first);
-        const QString rest = spec.mid(first + 1);
-        const int second = rest.indexOf(QLatin1Char(','));
-        const QString sizeText = second < 0 ? rest : rest.left(second);
-        font.Size = platform::StrToIntDef(sizeText.toStdString(), 10);
-        if (second >= 0) {
-            const QString style = rest.mid(second + 1).toUpper();
-            font.Bold = style.contains(QLatin1Char('B')) ? 1 : 0;
-            font.Italic = style.contains(QLatin1Char('I')) ? 1 : 0;
-        }
-    }
-    // "TXT" is the standard DXF font.
-    if (font.Name.toUpper() == QLatin1String("TXT")) font.Name = QStringLiteral("Arial");
-    FFonts.push_back(font);
-    FCurrentFont = static_cast<std::int16_t>(FFonts.size() - 1);
-    return static_cast<int>(FFonts.size() - 1);
-}
+int TCanvasModel::AddFont(const QString& spec) { return FStore.AddFont(spec); }
 
 // ---- Drawing state ----
 
@@ -828,39 +615,3 @@ void TCanvasModel::CancelDrawing() {
     }
 }
 
-// ---- View mapping ----
-
-namespace {
-
-int SaturatedFloor(double v) {
-    const double r = std::floor(v);
-    if (!(r > -2147483648.0)) return std::numeric_limits<int>::min();
-    if (r > 2147483647.0) return std::numeric_limits<int>::max();
-    return static_cast<int>(r);
-}
-
-}  // namespace
-
-void TCanvasModel::WorldToScreen(double x, double y, int& px, int& py) const {
-    px = WorldXToScreen(x);
-    py = WorldYToScreen(y);
-}
-
-int TCanvasModel::WorldXToScreen(double x) const {
-    double dx = FWorldRight - FWorldLeft;
-    if (dx == 0) dx = 1;
-    return SaturatedFloor(ClientWidth() / dx * (x - FWorldLeft) + 0.5);
-}
-
-int TCanvasModel::WorldYToScreen(double y) const {
-    double dy = FWorldTop - FWorldBottom;
-    if (dy == 0) dy = 1;
-    return SaturatedFloor(ClientHeight() / dy * (FWorldTop - y) + 0.5);
-}
-
-void TCanvasModel::ScreenToWorld(int px, int py, double& x, double& y) const {
-    const double w = ClientWidth() > 0 ? ClientWidth() : 1;
-    const double h = ClientHeight() > 0 ? ClientHeight() : 1;
-    x = px * ((FWorldRight - FWorldLeft) / w) + FWorldLeft;
-    y = FWorldTop - py * ((FWorldTop - FWorldBottom) / h);
-}

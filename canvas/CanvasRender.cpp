@@ -179,9 +179,8 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
     std::vector<uint8_t> cells(static_cast<std::size_t>(columns) * rows, 0);
     int64_t lastPx = -9999, lastPy = -9999;
 
-    FShapeIndex.Refresh(FShapes);
-    FShapeIndex.ForEachRangeInView(left, right, bottom, top, [&](std::size_t first,
-                                                                 std::size_t last) {
+    Store().CullingIndex().ForEachRangeInView(left, right, bottom, top, [&](std::size_t first,
+                                                                            std::size_t last) {
         for (std::size_t i = first; i < last; ++i) {
             TPlovanShape* s = FShapes[i];
             if (s->FVisible != 1) continue;

@@ -170,10 +170,7 @@ TEST(ProjectFile, HeaderCarriesTheLocalTimeInHundredths) {
 // A drawing with every kind of shape, names with blanks and a few values
 // that need care.
 void BuildDrawing(TCanvasModel& m) {
-    m.FWorldLeft = -1234.5;
-    m.FWorldRight = 98765.25;
-    m.FWorldBottom = 4000000.125;
-    m.FWorldTop = 4100000;
+    m.SetView(-1234.5, 4100000, 98765.25, 4000000.125);
     const int grid = m.AddLayer("Plovan Grid");
     const int vessel = m.AddLayer("~~Plovan Vessel");
     const int fix = m.AddLayer(QString::fromUtf8("track_fix Şile"));
@@ -534,7 +531,7 @@ TEST(ProjectFile, NonFiniteNumbersAreWrittenAsZero) {
     TCanvasModel model;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    model.FWorldLeft = nan;
+    model.SetView(nan, 1000, 1000, 0);  // refused: the view stays finite
     model.AddLine(inf, 1, 2, -inf, 0);
     const int point = model.AddPoint(1, 1, 0);
     static_cast<TPlovanPoint*>(model.FindShape(point))->Z = nan;
