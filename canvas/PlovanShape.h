@@ -291,6 +291,16 @@ public:
     bool HitTest(double x, double y, double tolerance) const override;
 };
 
+// The shape as the class its type code names (texts 11, points 17), or any
+// polyline; null for any other shape and for null.
+inline TPlovanText* AsText(TPlovanShape* s) {
+    return s && s->FShapeType == ShapeType::Text ? dynamic_cast<TPlovanText*>(s) : nullptr;
+}
+inline TPlovanPoint* AsPoint(TPlovanShape* s) {
+    return s && s->FShapeType == ShapeType::Point ? dynamic_cast<TPlovanPoint*>(s) : nullptr;
+}
+inline TPlovanPolyline* AsPolyline(TPlovanShape* s) { return dynamic_cast<TPlovanPolyline*>(s); }
+
 // Distance from (x, y) to the segment (x1, y1)-(x2, y2); a segment of length
 // 0 gives the distance to its first end.
 double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2);
