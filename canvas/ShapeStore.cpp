@@ -69,6 +69,16 @@ void TShapeStore::Index(TPlovanShape* shape) {
         if (u <= 2 * FIdIndex.size() + 4096) {
             FIdIndex.resize(std::max(u + 1, FIdIndex.size() + FIdIndex.size() / 2), nullptr);
             FIdIndex[u] = shape;
+            // Far-off ids the table now covers move in: a lookup of an id
+            // below its size reads the table alone.
+            for (auto it = FIdOverflow.begin(); it != FIdOverflow.end();) {
+                if (it->first >= 0 && static_cast<std::size_t>(it->first) < FIdIndex.size()) {
+                    FIdIndex[static_cast<std::size_t>(it->first)] = it->second;
+                    it = FIdOverflow.erase(it);
+                } else {
+                    ++it;
+                }
+            }
             return;
         }
     }
