@@ -60,7 +60,9 @@ int TCanvasModel::GetLayerWidth(int id) const {
     return ValueById(FindLayerById(id), &L::PenWidth, 1);
 }
 int TCanvasModel::GetLayerStyle(int id) const { return ValueById(FindLayerById(id), &L::Style, 0); }
-void TCanvasModel::SetLayerStyle(int id, int value) { SetById(FindLayerById(id), &L::Style, value); }
+void TCanvasModel::SetLayerStyle(int id, int value) {
+    SetById(FindLayerById(id), &L::Style, value);
+}
 TColor TCanvasModel::GetLayerFillColor(int id) const {
     return ValueById(FindLayerById(id), &L::FillColor, clWhite);
 }
@@ -125,7 +127,9 @@ void TCanvasModel::SetShapeWidth(int id, int value) { SetById(FindShape(id), &S:
 TColor TCanvasModel::GetShapeColor(int id) const {
     return ValueById(FindShape(id), &S::FColor, TColor{0});
 }
-void TCanvasModel::SetShapeColor(int id, TColor value) { SetById(FindShape(id), &S::FColor, value); }
+void TCanvasModel::SetShapeColor(int id, TColor value) {
+    SetById(FindShape(id), &S::FColor, value);
+}
 int TCanvasModel::GetShapeStyle(int id) const { return ValueById(FindShape(id), &S::Style, 0); }
 void TCanvasModel::SetShapeStyle(int id, int value) { SetById(FindShape(id), &S::SetStyle, value); }
 TColor TCanvasModel::GetShapeFillColor(int id) const {
@@ -422,4 +426,3 @@ void TCanvasModel::CancelDrawing() {
         Invalidate();
     }
 }
-

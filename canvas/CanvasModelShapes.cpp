@@ -124,8 +124,7 @@ std::vector<std::int32_t> TCanvasModel::GetLayerShapeIds(int layerId) const {
     return ids;
 }
 
-bool TCanvasModel::GetShapeEndPoints(int id, double& x1, double& y1, double& x2,
-                                     double& y2) const {
+bool TCanvasModel::GetShapeEndPoints(int id, double& x1, double& y1, double& x2, double& y2) const {
     TPlovanShape* s = FindShape(id);
     if (!s) return false;
     if (s->FShapeType == ShapeType::Line) {
@@ -179,4 +178,3 @@ std::vector<TPointD> TCanvasModel::GetRoutePolyline() const {
     }
     return {};
 }
-

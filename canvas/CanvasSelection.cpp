@@ -176,9 +176,11 @@ void TCanvasSelection::SelectInPolygonOnLayers(const std::vector<TFloatPoint>& p
 
 int TCanvasSelection::ShapeAt(const TCanvasView& view, double x, double y) const {
     const double u = view.UnitsPerPixel();
+    // A hit test changes no shape and no list: read the list once.
     const TShapeStore::ShapeList& shapes = FStore.Shapes();
+    TPlovanShape* const* const list = shapes.data();
     for (std::size_t i = shapes.size(); i-- > 0;) {
-        const TPlovanShape* s = shapes[i];
+        const TPlovanShape* s = list[i];
         if (s->FVisible != 1) continue;
         const double t = s->FWidth < 4 ? 3 * u : s->FWidth * u;
         if (s->HitTest(x, y, t)) return s->FId;
@@ -188,7 +190,6 @@ int TCanvasSelection::ShapeAt(const TCanvasView& view, double x, double y) const
 
 int TCanvasSelection::FlaggedCount() const {
     const TShapeStore::ShapeList& shapes = FStore.Shapes();
-    return static_cast<int>(std::count_if(shapes.begin(), shapes.end(), [](const TPlovanShape* s) {
-        return s->FSelected != 0;
-    }));
+    return static_cast<int>(std::count_if(shapes.begin(), shapes.end(),
+                                          [](const TPlovanShape* s) { return s->FSelected != 0; }));
 }

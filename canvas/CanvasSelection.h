@@ -15,7 +15,7 @@
 class TCanvasView;
 
 class TCanvasSelection {
-public:
+  public:
     explicit TCanvasSelection(TShapeStore& store) : FStore(store) {}
 
     const std::vector<std::int32_t>& Ids() const { return FIds; }
@@ -50,7 +50,7 @@ public:
     // or more) of the world point; -1 when none.
     int ShapeAt(const TCanvasView& view, double x, double y) const;
 
-private:
+  private:
     void Flag(TPlovanShape& shape);
 
     TShapeStore& FStore;

@@ -20,7 +20,7 @@
 #include "canvas/ViewMath.h"
 
 class TCanvasView {
-public:
+  public:
     const viewmath::ViewRect& Rect() const { return FRect; }
     double Width() const { return FRect.width(); }
     double Height() const { return FRect.height(); }
@@ -53,7 +53,7 @@ public:
     // World units across one pixel horizontally.
     double UnitsPerPixel() const;
 
-private:
+  private:
     viewmath::ViewRect FRect;
     int FClientWidth = 400;
     int FClientHeight = 300;

@@ -26,8 +26,8 @@ QPoint Truncated(double x, double y) {
 
 }  // namespace
 
-void TPlovanPolyline::Draw(GdiCanvas& canvas, double left, double right, double top,
-                           double bottom, int width, int height) {
+void TPlovanPolyline::Draw(GdiCanvas& canvas, double left, double right, double top, double bottom,
+                           int width, int height) {
     if (FVisible != 1) return;
     const int n = Count();
     if (n < 2) return;
@@ -39,11 +39,12 @@ void TPlovanPolyline::Draw(GdiCanvas& canvas, double left, double right, double 
 
     if (FShapeType == ShapeType::Arc && n == 3) {
         const QPoint p0 = pix[0], p1 = pix[1], p2 = pix[2];
-        const QPoint bez[4] = {
-            p0,
-            Truncated(p0.x() + 2.0 / 3.0 * (p1.x() - p0.x()), p0.y() + 2.0 / 3.0 * (p1.y() - p0.y())),
-            Truncated(p2.x() + 2.0 / 3.0 * (p1.x() - p2.x()), p2.y() + 2.0 / 3.0 * (p1.y() - p2.y())),
-            p2};
+        const QPoint bez[4] = {p0,
+                               Truncated(p0.x() + 2.0 / 3.0 * (p1.x() - p0.x()),
+                                         p0.y() + 2.0 / 3.0 * (p1.y() - p0.y())),
+                               Truncated(p2.x() + 2.0 / 3.0 * (p1.x() - p2.x()),
+                                         p2.y() + 2.0 / 3.0 * (p1.y() - p2.y())),
+                               p2};
         canvas.PolyBezier(bez, 4);
         return;
     }
@@ -162,4 +163,3 @@ void TPlovanPolyline::Rotate(double angle, double cx, double cy) {
     }
     UpdateBounds();
 }
-

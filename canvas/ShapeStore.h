@@ -68,7 +68,7 @@ bool AssignById(R* record, M member, const T& value) {
 }
 
 class TShapeStore {
-public:
+  public:
     using ShapeList = std::vector<TPlovanShape*>;
 
     // One layer "Default" (id 0, current) and the font entry 0 ("Arial", 10).
@@ -83,7 +83,7 @@ public:
     // Id of the first layer named exactly `name`, else a new layer; either
     // becomes the current layer.
     int AddLayer(const QString& name);
-    int FindLayer(const QString& name) const;  // -1 when none
+    int FindLayer(const QString& name) const;   // -1 when none
     TCanvasLayer* FindLayerById(int id) const;  // null when none
     // The layer an add operation puts its shape on: `id`, else "Default"
     // (found or made, and made current).
@@ -95,7 +95,7 @@ public:
     const ShapeList& Shapes() const { return FShapes; }
     const std::int32_t& ShapeCount() const { return FShapeCount; }
     const std::int32_t& NextShapeId() const { return FNextShapeId; }
-    TPlovanShape* FindShape(int id) const;  // null when none
+    TPlovanShape* FindShape(int id) const;            // null when none
     int PositionOf(const TPlovanShape* shape) const;  // -1 when not stored
     // Puts a shape on top with the next id; returns the id.
     int AddNew(std::unique_ptr<TPlovanShape> shape);
@@ -134,7 +134,7 @@ public:
         return FCulling;
     }
 
-private:
+  private:
     void Index(TPlovanShape* shape);
     void Unindex(const TPlovanShape* shape);
     void Push(TPlovanShape* shape);

@@ -82,8 +82,10 @@ TEST(CanvasSelection, HeldIdsAndFlagsStayInStepThroughSelectingAndDeleting) {
                 m.SelectAll();
                 break;
             default:
-                if (rng() % 20 == 0) m.ClearLayer(-1);
-                else m.UnselectAll();
+                if (rng() % 20 == 0)
+                    m.ClearLayer(-1);
+                else
+                    m.UnselectAll();
         }
         ExpectInStep(m);
         if (HasFailure()) FAIL() << "after operation " << i;

@@ -48,10 +48,10 @@ TEST(CanvasView, SetClampsSpansAboutTheirCentresAndRefusesNonFiniteEdges) {
     const struct {
         ViewRect in, out;
     } cases[] = {
-        {{10, 20, 40, 30}, {10, 20, 40, 30}},                         // kept exactly
-        {{7, 7, 3, 3}, {7 - 5e-4, 7 + 5e-4, 3 + 5e-4, 3 - 5e-4}},     // zero spans
+        {{10, 20, 40, 30}, {10, 20, 40, 30}},                              // kept exactly
+        {{7, 7, 3, 3}, {7 - 5e-4, 7 + 5e-4, 3 + 5e-4, 3 - 5e-4}},          // zero spans
         {{20, 10, 30, 40}, {15 - 5e-4, 15 + 5e-4, 35 + 5e-4, 35 - 5e-4}},  // negative spans
-        {{-1e12, 1e12, 1e9, -1e9}, {-5e7, 5e7, 5e7, -5e7}},           // too wide
+        {{-1e12, 1e12, 1e9, -1e9}, {-5e7, 5e7, 5e7, -5e7}},                // too wide
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(view.Set(c.in));
@@ -61,9 +61,9 @@ TEST(CanvasView, SetClampsSpansAboutTheirCentresAndRefusesNonFiniteEdges) {
         EXPECT_NEAR(view.Rect().bottom, c.out.bottom, 1e-9);
     }
     const ViewRect kept = view.Rect();
-    for (const ViewRect& bad : {ViewRect{kNaN, 1, 1, 0}, ViewRect{0, kInf, 1, 0},
-                                ViewRect{0, 1, -kInf, 0}, ViewRect{0, 1, 1, kNaN},
-                                ViewRect{1e300, 1e300, 1e300, 1e300}}) {
+    for (const ViewRect& bad :
+         {ViewRect{kNaN, 1, 1, 0}, ViewRect{0, kInf, 1, 0}, ViewRect{0, 1, -kInf, 0},
+          ViewRect{0, 1, 1, kNaN}, ViewRect{1e300, 1e300, 1e300, 1e300}}) {
         EXPECT_FALSE(view.Set(bad));
         EXPECT_EQ(view.Rect(), kept);
     }

@@ -49,8 +49,9 @@ TEST(ShapeStore, IndexOrderAndCountStayInStepThroughEveryChange) {
     std::uniform_int_distribution<int> op(0, 9);
     for (int i = 0; i < 5000; ++i) {
         auto pick = [&] {
-            return order.empty() ? 1 : order[std::uniform_int_distribution<std::size_t>(
-                                                 0, order.size() - 1)(rng)];
+            return order.empty() ? 1
+                                 : order[std::uniform_int_distribution<std::size_t>(
+                                       0, order.size() - 1)(rng)];
         };
         store.CullingIndex();  // fresh before the change
         bool changed = true;
@@ -132,7 +133,7 @@ TEST(ShapeStore, ChangesMarkTheCullingIndexStale) {
     TShapeStore store;
     const int a = store.AddNew(Point(0));
     const int b = store.AddNew(Point(100));
-        // The store's own index sees the reorder: a view around x = 100 meets
+    // The store's own index sees the reorder: a view around x = 100 meets
     // the run that holds b wherever b now sits.
     store.SendToBack(b);
     EXPECT_EQ(Order(store), (std::vector<int>{b, a}));
@@ -147,9 +148,8 @@ TEST(ShapeStore, ChangesMarkTheCullingIndexStale) {
     store.FindShape(a)->Move(1e6, 0);
     store.ShapesChanged();
     met.clear();
-    store.CullingIndex().ForEachRangeInView(-10, 10, -10, 10, [&](std::size_t f, std::size_t l) {
-        met.push_back(l - f);
-    });
+    store.CullingIndex().ForEachRangeInView(
+        -10, 10, -10, 10, [&](std::size_t f, std::size_t l) { met.push_back(l - f); });
     EXPECT_TRUE(met.empty());
 }
 
