@@ -8,7 +8,8 @@
 //
 // Invariant: the rectangle is finite and both spans lie within
 // viewmath::kMinViewSpan .. kMaxViewSpan (far out, where a double no longer
-// resolves a millimetre, at least half the minimum). Every change goes
+// resolves a millimetre, at least half the minimum, and the edges round the
+// widest span to their own spacing). Every change goes
 // through Set, which clamps the spans about their centres and refuses a
 // rectangle with a non-finite edge, keeping the old one. The operations
 // return true when they stored a new rectangle.
