@@ -150,15 +150,6 @@ void TPlovanShape::SetTag(std::int32_t tag) {
     MutableExtras().Tag = tag;
 }
 
-double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2) {
-    const double dx = x2 - x1, dy = y2 - y1;
-    const double len2 = dx * dx + dy * dy;
-    if (len2 == 0) return std::hypot(x - x1, y - y1);
-    double u = ((x - x1) * dx + (y - y1) * dy) / len2;
-    u = std::clamp(u, 0.0, 1.0);
-    return std::hypot(x - (x1 + u * dx), y - (y1 + u * dy));
-}
-
 // ---------------------------------------------------------------------------
 // Point, with a pool allocator: a survey holds up to millions of points and
 // the general allocator's per-block overhead would add a sixth to each.

@@ -22,7 +22,9 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -303,4 +305,12 @@ inline TPlovanPolyline* AsPolyline(TPlovanShape* s) { return dynamic_cast<TPlova
 
 // Distance from (x, y) to the segment (x1, y1)-(x2, y2); a segment of length
 // 0 gives the distance to its first end.
-double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2);
+// Inline: the hit tests of lines and polylines call it once per segment.
+inline double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2) {
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double len2 = dx * dx + dy * dy;
+    if (len2 == 0) return std::hypot(x - x1, y - y1);
+    double u = ((x - x1) * dx + (y - y1) * dy) / len2;
+    u = std::clamp(u, 0.0, 1.0);
+    return std::hypot(x - (x1 + u * dx), y - (y1 + u * dy));
+}
