@@ -98,10 +98,7 @@ TCanvasModel& SurveyDrawing() {
         std::vector<TPointD> scratch;
         BuildSurvey(*m, scratch);
         m->SetClientSize(1280, 800);
-        m->FWorldLeft = kOriginX;
-        m->FWorldRight = kOriginX + kExtent;
-        m->FWorldBottom = kOriginY;
-        m->FWorldTop = kOriginY + kExtent * 800 / 1280;
+        m->SetView(kOriginX, kOriginY + kExtent * 800 / 1280, kOriginX + kExtent, kOriginY);
         return m;
     }();
     return *model;

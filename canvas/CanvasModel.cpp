@@ -6,31 +6,20 @@
 #include "platform/Dialogs.h"
 #include "platform/VclText.h"
 
-namespace {
-
-const QString kDefaultLayer = QStringLiteral("Default");
-
-}  // namespace
-
 TCanvasModel::TCanvasModel() {
     FBackBuffer = QImage(FClientWidth, FClientHeight, QImage::Format_RGB32);
     FBackBuffer.fill(Qt::white);
-    AddLayer(kDefaultLayer);
-    FFonts.push_back(TCanvasFont{QStringLiteral("Arial"), 10, 0, 0});
 }
 
-TCanvasModel::~TCanvasModel() {
-    delete FTempShape;
-    FTempShape = nullptr;
-    for (TPlovanShape* s : FShapes) delete s;
-    FShapes.clear();
-}
+TCanvasModel::~TCanvasModel() = default;
 
 // ---- Control hooks ----
 
 void TCanvasModel::Redraw() {
     FNeedsRedraw = true;
     ++FRedrawCount;
+    // A shape may have changed in place (its box with it).
+    FStore.ShapesChanged();
     Invalidate();
 }
 
@@ -40,106 +29,72 @@ void TCanvasModel::Repaint() { ++FRepaintCount; }
 
 void TCanvasModel::RestoreDefaultCursor() {}
 
+void TCanvasModel::ViewChanged() { FNeedsRedraw = true; }
+
 void TCanvasModel::About() {
     platform::ShowMessage(
         QStringLiteral("TPlovanCanvas - layered vector map and drawing control for Plovan HX"));
 }
 
-// ---- Id index ----
-
-void TCanvasModel::IndexShape(TPlovanShape* shape) {
-    const std::int32_t id = shape->FId;
-    if (id >= 0) {
-        const auto u = static_cast<std::size_t>(id);
-        if (u < FIdIndex.size()) {
-            FIdIndex[u] = shape;
-            return;
-        }
-        // Ids are handed out in sequence, so the dense table grows with the
-        // drawing; a far-off id (from outside) goes to the hashed table.
-        if (u <= 2 * FIdIndex.size() + 4096) {
-            FIdIndex.resize(std::max(u + 1, FIdIndex.size() + FIdIndex.size() / 2), nullptr);
-            FIdIndex[u] = shape;
-            return;
-        }
-    }
-    FIdOverflow[id] = shape;
-}
-
-void TCanvasModel::UnindexShape(const TPlovanShape* shape) {
-    const std::int32_t id = shape->FId;
-    if (id >= 0 && static_cast<std::size_t>(id) < FIdIndex.size()) {
-        if (FIdIndex[static_cast<std::size_t>(id)] == shape)
-            FIdIndex[static_cast<std::size_t>(id)] = nullptr;
-        return;
-    }
-    auto it = FIdOverflow.find(id);
-    if (it != FIdOverflow.end() && it->second == shape) FIdOverflow.erase(it);
-}
-
-TPlovanShape* TCanvasModel::FindShape(int id) const {
-    if (id >= 0 && static_cast<std::size_t>(id) < FIdIndex.size())
-        return FIdIndex[static_cast<std::size_t>(id)];
-    if (FIdOverflow.empty()) return nullptr;
-    auto it = FIdOverflow.find(id);
-    return it == FIdOverflow.end() ? nullptr : it->second;
-}
-
-int TCanvasModel::PositionOf(const TPlovanShape* shape) const {
-    for (std::size_t i = FShapes.size(); i-- > 0;)
-        if (FShapes[i] == shape) return static_cast<int>(i);
-    return -1;
-}
-
 // ---- Layer table ----
 
-int TCanvasModel::AddLayer(const QString& name) {
-    int id = FindLayer(name);
-    if (id < 0) {
-        auto layer = std::make_unique<TCanvasLayer>();
-        layer->Id = FNextLayerId++;
-        layer->Name = name;
-        id = layer->Id;
-        FLayers.push_back(std::move(layer));
-    }
-    FCurrentLayer = id;
-    return id;
-}
+int TCanvasModel::AddLayer(const QString& name) { return FStore.AddLayer(name); }
 
-int TCanvasModel::FindLayer(const QString& name) const {
-    for (const auto& layer : FLayers)
-        if (layer->Name == name) return layer->Id;
-    return -1;
-}
+int TCanvasModel::FindLayer(const QString& name) const { return FStore.FindLayer(name); }
 
-TCanvasLayer* TCanvasModel::FindLayerById(int id) const {
-    // Layers are numbered in creation order, so the id is usually the index.
-    if (id >= 0 && static_cast<std::size_t>(id) < FLayers.size() && FLayers[id]->Id == id)
-        return FLayers[id].get();
-    for (const auto& layer : FLayers)
-        if (layer->Id == id) return layer.get();
-    return nullptr;
-}
+TCanvasLayer* TCanvasModel::FindLayerById(int id) const { return FStore.FindLayerById(id); }
 
-TCanvasLayer& TCanvasModel::ResolveLayer(int layerId) {
-    if (TCanvasLayer* layer = FindLayerById(layerId)) return *layer;
-    return *FindLayerById(AddLayer(kDefaultLayer));
-}
+TPlovanShape* TCanvasModel::FindShape(int id) const { return FStore.FindShape(id); }
 
-int TCanvasModel::GetLayerTag(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->Tag : 0;
-}
-void TCanvasModel::SetLayerTag(int id, int value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->Tag = value;
-        Redraw();
-    }
-}
+// Plain properties: one line each through ValueById and SetById.
+
+using L = TCanvasLayer;
+using S = TPlovanShape;
+
+int TCanvasModel::GetLayerTag(int id) const { return ValueById(FindLayerById(id), &L::Tag, 0); }
+void TCanvasModel::SetLayerTag(int id, int value) { SetById(FindLayerById(id), &L::Tag, value); }
 TColor TCanvasModel::GetLayerColor(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->PenColor : 0;
+    return ValueById(FindLayerById(id), &L::PenColor, TColor{0});
 }
+int TCanvasModel::GetLayerWidth(int id) const {
+    return ValueById(FindLayerById(id), &L::PenWidth, 1);
+}
+int TCanvasModel::GetLayerStyle(int id) const { return ValueById(FindLayerById(id), &L::Style, 0); }
+void TCanvasModel::SetLayerStyle(int id, int value) {
+    SetById(FindLayerById(id), &L::Style, value);
+}
+TColor TCanvasModel::GetLayerFillColor(int id) const {
+    return ValueById(FindLayerById(id), &L::FillColor, clWhite);
+}
+void TCanvasModel::SetLayerFillColor(int id, TColor value) {
+    SetById(FindLayerById(id), &L::FillColor, value);
+}
+TColor TCanvasModel::GetLayerAuxColor(int id) const {
+    return ValueById(FindLayerById(id), &L::AuxColor, clWhite);
+}
+void TCanvasModel::SetLayerAuxColor(int id, TColor value) {
+    SetById(FindLayerById(id), &L::AuxColor, value);
+}
+std::uint8_t TCanvasModel::GetLayerFillStyle(int id) const {
+    return ValueById(FindLayerById(id), &L::FillStyle, std::uint8_t{1});
+}
+void TCanvasModel::SetLayerFillStyle(int id, std::uint8_t value) {
+    SetById(FindLayerById(id), &L::FillStyle, value);
+}
+int TCanvasModel::GetLayerAuxValue(int id) const {
+    return ValueById(FindLayerById(id), &L::AuxValue, 0);
+}
+void TCanvasModel::SetLayerAuxValue(int id, int value) {
+    SetById(FindLayerById(id), &L::AuxValue, value);
+}
+std::uint8_t TCanvasModel::GetLayerVisible(int id) const {
+    return ValueById(FindLayerById(id), &L::Visible, std::uint8_t{0});
+}
+void TCanvasModel::SetLayerVisible(int id, std::uint8_t value) {
+    SetById(FindLayerById(id), &L::Visible, value);
+}
+
+// The layer's pen rewrites its shapes too.
 void TCanvasModel::SetLayerColor(int id, TColor value) {
     TCanvasLayer* l = FindLayerById(id);
     if (!l) return;
@@ -148,10 +103,6 @@ void TCanvasModel::SetLayerColor(int id, TColor value) {
         if (s->FLayerId == l->Id) s->FColor = value;
     Redraw();
 }
-int TCanvasModel::GetLayerWidth(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->PenWidth : 1;
-}
 void TCanvasModel::SetLayerWidth(int id, int value) {
     TCanvasLayer* l = FindLayerById(id);
     if (!l) return;
@@ -159,66 +110,6 @@ void TCanvasModel::SetLayerWidth(int id, int value) {
     for (TPlovanShape* s : FShapes)
         if (s->FLayerId == l->Id) s->FWidth = value;
     Redraw();
-}
-int TCanvasModel::GetLayerStyle(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->Style : 0;
-}
-void TCanvasModel::SetLayerStyle(int id, int value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->Style = value;
-        Redraw();
-    }
-}
-TColor TCanvasModel::GetLayerFillColor(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->FillColor : clWhite;
-}
-void TCanvasModel::SetLayerFillColor(int id, TColor value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->FillColor = value;
-        Redraw();
-    }
-}
-TColor TCanvasModel::GetLayerAuxColor(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->AuxColor : clWhite;
-}
-void TCanvasModel::SetLayerAuxColor(int id, TColor value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->AuxColor = value;
-        Redraw();
-    }
-}
-std::uint8_t TCanvasModel::GetLayerFillStyle(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->FillStyle : std::uint8_t{1};
-}
-void TCanvasModel::SetLayerFillStyle(int id, std::uint8_t value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->FillStyle = value;
-        Redraw();
-    }
-}
-int TCanvasModel::GetLayerAuxValue(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->AuxValue : 0;
-}
-void TCanvasModel::SetLayerAuxValue(int id, int value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->AuxValue = value;
-        Redraw();
-    }
-}
-std::uint8_t TCanvasModel::GetLayerVisible(int id) const {
-    const TCanvasLayer* l = FindLayerById(id);
-    return l ? l->Visible : std::uint8_t{0};
-}
-void TCanvasModel::SetLayerVisible(int id, std::uint8_t value) {
-    if (TCanvasLayer* l = FindLayerById(id)) {
-        l->Visible = value;
-        Redraw();
-    }
 }
 
 void TCanvasModel::MoveLayerShapes(int fromLayer, int toLayer, int flag) {
@@ -230,141 +121,70 @@ void TCanvasModel::MoveLayerShapes(int fromLayer, int toLayer, int flag) {
 
 // ---- Shape properties ----
 
-int TCanvasModel::GetShapeType(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FShapeType : 0;
-}
-int TCanvasModel::GetShapeWidth(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FWidth : 1;
-}
-void TCanvasModel::SetShapeWidth(int id, int value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FWidth = value;
-        Redraw();
-    }
-}
+int TCanvasModel::GetShapeType(int id) const { return ValueById(FindShape(id), &S::FShapeType, 0); }
+int TCanvasModel::GetShapeWidth(int id) const { return ValueById(FindShape(id), &S::FWidth, 1); }
+void TCanvasModel::SetShapeWidth(int id, int value) { SetById(FindShape(id), &S::FWidth, value); }
 TColor TCanvasModel::GetShapeColor(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FColor : 0;
+    return ValueById(FindShape(id), &S::FColor, TColor{0});
 }
 void TCanvasModel::SetShapeColor(int id, TColor value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FColor = value;
-        Redraw();
-    }
+    SetById(FindShape(id), &S::FColor, value);
 }
-int TCanvasModel::GetShapeStyle(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->Style() : 0;
-}
-void TCanvasModel::SetShapeStyle(int id, int value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->SetStyle(value);
-        Redraw();
-    }
-}
+int TCanvasModel::GetShapeStyle(int id) const { return ValueById(FindShape(id), &S::Style, 0); }
+void TCanvasModel::SetShapeStyle(int id, int value) { SetById(FindShape(id), &S::SetStyle, value); }
 TColor TCanvasModel::GetShapeFillColor(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FFillColor : clWhite;
+    return ValueById(FindShape(id), &S::FFillColor, clWhite);
 }
 void TCanvasModel::SetShapeFillColor(int id, TColor value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FFillColor = value;
-        Redraw();
-    }
+    SetById(FindShape(id), &S::FFillColor, value);
 }
 std::uint8_t TCanvasModel::GetShapeFillStyle(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FFillStyle : std::uint8_t{0};
+    return ValueById(FindShape(id), &S::FFillStyle, std::uint8_t{0});
 }
 void TCanvasModel::SetShapeFillStyle(int id, std::uint8_t value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FFillStyle = value;
-        Redraw();
-    }
+    SetById(FindShape(id), &S::FFillStyle, value);
 }
 int TCanvasModel::GetShapeAuxValue(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->AuxValue() : 0;
+    return ValueById(FindShape(id), &S::AuxValue, 0);
 }
 void TCanvasModel::SetShapeAuxValue(int id, int value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->SetAuxValue(value);
-        Redraw();
-    }
+    SetById(FindShape(id), &S::SetAuxValue, value);
 }
-int TCanvasModel::GetShapeLayer(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FLayerId : -1;
-}
+int TCanvasModel::GetShapeLayer(int id) const { return ValueById(FindShape(id), &S::FLayerId, -1); }
 std::uint8_t TCanvasModel::GetShapeSelected(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->FSelected : std::uint8_t{0};
+    return ValueById(FindShape(id), &S::FSelected, std::uint8_t{0});
 }
 QString TCanvasModel::GetShapeLabel(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->Label() : QString();
+    return ValueById(FindShape(id), &S::Label, QString());
 }
 void TCanvasModel::SetShapeLabel(int id, const QString& value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->SetLabel(value);
-        Redraw();
-    }
+    SetById(FindShape(id), &S::SetLabel, value);
 }
 QString TCanvasModel::GetShapeName(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->Name() : QString();
+    return ValueById(FindShape(id), &S::Name, QString());
 }
+int TCanvasModel::GetShapeTag(int id) const { return ValueById(FindShape(id), &S::Tag, 0); }
+void TCanvasModel::SetShapeTag(int id, int value) { SetById(FindShape(id), &S::SetTag, value); }
+
+// A name is stored without a redraw: nothing shows it.
 void TCanvasModel::SetShapeName(int id, const QString& value) {
-    if (TPlovanShape* s = FindShape(id)) s->SetName(value);
+    AssignById(FindShape(id), &S::SetName, value);
 }
-int TCanvasModel::GetShapeTag(int id) const {
-    const TPlovanShape* s = FindShape(id);
-    return s ? s->Tag() : 0;
-}
-void TCanvasModel::SetShapeTag(int id, int value) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->SetTag(value);
-        Redraw();
-    }
-}
-
-namespace {
-
-TPlovanText* AsText(TPlovanShape* s) {
-    return s && s->FShapeType == ShapeType::Text ? dynamic_cast<TPlovanText*>(s) : nullptr;
-}
-
-TPlovanPoint* AsPoint(TPlovanShape* s) {
-    return s && s->FShapeType == ShapeType::Point ? dynamic_cast<TPlovanPoint*>(s) : nullptr;
-}
-
-}  // namespace
 
 int TCanvasModel::GetTextHAlign(int id) const {
-    const TPlovanText* t = AsText(FindShape(id));
-    return t ? t->HAlign : 0;
+    return ValueById(AsText(FindShape(id)), &TPlovanText::HAlign, 0);
 }
 void TCanvasModel::SetTextHAlign(int id, int value) {
-    if (TPlovanText* t = AsText(FindShape(id))) {
-        t->HAlign = value;
-        Redraw();
-    }
+    SetById(AsText(FindShape(id)), &TPlovanText::HAlign, value);
 }
 int TCanvasModel::GetTextVAlign(int id) const {
-    const TPlovanText* t = AsText(FindShape(id));
-    return t ? t->VAlign : 0;
+    return ValueById(AsText(FindShape(id)), &TPlovanText::VAlign, 0);
 }
 void TCanvasModel::SetTextVAlign(int id, int value) {
-    if (TPlovanText* t = AsText(FindShape(id))) {
-        t->VAlign = value;
-        Redraw();
-    }
+    SetById(AsText(FindShape(id)), &TPlovanText::VAlign, value);
 }
 int TCanvasModel::GetPointSize(int id) const {
-    const TPlovanPoint* p = AsPoint(FindShape(id));
-    return p ? p->Size : 0;
+    return ValueById(AsPoint(FindShape(id)), &TPlovanPoint::Size, 0);
 }
 void TCanvasModel::SetPointSize(int id, int value) {
     if (TPlovanPoint* p = AsPoint(FindShape(id))) {
@@ -377,31 +197,17 @@ void TCanvasModel::SetPointSize(int id, int value) {
 // ---- Adding ----
 
 int TCanvasModel::AppendShape(std::unique_ptr<TPlovanShape> shape) {
-    if (!shape) return -1;
-    if (shape->FId <= 0 || FindShape(shape->FId)) {
-        shape->FId = FNextShapeId++;
-    } else if (shape->FId >= FNextShapeId) {
-        FNextShapeId = shape->FId + 1;  // keep later ids unique
-    }
-    TPlovanShape* s = shape.release();
-    FShapes.push_back(s);
-    IndexShape(s);
-    FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    return s->FId;
+    return FStore.Append(std::move(shape));
 }
 
 int TCanvasModel::AddNew(std::unique_ptr<TPlovanShape> shape) {
-    shape->FId = FNextShapeId++;
-    TPlovanShape* s = shape.release();
-    FShapes.push_back(s);
-    IndexShape(s);
-    FShapeCount = static_cast<std::int32_t>(FShapes.size());
+    const int id = FStore.AddNew(std::move(shape));
     Redraw();
-    return s->FId;
+    return id;
 }
 
 int TCanvasModel::AddLine(double x1, double y1, double x2, double y2, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanLine>(x1, y1, x2, y2, layer.Id);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -409,7 +215,7 @@ int TCanvasModel::AddLine(double x1, double y1, double x2, double y2, int layerI
 }
 
 int TCanvasModel::AddCircle(double cx, double cy, double radius, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanCircle>(cx, cy, radius, layer.Id);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -419,7 +225,7 @@ int TCanvasModel::AddCircle(double cx, double cy, double radius, int layerId) {
 }
 
 int TCanvasModel::AddRectangle(double x1, double y1, double x2, double y2, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanRectangle>(x1, y1, x2, y2, layer.Id, 0, 0.0);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -429,7 +235,7 @@ int TCanvasModel::AddRectangle(double x1, double y1, double x2, double y2, int l
 }
 
 int TCanvasModel::AddPoint(double x, double y, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::unique_ptr<TPlovanPoint>(new TPlovanPoint(x, y, layer.Id));
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -437,7 +243,7 @@ int TCanvasModel::AddPoint(double x, double y, int layerId) {
 }
 
 int TCanvasModel::AddEllipse(double x1, double y1, double x2, double y2, int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanEllipse>(x1, y1, x2, y2, layer.Id);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -446,7 +252,7 @@ int TCanvasModel::AddEllipse(double x1, double y1, double x2, double y2, int lay
 
 int TCanvasModel::AddArc(double x1, double y1, double x2, double y2, double x3, double y3,
                          int layerId) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanArc>(x1, y1, x2, y2, x3, y3, layer.Id);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -454,16 +260,15 @@ int TCanvasModel::AddArc(double x1, double y1, double x2, double y2, double x3, 
 }
 
 int TCanvasModel::AddText(int layerId, const QString& text, double x, double y, int fontIndex) {
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanText>(x, y, text, fontIndex, layer.Id);
     s->FColor = layer.PenColor;
     s->HAlign = FDefaultTextHAlign;
-    if (fontIndex >= 0 && static_cast<std::size_t>(fontIndex) < FFonts.size()) {
-        const TCanvasFont& f = FFonts[static_cast<std::size_t>(fontIndex)];
-        s->FontName = f.Name;
-        s->Height = f.Size;
-        s->Bold = f.Bold;
-        s->Italic = f.Italic;
+    if (const TCanvasFont* f = FStore.FindFont(fontIndex)) {
+        s->FontName = f->Name;
+        s->Height = f->Size;
+        s->Bold = f->Bold;
+        s->Italic = f->Italic;
     }
     // The box stays the one made with the constructor's height of 10.
     return AddNew(std::move(s));
@@ -471,7 +276,7 @@ int TCanvasModel::AddText(int layerId, const QString& text, double x, double y, 
 
 int TCanvasModel::AddPolyline(const std::vector<TPointD>& points, int layerId, bool closed) {
     if (points.size() < 2) return -1;
-    const TCanvasLayer& layer = ResolveLayer(layerId);
+    const TCanvasLayer& layer = FStore.ResolveLayer(layerId);
     auto s = std::make_unique<TPlovanPolyline>(layer.Id, closed ? 1 : 0);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
@@ -483,38 +288,7 @@ int TCanvasModel::AddPolyline(const std::vector<TPointD>& points, int layerId, b
     return AddNew(std::move(s));
 }
 
-// ---- Deleting ----
-
-void TCanvasModel::DeleteAllShapes() {
-    for (TPlovanShape* s : FShapes) delete s;
-    FShapes.clear();
-    FIdIndex.clear();
-    FIdOverflow.clear();
-    FShapeCount = 0;
-}
-
-void TCanvasModel::DeleteShapesWhere(const std::function<bool(const TPlovanShape&)>& doomed) {
-    std::size_t kept = 0;
-    bool any = false;
-    for (std::size_t i = 0; i < FShapes.size(); ++i) {
-        TPlovanShape* s = FShapes[i];
-        if (doomed(*s)) {
-            UnindexShape(s);
-            delete s;
-            any = true;
-        } else {
-            FShapes[kept++] = s;
-        }
-    }
-    FShapes.resize(kept);
-    FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    if (any) {
-        // The deleted ids are out of the index now.
-        std::erase_if(FSelection, [this](std::int32_t id) { return FindShape(id) == nullptr; });
-    }
-}
-
-void TCanvasModel::RemoveFromSelection(int id) { std::erase(FSelection, id); }
+// ---- Deleting (the selection forgets the deleted ids) ----
 
 void TCanvasModel::ClearLayer(int layerId) {
     if (layerId == -1) {
@@ -522,11 +296,12 @@ void TCanvasModel::ClearLayer(int layerId) {
         // already) must go, as Escape would end it; else it would later
         // join the drawing with an id a new shape has too.
         CancelDrawing();
-        DeleteAllShapes();
-        FSelection.clear();
-        FNextShapeId = 1;
-    } else {
-        DeleteShapesWhere([layerId](const TPlovanShape& s) { return s.FLayerId == layerId; });
+        FStore.DeleteAll();
+        FSelect.Reset();
+        FStore.RestartShapeIds();
+    } else if (FStore.DeleteWhere(
+                   [layerId](const TPlovanShape& s) { return s.FLayerId == layerId; })) {
+        FSelect.KeepStored();
     }
     Redraw();
     Repaint();
@@ -536,273 +311,97 @@ void TCanvasModel::ClearLayerByName(const QString& name) {
     std::vector<std::int32_t> ids;
     for (const auto& layer : FLayers)
         if (layer->Name == name) ids.push_back(layer->Id);
-    if (!ids.empty()) {
-        DeleteShapesWhere([&ids](const TPlovanShape& s) {
+    if (!ids.empty() && FStore.DeleteWhere([&ids](const TPlovanShape& s) {
             return std::find(ids.begin(), ids.end(), s.FLayerId) != ids.end();
-        });
-    }
+        }))
+        FSelect.KeepStored();
     Redraw();
     Repaint();
 }
 
 void TCanvasModel::DeleteShape(int id) {
-    if (TPlovanShape* s = FindShape(id)) {
-        const int pos = PositionOf(s);
-        if (pos >= 0) FShapes.erase(FShapes.begin() + pos);
-        UnindexShape(s);
-        delete s;
-        FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    }
-    RemoveFromSelection(id);
+    FStore.Delete(id);
+    FSelect.Forget(id);
     Redraw();
 }
 
+namespace {
+
+bool IsSelected(const TPlovanShape& s) { return s.FSelected != 0; }
+
+}  // namespace
+
 void TCanvasModel::DeleteSelectedShapes() {
-    DeleteShapesWhere([](const TPlovanShape& s) { return s.FSelected != 0; });
-    FSelection.clear();
+    FStore.DeleteWhere(IsSelected);
+    FSelect.Reset();
     Redraw();
     Repaint();
 }
 
 void TCanvasModel::DeleteSelection() {
-    DeleteShapesWhere([](const TPlovanShape& s) { return s.FSelected != 0; });
-    FSelection.clear();
+    FStore.DeleteWhere(IsSelected);
+    FSelect.Reset();
     Redraw();
 }
 
 void TCanvasModel::RemoveSelectedShapes() {
-    DeleteShapesWhere([](const TPlovanShape& s) { return s.FSelected != 0; });
-    FSelection.clear();
+    FStore.DeleteWhere(IsSelected);
+    FSelect.Reset();
     Redraw();
 }
 
 void TCanvasModel::RemoveAllShapesAndLayers() {
     CancelDrawing();
-    DeleteAllShapes();
-    FSelection.clear();
-    FLayers.clear();
-    FNextLayerId = 0;
-    FNextShapeId = 1;
+    FStore.DeleteAllShapesAndLayers();
+    FSelect.Reset();
 }
 
-// ---- Order and transforms ----
+// ---- Selecting ----
 
-void TCanvasModel::SetShapeLayer(int id, int layerId) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FLayerId = layerId;
-        Redraw();
-    }
-}
-
-void TCanvasModel::BringToFront(int id) {
-    TPlovanShape* s = FindShape(id);
-    if (!s) return;
-    const int pos = PositionOf(s);
-    if (pos < 0) return;
-    std::rotate(FShapes.begin() + pos, FShapes.begin() + pos + 1, FShapes.end());
+void TCanvasModel::SelectShape(int id, bool add) {
+    FSelect.Select(id, add);
     Redraw();
 }
-
-void TCanvasModel::SendToBack(int id) {
-    TPlovanShape* s = FindShape(id);
-    if (!s) return;
-    const int pos = PositionOf(s);
-    if (pos < 0) return;
-    std::rotate(FShapes.begin(), FShapes.begin() + pos, FShapes.begin() + pos + 1);
+void TCanvasModel::UnselectShape(int id) {
+    FSelect.Unselect(id);
     Redraw();
 }
-
-void TCanvasModel::ChangeOrder(int id, int direction) {
-    if (direction > 0)
-        BringToFront(id);
-    else if (direction < 0)
-        SendToBack(id);
-}
-
-void TCanvasModel::MoveShape(int id, double dx, double dy) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->Move(dx, dy);
-        Redraw();
-    }
-}
-
-void TCanvasModel::ScaleShape(int id, double cx, double cy, double sx, double sy) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->Scale(sx, sy, cx, cy);
-        Redraw();
-    }
-}
-
-void TCanvasModel::RotateShape(int id, double angle, double cx, double cy) {
-    if (TPlovanShape* s = FindShape(id)) {
-        s->Rotate(angle, cx, cy);
-        Redraw();
-    }
-}
-
-void TCanvasModel::MirrorShape(int id, int axis, double cx, double cy) {
-    TPlovanShape* s = FindShape(id);
-    if (!s) return;
-    const double sx = axis == 0 ? -1.0 : 1.0;
-    const double sy = axis == 1 ? -1.0 : 1.0;
-    s->Scale(sx, sy, cx, cy);
+void TCanvasModel::SelectLayer(int layerId, bool add) {
+    FSelect.SelectLayer(layerId, add);
     Redraw();
 }
-
-void TCanvasModel::MoveSelection(double dx, double dy) {
-    for (TPlovanShape* s : FShapes)
-        if (s->FSelected) s->Move(dx, dy);
+void TCanvasModel::UnselectLayer(int layerId) {
+    FSelect.UnselectLayer(layerId);
     Redraw();
 }
-
-// ---- Polyline vertices ----
-
-namespace {
-
-TPlovanPolyline* AsPolyline(TPlovanShape* s) { return dynamic_cast<TPlovanPolyline*>(s); }
-
-}  // namespace
-
-int TCanvasModel::GetPolylinePointCount(int id) const {
-    const TPlovanPolyline* p = AsPolyline(FindShape(id));
-    return p ? p->Count() : 0;
-}
-
-double TCanvasModel::GetPolylineX(int id, int index) const {
-    const TPlovanPolyline* p = AsPolyline(FindShape(id));
-    return p ? p->GetX(index) : 0.0;
-}
-
-double TCanvasModel::GetPolylineY(int id, int index) const {
-    const TPlovanPolyline* p = AsPolyline(FindShape(id));
-    return p ? p->GetY(index) : 0.0;
-}
-
-void TCanvasModel::SetPolylinePoint(int id, int index, double x, double y) {
-    TPlovanPolyline* p = AsPolyline(FindShape(id));
-    if (!p) return;
-    p->SetPoint(index, x, y);
+void TCanvasModel::SelectAll() {
+    FSelect.SelectAll();
     Redraw();
 }
-
-void TCanvasModel::InsertPolylinePoint(int id, int index, double x, double y) {
-    TPlovanPolyline* p = AsPolyline(FindShape(id));
-    if (!p) return;
-    if (index >= 0 && index <= p->Count()) {
-        p->Points.insert(p->Points.begin() + index,
-                         TFloatPoint{static_cast<float>(x), static_cast<float>(y)});
-        p->UpdateBounds();
-    }
+void TCanvasModel::UnselectAll() {
+    FSelect.Clear();
     Redraw();
 }
-
-void TCanvasModel::DeletePolylinePoint(int id, int index) {
-    TPlovanPolyline* p = AsPolyline(FindShape(id));
-    if (!p) return;
-    if (index >= 0 && index < p->Count()) {
-        p->Points.erase(p->Points.begin() + index);
-        p->UpdateBounds();
-    }
+void TCanvasModel::ClearSelection() { FSelect.Clear(); }
+void TCanvasModel::SelectLayers(const std::vector<int>& layerIds) {
+    FSelect.SelectLayers(layerIds);
     Redraw();
 }
-
-// ---- Queries ----
-
-std::vector<std::int32_t> TCanvasModel::GetShapeIds() const {
-    std::vector<std::int32_t> ids;
-    ids.reserve(FShapes.size());
-    for (const TPlovanShape* s : FShapes) ids.push_back(s->FId);
-    return ids;
+void TCanvasModel::SelectInPolygon(const std::vector<TFloatPoint>& polygon) {
+    FSelect.SelectInPolygon(polygon);
+    Redraw();
 }
-
-std::vector<std::int32_t> TCanvasModel::GetLayerShapeIds(int layerId) const {
-    std::vector<std::int32_t> ids;
-    for (const TPlovanShape* s : FShapes)
-        if (s->FLayerId == layerId) ids.push_back(s->FId);
-    return ids;
+void TCanvasModel::SelectInPolygonOnLayers(const std::vector<TFloatPoint>& polygon,
+                                           const std::vector<int>& layerIds) {
+    FSelect.SelectInPolygonOnLayers(polygon, layerIds);
+    Redraw();
 }
-
-bool TCanvasModel::GetShapeEndPoints(int id, double& x1, double& y1, double& x2,
-                                     double& y2) const {
-    TPlovanShape* s = FindShape(id);
-    if (!s) return false;
-    if (s->FShapeType == ShapeType::Line) {
-        if (const auto* l = dynamic_cast<const TPlovanLine*>(s)) {
-            x1 = l->X1;
-            y1 = l->Y1;
-            x2 = l->X2;
-            y2 = l->Y2;
-            return true;
-        }
-    }
-    if (const TPlovanPolyline* p = AsPolyline(s); p && p->Count() >= 2) {
-        x1 = p->GetX(0);
-        y1 = p->GetY(0);
-        x2 = p->GetX(p->Count() - 1);
-        y2 = p->GetY(p->Count() - 1);
-        return true;
-    }
-    return false;
-}
-
-bool TCanvasModel::GetPointXY(int id, double& x, double& y) const {
-    const TPlovanPoint* p = AsPoint(FindShape(id));
-    if (!p) return false;
-    x = p->X;
-    y = p->Y;
-    return true;
-}
-
-bool TCanvasModel::GetTextInfo(int id, double& x, double& y, std::string& text) const {
-    const TPlovanText* t = AsText(FindShape(id));
-    if (!t) return false;
-    x = t->X;
-    y = t->Y;
-    text = t->Text.toStdString();
-    return true;
-}
-
-std::vector<TPointD> TCanvasModel::GetRoutePolyline() const {
-    const int a = FindLayer(QStringLiteral("Plovan_Route"));
-    const int b = FindLayer(QStringLiteral("Plovan_SelectPoly"));
-    const bool anyLayer = a == -1 && b == -1;
-    for (std::size_t i = FShapes.size(); i-- > 0;) {
-        const auto* p = dynamic_cast<const TPlovanPolyline*>(FShapes[i]);
-        if (!p || p->Count() < 2) continue;
-        if (!anyLayer && p->FLayerId != a && p->FLayerId != b) continue;
-        std::vector<TPointD> route;
-        route.reserve(p->Points.size());
-        for (const TFloatPoint& v : p->Points) route.push_back(TPointD{v.X, v.Y});
-        return route;
-    }
-    return {};
-}
+int TCanvasModel::ShapeAtPoint(double x, double y) const { return FSelect.ShapeAt(View(), x, y); }
+int TCanvasModel::GetSelectedCount() const { return FSelect.FlaggedCount(); }
 
 // ---- Fonts ----
 
-int TCanvasModel::AddFont(const QString& spec) {
-    TCanvasFont font;
-    const int first = spec.indexOf(QLatin1Char(','));
-    if (first < 0) {
-        font.Name = spec;
-    } else {
-        font.Name = spec.left(first);
-        const QString rest = spec.mid(first + 1);
-        const int second = rest.indexOf(QLatin1Char(','));
-        const QString sizeText = second < 0 ? rest : rest.left(second);
-        font.Size = platform::StrToIntDef(sizeText.toStdString(), 10);
-        if (second >= 0) {
-            const QString style = rest.mid(second + 1).toUpper();
-            font.Bold = style.contains(QLatin1Char('B')) ? 1 : 0;
-            font.Italic = style.contains(QLatin1Char('I')) ? 1 : 0;
-        }
-    }
-    // "TXT" is the standard DXF font.
-    if (font.Name.toUpper() == QLatin1String("TXT")) font.Name = QStringLiteral("Arial");
-    FFonts.push_back(font);
-    FCurrentFont = static_cast<std::int16_t>(FFonts.size() - 1);
-    return static_cast<int>(FFonts.size() - 1);
-}
+int TCanvasModel::AddFont(const QString& spec) { return FStore.AddFont(spec); }
 
 // ---- Drawing state ----
 
@@ -826,41 +425,4 @@ void TCanvasModel::CancelDrawing() {
         RestoreDefaultCursor();
         Invalidate();
     }
-}
-
-// ---- View mapping ----
-
-namespace {
-
-int SaturatedFloor(double v) {
-    const double r = std::floor(v);
-    if (!(r > -2147483648.0)) return std::numeric_limits<int>::min();
-    if (r > 2147483647.0) return std::numeric_limits<int>::max();
-    return static_cast<int>(r);
-}
-
-}  // namespace
-
-void TCanvasModel::WorldToScreen(double x, double y, int& px, int& py) const {
-    px = WorldXToScreen(x);
-    py = WorldYToScreen(y);
-}
-
-int TCanvasModel::WorldXToScreen(double x) const {
-    double dx = FWorldRight - FWorldLeft;
-    if (dx == 0) dx = 1;
-    return SaturatedFloor(ClientWidth() / dx * (x - FWorldLeft) + 0.5);
-}
-
-int TCanvasModel::WorldYToScreen(double y) const {
-    double dy = FWorldTop - FWorldBottom;
-    if (dy == 0) dy = 1;
-    return SaturatedFloor(ClientHeight() / dy * (FWorldTop - y) + 0.5);
-}
-
-void TCanvasModel::ScreenToWorld(int px, int py, double& x, double& y) const {
-    const double w = ClientWidth() > 0 ? ClientWidth() : 1;
-    const double h = ClientHeight() > 0 ? ClientHeight() : 1;
-    x = px * ((FWorldRight - FWorldLeft) / w) + FWorldLeft;
-    y = FWorldTop - py * ((FWorldTop - FWorldBottom) / h);
 }

@@ -1,8 +1,21 @@
-// The map canvas's drawing without its widget: the layer table, the shape
-// list with its ids, the font table, the selection, and every field the
-// view, the rendering, the overlays, the mouse commands, the tiles and the
-// drawing files share. TPlovanCanvas (the widget) derives from it; tests
-// build drawings with it headless.
+// The map canvas's drawing without its widget: a thin front over the parts
+// that own their state, with the names every caller uses. TPlovanCanvas (the
+// widget) derives from it; tests build drawings with it headless.
+//
+//   TCanvasView        the world rectangle, client size and transforms
+//                      (CanvasView.h); the view operations below forward to it
+//   TShapeStore        layers, shapes in drawing order, ids, fonts, culling
+//                      index (ShapeStore.h)
+//   TCanvasSelection   the selected ids, polygon selection, hit test
+//                      (CanvasSelection.h)
+//   overlays, commands, tiles, DXF blocks: plain data carried as fields
+//                      (CanvasOverlayData.h, CanvasCommandState.h,
+//                      CanvasTileState.h, DxfBlocks.h)
+//
+// The fields the other canvas code reads keep their names: FWorldLeft ..
+// FWorldBottom, FShapes, FLayers, FShapeCount, FNextShapeId, FNextLayerId,
+// FSelection, FFonts and FCurrentFont are read-only views of the parts'
+// state; only their operations change it. FCurrentLayer may be written.
 //
 // Ids: layer ids start at 0 and are never reused; shape ids start at 1 and
 // restart at 1 only when every shape is cleared (ClearLayer(-1)). Every add
@@ -10,14 +23,10 @@
 // property is read and written by id: unknown ids give neutral defaults and
 // setters on unknown ids do nothing. Nothing here reports an error.
 //
-// Shapes are found through an id index, so building a drawing of n shapes
-// with their per-id setters costs O(n). Change FShapes only through the
-// members below (AppendShape, the delete and order operations), which keep
-// the index, FShapeCount and FSelection in step; reading it is free.
-//
 // "Redraw" marks the back buffer for rebuilding and invalidates the control
 // (Redraw); a few overlay changes only invalidate (Invalidate); "redraw and
-// repaint" also paints at once (Repaint). Headless, these count their calls.
+// repaint" also paints at once (Repaint); a view change marks the back buffer
+// and asks for a paint (ViewChanged). Headless, these count their calls.
 // Everything runs on the GUI thread.
 #pragma once
 
@@ -25,52 +34,18 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "canvas/CanvasCommandState.h"
+#include "canvas/CanvasOverlayData.h"
+#include "canvas/CanvasSelection.h"
+#include "canvas/CanvasTileState.h"
+#include "canvas/CanvasView.h"
+#include "canvas/DxfBlocks.h"
 #include "canvas/PlovanShape.h"
-
-struct TCanvasLayer {
-    std::int32_t Id = 0;
-    QString Name;  // compared exactly (case-sensitive)
-    std::uint8_t Visible = 1;
-    std::uint8_t Locked = 0;  // set by the DXF import; nothing tests it
-    std::int32_t Tag = 0;     // caller's value
-    TColor PenColor = clBlack;
-    std::int32_t PenWidth = 1;
-    std::int32_t Style = 0;  // copied into new polylines; never drawn
-    TColor FillColor = clWhite;
-    TColor AuxColor = clWhite;
-    std::uint8_t FillStyle = bsClear;
-    std::int32_t AuxValue = 0;
-};
-
-struct TCanvasFont {
-    QString Name;
-    std::int32_t Size = 10;  // points
-    std::uint8_t Bold = 0;
-    std::uint8_t Italic = 0;
-};
-
-struct TSounding {
-    double X = 0, Y = 0;  // world position
-    double Z = 0;         // depth, m
-};
-
-struct TNumberLabel {
-    double X = 0, Y = 0;
-    std::int32_t N = 0;
-};
-
-// A DXF block definition: lines only (layer 0, black, width 1, no id).
-struct TDxfBlock {
-    QString Name;
-    double BaseX = 0, BaseY = 0;
-    std::vector<std::unique_ptr<TPlovanShape>> Shapes;
-};
+#include "canvas/ShapeStore.h"
 
 class TCanvasModel;
 
@@ -85,7 +60,15 @@ using TPlovanWorldMouseDownEvent = std::function<void(TCanvasModel* Sender, shor
 using TPlovanDrawBeginEvent =
     std::function<void(TCanvasModel* Sender, short ShapeType, double X, double Y)>;
 
-class TCanvasModel {
+class TCanvasModel : public TCanvasOverlayData,
+                     public TCanvasCommandState,
+                     public TCanvasTileState,
+                     public TDxfBlockTable {
+    // The parts come first: the read-only fields below refer into them.
+    mutable TCanvasView FView;  // its client size is refreshed from ClientWidth/Height
+    TShapeStore FStore;
+    TCanvasSelection FSelect{FStore};
+
 public:
     // One layer "Default" (id 0, current) and the font entry 0 ("Arial", 10).
     TCanvasModel();
@@ -174,7 +157,7 @@ public:
     // id. No redraw.
     int AppendShape(std::unique_ptr<TPlovanShape> shape);
     // Reserves the next shape id (a shape being drawn takes its id early).
-    int TakeNextShapeId() { return FNextShapeId++; }
+    int TakeNextShapeId() { return FStore.TakeNextShapeId(); }
 
     // ---- Deleting ----
     // -1: every shape, the selection, any drawing in progress; ids restart at
@@ -204,7 +187,9 @@ public:
     void SelectInPolygonOnLayers(const std::vector<TFloatPoint>& polygon,
                                  const std::vector<int>& layerIds);
     // Even-odd rule.
-    static bool PointInPolygon(double x, double y, const std::vector<TFloatPoint>& polygon);
+    static bool PointInPolygon(double x, double y, const std::vector<TFloatPoint>& polygon) {
+        return TCanvasSelection::PointInPolygon(x, y, polygon);
+    }
     // Topmost visible shape within 3 pixels (or its pen width when that is 4
     // or more) of the world point; -1 when none.
     int ShapeAtPoint(double x, double y) const;
@@ -255,11 +240,31 @@ public:
     // Escape: as ResetDrawingState, then invalidate.
     void CancelDrawing();
 
-    // ---- View mapping (client pixels, y down) ----
+    // ---- View (world metres, y up; client pixels, y down) ----
+    // Every operation refuses non-finite arguments (the view stays as it
+    // was) and keeps both spans within 1 mm .. 1e8 m (TCanvasView).
+    double GetViewWidth() const { return FView.Width(); }
+    double GetViewHeight() const { return FView.Height(); }
+    // The resize rule: grows one span so the view has the control's aspect.
+    void Resize();
+    // The drawing's visible shapes plus 5 %, fitted to the control; 0..1000
+    // when there is nothing sane to show.
+    void ZoomExtents();
+    // Zoom about the world point (x, y): +0.2 shrinks the spans to 80 %,
+    // -0.2 grows them to 120 % (the factor 1 - f is kept within 0.1..10).
+    void ZoomAt(double factor, double x, double y);
+    void Pan(double dx, double dy);
+    void CenterOn(double x, double y);
+    void SetView(double left, double top, double right, double bottom);
+    // One wheel step at a client pixel: delta > 0 zooms in by 10 %, < 0 out;
+    // 0 does nothing.
+    void WheelAt(int px, int py, int delta);
     void WorldToScreen(double x, double y, int& px, int& py) const;
     void ScreenToWorld(int px, int py, double& x, double& y) const;
     int WorldXToScreen(double x) const;
     int WorldYToScreen(double y) const;
+    // The view with the control's client size as it is now.
+    const TCanvasView& View() const;
 
     // ---- Project file ----
     bool SaveProject(const QString& fileName, int unused = -1);
@@ -283,6 +288,8 @@ public:
     // Paints at once.
     virtual void Repaint();
     virtual void RestoreDefaultCursor();
+    // The view changed, the drawing did not: marks the back buffer.
+    virtual void ViewChanged();
     // Client size in pixels.
     virtual int ClientWidth() const { return FClientWidth; }
     virtual int ClientHeight() const { return FClientHeight; }
@@ -297,45 +304,25 @@ public:
     int FInvalidateCount = 0;
     int FRepaintCount = 0;
 
-    // ---- View ----
-    double FWorldLeft = 0;
-    double FWorldRight = 1000;
-    double FWorldTop = 1000;
-    double FWorldBottom = 0;
+    // ---- View, read-only ----
+    const double& FWorldLeft = FView.Rect().left;
+    const double& FWorldRight = FView.Rect().right;
+    const double& FWorldTop = FView.Rect().top;
+    const double& FWorldBottom = FView.Rect().bottom;
 
-    // ---- Layers ----
-    std::vector<std::unique_ptr<TCanvasLayer>> FLayers;  // creation order
-    std::int32_t FNextLayerId = 0;
-    std::int32_t FCurrentLayer = 0;
-    std::int32_t FImportLayer = -1;
-
-    // ---- Shapes ----
-    std::vector<TPlovanShape*> FShapes;  // owned; drawing order, last on top
-    std::int32_t FNextShapeId = 1;
-    std::int32_t FShapeCount = 0;
-    std::vector<std::unique_ptr<TDxfBlock>> FBlocks;
-    TPlovanPolyline* FTempShape = nullptr;  // owned; the vertex shape being drawn
-
-    // ---- Selection ----
-    std::vector<std::int32_t> FSelection;
+    // ---- Layers and shapes, read-only but for FCurrentLayer ----
+    const std::vector<std::unique_ptr<TCanvasLayer>>& FLayers = FStore.Layers();
+    const std::int32_t& FNextLayerId = FStore.NextLayerId();
+    std::int32_t& FCurrentLayer = FStore.CurrentLayer;
+    const TShapeStore::ShapeList& FShapes = FStore.Shapes();  // drawing order, last on top
+    const std::int32_t& FNextShapeId = FStore.NextShapeId();
+    const std::int32_t& FShapeCount = FStore.ShapeCount();
+    const std::vector<std::int32_t>& FSelection = FSelect.Ids();
 
     // ---- Text ----
-    std::vector<TCanvasFont> FFonts;
-    std::int16_t FCurrentFont = 0;
-    std::int32_t FDefaultTextHAlign = 0;
-
-    // ---- Commands ----
-    std::int32_t FCommand = 0;
-    std::uint8_t FKeepCommand = 0;
-    std::uint8_t FAllowKeyDelete = 0;
-    std::uint8_t FDrawing = 0;
-    std::uint8_t FHasStartPoint = 0;
-    std::uint8_t FSkipClick = 0;
-    double FStartX = 0, FStartY = 0, FCurrentX = 0, FCurrentY = 0;
-    std::uint8_t FPanning = 0;
-    std::uint8_t FDynamicZooming = 0;
-    std::int32_t FAnchorX = 0, FAnchorY = 0;  // pixels
-    double FLastDownX = 0, FLastDownY = 0;
+    const std::vector<TCanvasFont>& FFonts = FStore.Fonts();
+    const std::int16_t& FCurrentFont = FStore.CurrentFont();
+    std::int32_t FDefaultTextHAlign = 0;  // given to new texts
 
     // ---- Display ----
     TColor FBackgroundColor = clWhite;
@@ -349,34 +336,6 @@ public:
     std::int32_t FGridOnTop = 0;
     std::uint8_t FFollowVessel = 1;
 
-    // ---- Overlays ----
-    std::uint8_t FMeasuring = 0;
-    double FMeasureStartX = 0, FMeasureStartY = 0, FMeasureEndX = 0, FMeasureEndY = 0;
-    double FMeasureDistance = 0, FMeasureBearing = 0;
-    std::vector<TSounding> FSoundings;
-    std::uint8_t FShowSoundings = 1;
-    double FSoundingMinSpacing = 10.0;
-    QString FSoundingFontName = QStringLiteral("Arial");
-    std::int32_t FSoundingFontSize = 12;
-    TColor FSoundingFontColor = clBlack;
-    std::vector<TNumberLabel> FNumberLabels;
-    double FDepth1 = 0, FDepth2 = 0;
-    std::uint8_t FDepthValid = 0;
-    double FSpeed = 0;
-    std::uint8_t FSpeedValid = 0;
-    std::int32_t FDepthSpeedDisplayMode = 0;  // 0..3
-    std::int32_t FGGAOverlayPosition = 0;     // 0..3
-    std::uint8_t FHeadingValid = 1;
-
-    // ---- Tiles ----
-    std::uint8_t FMapVisible = 0;
-    QString FMapCacheDir;
-    std::map<std::string, QImage> FTileCache;  // "z_x_y" -> decoded tile
-    std::int32_t FTileZoom = 15;
-    bool FTileAnchorSet = false;
-    double FTileAnchorLatitude = 0, FTileAnchorLongitude = 0;
-    double FTileAnchorEasting = 0, FTileAnchorNorthing = 0;
-
     // ---- Events ----
     TPlovanShapeSelectedEvent OnShapeNumberSelected;
     TPlovanWorldMouseMoveEvent OnWorldMouseMove;
@@ -385,24 +344,19 @@ public:
     TPlovanDrawBeginEvent OnDrawEnd;
 
 protected:
-    // The layer an add operation puts its shape on (falls back to "Default").
-    TCanvasLayer& ResolveLayer(int layerId);
+    TShapeStore& Store() { return FStore; }
     // Appends a new shape with the next id and redraws; returns the id.
     int AddNew(std::unique_ptr<TPlovanShape> shape);
-    // Deletes every shape for which `doomed` is true, in one pass, keeping
-    // the index, FShapeCount and FSelection in step.
-    void DeleteShapesWhere(const std::function<bool(const TPlovanShape&)>& doomed);
-    void DeleteAllShapes();
-    void IndexShape(TPlovanShape* shape);
-    void UnindexShape(const TPlovanShape* shape);
-    void RemoveFromSelection(int id);
-    int PositionOf(const TPlovanShape* shape) const;  // -1 when not in FShapes
+    // Stores a plain property through a data member or setter and redraws;
+    // nothing for a null record.
+    template <class R, class M, class T>
+    void SetById(R* record, M member, const T& value) {
+        if (AssignById(record, member, value)) Redraw();
+    }
+    // Stores a view the TCanvasView rules accept and marks the change; true
+    // when it did.
+    bool ApplyView(const viewmath::ViewRect& view);
 
     int FClientWidth = 400;
     int FClientHeight = 300;
-
-private:
-    // id -> shape: dense for the ids handed out in sequence, hashed beyond.
-    std::vector<TPlovanShape*> FIdIndex;
-    std::unordered_map<std::int32_t, TPlovanShape*> FIdOverflow;
 };

@@ -33,7 +33,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "canvas/PlovanShape.h"
+#include "canvas/CanvasColor.h"
 
 enum TPenStyle : std::uint8_t { psSolid = 0, psDash = 1, psDot = 2, psDashDot = 3, psDashDotDot = 4, psClear = 5 };
 enum TPenMode : std::uint8_t { pmCopy = 0, pmXor = 1, pmNotXor = 2, pmNot = 3 };

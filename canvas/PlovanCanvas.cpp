@@ -10,9 +10,6 @@
 
 #include "platform/HandlerGuard.h"
 
-using viewmath::AllFinite;
-using viewmath::ViewRect;
-
 TPlovanCanvas::TPlovanCanvas(QWidget* parent) : QWidget(parent) {
     resize(400, 300);
     setFocusPolicy(Qt::StrongFocus);
@@ -24,11 +21,6 @@ TPlovanCanvas::~TPlovanCanvas() = default;
 
 // ---------------------------------------------------------------------------
 // Hooks of the model
-
-void TPlovanCanvas::Redraw() {
-    TCanvasModel::Redraw();  // invalidates too
-    FShapeIndex.MarkStale();
-}
 
 void TPlovanCanvas::Invalidate() {
     TCanvasModel::Invalidate();
@@ -57,133 +49,9 @@ void TPlovanCanvas::RestoreDefaultCursor() {
 // ---------------------------------------------------------------------------
 // View
 
-bool TPlovanCanvas::ApplyView(const ViewRect& view) {
-    if (!AllFinite(view.left, view.right, view.top, view.bottom)) return false;
-    const ViewRect v = viewmath::ClampViewSpans(view);
-    // Far out (beyond about 1e12 m) a millimetre is below the resolution of a
-    // double: such a view would have no width at all.
-    if (!(v.width() >= viewmath::kMinViewSpan / 2) || !(v.height() >= viewmath::kMinViewSpan / 2))
-        return false;
-    FWorldLeft = v.left;
-    FWorldRight = v.right;
-    FWorldTop = v.top;
-    FWorldBottom = v.bottom;
-    ViewChanged();
-    return true;
-}
-
 void TPlovanCanvas::ViewChanged() {
-    FNeedsRedraw = true;
+    TCanvasModel::ViewChanged();
     ScheduleUpdate();
-}
-
-void TPlovanCanvas::Resize() {
-    // Edges written from outside (a damaged settings file) that are not
-    // numbers give way to the default view before anything is kept.
-    if (!AllFinite(FWorldLeft, FWorldRight, FWorldTop, FWorldBottom)) {
-        FWorldLeft = FWorldBottom = 0;
-        FWorldRight = FWorldTop = 1000;
-    }
-    const int w = width(), h = height();
-    if (w <= 0 || h <= 0) {
-        ViewChanged();  // a control of zero size keeps its view
-        return;
-    }
-    const double a = static_cast<double>(w) / h;
-    const double dx = FWorldRight - FWorldLeft;
-    const double dy = FWorldTop - FWorldBottom;
-    ViewRect v = View();
-    if (dx / (dy > 0 ? dy : 1) > a) {
-        const double cy = (FWorldTop + FWorldBottom) / 2, half = dx / a / 2;
-        v.bottom = cy - half;
-        v.top = cy + half;
-    } else {
-        const double cx = (FWorldLeft + FWorldRight) / 2, half = dy * a / 2;
-        v.left = cx - half;
-        v.right = cx + half;
-    }
-    if (!ApplyView(v)) ViewChanged();
-}
-
-void TPlovanCanvas::ZoomExtents() {
-    const ViewRect fallback{0, 1000, 1000, 0};
-    bool any = false;
-    double minX = 0, minY = 0, maxX = 0, maxY = 0;
-    for (const TPlovanShape* s : FShapes) {
-        if (s->FVisible != 1) continue;
-        // Boxes beyond 1e15 m are garbage from a file, not a drawing.
-        if (!(s->FMinX >= -1e15 && s->FMaxX <= 1e15 && s->FMinY >= -1e15 && s->FMaxY <= 1e15 &&
-              s->FMinX <= s->FMaxX && s->FMinY <= s->FMaxY))
-            continue;
-        if (!any) {
-            minX = s->FMinX, minY = s->FMinY, maxX = s->FMaxX, maxY = s->FMaxY;
-            any = true;
-        } else {
-            minX = std::min(minX, s->FMinX);
-            minY = std::min(minY, s->FMinY);
-            maxX = std::max(maxX, s->FMaxX);
-            maxY = std::max(maxY, s->FMaxY);
-        }
-    }
-    if (!any || maxX - minX == 0 || maxY - minY == 0) {
-        ApplyView(fallback);
-        return;
-    }
-    const double gx = (maxX - minX) * 0.05, gy = (maxY - minY) * 0.05;
-    ViewRect v{minX - gx, maxX + gx, maxY + gy, minY - gy};
-    const double vw = v.right - v.left, vh = v.top - v.bottom;
-    const double m = vw / (vh > 0 ? vh : 1);
-    const double a = static_cast<double>(std::max(width(), 1)) / std::max(height(), 1);
-    if (m > a) {
-        const double cy = (v.top + v.bottom) / 2, half = vw / a / 2;
-        v.bottom = cy - half;
-        v.top = cy + half;
-    } else {
-        const double cx = (v.left + v.right) / 2, half = vh * a / 2;
-        v.left = cx - half;
-        v.right = cx + half;
-    }
-    if (!ApplyView(v)) ApplyView(fallback);
-}
-
-void TPlovanCanvas::ZoomAt(double factor, double x, double y) {
-    if (!AllFinite(factor, x, y)) return;
-    double s = 1 - factor;
-    if (s <= 0) s = 0.1;
-    if (s > 10) s = 10;
-    double w = FWorldRight - FWorldLeft;
-    if (!(w > 0)) w = 1;
-    double h = FWorldTop - FWorldBottom;
-    if (!(h > 0)) h = 1;
-    const double aspect = static_cast<double>(std::max(width(), 1)) / std::max(height(), 1);
-    // The new height follows from the new width and the control's aspect.
-    const double w2 = viewmath::ClampSpan(s * w);
-    const double h2 = viewmath::ClampSpan(w2 / aspect);
-    const double rx = (x - FWorldLeft) / w;
-    const double ry = (y - FWorldBottom) / h;
-    ApplyView({x - w2 * rx, x + w2 * (1 - rx), y + h2 * (1 - ry), y - h2 * ry});
-}
-
-void TPlovanCanvas::Pan(double dx, double dy) {
-    if (!AllFinite(dx, dy)) return;
-    ApplyView({FWorldLeft + dx, FWorldRight + dx, FWorldTop + dy, FWorldBottom + dy});
-}
-
-void TPlovanCanvas::CenterOn(double x, double y) {
-    if (!AllFinite(x, y)) return;
-    const double hw = (FWorldRight - FWorldLeft) / 2, hh = (FWorldTop - FWorldBottom) / 2;
-    ApplyView({x - hw, x + hw, y + hh, y - hh});
-}
-
-void TPlovanCanvas::SetView(double left, double top, double right, double bottom) {
-    ApplyView({left, right, top, bottom});
-}
-
-void TPlovanCanvas::WheelAt(int px, int py, int delta) {
-    if (delta == 0) return;
-    double x = 0, y = 0;
-    ScreenToWorld(px, py, x, y);
-    ZoomAt(delta > 0 ? 0.1 : -0.1, x, y);
 }
 
 // ---------------------------------------------------------------------------

@@ -2,10 +2,11 @@
 // in a widget with pan and zoom, a back buffer and the survey overlays.
 //
 // View: the world rectangle FWorldLeft..FWorldRight by FWorldBottom..FWorldTop
-// (metres, y up) is stretched over the client area. Every view operation
-// refuses non-finite arguments (the view stays as it was) and keeps both
-// spans within 1 mm .. 1e8 m, so a view saved at close is always usable at
-// the next start. A client size of 0 counts as 1 in every division.
+// (metres, y up) is stretched over the client area; the view operations
+// (Resize, ZoomExtents, ZoomAt, Pan, CenterOn, SetView, WheelAt) are the
+// model's, over TCanvasView. Every one refuses non-finite arguments and keeps
+// both spans within 1 mm .. 1e8 m, so a view saved at close is always usable
+// at the next start. A client size of 0 counts as 1 in every division.
 //
 // Rendering: the drawing (background, map background, grid, shapes) goes into
 // the back buffer only when FNeedsRedraw is set or the size changed; each
@@ -24,7 +25,6 @@
 #include <QWidget>
 
 #include "canvas/CanvasModel.h"
-#include "canvas/ShapeIndex.h"
 #include "canvas/ViewMath.h"
 
 class GdiCanvas;
@@ -35,24 +35,6 @@ class TPlovanCanvas : public QWidget, public TCanvasModel {
 public:
     explicit TPlovanCanvas(QWidget* parent = nullptr);
     ~TPlovanCanvas() override;
-
-    // ---- View ----
-    double GetViewWidth() const { return FWorldRight - FWorldLeft; }
-    double GetViewHeight() const { return FWorldTop - FWorldBottom; }
-    // The resize rule: grows one span so the view has the control's aspect.
-    void Resize();
-    // The drawing's visible shapes plus 5 %, fitted to the control; 0..1000
-    // when there is nothing sane to show.
-    void ZoomExtents();
-    // Zoom about the world point (x, y): +0.2 shrinks the spans to 80 %,
-    // -0.2 grows them to 120 % (the factor 1 - f is kept within 0.1..10).
-    void ZoomAt(double factor, double x, double y);
-    void Pan(double dx, double dy);
-    void CenterOn(double x, double y);
-    void SetView(double left, double top, double right, double bottom);
-    // One wheel step at a client pixel: delta > 0 zooms in by 10 %, < 0 out;
-    // 0 does nothing.
-    void WheelAt(int px, int py, int delta);
 
     // ---- Rendering ----
     static constexpr int kMaxDrawnShapes = 500000;
@@ -68,10 +50,11 @@ public:
     int LastDrawnShapeCount() const { return FLastDrawnCount; }
 
     // ---- Hooks of the model ----
-    void Redraw() override;
     void Invalidate() override;
     void Repaint() override;
     void RestoreDefaultCursor() override;
+    // Marks the back buffer and asks for a paint.
+    void ViewChanged() override;
     int ClientWidth() const override { return width(); }
     int ClientHeight() const override { return height(); }
 
@@ -95,12 +78,6 @@ protected:
     void DrawScaleBar(GdiCanvas& canvas);
 
 private:
-    viewmath::ViewRect View() const { return {FWorldLeft, FWorldRight, FWorldTop, FWorldBottom}; }
-    // Stores a finite view with its spans clamped and redraws; a view with a
-    // non-finite edge is refused and the old view kept.
-    bool ApplyView(const viewmath::ViewRect& view);
-    // Redraw for a view change: the drawing itself did not change.
-    void ViewChanged();
     // Asks Qt for a paint unless one is already pending.
     void ScheduleUpdate();
     // Draws one shape with its colour adjusted to the background and long
@@ -108,7 +85,6 @@ private:
     void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
     void DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
 
-    TShapeIndex FShapeIndex;
     int FLastDrawnCount = 0;
     bool FUpdatePending = false;  // a paint was asked for and has not run yet
 };

@@ -9,6 +9,9 @@
 #include <unordered_map>
 
 #include "canvas/GdiCanvas.h"
+#include "canvas/ShapeDrawing.h"
+
+using namespace shapedraw;
 
 // ---------------------------------------------------------------------------
 // Caller values kept outside the shape until set.
@@ -39,34 +42,6 @@ const QString& EmptyText() {
     return empty;
 }
 
-// floor(v + 0.5) as a pixel coordinate, saturated so that far-away shapes
-// cannot overflow the integer.
-inline int Pixel(double v) {
-    const double r = std::floor(v + 0.5);
-    if (!(r > -1e9)) return -1000000000;
-    if (r > 1e9) return 1000000000;
-    return static_cast<int>(r);
-}
-
-struct ViewMap {
-    double left, top, sx, sy;
-    ViewMap(double l, double r, double t, double b, int w, int h)
-        : left(l), top(t), sx(w / (r - l)), sy(h / (t - b)) {}
-    int X(double x) const { return Pixel((x - left) * sx); }
-    int Y(double y) const { return Pixel((top - y) * sy); }
-};
-
-inline void RotatePoint(double& x, double& y, double cosA, double sinA, double cx, double cy) {
-    const double dx = x - cx, dy = y - cy;
-    x = cx + dx * cosA - dy * sinA;
-    y = cy + dx * sinA + dy * cosA;
-}
-
-inline void ScalePoint(double& x, double& y, double sx, double sy, double cx, double cy) {
-    x = sx * (x - cx) + cx;
-    y = sy * (y - cy) + cy;
-}
-
 // The stored points of a shape, for the transforms and the boxes every
 // class shares.
 struct PointRef {
@@ -92,38 +67,11 @@ void RotateAll(Points pts, double angle, double cx, double cy) {
     for (const PointRef& p : pts) RotatePoint(p.x, p.y, c, sn, cx, cy);
 }
 
-void BoxOf(TPlovanShape& s, Points pts) {
-    bool first = true;
-    for (const PointRef& p : pts) {
-        if (first) {
-            s.FMinX = s.FMaxX = p.x;
-            s.FMinY = s.FMaxY = p.y;
-            first = false;
-            continue;
-        }
-        s.FMinX = std::min(s.FMinX, p.x);
-        s.FMaxX = std::max(s.FMaxX, p.x);
-        s.FMinY = std::min(s.FMinY, p.y);
-        s.FMaxY = std::max(s.FMaxY, p.y);
-    }
-}
-
 void BoxAround(TPlovanShape& s, double x, double y, double half) {
     s.FMinX = x - half;
     s.FMaxX = x + half;
     s.FMinY = y - half;
     s.FMaxY = y + half;
-}
-
-void PenFor(GdiCanvas& canvas, const TPlovanShape& s) {
-    canvas.SetPenStyle(psSolid);
-    canvas.SetPenColor(s.PenColor());
-    canvas.SetPenWidth(s.FWidth);
-}
-
-void BrushFor(GdiCanvas& canvas, const TPlovanShape& s) {
-    canvas.SetBrushColor(s.FFillColor);
-    canvas.SetBrushStyle(s.FFillStyle);
 }
 
 }  // namespace
@@ -200,15 +148,6 @@ std::int32_t TPlovanShape::Tag() const {
 void TPlovanShape::SetTag(std::int32_t tag) {
     if (tag == 0 && !FHasExtras) return;
     MutableExtras().Tag = tag;
-}
-
-double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2) {
-    const double dx = x2 - x1, dy = y2 - y1;
-    const double len2 = dx * dx + dy * dy;
-    if (len2 == 0) return std::hypot(x - x1, y - y1);
-    double u = ((x - x1) * dx + (y - y1) * dy) / len2;
-    u = std::clamp(u, 0.0, 1.0);
-    return std::hypot(x - (x1 + u * dx), y - (y1 + u * dy));
 }
 
 // ---------------------------------------------------------------------------
@@ -356,7 +295,7 @@ void TPlovanPoint::Rotate(double angle, double cx, double cy) {
 // Line
 
 TPlovanLine::TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId)
-    : X1(x1), Y1(y1), X2(x2), Y2(y2) {
+    : TPlovanVertexShape<2>({{{x1, y1}, {x2, y2}}}) {
     FShapeType = ShapeType::Line;
     FLayerId = layerId;
     UpdateBounds();
@@ -367,29 +306,12 @@ void TPlovanLine::Draw(GdiCanvas& canvas, double left, double right, double top,
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
-    canvas.MoveTo(m.X(X1), m.Y(Y1));
-    canvas.LineTo(m.X(X2), m.Y(Y2));
+    canvas.MoveTo(m.X(P[0].X), m.Y(P[0].Y));
+    canvas.LineTo(m.X(P[1].X), m.Y(P[1].Y));
 }
 
 bool TPlovanLine::HitTest(double x, double y, double tolerance) const {
-    return SegmentDistance(x, y, X1, Y1, X2, Y2) <= tolerance;
-}
-
-void TPlovanLine::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
-
-void TPlovanLine::Move(double dx, double dy) {
-    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
-    UpdateBounds();
-}
-
-void TPlovanLine::Scale(double sx, double sy, double cx, double cy) {
-    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
-    UpdateBounds();
-}
-
-void TPlovanLine::Rotate(double angle, double cx, double cy) {
-    RotateAll({{X1, Y1}, {X2, Y2}}, angle, cx, cy);
-    UpdateBounds();
+    return SegmentDistance(x, y, P[0].X, P[0].Y, P[1].X, P[1].Y) <= tolerance;
 }
 
 // ---------------------------------------------------------------------------
@@ -437,19 +359,45 @@ void TPlovanCircle::Rotate(double angle, double cx, double cy) {
 }
 
 // ---------------------------------------------------------------------------
-// Shapes of two corners
+// Shapes of a fixed number of points
 
-void TPlovanCornerShape::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}}); }
+template <std::size_t N>
+void TPlovanVertexShape<N>::UpdateBounds() {
+    FMinX = FMaxX = P[0].X;
+    FMinY = FMaxY = P[0].Y;
+    for (std::size_t i = 1; i < N; ++i) {
+        FMinX = std::min(FMinX, P[i].X);
+        FMaxX = std::max(FMaxX, P[i].X);
+        FMinY = std::min(FMinY, P[i].Y);
+        FMaxY = std::max(FMaxY, P[i].Y);
+    }
+}
 
-void TPlovanCornerShape::Move(double dx, double dy) {
-    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
+template <std::size_t N>
+void TPlovanVertexShape<N>::Move(double dx, double dy) {
+    for (TPointD& p : P) {
+        p.X += dx;
+        p.Y += dy;
+    }
     UpdateBounds();
 }
 
-void TPlovanCornerShape::Scale(double sx, double sy, double cx, double cy) {
-    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
+template <std::size_t N>
+void TPlovanVertexShape<N>::Scale(double sx, double sy, double cx, double cy) {
+    for (TPointD& p : P) ScalePoint(p.X, p.Y, sx, sy, cx, cy);
     UpdateBounds();
 }
+
+template <std::size_t N>
+void TPlovanVertexShape<N>::Rotate(double angle, double cx, double cy) {
+    const double a = angle * kShapePi / 180.0;
+    const double c = std::cos(a), sn = std::sin(a);
+    for (TPointD& p : P) RotatePoint(p.X, p.Y, c, sn, cx, cy);
+    UpdateBounds();
+}
+
+template class TPlovanVertexShape<2>;
+template class TPlovanVertexShape<3>;
 
 void TPlovanCornerShape::Rotate(double, double, double) { UpdateBounds(); }
 
@@ -468,7 +416,7 @@ void TPlovanRectangle::Draw(GdiCanvas& canvas, double left, double right, double
                             double bottom, int width, int height) {
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
-    int ax = m.X(X1), ay = m.Y(Y1), bx = m.X(X2), by = m.Y(Y2);
+    int ax = m.X(P[0].X), ay = m.Y(P[0].Y), bx = m.X(P[1].X), by = m.Y(P[1].Y);
     if (ax > bx) std::swap(ax, bx);
     if (ay > by) std::swap(ay, by);
     if (FWidth == 0 && FFillStyle == bsSolid && !FSelected && Rounded != 1) {
@@ -489,8 +437,8 @@ void TPlovanRectangle::Draw(GdiCanvas& canvas, double left, double right, double
 }
 
 bool TPlovanRectangle::HitTest(double x, double y, double tolerance) const {
-    return std::min(X1, X2) - tolerance <= x && x <= std::max(X1, X2) + tolerance &&
-           std::min(Y1, Y2) - tolerance <= y && y <= std::max(Y1, Y2) + tolerance;
+    return std::min(P[0].X, P[1].X) - tolerance <= x && x <= std::max(P[0].X, P[1].X) + tolerance &&
+           std::min(P[0].Y, P[1].Y) - tolerance <= y && y <= std::max(P[0].Y, P[1].Y) + tolerance;
 }
 
 // ---------------------------------------------------------------------------
@@ -509,13 +457,13 @@ void TPlovanEllipse::Draw(GdiCanvas& canvas, double left, double right, double t
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
     BrushFor(canvas, *this);
-    canvas.Ellipse(m.X(X1), m.Y(Y1), m.X(X2), m.Y(Y2));
+    canvas.Ellipse(m.X(P[0].X), m.Y(P[0].Y), m.X(P[1].X), m.Y(P[1].Y));
 }
 
 bool TPlovanEllipse::HitTest(double x, double y, double tolerance) const {
-    const double rx = std::abs(X2 - X1) / 2, ry = std::abs(Y2 - Y1) / 2;
+    const double rx = std::abs(P[1].X - P[0].X) / 2, ry = std::abs(P[1].Y - P[0].Y) / 2;
     if (rx == 0 || ry == 0) return false;
-    const double cx = (X1 + X2) / 2, cy = (Y1 + Y2) / 2;
+    const double cx = (P[0].X + P[1].X) / 2, cy = (P[0].Y + P[1].Y) / 2;
     const double ux = (x - cx) / rx, uy = (y - cy) / ry;
     return std::abs(ux * ux + uy * uy - 1) <= tolerance / std::min(rx, ry);
 }
@@ -598,168 +546,11 @@ void TPlovanText::Rotate(double angle, double, double) {
 }
 
 // ---------------------------------------------------------------------------
-// Polyline
-
-TPlovanPolyline::TPlovanPolyline(std::int32_t layerId, std::uint8_t closed) : Closed(closed) {
-    FShapeType = ShapeType::Polyline + closed;
-    FLayerId = layerId;
-}
-
-namespace {
-
-QPoint Truncated(double x, double y) {
-    auto t = [](double v) {
-        const double r = std::trunc(v);
-        return r > 1e9 ? 1000000000 : (r < -1e9 ? -1000000000 : static_cast<int>(r));
-    };
-    return QPoint(t(x), t(y));
-}
-
-}  // namespace
-
-void TPlovanPolyline::Draw(GdiCanvas& canvas, double left, double right, double top,
-                           double bottom, int width, int height) {
-    if (FVisible != 1) return;
-    const int n = Count();
-    if (n < 2) return;
-    const ViewMap m(left, right, top, bottom, width, height);
-    PenFor(canvas, *this);
-    BrushFor(canvas, *this);
-    std::vector<QPoint> pix(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) pix[i] = QPoint(m.X(Points[i].X), m.Y(Points[i].Y));
-
-    if (FShapeType == ShapeType::Arc && n == 3) {
-        const QPoint p0 = pix[0], p1 = pix[1], p2 = pix[2];
-        const QPoint bez[4] = {
-            p0,
-            Truncated(p0.x() + 2.0 / 3.0 * (p1.x() - p0.x()), p0.y() + 2.0 / 3.0 * (p1.y() - p0.y())),
-            Truncated(p2.x() + 2.0 / 3.0 * (p1.x() - p2.x()), p2.y() + 2.0 / 3.0 * (p1.y() - p2.y())),
-            p2};
-        canvas.PolyBezier(bez, 4);
-        return;
-    }
-    if (FShapeType == ShapeType::Spline) {
-        std::vector<QPoint> bez;
-        bez.reserve(static_cast<std::size_t>(3 * (n - 1) + 1));
-        bez.push_back(pix[0]);
-        // The neighbours in doubles: the reflection of a pinned far-off
-        // vertex lies beyond the integer range.
-        auto at = [&pix](int k) { return QPointF(pix[static_cast<std::size_t>(k)]); };
-        for (int i = 0; i + 1 < n; ++i) {
-            const QPointF pi = at(i), pj = at(i + 1);
-            const QPointF before = i > 0 ? at(i - 1) : 2.0 * at(0) - at(1);
-            const QPointF after = i + 2 < n ? at(i + 2) : 2.0 * at(n - 1) - at(n - 2);
-            bez.push_back(Truncated(pi.x() + (pj.x() - before.x()) / 6.0,
-                                    pi.y() + (pj.y() - before.y()) / 6.0));
-            bez.push_back(Truncated(pj.x() - (after.x() - pi.x()) / 6.0,
-                                    pj.y() - (after.y() - pi.y()) / 6.0));
-            bez.push_back(pix[static_cast<std::size_t>(i + 1)]);
-        }
-        canvas.PolyBezier(bez.data(), static_cast<int>(bez.size()));
-        return;
-    }
-    if (n > 2 && Closed == 1)
-        canvas.Polygon(pix.data(), n);
-    else
-        canvas.Polyline(pix.data(), n);
-}
-
-bool TPlovanPolyline::HitTest(double x, double y, double tolerance) const {
-    // No segment comes nearer than the box does (the box is kept with the
-    // vertices); this spares the segments of every far-away track.
-    if (x < FMinX - tolerance || x > FMaxX + tolerance || y < FMinY - tolerance ||
-        y > FMaxY + tolerance)
-        return false;
-    for (std::size_t i = 1; i < Points.size(); ++i) {
-        const double x1 = Points[i - 1].X, y1 = Points[i - 1].Y;
-        const double x2 = Points[i].X, y2 = Points[i].Y;
-        if (x1 == x2 && y1 == y2) continue;
-        if (SegmentDistance(x, y, x1, y1, x2, y2) <= tolerance) return true;
-    }
-    return false;
-}
-
-void TPlovanPolyline::UpdateBounds() {
-    if (Points.empty()) return;
-    double minX = Points[0].X, maxX = minX, minY = Points[0].Y, maxY = minY;
-    for (const TFloatPoint& p : Points) {
-        minX = std::min(minX, static_cast<double>(p.X));
-        maxX = std::max(maxX, static_cast<double>(p.X));
-        minY = std::min(minY, static_cast<double>(p.Y));
-        maxY = std::max(maxY, static_cast<double>(p.Y));
-    }
-    FMinX = minX;
-    FMaxX = maxX;
-    FMinY = minY;
-    FMaxY = maxY;
-}
-
-void TPlovanPolyline::AddPoint(double x, double y) {
-    const TFloatPoint p{static_cast<float>(x), static_cast<float>(y)};
-    Points.push_back(p);
-    // Growing the box gives what a full UpdateBounds would, without making
-    // a long polyline quadratic to build.
-    if (Points.size() == 1) {
-        FMinX = FMaxX = p.X;
-        FMinY = FMaxY = p.Y;
-    } else {
-        FMinX = std::min(FMinX, static_cast<double>(p.X));
-        FMaxX = std::max(FMaxX, static_cast<double>(p.X));
-        FMinY = std::min(FMinY, static_cast<double>(p.Y));
-        FMaxY = std::max(FMaxY, static_cast<double>(p.Y));
-    }
-}
-
-double TPlovanPolyline::GetX(int i) const {
-    return i >= 0 && i < Count() ? static_cast<double>(Points[i].X) : 0.0;
-}
-
-double TPlovanPolyline::GetY(int i) const {
-    return i >= 0 && i < Count() ? static_cast<double>(Points[i].Y) : 0.0;
-}
-
-void TPlovanPolyline::SetPoint(int i, double x, double y) {
-    if (i < 0 || i >= Count()) return;
-    Points[i] = TFloatPoint{static_cast<float>(x), static_cast<float>(y)};
-    UpdateBounds();
-}
-
-void TPlovanPolyline::Move(double dx, double dy) {
-    for (TFloatPoint& p : Points) {
-        p.X = static_cast<float>(p.X + dx);
-        p.Y = static_cast<float>(p.Y + dy);
-    }
-    UpdateBounds();
-}
-
-void TPlovanPolyline::Scale(double sx, double sy, double cx, double cy) {
-    for (TFloatPoint& p : Points) {
-        double x = p.X, y = p.Y;
-        ScalePoint(x, y, sx, sy, cx, cy);
-        p.X = static_cast<float>(x);
-        p.Y = static_cast<float>(y);
-    }
-    UpdateBounds();
-}
-
-void TPlovanPolyline::Rotate(double angle, double cx, double cy) {
-    const double a = angle * kShapePi / 180.0;
-    const double c = std::cos(a), s = std::sin(a);
-    for (TFloatPoint& p : Points) {
-        double x = p.X, y = p.Y;
-        RotatePoint(x, y, c, s, cx, cy);
-        p.X = static_cast<float>(x);
-        p.Y = static_cast<float>(y);
-    }
-    UpdateBounds();
-}
-
-// ---------------------------------------------------------------------------
 // Arc through three points
 
 TPlovanArc::TPlovanArc(double x1, double y1, double x2, double y2, double x3, double y3,
                        std::int32_t layerId)
-    : X1(x1), Y1(y1), X2(x2), Y2(y2), X3(x3), Y3(y3) {
+    : TPlovanVertexShape<3>({{{x1, y1}, {x2, y2}, {x3, y3}}}) {
     FShapeType = ShapeType::Arc;
     FLayerId = layerId;
     UpdateBounds();
@@ -770,29 +561,12 @@ void TPlovanArc::Draw(GdiCanvas& canvas, double left, double right, double top, 
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
-    canvas.MoveTo(m.X(X1), m.Y(Y1));
-    canvas.LineTo(m.X(X2), m.Y(Y2));
-    canvas.LineTo(m.X(X3), m.Y(Y3));
+    canvas.MoveTo(m.X(P[0].X), m.Y(P[0].Y));
+    canvas.LineTo(m.X(P[1].X), m.Y(P[1].Y));
+    canvas.LineTo(m.X(P[2].X), m.Y(P[2].Y));
 }
 
 bool TPlovanArc::HitTest(double x, double y, double tolerance) const {
     return FMinX - tolerance <= x && x <= FMaxX + tolerance && FMinY - tolerance <= y &&
            y <= FMaxY + tolerance;
-}
-
-void TPlovanArc::UpdateBounds() { BoxOf(*this, {{X1, Y1}, {X2, Y2}, {X3, Y3}}); }
-
-void TPlovanArc::Move(double dx, double dy) {
-    MoveAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, dx, dy);
-    UpdateBounds();
-}
-
-void TPlovanArc::Scale(double sx, double sy, double cx, double cy) {
-    ScaleAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, sx, sy, cx, cy);
-    UpdateBounds();
-}
-
-void TPlovanArc::Rotate(double angle, double cx, double cy) {
-    RotateAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, angle, cx, cy);
-    UpdateBounds();
 }

@@ -22,29 +22,16 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "canvas/CanvasColor.h"
+
 class GdiCanvas;
-
-using TColor = std::int32_t;  // 0x00BBGGRR
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clSilver = 0xC0C0C0;
-
-// Brush style ordinals of the class library (the project file stores them).
-enum TBrushStyle : std::uint8_t {
-    bsSolid = 0,
-    bsClear = 1,
-    bsHorizontal = 2,
-    bsVertical = 3,
-    bsFDiagonal = 4,
-    bsBDiagonal = 5,
-    bsCross = 6,
-    bsDiagCross = 7,
-};
 
 struct TPointD {
     double X = 0;
@@ -156,18 +143,33 @@ public:
     double Z = 0;  // kept by the project file, never drawn
 };
 
-class TPlovanLine : public TPlovanShape {
+// A shape given by a fixed number of world points P: moving and scaling map
+// every point, the box is the minimum and maximum over them, and rotating
+// turns every point unless the class keeps its own rule.
+template <std::size_t N>
+class TPlovanVertexShape : public TPlovanShape {
 public:
-    TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId);
-    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
-              int height) override;
-    bool HitTest(double x, double y, double tolerance) const override;
     void UpdateBounds() override;
     void Move(double dx, double dy) override;
     void Scale(double sx, double sy, double cx, double cy) override;
     void Rotate(double angle, double cx, double cy) override;
 
-    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+    std::array<TPointD, N> P;
+
+protected:
+    explicit TPlovanVertexShape(const std::array<TPointD, N>& points) : P(points) {}
+};
+
+extern template class TPlovanVertexShape<2>;
+extern template class TPlovanVertexShape<3>;
+
+// Type 3: from P[0] to P[1].
+class TPlovanLine : public TPlovanVertexShape<2> {
+public:
+    TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId);
+    void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
+              int height) override;
+    bool HitTest(double x, double y, double tolerance) const override;
 };
 
 class TPlovanCircle : public TPlovanShape {
@@ -187,20 +189,15 @@ public:
     double X = 0, Y = 0, Radius = 0;
 };
 
-// A shape given by two opposite corners of its box, which stays axis-aligned:
-// rotating it only recomputes the bounds.
-class TPlovanCornerShape : public TPlovanShape {
+// A shape given by two opposite corners P[0], P[1] of its box, which stays
+// axis-aligned: rotating it only recomputes the bounds.
+class TPlovanCornerShape : public TPlovanVertexShape<2> {
 public:
-    void UpdateBounds() override;
-    void Move(double dx, double dy) override;
-    void Scale(double sx, double sy, double cx, double cy) override;
     void Rotate(double angle, double cx, double cy) override;
-
-    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // two opposite corners
 
 protected:
     TPlovanCornerShape(double x1, double y1, double x2, double y2)
-        : X1(x1), Y1(y1), X2(x2), Y2(y2) {}
+        : TPlovanVertexShape<2>({{{x1, y1}, {x2, y2}}}) {}
 };
 
 class TPlovanRectangle : public TPlovanCornerShape {
@@ -284,23 +281,36 @@ public:
     std::uint8_t Closed = 0;
 };
 
-class TPlovanArc : public TPlovanShape {
+// Type 10: start P[0], middle P[1] and end P[2], drawn as two straight
+// segments.
+class TPlovanArc : public TPlovanVertexShape<3> {
 public:
-    // Type 10: start, middle, end point, drawn as two straight segments.
     TPlovanArc(double x1, double y1, double x2, double y2, double x3, double y3,
                std::int32_t layerId);
     void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
               int height) override;
     // Inside the bounding box grown by the tolerance.
     bool HitTest(double x, double y, double tolerance) const override;
-    void UpdateBounds() override;
-    void Move(double dx, double dy) override;
-    void Scale(double sx, double sy, double cx, double cy) override;
-    void Rotate(double angle, double cx, double cy) override;
-
-    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X3 = 0, Y3 = 0;
 };
+
+// The shape as the class its type code names (texts 11, points 17), or any
+// polyline; null for any other shape and for null.
+inline TPlovanText* AsText(TPlovanShape* s) {
+    return s && s->FShapeType == ShapeType::Text ? dynamic_cast<TPlovanText*>(s) : nullptr;
+}
+inline TPlovanPoint* AsPoint(TPlovanShape* s) {
+    return s && s->FShapeType == ShapeType::Point ? dynamic_cast<TPlovanPoint*>(s) : nullptr;
+}
+inline TPlovanPolyline* AsPolyline(TPlovanShape* s) { return dynamic_cast<TPlovanPolyline*>(s); }
 
 // Distance from (x, y) to the segment (x1, y1)-(x2, y2); a segment of length
 // 0 gives the distance to its first end.
-double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2);
+// Inline: the hit tests of lines and polylines call it once per segment.
+inline double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2) {
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double len2 = dx * dx + dy * dy;
+    if (len2 == 0) return std::hypot(x - x1, y - y1);
+    double u = ((x - x1) * dx + (y - y1) * dy) / len2;
+    u = std::clamp(u, 0.0, 1.0);
+    return std::hypot(x - (x1 + u * dx), y - (y1 + u * dy));
+}

@@ -290,10 +290,7 @@ class Applier {
             case Kind::Skip:
                 break;
             case Kind::World:
-                model_.FWorldLeft = r[0];
-                model_.FWorldRight = r[1];
-                model_.FWorldBottom = r[2];
-                model_.FWorldTop = r[3];
+                model_.SetView(r[0], r[3], r[1], r[2]);
                 break;
             case Kind::Layer:
                 layerMap_[p.layer] = model_.AddLayer(Utf8(p.name));

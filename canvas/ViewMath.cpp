@@ -13,6 +13,37 @@ bool AllFinite(double a, double b, double c, double d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
 
+namespace {
+
+int SaturatedFloor(double v) {
+    const double r = std::floor(v);
+    if (!(r > -2147483648.0)) return INT_MIN;
+    if (r > 2147483647.0) return INT_MAX;
+    return static_cast<int>(r);
+}
+
+}  // namespace
+
+int WorldToPixelX(const ViewRect& view, int width, double x) {
+    double dx = view.right - view.left;
+    if (dx == 0) dx = 1;
+    return SaturatedFloor(width / dx * (x - view.left) + 0.5);
+}
+
+int WorldToPixelY(const ViewRect& view, int height, double y) {
+    double dy = view.top - view.bottom;
+    if (dy == 0) dy = 1;
+    return SaturatedFloor(height / dy * (view.top - y) + 0.5);
+}
+
+void PixelToWorld(const ViewRect& view, int width, int height, int px, int py, double& x,
+                  double& y) {
+    const double w = width > 0 ? width : 1;
+    const double h = height > 0 ? height : 1;
+    x = px * ((view.right - view.left) / w) + view.left;
+    y = view.top - py * ((view.top - view.bottom) / h);
+}
+
 double ClampSpan(double span) {
     if (!(span >= kMinViewSpan)) return kMinViewSpan;  // also NaN and negative spans
     return std::min(span, kMaxViewSpan);

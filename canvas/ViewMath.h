@@ -29,6 +29,15 @@ struct ViewRect {
 
 bool AllFinite(double a, double b, double c = 0, double d = 0);
 
+// The pixel of world x (or y) in a view over `size` pixels: floor(v + 0.5)
+// of size / span * offset, saturated at the int range (NaN gives the
+// minimum); a span of exactly 0 counts as 1.
+int WorldToPixelX(const ViewRect& view, int width, double x);
+int WorldToPixelY(const ViewRect& view, int height, double y);
+// The world point of a pixel; a size of 0 or less counts as 1.
+void PixelToWorld(const ViewRect& view, int width, int height, int px, int py, double& x,
+                  double& y);
+
 // A span held within kMinViewSpan..kMaxViewSpan; a span that is not
 // positive becomes the minimum.
 double ClampSpan(double span);

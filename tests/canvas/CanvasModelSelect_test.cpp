@@ -9,6 +9,7 @@
 #include <random>
 
 #include "canvas/CanvasModel.h"
+#include "canvas/ViewMath.h"
 
 namespace bg = boost::geometry;
 using BPoint = bg::model::d2::point_xy<double>;
@@ -402,16 +403,20 @@ TEST(CanvasModelSelect, WorldScreenMapping) {
     m.ScreenToWorld(200, 150, x, y);
     EXPECT_DOUBLE_EQ(x, 500);
     EXPECT_DOUBLE_EQ(y, 500);
-    m.FWorldRight = m.FWorldLeft;  // zero spans are taken as 1
-    m.FWorldTop = m.FWorldBottom;
-    EXPECT_EQ(m.WorldXToScreen(2), 800);
-    EXPECT_EQ(m.WorldYToScreen(-1), 300);
-    m.FWorldRight = 1e-300;
-    EXPECT_EQ(m.WorldXToScreen(-1), std::numeric_limits<int>::min());  // saturated
-    EXPECT_EQ(m.WorldXToScreen(1), std::numeric_limits<int>::max());
+    // Views the canvas never holds, for the pixel arithmetic alone.
+    using viewmath::ViewRect;
+    const ViewRect flat{0, 0, 0, 0};  // zero spans are taken as 1
+    EXPECT_EQ(viewmath::WorldToPixelX(flat, 400, 2), 800);
+    EXPECT_EQ(viewmath::WorldToPixelY(flat, 300, -1), 300);
+    const ViewRect hair{0, 1e-300, 0, 0};
+    EXPECT_EQ(viewmath::WorldToPixelX(hair, 400, -1), std::numeric_limits<int>::min());  // saturated
+    EXPECT_EQ(viewmath::WorldToPixelX(hair, 400, 1), std::numeric_limits<int>::max());
+    viewmath::PixelToWorld({0, 100, 50, 0}, 0, -5, 10, 10, x, y);
+    EXPECT_EQ(x, 1000);
+    EXPECT_EQ(y, -450);
+    // A client of no size maps through the model the same way.
     m.SetClientSize(0, -5);
-    m.FWorldRight = 100;
-    m.FWorldTop = 50;
+    m.SetView(0, 50, 100, 0);
     m.ScreenToWorld(10, 10, x, y);
     EXPECT_EQ(x, 1000);
     EXPECT_EQ(y, -450);

@@ -437,19 +437,19 @@ TEST(PlovanShapeBounds, EveryClass) {
 TEST(PlovanShapeTransform, MoveScaleRotate) {
     TPlovanLine line(0, 0, 10, 0, 0);
     line.Rotate(90, 0, 0);
-    EXPECT_NEAR(line.X2, 0, 1e-12);
-    EXPECT_NEAR(line.Y2, 10, 1e-12);
+    EXPECT_NEAR(line.P[1].X, 0, 1e-12);
+    EXPECT_NEAR(line.P[1].Y, 10, 1e-12);
     EXPECT_NEAR(line.FMaxY, 10, 1e-12);
     line.Move(1, 2);
-    EXPECT_NEAR(line.X1, 1, 1e-12);
+    EXPECT_NEAR(line.P[0].X, 1, 1e-12);
     EXPECT_NEAR(line.FMinY, 2, 1e-12);
     line.Scale(2, 3, 1, 2);
-    EXPECT_NEAR(line.Y2, 32, 1e-12);
+    EXPECT_NEAR(line.P[1].Y, 32, 1e-12);
 
     TPlovanRectangle rect(0, 0, 10, 5, 0);
     rect.Rotate(45, 3, 3);
-    EXPECT_EQ(rect.X2, 10);
-    EXPECT_EQ(rect.Y2, 5);
+    EXPECT_EQ(rect.P[1].X, 10);
+    EXPECT_EQ(rect.P[1].Y, 5);
 
     TPlovanText text(5, 5, QStringLiteral("a"), 0, 0);
     text.Rotate(30, 0, 0);
@@ -466,7 +466,7 @@ TEST(PlovanShapeTransform, MoveScaleRotate) {
 
     TPlovanArc arc(0, 0, 1, 1, 2, 0, 0);
     arc.Scale(-1, 1, 0, 0);
-    EXPECT_EQ(arc.X3, -2);
+    EXPECT_EQ(arc.P[2].X, -2);
     EXPECT_EQ(arc.FMinX, -2);
 }
 

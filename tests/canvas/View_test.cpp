@@ -70,8 +70,7 @@ TEST(View, ResizeGrowsOneSpanToTheControlsAspect) {
     for (const auto& c : cases) {
         TPlovanCanvas canvas;
         canvas.resize(c.w, c.h);
-        canvas.FWorldLeft = c.start.left, canvas.FWorldRight = c.start.right;
-        canvas.FWorldTop = c.start.top, canvas.FWorldBottom = c.start.bottom;
+        canvas.SetView(c.start.left, c.start.top, c.start.right, c.start.bottom);
         canvas.Resize();
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
         ExpectView(canvas, c.expected, 1e-6);
@@ -249,11 +248,10 @@ TEST(View, NonFiniteArgumentsKeepTheView) {
     ExpectView(canvas, before, 0);
 }
 
-TEST(View, ResizeReplacesAViewThatIsNotANumber) {
+TEST(View, AViewThatIsNotANumberIsRefused) {
     TPlovanCanvas canvas;
     canvas.resize(400, 400);
-    canvas.FWorldLeft = kNaN;  // as read from a damaged settings file
-    canvas.FWorldTop = kInf;
+    canvas.SetView(kNaN, kInf, 1000, 0);  // as read from a damaged settings file
     canvas.Resize();
     ExpectView(canvas, {0, 1000, 1000, 0}, 0);
 }

@@ -1,8 +1,9 @@
-// Selection, polygon selection and hit testing of the canvas model.
+#include "canvas/CanvasSelection.h"
+
 #include <algorithm>
 #include <unordered_set>
 
-#include "canvas/CanvasModel.h"
+#include "canvas/CanvasView.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ struct PolygonTest {
         // Outside the box, the even-odd test cannot toggle an odd number of
         // times (a point left of the box toggles once per crossing pair).
         if (y < minY || y > maxY || x > maxX || x < minX) return false;
-        return TCanvasModel::PointInPolygon(x, y, polygon);
+        return TCanvasSelection::PointInPolygon(x, y, polygon);
     }
 };
 
@@ -42,7 +43,7 @@ struct PolygonTest {
 // when the shape is neither.
 int EndsOrVerticesInside(const TPlovanShape& s, const PolygonTest& poly) {
     if (const auto* l = dynamic_cast<const TPlovanLine*>(&s))
-        return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2) ? 1 : 0;
+        return poly.Inside(l->P[0].X, l->P[0].Y) || poly.Inside(l->P[1].X, l->P[1].Y) ? 1 : 0;
     if (const auto* pl = dynamic_cast<const TPlovanPolyline*>(&s)) {
         for (const TFloatPoint& v : pl->Points)
             if (poly.Inside(v.X, v.Y)) return 1;
@@ -57,17 +58,17 @@ bool AnyTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
     if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
     if (const int inside = EndsOrVerticesInside(s, poly); inside >= 0) return inside == 1;
     if (const auto* r = dynamic_cast<const TPlovanRectangle*>(&s)) {
-        return poly.Inside(r->X1, r->Y1) || poly.Inside(r->X2, r->Y1) ||
-               poly.Inside(r->X1, r->Y2) || poly.Inside(r->X2, r->Y2) ||
-               poly.Inside((r->X1 + r->X2) / 2, (r->Y1 + r->Y2) / 2);
+        return poly.Inside(r->P[0].X, r->P[0].Y) || poly.Inside(r->P[1].X, r->P[0].Y) ||
+               poly.Inside(r->P[0].X, r->P[1].Y) || poly.Inside(r->P[1].X, r->P[1].Y) ||
+               poly.Inside((r->P[0].X + r->P[1].X) / 2, (r->P[0].Y + r->P[1].Y) / 2);
     }
     if (const auto* c = dynamic_cast<const TPlovanCircle*>(&s)) return poly.Inside(c->X, c->Y);
     if (const auto* e = dynamic_cast<const TPlovanEllipse*>(&s))
-        return poly.Inside((e->X1 + e->X2) / 2, (e->Y1 + e->Y2) / 2);
+        return poly.Inside((e->P[0].X + e->P[1].X) / 2, (e->P[0].Y + e->P[1].Y) / 2);
     if (const auto* t = dynamic_cast<const TPlovanText*>(&s)) return poly.Inside(t->X, t->Y);
     if (const auto* a = dynamic_cast<const TPlovanArc*>(&s))
-        return poly.Inside(a->X1, a->Y1) || poly.Inside(a->X2, a->Y2) ||
-               poly.Inside(a->X3, a->Y3);
+        return poly.Inside(a->P[0].X, a->P[0].Y) || poly.Inside(a->P[1].X, a->P[1].Y) ||
+               poly.Inside(a->P[2].X, a->P[2].Y);
     return poly.Inside((s.FMinX + s.FMaxX) / 2, (s.FMinY + s.FMaxY) / 2);
 }
 
@@ -82,7 +83,7 @@ bool AnyLayerTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
 
 }  // namespace
 
-bool TCanvasModel::PointInPolygon(double x, double y, const std::vector<TFloatPoint>& polygon) {
+bool TCanvasSelection::PointInPolygon(double x, double y, const std::vector<TFloatPoint>& polygon) {
     const std::size_t n = polygon.size();
     if (n == 0) return false;
     bool inside = false;
@@ -96,106 +97,90 @@ bool TCanvasModel::PointInPolygon(double x, double y, const std::vector<TFloatPo
     return inside;
 }
 
-void TCanvasModel::ClearSelection() {
-    for (TPlovanShape* s : FShapes) s->FSelected = 0;
-    FSelection.clear();
+void TCanvasSelection::Flag(TPlovanShape& shape) {
+    shape.FSelected = 1;
+    FIds.push_back(shape.FId);
 }
 
-void TCanvasModel::SelectShape(int id, bool add) {
-    if (!add) ClearSelection();
-    if (TPlovanShape* s = FindShape(id)) {
-        s->FSelected = 1;
-        FSelection.push_back(id);
-    }
-    Redraw();
+void TCanvasSelection::Clear() {
+    for (TPlovanShape* s : FStore.Shapes()) s->FSelected = 0;
+    FIds.clear();
 }
 
-void TCanvasModel::UnselectShape(int id) {
-    if (TPlovanShape* s = FindShape(id)) s->FSelected = 0;
-    RemoveFromSelection(id);
-    Redraw();
+void TCanvasSelection::Forget(int id) { std::erase(FIds, id); }
+
+void TCanvasSelection::KeepStored() {
+    std::erase_if(FIds, [this](std::int32_t id) { return FStore.FindShape(id) == nullptr; });
 }
 
-void TCanvasModel::SelectLayer(int layerId, bool add) {
-    if (!add) ClearSelection();
-    for (TPlovanShape* s : FShapes) {
-        if (s->FLayerId != layerId) continue;
-        s->FSelected = 1;
-        FSelection.push_back(s->FId);
-    }
-    Redraw();
+void TCanvasSelection::Select(int id, bool add) {
+    if (!add) Clear();
+    if (TPlovanShape* s = FStore.FindShape(id)) Flag(*s);
 }
 
-void TCanvasModel::UnselectLayer(int layerId) {
-    for (TPlovanShape* s : FShapes)
+void TCanvasSelection::Unselect(int id) {
+    if (TPlovanShape* s = FStore.FindShape(id)) s->FSelected = 0;
+    Forget(id);
+}
+
+void TCanvasSelection::SelectLayer(int layerId, bool add) {
+    if (!add) Clear();
+    for (TPlovanShape* s : FStore.Shapes())
+        if (s->FLayerId == layerId) Flag(*s);
+}
+
+void TCanvasSelection::UnselectLayer(int layerId) {
+    for (TPlovanShape* s : FStore.Shapes())
         if (s->FLayerId == layerId) s->FSelected = 0;
-    std::erase_if(FSelection, [this, layerId](std::int32_t id) {
-        const TPlovanShape* s = FindShape(id);
+    std::erase_if(FIds, [this, layerId](std::int32_t id) {
+        const TPlovanShape* s = FStore.FindShape(id);
         return s && s->FLayerId == layerId;
     });
-    Redraw();
 }
 
-void TCanvasModel::SelectAll() {
-    for (TPlovanShape* s : FShapes) {
-        s->FSelected = 1;
-        FSelection.push_back(s->FId);
-    }
-    Redraw();
+void TCanvasSelection::SelectAll() {
+    for (TPlovanShape* s : FStore.Shapes()) Flag(*s);
 }
 
-void TCanvasModel::UnselectAll() {
-    ClearSelection();
-    Redraw();
-}
-
-void TCanvasModel::SelectLayers(const std::vector<int>& layerIds) {
-    ClearSelection();
+void TCanvasSelection::SelectLayers(const std::vector<int>& layerIds) {
+    Clear();
     const std::unordered_set<int> wanted(layerIds.begin(), layerIds.end());
-    for (TPlovanShape* s : FShapes) {
+    for (TPlovanShape* s : FStore.Shapes())
+        if (wanted.count(s->FLayerId)) Flag(*s);
+}
+
+void TCanvasSelection::SelectInPolygon(const std::vector<TFloatPoint>& polygon) {
+    Clear();
+    if (polygon.size() < 3) return;
+    const int selectLayer = FStore.FindLayer(kSelectPolyLayer);
+    const PolygonTest poly(polygon);
+    for (TPlovanShape* s : FStore.Shapes()) {
+        if (selectLayer >= 0 && s->FLayerId == selectLayer) continue;
+        if (poly.MissesBox(*s) || !AnyTestPointInside(*s, poly)) continue;
+        Flag(*s);
+    }
+}
+
+void TCanvasSelection::SelectInPolygonOnLayers(const std::vector<TFloatPoint>& polygon,
+                                               const std::vector<int>& layerIds) {
+    Clear();
+    if (polygon.size() < 3 || layerIds.empty()) return;
+    const std::unordered_set<int> wanted(layerIds.begin(), layerIds.end());
+    const PolygonTest poly(polygon);
+    for (TPlovanShape* s : FStore.Shapes()) {
         if (!wanted.count(s->FLayerId)) continue;
-        s->FSelected = 1;
-        FSelection.push_back(s->FId);
+        if (poly.MissesBox(*s) || !AnyLayerTestPointInside(*s, poly)) continue;
+        Flag(*s);
     }
-    Redraw();
 }
 
-void TCanvasModel::SelectInPolygon(const std::vector<TFloatPoint>& polygon) {
-    ClearSelection();
-    if (polygon.size() >= 3) {
-        const int selectLayer = FindLayer(kSelectPolyLayer);
-        const PolygonTest poly(polygon);
-        for (TPlovanShape* s : FShapes) {
-            if (selectLayer >= 0 && s->FLayerId == selectLayer) continue;
-            if (poly.MissesBox(*s) || !AnyTestPointInside(*s, poly)) continue;
-            s->FSelected = 1;
-            FSelection.push_back(s->FId);
-        }
-    }
-    Redraw();
-}
-
-void TCanvasModel::SelectInPolygonOnLayers(const std::vector<TFloatPoint>& polygon,
-                                           const std::vector<int>& layerIds) {
-    ClearSelection();
-    if (polygon.size() >= 3 && !layerIds.empty()) {
-        const std::unordered_set<int> wanted(layerIds.begin(), layerIds.end());
-        const PolygonTest poly(polygon);
-        for (TPlovanShape* s : FShapes) {
-            if (!wanted.count(s->FLayerId)) continue;
-            if (poly.MissesBox(*s) || !AnyLayerTestPointInside(*s, poly)) continue;
-            s->FSelected = 1;
-            FSelection.push_back(s->FId);
-        }
-    }
-    Redraw();
-}
-
-int TCanvasModel::ShapeAtPoint(double x, double y) const {
-    const int width = ClientWidth() > 0 ? ClientWidth() : 1;
-    const double u = (FWorldRight - FWorldLeft) / width;
-    for (std::size_t i = FShapes.size(); i-- > 0;) {
-        const TPlovanShape* s = FShapes[i];
+int TCanvasSelection::ShapeAt(const TCanvasView& view, double x, double y) const {
+    const double u = view.UnitsPerPixel();
+    // A hit test changes no shape and no list: read the list once.
+    const TShapeStore::ShapeList& shapes = FStore.Shapes();
+    TPlovanShape* const* const list = shapes.data();
+    for (std::size_t i = shapes.size(); i-- > 0;) {
+        const TPlovanShape* s = list[i];
         if (s->FVisible != 1) continue;
         const double t = s->FWidth < 4 ? 3 * u : s->FWidth * u;
         if (s->HitTest(x, y, t)) return s->FId;
@@ -203,8 +188,8 @@ int TCanvasModel::ShapeAtPoint(double x, double y) const {
     return -1;
 }
 
-int TCanvasModel::GetSelectedCount() const {
-    return static_cast<int>(
-        std::count_if(FShapes.begin(), FShapes.end(),
-                      [](const TPlovanShape* s) { return s->FSelected != 0; }));
+int TCanvasSelection::FlaggedCount() const {
+    const TShapeStore::ShapeList& shapes = FStore.Shapes();
+    return static_cast<int>(std::count_if(shapes.begin(), shapes.end(),
+                                          [](const TPlovanShape* s) { return s->FSelected != 0; }));
 }

@@ -1,0 +1,239 @@
+#include "canvas/ShapeStore.h"
+
+#include <algorithm>
+
+#include "platform/VclText.h"
+
+namespace {
+
+const QString kDefaultLayer = QStringLiteral("Default");
+
+}  // namespace
+
+TShapeStore::TShapeStore() {
+    AddLayer(kDefaultLayer);
+    FFonts.push_back(TCanvasFont{QStringLiteral("Arial"), 10, 0, 0});
+}
+
+TShapeStore::~TShapeStore() {
+    for (TPlovanShape* s : FShapes) delete s;
+}
+
+// ---- Layers ----
+
+int TShapeStore::AddLayer(const QString& name) {
+    int id = FindLayer(name);
+    if (id < 0) {
+        auto layer = std::make_unique<TCanvasLayer>();
+        layer->Id = FNextLayerId++;
+        layer->Name = name;
+        id = layer->Id;
+        FLayers.push_back(std::move(layer));
+    }
+    CurrentLayer = id;
+    return id;
+}
+
+int TShapeStore::FindLayer(const QString& name) const {
+    for (const auto& layer : FLayers)
+        if (layer->Name == name) return layer->Id;
+    return -1;
+}
+
+TCanvasLayer* TShapeStore::FindLayerById(int id) const {
+    // Layers are numbered in creation order, so the id is usually the index.
+    if (id >= 0 && static_cast<std::size_t>(id) < FLayers.size() && FLayers[id]->Id == id)
+        return FLayers[id].get();
+    for (const auto& layer : FLayers)
+        if (layer->Id == id) return layer.get();
+    return nullptr;
+}
+
+TCanvasLayer& TShapeStore::ResolveLayer(int id) {
+    if (TCanvasLayer* layer = FindLayerById(id)) return *layer;
+    return *FindLayerById(AddLayer(kDefaultLayer));
+}
+
+// ---- Id index ----
+
+void TShapeStore::Index(TPlovanShape* shape) {
+    const std::int32_t id = shape->FId;
+    if (id >= 0) {
+        const auto u = static_cast<std::size_t>(id);
+        if (u < FIdIndex.size()) {
+            FIdIndex[u] = shape;
+            return;
+        }
+        // Ids are handed out in sequence, so the dense table grows with the
+        // drawing; a far-off id (from outside) goes to the hashed table.
+        if (u <= 2 * FIdIndex.size() + 4096) {
+            FIdIndex.resize(std::max(u + 1, FIdIndex.size() + FIdIndex.size() / 2), nullptr);
+            FIdIndex[u] = shape;
+            // Far-off ids the table now covers move in: a lookup of an id
+            // below its size reads the table alone.
+            for (auto it = FIdOverflow.begin(); it != FIdOverflow.end();) {
+                if (it->first >= 0 && static_cast<std::size_t>(it->first) < FIdIndex.size()) {
+                    FIdIndex[static_cast<std::size_t>(it->first)] = it->second;
+                    it = FIdOverflow.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            return;
+        }
+    }
+    FIdOverflow[id] = shape;
+}
+
+void TShapeStore::Unindex(const TPlovanShape* shape) {
+    const std::int32_t id = shape->FId;
+    if (id >= 0 && static_cast<std::size_t>(id) < FIdIndex.size()) {
+        if (FIdIndex[static_cast<std::size_t>(id)] == shape)
+            FIdIndex[static_cast<std::size_t>(id)] = nullptr;
+        return;
+    }
+    auto it = FIdOverflow.find(id);
+    if (it != FIdOverflow.end() && it->second == shape) FIdOverflow.erase(it);
+}
+
+TPlovanShape* TShapeStore::FindShape(int id) const {
+    if (id >= 0 && static_cast<std::size_t>(id) < FIdIndex.size())
+        return FIdIndex[static_cast<std::size_t>(id)];
+    if (FIdOverflow.empty()) return nullptr;
+    auto it = FIdOverflow.find(id);
+    return it == FIdOverflow.end() ? nullptr : it->second;
+}
+
+int TShapeStore::PositionOf(const TPlovanShape* shape) const {
+    for (std::size_t i = FShapes.size(); i-- > 0;)
+        if (FShapes[i] == shape) return static_cast<int>(i);
+    return -1;
+}
+
+// ---- Adding and deleting ----
+
+void TShapeStore::Push(TPlovanShape* shape) {
+    FShapes.push_back(shape);
+    Index(shape);
+    FShapeCount = static_cast<std::int32_t>(FShapes.size());
+    FCulling.MarkStale();
+}
+
+int TShapeStore::AddNew(std::unique_ptr<TPlovanShape> shape) {
+    shape->FId = FNextShapeId++;
+    TPlovanShape* s = shape.release();
+    Push(s);
+    return s->FId;
+}
+
+int TShapeStore::Append(std::unique_ptr<TPlovanShape> shape) {
+    if (!shape) return -1;
+    if (shape->FId <= 0 || FindShape(shape->FId)) {
+        shape->FId = FNextShapeId++;
+    } else if (shape->FId >= FNextShapeId) {
+        FNextShapeId = shape->FId + 1;  // keep later ids unique
+    }
+    TPlovanShape* s = shape.release();
+    Push(s);
+    return s->FId;
+}
+
+bool TShapeStore::Delete(int id) {
+    TPlovanShape* s = FindShape(id);
+    if (!s) return false;
+    const int pos = PositionOf(s);
+    if (pos >= 0) FShapes.erase(FShapes.begin() + pos);
+    Unindex(s);
+    delete s;
+    FShapeCount = static_cast<std::int32_t>(FShapes.size());
+    FCulling.MarkStale();
+    return true;
+}
+
+bool TShapeStore::DeleteWhere(const std::function<bool(const TPlovanShape&)>& doomed) {
+    std::size_t kept = 0;
+    bool any = false;
+    for (std::size_t i = 0; i < FShapes.size(); ++i) {
+        TPlovanShape* s = FShapes[i];
+        if (doomed(*s)) {
+            Unindex(s);
+            delete s;
+            any = true;
+        } else {
+            FShapes[kept++] = s;
+        }
+    }
+    FShapes.resize(kept);
+    FShapeCount = static_cast<std::int32_t>(FShapes.size());
+    if (any) FCulling.MarkStale();
+    return any;
+}
+
+void TShapeStore::DeleteAll() {
+    for (TPlovanShape* s : FShapes) delete s;
+    FShapes.clear();
+    FIdIndex.clear();
+    FIdOverflow.clear();
+    FShapeCount = 0;
+    FCulling.MarkStale();
+}
+
+void TShapeStore::RestartShapeIds() {
+    if (FShapes.empty()) FNextShapeId = 1;
+}
+
+void TShapeStore::DeleteAllShapesAndLayers() {
+    DeleteAll();
+    FLayers.clear();
+    FNextLayerId = 0;
+    FNextShapeId = 1;
+}
+
+bool TShapeStore::BringToFront(int id) {
+    TPlovanShape* s = FindShape(id);
+    const int pos = s ? PositionOf(s) : -1;
+    if (pos < 0) return false;
+    std::rotate(FShapes.begin() + pos, FShapes.begin() + pos + 1, FShapes.end());
+    FCulling.MarkStale();
+    return true;
+}
+
+bool TShapeStore::SendToBack(int id) {
+    TPlovanShape* s = FindShape(id);
+    const int pos = s ? PositionOf(s) : -1;
+    if (pos < 0) return false;
+    std::rotate(FShapes.begin(), FShapes.begin() + pos, FShapes.begin() + pos + 1);
+    FCulling.MarkStale();
+    return true;
+}
+
+// ---- Fonts ----
+
+int TShapeStore::AddFont(const QString& spec) {
+    TCanvasFont font;
+    const int first = spec.indexOf(QLatin1Char(','));
+    if (first < 0) {
+        font.Name = spec;
+    } else {
+        font.Name = spec.left(first);
+        const QString rest = spec.mid(first + 1);
+        const int second = rest.indexOf(QLatin1Char(','));
+        const QString sizeText = second < 0 ? rest : rest.left(second);
+        font.Size = platform::StrToIntDef(sizeText.toStdString(), 10);
+        if (second >= 0) {
+            const QString style = rest.mid(second + 1).toUpper();
+            font.Bold = style.contains(QLatin1Char('B')) ? 1 : 0;
+            font.Italic = style.contains(QLatin1Char('I')) ? 1 : 0;
+        }
+    }
+    // "TXT" is the standard DXF font.
+    if (font.Name.toUpper() == QLatin1String("TXT")) font.Name = QStringLiteral("Arial");
+    FFonts.push_back(font);
+    FCurrentFont = static_cast<std::int16_t>(FFonts.size() - 1);
+    return static_cast<int>(FFonts.size() - 1);
+}
+
+const TCanvasFont* TShapeStore::FindFont(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= FFonts.size()) return nullptr;
+    return &FFonts[static_cast<std::size_t>(index)];
+}
