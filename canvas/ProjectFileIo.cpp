@@ -11,20 +11,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/TextFiles.h"
+
 namespace vlm {
 namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;  // also EFBIG under a file-size limit
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
 
 // The file a save through `path` replaces: `path` itself, or the final
 // target of the links it names (a relative target is taken from the link's
@@ -81,7 +71,7 @@ bool WriteProjectFile(const std::string& path, std::string_view bytes) {
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     bool ok =
-        (!exists || KeepMode(fd, old.st_mode & 0777)) && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+        (!exists || KeepMode(fd, old.st_mode & 0777)) && platform::WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok) ok = std::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {

@@ -10,9 +10,8 @@
 #include <filesystem>
 
 namespace platform {
-namespace {
 
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteAllBytes(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
@@ -23,6 +22,8 @@ bool WriteAll(int fd, std::string_view bytes) {
     }
     return true;
 }
+
+namespace {
 
 std::string TemporaryNameFor(const std::string& path) {
     static std::atomic<unsigned> counter{0};
@@ -44,7 +45,7 @@ std::string ToCrLf(std::string_view text) {
 bool AppendText(const std::string& path, std::string_view text) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    const bool ok = WriteAll(fd, ToCrLf(text));
+    const bool ok = WriteAllBytes(fd, ToCrLf(text));
     return ::close(fd) == 0 && ok;
 }
 
@@ -54,7 +55,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned m
     if (fd < 0) return false;
     // The mode holds whatever the umask says, so a private file is never
     // readable by others, not even for a moment.
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {

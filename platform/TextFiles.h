@@ -13,6 +13,10 @@ namespace platform {
 // Every LF not already preceded by CR becomes CR LF.
 std::string ToCrLf(std::string_view text);
 
+// Writes every byte to `fd`, going on after short writes and EINTR; false on
+// any error (also EFBIG under a file-size limit).
+bool WriteAllBytes(int fd, std::string_view bytes);
+
 // Opens `path` for appending, writes `text` with CR LF line ends, closes.
 // Returns false when the file cannot be opened or written; the caller goes on.
 bool AppendText(const std::string& path, std::string_view text);
