@@ -19,6 +19,7 @@
 #include "canvas/ProjectText.h"
 #include "canvas/TaskPool.h"
 #include "platform/Clock.h"
+#include "platform/TextCodec.h"
 
 namespace vlm {
 namespace {
@@ -358,6 +359,12 @@ bool TCanvasModel::LoadProject(const QString& fileName, int /*unused1*/, int /*u
         vlm::TextBuffer inflated;
         std::string_view text;
         if (!vlm::ProjectTextFromFile(bytes, inflated, text)) return false;
+        // Files of the Windows program hold its Windows-1254 code page.
+        std::string decoded;
+        if (!platform::IsValidUtf8(text)) {
+            decoded = platform::Windows1254ToUtf8(text);
+            text = decoded;
+        }
         vlm::LoadProjectText(*this, text, mode);
     } catch (const std::exception&) {
         return false;

@@ -116,6 +116,8 @@ bool ParseRecord(std::string_view keyword, RecordFields& f, ParsedLine& p) {
             f.Word(font)) {
             p.text = f.Rest();
             if (!p.text.empty() && p.text.front() == ' ') p.text.remove_prefix(1);
+            // The CR of a CR LF line end is not part of the surveyor's text.
+            if (!p.text.empty() && p.text.back() == '\r') p.text.remove_suffix(1);
         }
         p.color = color;
         p.real[2] = size;

@@ -1,6 +1,7 @@
 #include "platform/TextCodec.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -87,6 +88,14 @@ size_t DecodeUtf8(std::string_view text, size_t at, char32_t& c) {
 bool IsValidUtf8(std::string_view bytes) {
     char32_t c;
     for (size_t at = 0; at < bytes.size();) {
+        // Runs of ASCII, eight bytes at a time: most text is all ASCII.
+        while (at + 8 <= bytes.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + at, 8);
+            if (word & 0x8080808080808080ull) break;
+            at += 8;
+        }
+        if (at >= bytes.size()) break;
         const size_t length = DecodeUtf8(bytes, at, c);
         if (length == 0) return false;
         at += length;

@@ -372,13 +372,13 @@ TEST(ProjectFile, ReaderRules) {
          "#2 POLY5 open L0 c0 w1 1,1 2,2\n"
          "#3 LINE L0 c0 w1 0,0 1,1\n"},
         // The font is one word ("0" keeps the default); the text is the rest
-        // after one blank, a trailing CR included.
+        // after one blank; the CR of a CR LF line end is not part of it.
         {"text_fields.txt", 0, nullptr,
          "world 0 1000 0 1000\nlayer 0 [Default]\n"
          "#1 TEXT L0 c255 0,0 f0 Arial h12 a0 b0 i0 [keeps the font]\n"
          "#2 TEXT L0 c255 0,0 f0 Courier h12 a0 b0 i0 [New text]\n"
          "#3 TEXT L0 c255 0,0 f0 Arial h12 a45 b1 i1 [   three blanks]\n"
-         "#4 TEXT L0 c255 0,0 f0 Arial h12 a0 b0 i0 [crlf\r]\n"
+         "#4 TEXT L0 c255 0,0 f0 Arial h12 a0 b0 i0 [crlf]\n"
          "#5 TEXT L0 c0 0,0 f5 Tahoma h8 a0 b0 i0 []\n"},
         // CR LF line ends are harmless.
         {"crlf.txt", 0, nullptr,
@@ -654,3 +654,19 @@ TEST(ProjectFileThreads, LargeTextsReadAsSmallOnes) {
 }
 
 }  // namespace
+
+TEST(ProjectFile, FilesInTheWindowsCodePageKeepTheirTurkishLetters) {
+    phxtest::TempHome home;
+    const std::string path = home.home() + "windows.vlm";
+    // "İzmir Hattı" and "şamandıra" as the Windows program wrote them.
+    phxtest::WriteAll(path,
+                      "WORLD 0 100 0 100\r\nLAYER 3 \xDDzmir Hatt\xFD\r\n"
+                      "TEXT 1 1 3 0 255 10 0 0 0 0 \xFE" "amand\xFDra\r\n");
+    TCanvasModel model;
+    ASSERT_TRUE(model.LoadProject(QString::fromStdString(path), -1, -1, 0));
+    EXPECT_GE(model.FindLayer(QString::fromUtf8("\xC4\xB0zmir Hatt\xC4\xB1")), 0);
+    double x = 0, y = 0;
+    std::string text;
+    ASSERT_TRUE(model.GetTextInfo(model.FShapes.back()->FId, x, y, text));
+    EXPECT_EQ(text, "\xC5\x9F" "amand\xC4\xB1ra");
+}
