@@ -36,6 +36,28 @@ bool OnlyBlanks(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
+// `json` with every raw U+FEFF written as the escape "\ufeff", which means
+// the same inside a string: Qt's parser drops a raw one at the start of a
+// string that holds no escape, as if it were a byte order mark. One that
+// follows an odd run of '\' (an invalid escape) is left for the parser to
+// refuse.
+std::string EscapeZeroWidthNoBreakSpaces(std::string_view json) {
+    std::string out;
+    out.reserve(json.size());
+    size_t backslashes = 0;
+    for (size_t i = 0; i < json.size(); ++i) {
+        if (json.substr(i, kByteOrderMark.size()) == kByteOrderMark && backslashes % 2 == 0) {
+            out += "\\ufeff";
+            i += kByteOrderMark.size() - 1;
+            backslashes = 0;
+            continue;
+        }
+        backslashes = json[i] == '\\' ? backslashes + 1 : 0;
+        out.push_back(json[i]);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string EscapeMissingKey(std::string_view key) {
@@ -132,8 +154,9 @@ TLanguageLoad TLanguageManager::LoadLanguageFile(const std::string& code,
     QJsonParseError error{};
     // Qt's parser refuses text that is not valid UTF-8 and keeps the last of
     // duplicate keys.
+    const std::string json = EscapeZeroWidthNoBreakSpaces(text);
     const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
+        QByteArray(json.data(), static_cast<qsizetype>(json.size())), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return TLanguageLoad::Failed;
     const QJsonObject object = document.object();

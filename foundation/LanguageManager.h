@@ -7,7 +7,8 @@
 // (platform::BesideExecutableDir()): code + ".json", one JSON object mapping
 // each English key (the exact caption or message text, with "&" accelerator
 // marks) to its translation. They are UTF-8, a byte order mark is accepted
-// when reading and written when saving; the last of duplicate keys wins.
+// when reading and written when saving (a U+FEFF inside a text is text, also
+// as its first character); the last of duplicate keys wins.
 // "en" has no file: English is the keys themselves. The "tr" file is also the
 // master list of keys. Texts are UTF-8 std::strings; both maps order keys by
 // byte.
