@@ -127,5 +127,13 @@ class TLanguageManager {
 // and kept until the process ends; empty before that.
 extern std::unique_ptr<TLanguageManager> g_LanguageManager;
 
+// The pairs held in the bytes of a language file (cleared first): Loaded, or
+// Failed when they are not UTF-8, not JSON or not an object. LoadLanguageFile
+// reads an existing file with it.
+TLanguageLoad ReadLanguageText(std::string_view bytes, std::map<std::string, std::string>& target);
+
+// The bytes SaveLanguage writes for `texts`.
+std::string LanguageFileText(const std::map<std::string, std::string>& texts);
+
 // `key` as one line of "missing.log": '\' -> "\\", CR -> "\r", LF -> "\n".
 std::string EscapeMissingKey(std::string_view key);
