@@ -2,13 +2,24 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 
 namespace {
 
+// U+FEFF in UTF-8. Written as the escape "\ufeff": readers (Qt's among them)
+// take a raw one at the start of a string for a byte order mark and drop it.
+constexpr QByteArrayView kZeroWidthNoBreakSpace("\xEF\xBB\xBF");
+
 // Qt's decoder replaces every invalid or overlong sequence and every encoded
-// surrogate with U+FFFD and keeps embedded NULs.
+// surrogate with U+FFFD and keeps embedded NULs. It is told to keep a leading
+// U+FEFF: by default it takes one for a byte order mark and drops it, and a
+// text that starts with one would not read back as it was.
 QByteArray ValidUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUtf8();
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                       QStringConverter::Flag::ConvertInitialBom);
+    const QString decoded =
+        decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    return decoded.toUtf8();
 }
 
 }  // namespace
@@ -19,8 +30,14 @@ std::string JsonQuote(std::string_view text) {
     std::string out;
     out.reserve(static_cast<size_t>(valid.size()) + 2);
     out.push_back('"');
-    for (const char c : valid) {
+    for (qsizetype i = 0; i < valid.size(); ++i) {
+        const char c = valid[i];
         const auto byte = static_cast<unsigned char>(c);
+        if (QByteArrayView(valid).sliced(i).startsWith(kZeroWidthNoBreakSpace)) {
+            out += "\\ufeff";
+            i += kZeroWidthNoBreakSpace.size() - 1;
+            continue;
+        }
         switch (c) {
             case '"':
                 out += "\\\"";

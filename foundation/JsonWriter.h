@@ -5,8 +5,10 @@
 // LF. Text is UTF-8 and written as is, except that '"', '\' and the control
 // characters below U+0020 are escaped (\b \f \n \r \t, else \u00XX) and any
 // byte sequence that is not valid UTF-8 becomes U+FFFD, so the output is
-// always a file that a strict JSON reader accepts. No byte order mark is
-// written: the caller adds one where its file needs it.
+// always a file that a strict JSON reader accepts. U+FEFF is text like any
+// other, also at the start, and is written as "\ufeff" so that no reader can
+// take it for a byte order mark. No byte order mark is written: the caller
+// adds one where its file needs it.
 #pragma once
 
 #include <map>

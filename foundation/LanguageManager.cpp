@@ -36,27 +36,69 @@ bool OnlyBlanks(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
+// `json` with every raw U+FEFF written as the escape "\ufeff", which means
+// the same inside a string: Qt's parser drops a raw one at the start of a
+// string that holds no escape, as if it were a byte order mark. One that
+// follows an odd run of '\' (an invalid escape) is left for the parser to
+// refuse.
+std::string EscapeZeroWidthNoBreakSpaces(std::string_view json) {
+    std::string out;
+    out.reserve(json.size());
+    size_t from = 0;
+    for (size_t at = json.find(kByteOrderMark); at != std::string_view::npos;
+         at = json.find(kByteOrderMark, at + kByteOrderMark.size())) {
+        size_t backslashes = 0;
+        while (backslashes < at && json[at - 1 - backslashes] == '\\') ++backslashes;
+        if (backslashes % 2 != 0) continue;
+        out.append(json.substr(from, at - from));
+        out += "\\ufeff";
+        from = at + kByteOrderMark.size();
+    }
+    out.append(json.substr(from));
+    return out;
+}
+
 }  // namespace
 
 std::string EscapeMissingKey(std::string_view key) {
     std::string out;
     out.reserve(key.size());
-    for (const char c : key) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out.push_back(c);
-        }
+    for (size_t from = 0;;) {
+        const size_t at = key.find_first_of("\\\r\n", from);
+        out.append(key.substr(from, at == std::string_view::npos ? at : at - from));
+        if (at == std::string_view::npos) return out;
+        out += key[at] == '\\' ? "\\\\" : key[at] == '\r' ? "\\r" : "\\n";
+        from = at + 1;
     }
-    return out;
+}
+
+TLanguageLoad ReadLanguageText(std::string_view bytes, std::map<std::string, std::string>& target) {
+    target.clear();
+    std::string_view text(bytes);
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
+    // An empty file holds nothing a save could destroy.
+    if (OnlyBlanks(text)) return TLanguageLoad::Loaded;
+    QJsonParseError error{};
+    // Qt's parser refuses text that is not valid UTF-8 and keeps the last of
+    // duplicate keys.
+    const std::string json = EscapeZeroWidthNoBreakSpaces(text);
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray(json.data(), static_cast<qsizetype>(json.size())), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return TLanguageLoad::Failed;
+    const QJsonObject object = document.object();
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        // The files the program writes hold only strings; anything else is
+        // not a translation.
+        if (!it.value().isString()) continue;
+        target[it.key().toStdString()] = it.value().toString().toStdString();
+    }
+    return TLanguageLoad::Loaded;
+}
+
+std::string LanguageFileText(const std::map<std::string, std::string>& texts) {
+    return std::string(kByteOrderMark) + FormatJsonStringObject(texts, 2);
 }
 
 TLanguageManager::TLanguageManager()
@@ -124,26 +166,7 @@ TLanguageLoad TLanguageManager::LoadLanguageFile(const std::string& code,
     if (!fs::exists(path, ec)) return TLanguageLoad::Missing;
     std::string bytes;
     if (!platform::ReadFile(path, bytes)) return TLanguageLoad::Failed;
-    std::string_view text(bytes);
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        text.remove_prefix(kByteOrderMark.size());
-    // An empty file holds nothing a save could destroy.
-    if (OnlyBlanks(text)) return TLanguageLoad::Loaded;
-    QJsonParseError error{};
-    // Qt's parser refuses text that is not valid UTF-8 and keeps the last of
-    // duplicate keys.
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return TLanguageLoad::Failed;
-    const QJsonObject object = document.object();
-    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-        // The files the program writes hold only strings; anything else is
-        // not a translation.
-        if (!it.value().isString()) continue;
-        target[it.key().toStdString()] = it.value().toString().toStdString();
-    }
-    return TLanguageLoad::Loaded;
+    return ReadLanguageText(bytes, target);
 }
 
 void TLanguageManager::LoadCurrentTexts(const std::string& code) {
@@ -225,8 +248,7 @@ TSaveLanguageResult TLanguageManager::SaveLanguage(const std::string& code) {
     if (code == "en") return TSaveLanguageResult::EnglishHasNoFile;
     if (code != FLanguage) return TSaveLanguageResult::NotCurrentLanguage;
     if (FTextsLoadFailed) return TSaveLanguageResult::FileNotLoaded;
-    const std::string bytes = std::string(kByteOrderMark) + FormatJsonStringObject(FTexts, 2);
-    if (!platform::WriteFileAtomic(LanguageFilePath(code), bytes))
+    if (!platform::WriteFileAtomic(LanguageFilePath(code), LanguageFileText(FTexts)))
         return TSaveLanguageResult::WriteFailed;
     return TSaveLanguageResult::Saved;
 }

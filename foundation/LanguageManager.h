@@ -7,7 +7,8 @@
 // (platform::BesideExecutableDir()): code + ".json", one JSON object mapping
 // each English key (the exact caption or message text, with "&" accelerator
 // marks) to its translation. They are UTF-8, a byte order mark is accepted
-// when reading and written when saving; the last of duplicate keys wins.
+// when reading and written when saving (a U+FEFF inside a text is text, also
+// as its first character); the last of duplicate keys wins.
 // "en" has no file: English is the keys themselves. The "tr" file is also the
 // master list of keys. Texts are UTF-8 std::strings; both maps order keys by
 // byte.
@@ -125,6 +126,14 @@ class TLanguageManager {
 // The one instance, created by the main window when it does not exist yet
 // and kept until the process ends; empty before that.
 extern std::unique_ptr<TLanguageManager> g_LanguageManager;
+
+// The pairs held in the bytes of a language file (cleared first): Loaded, or
+// Failed when they are not UTF-8, not JSON or not an object. LoadLanguageFile
+// reads an existing file with it.
+TLanguageLoad ReadLanguageText(std::string_view bytes, std::map<std::string, std::string>& target);
+
+// The bytes SaveLanguage writes for `texts`.
+std::string LanguageFileText(const std::map<std::string, std::string>& texts);
 
 // `key` as one line of "missing.log": '\' -> "\\", CR -> "\r", LF -> "\n".
 std::string EscapeMissingKey(std::string_view key);

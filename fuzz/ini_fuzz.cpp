@@ -1,20 +1,20 @@
 // The settings reader on arbitrary bytes: it must never crash, a value it
 // writes must read back, and rewriting the file must not change what any
-// other key reads, once the rewritten file is read again from the disk.
-#include <unistd.h>
-
+// other key reads, once the rewritten file is read again from the disk. One
+// file in the scratch folder is rewritten for every input.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "fuzz/FuzzScratch.h"
 #include "platform/IniFile.h"
 #include "platform/TextFiles.h"
 #include "platform/VclText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/phx_ini_fuzz_" + std::to_string(getpid()) + ".ini";
+    static const std::string path = fuzz::ScratchFolder("ini") + "settings.ini";
     platform::IniFile::DropCachedModels();
     platform::WriteFileAtomic(path, std::string(reinterpret_cast<const char*>(data), size));
     std::vector<std::tuple<std::string, std::string, std::string>> before;
@@ -36,6 +36,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (reread.ReadString("FUZZ", "Key", "") != "value") std::abort();
     for (const auto& [section, key, value] : before)
         if (reread.ReadString(section, key, "") != value) std::abort();
-    ::unlink(path.c_str());
     return 0;
 }

@@ -1,8 +1,8 @@
 // The language file reader and writer on arbitrary bytes: they must never
-// crash; a file that loads must save and read back to the same pairs; a
-// missed key must reach "missing.log" as exactly one line, once.
-#include <unistd.h>
-
+// crash; text that reads as a file must be written and read back to the same
+// pairs; a missed key must reach "missing.log" as exactly one line, once.
+// The file texts are read and written in memory; only "missing.log" lies in
+// the scratch folder kept for the whole run.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -10,44 +10,47 @@
 #include <string>
 
 #include "foundation/LanguageManager.h"
+#include "fuzz/FuzzScratch.h"
 #include "platform/TextFiles.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string folder =
-        "/tmp/phx_language_fuzz_" + std::to_string(getpid()) + "/Languages/";
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
-    std::filesystem::create_directories(folder, ec);
-    platform::WriteFileAtomic(folder + "tr.json", input);
+namespace {
 
-    TLanguageManager manager(folder);
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string folder = fuzz::ScratchFolder("language") + "Languages/";
+    const std::string input(reinterpret_cast<const char*>(data), size);
+
     std::map<std::string, std::string> loaded;
-    const TLanguageLoad load = manager.LoadLanguageFile("tr", loaded);
-    manager.SetLanguage("tr");
-    for (const std::string& key : manager.GetKeys()) {
-        (void)manager.Translate(key);
-        (void)manager.Translate(manager.GetTranslation("tr", key));
-    }
-    const TSaveLanguageResult saved = manager.SaveLanguage("tr");
-    if ((load == TLanguageLoad::Failed) != (saved == TSaveLanguageResult::FileNotLoaded))
-        std::abort();
-    if (saved == TSaveLanguageResult::Saved) {
+    if (ReadLanguageText(input, loaded) == TLanguageLoad::Loaded) {
         std::map<std::string, std::string> again;
-        if (manager.LoadLanguageFile("tr", again) != TLanguageLoad::Loaded) std::abort();
-        if (again != manager.FTexts) std::abort();
+        Check(ReadLanguageText(LanguageFileText(loaded), again) == TLanguageLoad::Loaded);
+        Check(again == loaded);
     }
 
     // The input itself as a key that has no translation.
+    std::error_code ec;
+    TLanguageManager manager(folder);
     std::filesystem::remove(manager.MissingLogPath(), ec);
-    TLanguageManager fresh(folder);
-    fresh.SetLanguage("none");
-    (void)fresh.Translate(input);
-    (void)fresh.Translate(input);
+    manager.SetLanguage("none");
+    (void)manager.Translate(input);
+    (void)manager.Translate(input);
     std::string log;
-    platform::ReadFile(fresh.MissingLogPath(), log);
-    if (log != EscapeMissingKey(input) + "\r\n") std::abort();
+    platform::ReadFile(manager.MissingLogPath(), log);
+    Check(log == EscapeMissingKey(input) + "\r\n");
 
-    std::filesystem::remove_all(folder, ec);
+    // The pairs read as the current language, translated both ways (a key
+    // without a translation would only reach the log again).
+    manager.FTexts = loaded;
+    manager.RebuildReverseMap();
+    for (const auto& [key, translation] : loaded) {
+        if (translation.empty()) continue;
+        Check(!manager.Translate(key).empty());
+        Check(!manager.Translate(translation).empty());
+    }
     return 0;
 }

@@ -41,11 +41,15 @@ struct IniFile::Model {
     };
     std::mutex mutex;
     std::vector<Line> lines;
+    // The file began with a byte order mark: it is written back, so that
+    // what follows it (a second mark, say) reads the same after a write.
+    bool byteOrderMark = false;
     FileStamp stamp;
 
     void Parse(std::string_view text) {
         lines.clear();
-        if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+        byteOrderMark = text.substr(0, 3) == "\xEF\xBB\xBF";
+        if (byteOrderMark) text.remove_prefix(3);
         for (std::string& raw : SplitLines(text)) {
             // A file of the Windows program holds Windows-1254 text; each
             // line is taken as UTF-8 when it is valid UTF-8.
@@ -68,7 +72,7 @@ struct IniFile::Model {
     }
 
     std::string Serialise() const {
-        std::string out;
+        std::string out = byteOrderMark ? "\xEF\xBB\xBF" : "";
         for (const Line& line : lines) {
             switch (line.kind) {
                 case Line::Section:
@@ -165,6 +169,7 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     if (!(stamp == model_->stamp)) {
         std::string text;
         model_->lines.clear();
+        model_->byteOrderMark = false;
         if (ReadFile(path_, text)) model_->Parse(text);
         model_->stamp = stamp;
     }

@@ -11,6 +11,7 @@
 // The file is UTF-8 text, written with CR LF line ends; LF is read as well.
 // A line that is not valid UTF-8 is read as Windows-1254 (a file of the
 // Windows program), so its Turkish letters survive the next write.
+// A byte order mark at its start is skipped when reading and kept on writes.
 // Lines that are neither sections nor key=value pairs are kept as they are.
 #pragma once
 

@@ -316,6 +316,40 @@ TEST_F(LanguageManagerTest, TextThatIsNotUtf8IsSavedAsAReplacementCharacter) {
     EXPECT_EQ(lines, HexLines({{"Nul", std::string("a\0b", 3)}, {"Open", "A\xEF\xBF\xBD"}}));
 }
 
+// A file that loads saves and reads back to the same pairs, also when a text
+// starts with U+FEFF (which a decoder may take for a byte order mark) or
+// holds NUL bytes, raw in the file or escaped.
+TEST_F(LanguageManagerTest, WhatLoadsSavesAndReadsBackUnchanged) {
+    static const char rawNuls[] = "{\"Letters\": \"\xC3\xBC\0\0t\", \"Nul\": \"a\\u0000b\"}";
+    const std::vector<std::pair<std::string, Pairs>> files = {
+        {kBom + "{\"Two\\nLines\": \"" + kBom + "\u0130ki\\nSat\"}",
+         {{"Two\nLines", kBom + "\u0130ki\nSat"}}},
+        {"{\"" + kBom + "Key\": \"" + kBom + kBom + "\", \"k\": \"" + kBom + "\", \"\\\\" + kBom +
+             "\": \"\\ufeffx\"}",
+         {{kBom + "Key", kBom + kBom}, {"k", kBom}, {"\\" + kBom, kBom + "x"}}},
+        {kBom + std::string(rawNuls, sizeof rawNuls - 1),
+         {{"Letters", std::string("\xC3\xBC\0\0t", 5)}, {"Nul", std::string("a\0b", 3)}}},
+        {Fixture("tr_bom.json"), kFixturePairs},
+    };
+    for (const auto& [bytes, pairs] : files) {
+        Put("tr.json", bytes);
+        TLanguageManager manager(folder());
+        manager.SetLanguage("tr");
+        EXPECT_EQ(manager.FTexts, pairs) << bytes;
+        ASSERT_EQ(manager.SaveLanguage("tr"), TSaveLanguageResult::Saved);
+        Pairs again;
+        ASSERT_EQ(manager.LoadLanguageFile("tr", again), TLanguageLoad::Loaded);
+        EXPECT_EQ(again, pairs) << bytes;
+        std::vector<std::string> lines;
+        ASSERT_TRUE(ReadWithPython(folder() + "tr.json", lines));
+        EXPECT_EQ(lines, HexLines(pairs));
+    }
+    // A raw U+FEFF after a lone '\' is an invalid escape, not a text.
+    Put("tr.json", "{\"k\": \"\\" + kBom + "\"}");
+    Pairs none;
+    EXPECT_EQ(TLanguageManager(folder()).LoadLanguageFile("tr", none), TLanguageLoad::Failed);
+}
+
 TEST_F(LanguageManagerTest, AFileThatFailedToLoadIsNeverSavedOver) {
     const std::vector<std::pair<const char*, std::string>> bad = {
         {"truncated", Fixture("malformed.json")},

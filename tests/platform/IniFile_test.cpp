@@ -83,6 +83,31 @@ TEST_F(IniFileTest, KeepsUnknownLinesAndAppendsSectionsAfterABlankLine) {
     EXPECT_TRUE(ini.SectionExists("b"));
 }
 
+// A byte order mark is written back with the file; without one none is
+// added. So a line behind it (here a second mark, which makes the first line
+// no section) reads the same after a write as before it.
+TEST_F(IniFileTest, AByteOrderMarkIsKeptAndWhatFollowsItReadsTheSameAfterAWrite) {
+    const std::string bom = "\xEF\xBB\xBF";
+    WriteAll(path, bom + bom + "[FUZZ]\nk=1\n[S]\nk=2\n");
+    {
+        IniFile ini(path);
+        EXPECT_FALSE(ini.SectionExists("FUZZ"));
+        ini.WriteString("FUZZ", "Key", "value");
+    }
+    EXPECT_EQ(ReadAll(path),
+              bom + bom + "[FUZZ]\r\nk=1\r\n[S]\r\nk=2\r\n\r\n[FUZZ]\r\nKey=value\r\n");
+    IniFile::DropCachedModels();
+    IniFile reread(path);
+    EXPECT_EQ(reread.ReadString("FUZZ", "Key", ""), "value");
+    EXPECT_EQ(reread.ReadString("FUZZ", "k", "none"), "none");
+    EXPECT_EQ(reread.ReadString("S", "k", ""), "2");
+
+    WriteAll(path, "[S]\nk=2\n");
+    IniFile::DropCachedModels();
+    IniFile(path).WriteString("S", "k", "3");
+    EXPECT_EQ(ReadAll(path), "[S]\r\nk=3\r\n");
+}
+
 TEST_F(IniFileTest, ReloadsAFileReplacedOnDisk) {
     IniFile first(path);
     first.WriteString("S", "k", "old");
