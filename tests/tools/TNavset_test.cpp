@@ -17,6 +17,14 @@
 
 namespace {
 
+// A choice of the surveyor in a colour box, by the colour's name.
+void Choose(platform::ColorBox* box, const char* name) {
+    const int index = box->findText(QString::fromLatin1(name));
+    ASSERT_GE(index, 0) << name;
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
 platform::ScriptedDialogs& Dialogs() {
     return dynamic_cast<platform::ScriptedDialogs&>(platform::dialogs());
 }
@@ -140,12 +148,18 @@ TEST_F(TNavsetTest, WidthsAndVesselColourGoToTheLayersThatExist) {
     // Only a choice of the surveyor recolours; a colour set in code does not.
     w->VesselColor->SetSelected(0x0000FF);
     EXPECT_NE(canvas.GetLayerColor(vessel), 0x0000FF);
-    emit w->VesselColor->colorChanged(0x0000FF);
+    Choose(w->VesselColor, "Red");
     EXPECT_EQ(canvas.GetLayerColor(vessel), 0x0000FF);
     EXPECT_EQ(w->Values().VesselColor, 0x0000FFu);
-    w->fcadColor->SetSelected(0x808080);
-    emit w->fcadColor->colorChanged(0x808080);
+    Choose(w->fcadColor, "Gray");
     EXPECT_EQ(canvas.FBackgroundColor, 0x808080);
+    EXPECT_EQ(w->Values().BackgroundColor, 0x808080u);
+
+    // A custom colour through the colour dialog; a track colour has no
+    // handler but is read at the next track point.
+    Dialogs().colors.push_back(0x123456);
+    Choose(w->ColorTracklines1, "Custom...");
+    EXPECT_EQ(w->Values().TrackFixColor, 0x123456u);
 }
 
 TEST_F(TNavsetTest, WidthChangeWithoutTheVesselLayerChangesNothing) {
