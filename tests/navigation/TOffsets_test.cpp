@@ -133,6 +133,9 @@ TEST_F(TOffsetsTest, EveryShowReloadsTheStoredValues) {
     w.OffsetA->setText("9");
     w.BitBtn3->click();
     EXPECT_FALSE(w.isVisible());
+    platform::IniFile::DropCachedModels();
+    EXPECT_TRUE(platform::IniFile(SettingsFilePath()).ValueExists("Offsets", "Left"));
+    EXPECT_EQ(Stored("Offset A"), "0.7");  // Cancel stores no value
     EXPECT_EQ(w.OffsetA->text(), "9");
     w.show();
     EXPECT_EQ(w.OffsetA->text(), "0.7");
