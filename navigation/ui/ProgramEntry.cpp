@@ -14,10 +14,16 @@
 #include "devices/ui/TFGPS.h"
 #include "foundation/DisplayValues.h"
 #include "navigation/ui/TFNav.h"
+#include "navigation/ui/TOffsets.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/Styles.h"
+#include "tools/ui/TFMsg.h"
+#include "tools/ui/TFShape.h"
+#include "tools/ui/TNavset.h"
+#include "tools/ui/TfLatency.h"
+#include "tools/ui/TfTheme.h"
 
 namespace {
 
@@ -89,18 +95,20 @@ void ApplyStartupTheme(const std::string& themeStyle) {
 
 void CreateApplicationWindows() {
     FNav = new TFNav();
-    // The navigation settings window (Navset) is created here.
-    // The vessel shape window (FShape) is created here.
+    // The navigation settings window is visible from its creation.
+    Navset = new TNavset(FNav->fcad, FNav->tMap);
+    Navset->show();
+    FShape = new TFShape();
     FGPS = new TFGPS(DeviceSettingsHost());
     // The realtime window (fRealtime) is created here.
-    // The message window (FMsg) is created here.
-    // The offsets window (Offsets) is created here.
+    FMsg = new TFMsg();
+    Offsets = new TOffsets();
     // The about window (formAbout) is created here.
     // The sound velocity profile window (fSVP) is created here.
     // The runline generator (fRunline1) is created here.
-    // The latency window (fLatency) is created here.
+    fLatency = new TfLatency();
     // The echogram window (fWaterfal) is created here.
-    // The theme window (fTheme) is created here.
+    fTheme = new TfTheme(FNav->fcad, FNav);
     // The battery window (fJoystick) is created here.
     // The profile graph (fSVPGraph) is created here.
     // The NTRIP settings window (frmNTRIPSettings) is created here.
@@ -109,8 +117,17 @@ void CreateApplicationWindows() {
 
 void FreeApplicationWindows() {
     // The windows made after the main window are freed here, last first.
-    delete FGPS;
-    FGPS = nullptr;
+    const auto freeWindow = [](auto*& window) {
+        delete window;
+        window = nullptr;
+    };
+    freeWindow(fTheme);
+    freeWindow(fLatency);
+    freeWindow(Offsets);
+    freeWindow(FMsg);
+    freeWindow(FGPS);
+    freeWindow(FShape);
+    freeWindow(Navset);
     delete FNav;
     FNav = nullptr;
 }

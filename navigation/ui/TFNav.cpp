@@ -29,9 +29,11 @@
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/ui/StatusBar.h"
+#include "navigation/ui/TOffsets.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "tools/ui/TNavset.h"
 
 TFNav* FNav = nullptr;
 
@@ -292,7 +294,8 @@ void TFNav::FormShow() {
     // 10.
     RestoreFormPlacement(this, true);
 
-    // 11. The offsets window and the battery window are shown here.
+    // 11. The battery window is shown here too.
+    if (Offsets) Offsets->show();
 }
 
 void TFNav::FormCloseQuery() {
@@ -314,13 +317,18 @@ void TFNav::FormCloseQuery() {
     // 4.
     SleepMs(50);
     // 5. The project is auto-saved here (Save1Click).
-    // 6. Placements: the offsets and navigation settings windows join here.
+    // 6. Placements.
+    if (Offsets) SaveFormPlacement(Offsets);
+    if (Navset) SaveFormPlacement(Navset);
     SaveFormPlacement(this);
     // The realtime, sound velocity, runline, echogram and battery windows'
     // placements join here.
-    // 7. The navigation settings, offsets, realtime, runline and echogram
-    // windows are closed here.
+    // 7. Each closes with its own close handling: the navigation settings
+    // store their section.
+    if (Navset) Navset->close();
+    if (Offsets) Offsets->close();
     if (FGPS) FGPS->close();
+    // The realtime, runline and echogram windows are closed here.
     // 8.
     if (!fcad) return;
     CanvasViewSettings view;

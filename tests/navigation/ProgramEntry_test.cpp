@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
-
-#include <QLineEdit>
 
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
@@ -15,10 +14,16 @@
 #include "foundation/DisplayValues.h"
 #include "foundation/LanguageManager.h"
 #include "navigation/ui/TFNav.h"
+#include "navigation/ui/TOffsets.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/Styles.h"
 #include "tests/support/TempHome.h"
+#include "tools/ui/TFMsg.h"
+#include "tools/ui/TFShape.h"
+#include "tools/ui/TNavset.h"
+#include "tools/ui/TfLatency.h"
+#include "tools/ui/TfTheme.h"
 
 namespace {
 
@@ -154,6 +159,45 @@ TEST(ProgramEntry, DeviceSettingsWindowJoinsTheMainWindow) {
     EXPECT_EQ(platform::IniFile(SettingsFilePath()).ReadInteger("CANVAS", "GridAutoScale", 9), 0);
     FreeApplicationWindows();
     EXPECT_EQ(FGPS, nullptr);
+    EXPECT_EQ(FNav, nullptr);
+    g_LanguageManager.reset();
+}
+
+// The settings windows of the survey loop: made after the main window, the
+// navigation settings visible at once with the map timer at their rate, the
+// offsets window shown by the main window's first show, both closed (and
+// their sections and placements stored) by its close.
+TEST(ProgramEntry, LiveSettingsWindowsInTheirPlaces) {
+    phxtest::TempHome home;
+    InitDayPaths();
+    g_LanguageManager = std::make_unique<TLanguageManager>(home.home() + "Languages/");
+    CreateApplicationWindows();
+    ASSERT_NE(FNav, nullptr);
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{Navset, FShape, FMsg, Offsets, fLatency, fTheme})
+        ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(Navset->isVisible());
+    EXPECT_EQ(FNav->tMap->interval(), 500);
+    for (QWidget* window : std::initializer_list<QWidget*>{FShape, FMsg, Offsets, fLatency, fTheme})
+        EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+
+    FNav->show();
+    EXPECT_TRUE(Offsets->isVisible());
+    Navset->TrackDistance->setText("25");
+    FNav->close();
+    EXPECT_FALSE(Navset->isVisible());
+    EXPECT_FALSE(Offsets->isVisible());
+    platform::IniFile::DropCachedModels();
+    const platform::IniFile ini(SettingsFilePath());
+    EXPECT_EQ(ini.ReadString("NAVIGATION_SETTINGS", "TrackDistance", ""), "25");
+    EXPECT_EQ(ini.ReadString("NAVIGATION_SETTINGS", "VesselColor", ""), "8388608");
+    EXPECT_TRUE(ini.SectionExists("Navset"));
+    EXPECT_TRUE(ini.SectionExists("Offsets"));
+
+    FreeApplicationWindows();
+    EXPECT_EQ(Navset, nullptr);
+    EXPECT_EQ(Offsets, nullptr);
+    EXPECT_EQ(fTheme, nullptr);
     EXPECT_EQ(FNav, nullptr);
     g_LanguageManager.reset();
 }
