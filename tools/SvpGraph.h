@@ -13,9 +13,9 @@
 #include <vector>
 
 struct TSvpPoint {
-    int depth = 0;     // m
-    double sv = 0;     // m/s
-    int hits = 1;      // samples averaged
+    int depth = 0;  // m
+    double sv = 0;  // m/s
+    int hits = 1;   // samples averaged
     bool selected = false;
 };
 
@@ -38,12 +38,12 @@ class TSvpGraph {
     static constexpr int kMarginRight = 20;
     static constexpr int kMarginTop = 20;
     static constexpr int kMarginBottom = 40;
-    static constexpr int kHitRadius = 7;        // pixels, across and down
-    static constexpr int kLassoStep = 3;        // pixels between lasso points
-    static constexpr double kMinSpan = 5;       // wheel zoom, both axes
-    static constexpr double kMaxSvSpan = 1000;  // wheel zoom out, m/s
+    static constexpr int kHitRadius = 7;            // pixels, across and down
+    static constexpr int kLassoStep = 3;            // pixels between lasso points
+    static constexpr double kMinSpan = 5;           // wheel zoom, both axes
+    static constexpr double kMaxSvSpan = 1000;      // wheel zoom out, m/s
     static constexpr double kMaxDepthSpan = 20000;  // wheel zoom out, m
-    static constexpr int kMaxGridLines = 100;   // per axis
+    static constexpr int kMaxGridLines = 100;       // per axis
 
     // Replaces the points by the lines "depth,SV[,hits]" (hits 1 when
     // missing; other lines ignored) and fits the view. Without points the

@@ -7,8 +7,8 @@
 #include "platform/TextCodec.h"
 #include "platform/TextFiles.h"
 
-const std::array<const char*, 4> kSvpListFileNames = {
-    "mRawSVData.ini", "mRawSVExtracted.ini", "mSortedAveragedSV.ini", "mSVPColumn.ini"};
+const std::array<const char*, 4> kSvpListFileNames = {"mRawSVData.ini", "mRawSVExtracted.ini",
+                                                      "mSortedAveragedSV.ini", "mSVPColumn.ini"};
 
 TSvpListPlaces DefaultSvpListPlaces() { return {platform::BesideExecutableDir(), g_SvpDir}; }
 
@@ -51,7 +51,8 @@ void LoadSvpLists(const TSvpListPlaces& places, TSvpLists& lists) {
     const auto all = lists.All();
     for (int i = 0; i < 4; ++i) {
         TSvpList& list = *all[static_cast<size_t>(i)];
-        const std::string beside = places.besideExecutable + kSvpListFileNames[static_cast<size_t>(i)];
+        const std::string beside =
+            places.besideExecutable + kSvpListFileNames[static_cast<size_t>(i)];
         if (platform::FileExists(beside)) ReadListFile(beside, list);
         const std::string dayCopy = SvpDayCopyPath(places, date, i);
         if (platform::FileExists(dayCopy)) ReadListFile(dayCopy, list);

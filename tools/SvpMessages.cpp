@@ -47,10 +47,13 @@ std::string SingleSvCaption(bool english) {
 std::string AutoDetected(bool english, const TSvpDetectedFormat& found) {
     const std::string delimiter =
         found.delimiter == '\t' ? std::string("TAB") : std::string(1, found.delimiter);
-    const char* labels[6] = {"Auto-detected format:\n", "- Header at line: ", "- Delimiter: ",
-                             "- SV column: ", "- Pressure column: ", "- Search string: "};
-    const char* turkish[6] = {"Otomatik algilanan format:\n", "- Baslik satiri: ",
-                              "- Ayirici: ", "- SV sutunu: ", "- Basinc sutunu: ",
+    const char* labels[6] = {"Auto-detected format:\n", "- Header at line: ",  "- Delimiter: ",
+                             "- SV column: ",           "- Pressure column: ", "- Search string: "};
+    const char* turkish[6] = {"Otomatik algilanan format:\n",
+                              "- Baslik satiri: ",
+                              "- Ayirici: ",
+                              "- SV sutunu: ",
+                              "- Basinc sutunu: ",
                               "- Arama dizesi: "};
     const char* const* l = english ? labels : turkish;
     return std::string(l[0]) + l[1] + std::to_string(found.headerLine) + "\n" + l[2] + delimiter +

@@ -51,8 +51,7 @@ bool NamesSv(const std::string& upper) {
     return upper.find("SV") != std::string::npos || upper.find("VELOCITY") != std::string::npos;
 }
 bool NamesDepth(const std::string& upper) {
-    return upper.find("PRESSURE") != std::string::npos ||
-           upper.find("DEPTH") != std::string::npos;
+    return upper.find("PRESSURE") != std::string::npos || upper.find("DEPTH") != std::string::npos;
 }
 
 // Blanks and control characters off both ends.
@@ -115,10 +114,10 @@ std::vector<std::string> AverageByMetre(const std::vector<std::string>& extracte
         if (DepthSvHitsScan().Scan(stored, fields) == 3 && fields[0].integer == depth &&
             fields[2].integer >= 1) {
             const long long hits = fields[2].integer;
-            const double average = (static_cast<double>(hits) * fields[1].number + sv) /
-                                   static_cast<double>(hits + 1);
-            stored = std::to_string(depth) + "," + Fixed(average, 2) + "," +
-                     std::to_string(hits + 1);
+            const double average =
+                (static_cast<double>(hits) * fields[1].number + sv) / static_cast<double>(hits + 1);
+            stored =
+                std::to_string(depth) + "," + Fixed(average, 2) + "," + std::to_string(hits + 1);
         } else {
             stored = line + ",1";
         }

@@ -60,8 +60,8 @@ std::vector<std::string> AverageByMetre(const std::vector<std::string>& extracte
 struct TSvpColumnBuild {
     enum Status { Done, ZeroDepthBlank, OutOfRange };
     Status status = Done;
-    int failedDepth = 0;               // the depth of an OutOfRange stop
-    std::vector<std::string> column;   // maxDepth + 1 lines when Done
+    int failedDepth = 0;              // the depth of an OutOfRange stop
+    std::vector<std::string> column;  // maxDepth + 1 lines when Done
 };
 
 // Step 3. Each averaged line "depth,SV" goes to its own depth (outside
@@ -72,7 +72,7 @@ struct TSvpColumnBuild {
 TSvpColumnBuild BuildSvColumn(const std::vector<std::string>& averaged, int maxDepth);
 
 struct TSvpDetectedFormat {
-    int headerLine = 0;   // from 1
+    int headerLine = 0;  // from 1
     char delimiter = ',';
     int svColumn = 0;     // from 0
     int depthColumn = 0;  // from 0

@@ -16,9 +16,9 @@
 
 // What the depth correction gets for one raw depth.
 struct TSvpLookup {
-    bool inUse = false;        // the profile is switched on and has a column
-    double soundVelocity = 0;  // m/s, valid when inUse
-    bool beyondColumn = false; // the depth is deeper than the column's last line
+    bool inUse = false;         // the profile is switched on and has a column
+    double soundVelocity = 0;   // m/s, valid when inUse
+    bool beyondColumn = false;  // the depth is deeper than the column's last line
 };
 
 class TSvpProfile {
