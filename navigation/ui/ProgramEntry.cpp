@@ -18,6 +18,9 @@
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/Styles.h"
+#include "tools/SvpHooks.h"
+#include "tools/ui/TfSVP.h"
+#include "tools/ui/TfSVPGraph.h"
 
 namespace {
 
@@ -96,19 +99,28 @@ void CreateApplicationWindows() {
     // The message window (FMsg) is created here.
     // The offsets window (Offsets) is created here.
     // The about window (formAbout) is created here.
-    // The sound velocity profile window (fSVP) is created here.
+    // The sound velocity window reaches the offsets window's SV edit and bSVP
+    // button (g_SvpHooks.SetManualSvEnabled, SetProfileButtonCaption) and the
+    // main window's save (MainWindowSave) through hooks, set here before it
+    // is made, since its creation may already switch the profile on.
+    fSVP = new TfSVP();
     // The runline generator (fRunline1) is created here.
     // The latency window (fLatency) is created here.
     // The echogram window (fWaterfal) is created here.
     // The theme window (fTheme) is created here.
     // The battery window (fJoystick) is created here.
-    // The profile graph (fSVPGraph) is created here.
+    fSVPGraph = new TfSVPGraph();
     // The NTRIP settings window (frmNTRIPSettings) is created here.
     // The RTCM window (fRTCMParsing) is created here.
 }
 
 void FreeApplicationWindows() {
     // The windows made after the main window are freed here, last first.
+    delete fSVPGraph;
+    fSVPGraph = nullptr;
+    delete fSVP;
+    fSVP = nullptr;
+    g_SvpHooks = TSvpHooks();
     delete FGPS;
     FGPS = nullptr;
     delete FNav;

@@ -32,6 +32,7 @@
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "tools/ui/TfSVP.h"
 
 TFNav* FNav = nullptr;
 
@@ -101,6 +102,12 @@ void TFNav::BuildLayout() {
         MakeAction(Tools1, "ShowSatelliteImage1", QStringLiteral("Show Satellite Image"));
     ClearSatelliteImageCahses1 = MakeAction(Tools1, "ClearSatelliteImageCahses1",
                                             QStringLiteral("Clear Satellite Image Cahses..."));
+    Window1 = MainMenu1->addMenu(QStringLiteral("Window"));
+    Window1->setObjectName(QStringLiteral("Window1"));
+    SoundVelocityProfile1 =
+        MakeAction(Window1, "SoundVelocityProfile1", QStringLiteral("Sound Velocity Profile..."));
+    connect(SoundVelocityProfile1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { SoundVelocityProfile1Click(); }); });
     Languages1 = MainMenu1->addMenu(QStringLiteral("Languages"));
     Languages1->setObjectName(QStringLiteral("Languages1"));
     English1 = MakeAction(Languages1, "English1", QStringLiteral("English"));
@@ -316,8 +323,9 @@ void TFNav::FormCloseQuery() {
     // 5. The project is auto-saved here (Save1Click).
     // 6. Placements: the offsets and navigation settings windows join here.
     SaveFormPlacement(this);
-    // The realtime, sound velocity, runline, echogram and battery windows'
-    // placements join here.
+    // The realtime window's placement joins here.
+    if (fSVP) SaveFormPlacement(fSVP);
+    // The runline, echogram and battery windows' placements join here.
     // 7. The navigation settings, offsets, realtime, runline and echogram
     // windows are closed here.
     if (FGPS) FGPS->close();
@@ -333,6 +341,12 @@ void TFNav::FormCloseQuery() {
     view.GGAOverlayPosition = fcad->FGGAOverlayPosition;
     platform::IniFile ini(SettingsFilePath());
     WriteCanvasViewSettings(ini, view);
+}
+
+void TFNav::SoundVelocityProfile1Click() {
+    if (!fSVP) return;
+    fSVP->show();
+    fSVP->raise();
 }
 
 void TFNav::SetCurrentFile(const std::string& path) {
