@@ -19,10 +19,13 @@
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/Styles.h"
+#include "tools/SvpHooks.h"
 #include "tools/ui/TFMsg.h"
 #include "tools/ui/TFShape.h"
 #include "tools/ui/TNavset.h"
 #include "tools/ui/TfLatency.h"
+#include "tools/ui/TfSVP.h"
+#include "tools/ui/TfSVPGraph.h"
 #include "tools/ui/TfTheme.h"
 
 namespace {
@@ -104,13 +107,23 @@ void CreateApplicationWindows() {
     FMsg = new TFMsg();
     Offsets = new TOffsets();
     // The about window (formAbout) is created here.
-    // The sound velocity profile window (fSVP) is created here.
+    // The sound velocity window reaches the offsets window's SV edit and bSVP
+    // button through hooks, set before it is made, since its creation may
+    // already switch the profile on. The main window's save (MainWindowSave)
+    // joins with the project commands.
+    g_SvpHooks.SetManualSvEnabled = [](bool enabled) {
+        if (Offsets) Offsets->SV->setEnabled(enabled);
+    };
+    g_SvpHooks.SetProfileButtonCaption = [](const QString& caption) {
+        if (Offsets) Offsets->bSVP->setText(caption);
+    };
+    fSVP = new TfSVP();
     // The runline generator (fRunline1) is created here.
     fLatency = new TfLatency();
     // The echogram window (fWaterfal) is created here.
     fTheme = new TfTheme(FNav->fcad, FNav);
     // The battery window (fJoystick) is created here.
-    // The profile graph (fSVPGraph) is created here.
+    fSVPGraph = new TfSVPGraph();
     // The NTRIP settings window (frmNTRIPSettings) is created here.
     // The RTCM window (fRTCMParsing) is created here.
 }
@@ -121,8 +134,11 @@ void FreeApplicationWindows() {
         delete window;
         window = nullptr;
     };
+    freeWindow(fSVPGraph);
     freeWindow(fTheme);
     freeWindow(fLatency);
+    freeWindow(fSVP);
+    g_SvpHooks = TSvpHooks();
     freeWindow(Offsets);
     freeWindow(FMsg);
     freeWindow(FGPS);

@@ -34,6 +34,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "tools/ui/TNavset.h"
+#include "tools/ui/TfSVP.h"
 
 TFNav* FNav = nullptr;
 
@@ -103,6 +104,12 @@ void TFNav::BuildLayout() {
         MakeAction(Tools1, "ShowSatelliteImage1", QStringLiteral("Show Satellite Image"));
     ClearSatelliteImageCahses1 = MakeAction(Tools1, "ClearSatelliteImageCahses1",
                                             QStringLiteral("Clear Satellite Image Cahses..."));
+    Window1 = MainMenu1->addMenu(QStringLiteral("Window"));
+    Window1->setObjectName(QStringLiteral("Window1"));
+    SoundVelocityProfile1 =
+        MakeAction(Window1, "SoundVelocityProfile1", QStringLiteral("Sound Velocity Profile..."));
+    connect(SoundVelocityProfile1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { SoundVelocityProfile1Click(); }); });
     Languages1 = MainMenu1->addMenu(QStringLiteral("Languages"));
     Languages1->setObjectName(QStringLiteral("Languages1"));
     English1 = MakeAction(Languages1, "English1", QStringLiteral("English"));
@@ -321,8 +328,9 @@ void TFNav::FormCloseQuery() {
     if (Offsets) SaveFormPlacement(Offsets);
     if (Navset) SaveFormPlacement(Navset);
     SaveFormPlacement(this);
-    // The realtime, sound velocity, runline, echogram and battery windows'
-    // placements join here.
+    // The realtime window's placement joins here.
+    if (fSVP) SaveFormPlacement(fSVP);
+    // The runline, echogram and battery windows' placements join here.
     // 7. Each closes with its own close handling: the navigation settings
     // store their section.
     if (Navset) Navset->close();
@@ -341,6 +349,12 @@ void TFNav::FormCloseQuery() {
     view.GGAOverlayPosition = fcad->FGGAOverlayPosition;
     platform::IniFile ini(SettingsFilePath());
     WriteCanvasViewSettings(ini, view);
+}
+
+void TFNav::SoundVelocityProfile1Click() {
+    if (!fSVP) return;
+    fSVP->show();
+    fSVP->raise();
 }
 
 void TFNav::SetCurrentFile(const std::string& path) {

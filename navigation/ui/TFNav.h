@@ -40,6 +40,9 @@ class TFNav : public QMainWindow {
     void FormShow();
     void FormCloseQuery();
 
+    // Menu commands.
+    void SoundVelocityProfile1Click();
+
     // Remembers the current project and shows its project folder (the parent
     // of the file's folder) in status panel 3.
     void SetCurrentFile(const std::string& path);
@@ -49,6 +52,8 @@ class TFNav : public QMainWindow {
     QMenuBar* MainMenu1 = nullptr;
     QMenu* Tools1 = nullptr;
     QMenu* Languages1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QAction* SoundVelocityProfile1 = nullptr;
     QAction* ImportOldPHX1 = nullptr;
     QAction* ShowSatelliteImage1 = nullptr;
     QAction* ClearSatelliteImageCahses1 = nullptr;

@@ -25,6 +25,7 @@
 #include "platform/IniFile.h"
 #include "platform/TextFiles.h"
 #include "platform/VclText.h"
+#include "tools/ui/TfSVP.h"
 
 TOffsets* Offsets = nullptr;
 
@@ -301,7 +302,11 @@ void TOffsets::BitBtn3Click() {
 }
 
 // The sound velocity window is shown here.
-void TOffsets::bSVPClick() {}
+void TOffsets::bSVPClick() {
+    if (!fSVP) return;
+    fSVP->show();
+    fSVP->raise();
+}
 
 // The NTRIP settings window is shown here, modally.
 void TOffsets::bNTRIPShowClick() {}

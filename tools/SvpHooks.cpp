@@ -1,0 +1,3 @@
+#include "tools/SvpHooks.h"
+
+TSvpHooks g_SvpHooks;
