@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <csignal>
 #include <exception>
