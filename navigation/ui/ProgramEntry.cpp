@@ -9,6 +9,9 @@
 #include <exception>
 #include <memory>
 
+#include "devices/TPlovanSerialGPS.h"
+#include "devices/ui/TfRTCMParsing.h"
+#include "devices/ui/TfrmNTRIPSettings.h"
 #include "foundation/DayPaths.h"
 #include "canvas/PlovanCanvas.h"
 #include "devices/ui/TFGPS.h"
@@ -103,12 +106,22 @@ void CreateApplicationWindows() {
     // The theme window (fTheme) is created here.
     // The battery window (fJoystick) is created here.
     // The profile graph (fSVPGraph) is created here.
-    // The NTRIP settings window (frmNTRIPSettings) is created here.
-    // The RTCM window (fRTCMParsing) is created here.
+    frmNTRIPSettings = new TfrmNTRIPSettings();
+    // The GNSS reader's port object from the start, so corrections reach the
+    // receiver however the connection is started.
+    frmNTRIPSettings->AttachGPSPort(FNav->ZGPS1->FHandle, [] {
+        return FNav && FNav->ZGPS1 ? TPlovanSerialGPS::PortName(FNav->ZGPS1->FPortNumber)
+                                   : std::string();
+    });
+    fRTCMParsing = new TfRTCMParsing();
 }
 
 void FreeApplicationWindows() {
     // The windows made after the main window are freed here, last first.
+    delete fRTCMParsing;
+    fRTCMParsing = nullptr;
+    delete frmNTRIPSettings;
+    frmNTRIPSettings = nullptr;
     delete FGPS;
     FGPS = nullptr;
     delete FNav;

@@ -22,6 +22,7 @@
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
+#include "devices/ui/TfrmNTRIPSettings.h"
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/FormPlacement.h"
@@ -101,6 +102,12 @@ void TFNav::BuildLayout() {
         MakeAction(Tools1, "ShowSatelliteImage1", QStringLiteral("Show Satellite Image"));
     ClearSatelliteImageCahses1 = MakeAction(Tools1, "ClearSatelliteImageCahses1",
                                             QStringLiteral("Clear Satellite Image Cahses..."));
+    // Menus in the order File, Edit, Zoom, Window, Tools, Languages, Help.
+    Window2 = new QMenu(QStringLiteral("Window"), MainMenu1);
+    Window2->setObjectName(QStringLiteral("Window2"));
+    MainMenu1->insertMenu(Tools1->menuAction(), Window2);
+    PlovanNTRIPClient1 =
+        MakeAction(Window2, "PlovanNTRIPClient1", QStringLiteral("Plovan NTRIP Client..."));
     Languages1 = MainMenu1->addMenu(QStringLiteral("Languages"));
     Languages1->setObjectName(QStringLiteral("Languages1"));
     English1 = MakeAction(Languages1, "English1", QStringLiteral("English"));
@@ -181,6 +188,9 @@ void TFNav::FormCreate() {
     // 7. The handlers of bRealtime (start and stop), the language, settings
     // import, translation editor and satellite menu items, and the status
     // bar's click and double-click join here.
+
+    connect(PlovanNTRIPClient1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { PlovanNTRIPClient1Click(); }); });
 
     // 8. Status bar: the language code in panel 4, at least seven panels.
     if (sStatusBar->PanelCount() >= 5) {
@@ -333,6 +343,17 @@ void TFNav::FormCloseQuery() {
     view.GGAOverlayPosition = fcad->FGGAOverlayPosition;
     platform::IniFile ini(SettingsFilePath());
     WriteCanvasViewSettings(ini, view);
+}
+
+void TFNav::PlovanNTRIPClient1Click() {
+    if (!frmNTRIPSettings) frmNTRIPSettings = new TfrmNTRIPSettings(this);
+    if (ZGPS1 && ZGPS1->FOpen) {
+        frmNTRIPSettings->SetGPSPort(ZGPS1->FHandle,
+                                     TPlovanSerialGPS::PortName(ZGPS1->FPortNumber));
+        frmNTRIPSettings->UpdateGPSPosition(ZGPS1->GetLatitude(), ZGPS1->GetLongitude(),
+                                            ZGPS1->GetAltitude());
+    }
+    frmNTRIPSettings->show();
 }
 
 void TFNav::SetCurrentFile(const std::string& path) {
