@@ -245,6 +245,11 @@ void TfrmNTRIPSettings::LoadProfiles() {
     boxProfile->setCurrentIndex(FProfileEntries.empty() ? 0 : 1);
 }
 
+void TfrmNTRIPSettings::UseProfilesFile(const std::string& path) {
+    FProfilesFile = path;
+    LoadProfiles();
+}
+
 void TfrmNTRIPSettings::boxProfileChange() {
     const int index = boxProfile->currentIndex();
     if (index < 1 || static_cast<size_t>(index) > FProfileEntries.size()) return;
@@ -383,7 +388,11 @@ void TfrmNTRIPSettings::btnConnectClick() {
         FAutoConnect = false;
         SaveSettings();
         FClient->FAutoReconnect = false;
+        // The wait for the worker runs its pending calls: a "receiving" that
+        // was already on its way must not arm the auto-connect again.
+        FManualDisconnect = true;
         FClient->Disconnect();
+        FManualDisconnect = false;
         btnConnect->setText(QStringLiteral("Connect"));
         return;
     }
@@ -420,7 +429,7 @@ void TfrmNTRIPSettings::ClientStatusChanged(int32_t status, const std::string&) 
     }
     const auto captions = devices::CaptionsForStatus(status);
     if (!captions) return;
-    if (status == ncsReceivingData) {
+    if (status == ncsReceivingData && !FManualDisconnect) {
         FDataFlowing = true;
         if (!FAutoConnect) {
             FAutoConnect = true;

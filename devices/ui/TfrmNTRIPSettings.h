@@ -121,6 +121,9 @@ class TfrmNTRIPSettings : public QDialog {
 
     void AddLog(const std::string& text);
 
+    // Reads the caster profiles from another file from now on (tests).
+    void UseProfilesFile(const std::string& path);
+
     TPlovanNTRIPClient* FClient = nullptr;
     std::string FSettingsFile;
     std::string FProfilesFile;
@@ -170,6 +173,7 @@ class TfrmNTRIPSettings : public QDialog {
     std::shared_ptr<platform::SerialPort> FAttachedPort;
     std::function<std::string()> FAttachedPortName;
     bool FDestroyed = false;
+    bool FManualDisconnect = false;  // inside the client's Disconnect of btnConnectClick
 };
 
 // The NTRIP settings window, created by the program entry (16th).
