@@ -116,6 +116,8 @@ class TPlovanNTRIPClient : public QObject {
     // A copy of the last 8192 stream bytes (FRawData), every byte value kept.
     std::string RawData() const;
     std::shared_ptr<platform::SerialPort> SerialHandle() const;
+    // A worker exists: the last Connect started one (it may have ended since).
+    bool HasWorker() const { return FThread != nullptr; }
 
     // Run on the GUI thread on behalf of the worker.
     void DoStatus(int32_t status, const std::string& message, TNTRIPRetry retry);

@@ -11,9 +11,12 @@
 #include <exception>
 #include <memory>
 
-#include "foundation/DayPaths.h"
 #include "canvas/PlovanCanvas.h"
+#include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
+#include "devices/ui/TfRTCMParsing.h"
+#include "devices/ui/TfrmNTRIPSettings.h"
+#include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "navigation/ui/TFNav.h"
 #include "navigation/ui/TOffsets.h"
@@ -126,8 +129,14 @@ void CreateApplicationWindows() {
     fTheme = new TfTheme(FNav->fcad, FNav);
     // The battery window (fJoystick) is created here.
     fSVPGraph = new TfSVPGraph();
-    // The NTRIP settings window (frmNTRIPSettings) is created here.
-    // The RTCM window (fRTCMParsing) is created here.
+    frmNTRIPSettings = new TfrmNTRIPSettings();
+    // The GNSS reader's port object from the start, so corrections reach the
+    // receiver however the connection is started.
+    frmNTRIPSettings->AttachGPSPort(FNav->ZGPS1->FHandle, [] {
+        return FNav && FNav->ZGPS1 ? TPlovanSerialGPS::PortName(FNav->ZGPS1->FPortNumber)
+                                   : std::string();
+    });
+    fRTCMParsing = new TfRTCMParsing();
 }
 
 void FreeApplicationWindows() {
@@ -136,6 +145,8 @@ void FreeApplicationWindows() {
         delete window;
         window = nullptr;
     };
+    freeWindow(fRTCMParsing);
+    freeWindow(frmNTRIPSettings);
     freeWindow(fSVPGraph);
     freeWindow(fTheme);
     freeWindow(fLatency);

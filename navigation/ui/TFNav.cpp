@@ -22,6 +22,7 @@
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
+#include "devices/ui/TfrmNTRIPSettings.h"
 #include "foundation/DayPaths.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/FormPlacement.h"
@@ -104,10 +105,14 @@ void TFNav::BuildLayout() {
         MakeAction(Tools1, "ShowSatelliteImage1", QStringLiteral("Show Satellite Image"));
     ClearSatelliteImageCahses1 = MakeAction(Tools1, "ClearSatelliteImageCahses1",
                                             QStringLiteral("Clear Satellite Image Cahses..."));
-    Window1 = MainMenu1->addMenu(QStringLiteral("Window"));
-    Window1->setObjectName(QStringLiteral("Window1"));
+    // Menus in the order File, Edit, Zoom, Window, Tools, Languages, Help.
+    Window2 = new QMenu(QStringLiteral("Window"), MainMenu1);
+    Window2->setObjectName(QStringLiteral("Window2"));
+    MainMenu1->insertMenu(Tools1->menuAction(), Window2);
+    PlovanNTRIPClient1 =
+        MakeAction(Window2, "PlovanNTRIPClient1", QStringLiteral("Plovan NTRIP Client..."));
     SoundVelocityProfile1 =
-        MakeAction(Window1, "SoundVelocityProfile1", QStringLiteral("Sound Velocity Profile..."));
+        MakeAction(Window2, "SoundVelocityProfile1", QStringLiteral("Sound Velocity Profile..."));
     connect(SoundVelocityProfile1, &QAction::triggered, this,
             [this] { platform::GuardHandler([this] { SoundVelocityProfile1Click(); }); });
     Languages1 = MainMenu1->addMenu(QStringLiteral("Languages"));
@@ -190,6 +195,9 @@ void TFNav::FormCreate() {
     // 7. The handlers of bRealtime (start and stop), the language, settings
     // import, translation editor and satellite menu items, and the status
     // bar's click and double-click join here.
+
+    connect(PlovanNTRIPClient1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { PlovanNTRIPClient1Click(); }); });
 
     // 8. Status bar: the language code in panel 4, at least seven panels.
     if (sStatusBar->PanelCount() >= 5) {
@@ -355,6 +363,17 @@ void TFNav::SoundVelocityProfile1Click() {
     if (!fSVP) return;
     fSVP->show();
     fSVP->raise();
+}
+
+void TFNav::PlovanNTRIPClient1Click() {
+    if (!frmNTRIPSettings) frmNTRIPSettings = new TfrmNTRIPSettings(this);
+    if (ZGPS1 && ZGPS1->FOpen) {
+        frmNTRIPSettings->SetGPSPort(ZGPS1->FHandle,
+                                     TPlovanSerialGPS::PortName(ZGPS1->FPortNumber));
+        frmNTRIPSettings->UpdateGPSPosition(ZGPS1->GetLatitude(), ZGPS1->GetLongitude(),
+                                            ZGPS1->GetAltitude());
+    }
+    frmNTRIPSettings->show();
 }
 
 void TFNav::SetCurrentFile(const std::string& path) {

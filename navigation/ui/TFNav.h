@@ -48,11 +48,16 @@ class TFNav : public QMainWindow {
     void SetCurrentFile(const std::string& path);
     const std::string& CurrentFile() const { return FCurrentFile; }
 
+    // "Window" > "Plovan NTRIP Client...": creates the NTRIP settings window
+    // when missing, hands it the open GNSS port and position, shows it.
+    void PlovanNTRIPClient1Click();
+
     // Controls of the layout.
     QMenuBar* MainMenu1 = nullptr;
+    QMenu* Window2 = nullptr;
+    QAction* PlovanNTRIPClient1 = nullptr;
     QMenu* Tools1 = nullptr;
     QMenu* Languages1 = nullptr;
-    QMenu* Window1 = nullptr;
     QAction* SoundVelocityProfile1 = nullptr;
     QAction* ImportOldPHX1 = nullptr;
     QAction* ShowSatelliteImage1 = nullptr;

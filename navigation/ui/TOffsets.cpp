@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "devices/ui/TfrmNTRIPSettings.h"
 #include "foundation/DayPaths.h"
 #include "foundation/FormPlacement.h"
 #include "foundation/LanguageManager.h"
@@ -308,8 +309,9 @@ void TOffsets::bSVPClick() {
     fSVP->raise();
 }
 
-// The NTRIP settings window is shown here, modally.
-void TOffsets::bNTRIPShowClick() {}
+void TOffsets::bNTRIPShowClick() {
+    if (frmNTRIPSettings) frmNTRIPSettings->ShowModalOrRaise();
+}
 
 // The main window's on-screen numeric keypad opens here for `sender`.
 void TOffsets::NumericEditClick(QWidget*) {}
