@@ -234,12 +234,7 @@ void DxfEntityReader::MakeInsert(const Record& r) {
     const int o = r.Orientation();
     if (o == 0) return;
     const QString name = QString::fromStdString(DxfDecodeText(r.Text(2), FEncoding));
-    const TDxfBlock* block = nullptr;
-    for (const auto& b : FModel.FBlocks)
-        if (b->Name == name) {
-            block = b.get();
-            break;
-        }
+    const TDxfBlock* block = FModel.FindBlock(name);
     if (!block) return;
     const double ix = r.Real(10), iy = r.Real(20), sx = r.Real(41, 1.0), sy = r.Real(42, 1.0);
     const double rot = r.Real(50) * kPi / 180, c = std::cos(rot), s = std::sin(rot);
@@ -253,8 +248,8 @@ void DxfEntityReader::MakeInsert(const Record& r) {
         if (shape->FShapeType != ShapeType::Line) continue;
         const auto& line = static_cast<const TPlovanLine&>(*shape);
         double x1, y1, x2, y2;
-        place(line.X1, line.Y1, x1, y1);
-        place(line.X2, line.Y2, x2, y2);
+        place(line.P[0].X, line.P[0].Y, x1, y1);
+        place(line.P[1].X, line.P[1].Y, x2, y2);
         auto out = std::make_unique<TPlovanLine>(x1, y1, x2, y2, 0);
         out->FColor = (r.color >= 0 && AciToColor(r.color) >= 0) ? AciToColor(r.color) : line.FColor;
         out->FWidth = 1;

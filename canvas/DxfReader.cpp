@@ -98,12 +98,6 @@ void TraceLine(const TCanvasModel& model, std::string_view layerName) {
 
 }  // namespace
 
-const TDxfBlock* FindBlock(const TCanvasModel& model, const QString& name) {
-    for (const auto& block : model.FBlocks)
-        if (block->Name == name) return block.get();
-    return nullptr;
-}
-
 DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes, const QString& layerName) {
     DxfImportResult result;
     try {

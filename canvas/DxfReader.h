@@ -36,14 +36,9 @@ struct DxfImportResult {
 // Reads the file by its UTF-8 path. The import layer is cleared (or created)
 // only after the file was read and its ENTITIES section found. The model's
 // block table is replaced by this file's blocks. The canvas is redrawn when
-// the file was read; zooming to the extents is the widget's part.
+// the file was read; zooming to the extents is the widget's part. The block
+// table and the import layer id are the model's (FindBlock, GetImportLayer).
 DxfImportResult LoadDxfFile(TCanvasModel& model, const QString& fileName);
 
 // The same from bytes in memory, into the layer `layerName`.
 DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes, const QString& layerName);
-
-// The first block named exactly `name` of the last import; null when none.
-const TDxfBlock* FindBlock(const TCanvasModel& model, const QString& name);
-
-// Id of the last import's layer; -1 before any import.
-inline int GetImportLayer(const TCanvasModel& model) { return model.FImportLayer; }

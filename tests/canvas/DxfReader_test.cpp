@@ -60,7 +60,7 @@ TEST(DxfReader, Release12FixtureGivesEveryEntity) {
     TCanvasModel m;
     const auto r = LoadDxfFile(m, QString::fromStdString(kFixtures + "r12_entities.dxf"));
     ASSERT_TRUE(r.imported);
-    const int layer = GetImportLayer(m);
+    const int layer = m.GetImportLayer();
     EXPECT_EQ(m.FLayers.back()->Name, "_dxf_r12_entities.dxf");
     EXPECT_TRUE(m.FindLayerById(layer)->Visible);
     EXPECT_TRUE(m.FindLayerById(layer)->Locked);
@@ -71,8 +71,8 @@ TEST(DxfReader, Release12FixtureGivesEveryEntity) {
     ASSERT_EQ(shapes.size(), 8u);
 
     const auto& line = static_cast<const TPlovanLine&>(*shapes[0]);
-    EXPECT_EQ(line.X1, 1);
-    EXPECT_EQ(line.Y2, 12);
+    EXPECT_EQ(line.P[0].X, 1);
+    EXPECT_EQ(line.P[1].Y, 12);
     EXPECT_EQ(line.FColor, 0x0000FF);
 
     const auto& circle = static_cast<const TPlovanCircle&>(*shapes[1]);
@@ -113,10 +113,10 @@ TEST(DxfReader, Release12FixtureGivesEveryEntity) {
 
     // The INSERT: block line (0,0)-(1,0), at (100, 200), x scale 2, rotation 90.
     const auto& insert = static_cast<const TPlovanLine&>(*shapes[7]);
-    EXPECT_NEAR(insert.X1, 100, 1e-9);
-    EXPECT_NEAR(insert.Y1, 200, 1e-9);
-    EXPECT_NEAR(insert.X2, 100, 1e-9);
-    EXPECT_NEAR(insert.Y2, 202, 1e-9);
+    EXPECT_NEAR(insert.P[0].X, 100, 1e-9);
+    EXPECT_NEAR(insert.P[0].Y, 200, 1e-9);
+    EXPECT_NEAR(insert.P[1].X, 100, 1e-9);
+    EXPECT_NEAR(insert.P[1].Y, 202, 1e-9);
     EXPECT_TRUE(d.scripted->messages.isEmpty());
 }
 
@@ -125,7 +125,7 @@ TEST(DxfReader, Release2018FixtureGivesEveryEntity) {
     TCanvasModel m;
     const auto r = LoadDxfFile(m, QString::fromStdString(kFixtures + "r2018_entities.dxf"));
     ASSERT_TRUE(r.imported);
-    const auto shapes = ShapesOf(m, GetImportLayer(m));
+    const auto shapes = ShapesOf(m, m.GetImportLayer());
     // MTEXT, TEXT; 3 ELLIPSE + LWPOLYLINE + SPLINE; INSERT's line; the
     // mirrored CIRCLE. The HATCH, the ATTDEF and the paper-space line give nothing.
     EXPECT_EQ(CountByType(shapes), (std::map<int, int>{{11, 2}, {5, 3}, {6, 2}, {3, 1}, {19, 1}}));
@@ -152,8 +152,8 @@ TEST(DxfReader, Release2018FixtureGivesEveryEntity) {
     EXPECT_EQ(Poly(shapes[5])->Count(), 4);  // the spline's control points
 
     const auto& insert = static_cast<const TPlovanLine&>(*shapes[6]);
-    EXPECT_EQ(insert.X1, 500);
-    EXPECT_EQ(insert.Y2, 505);
+    EXPECT_EQ(insert.P[0].X, 500);
+    EXPECT_EQ(insert.P[1].Y, 505);
     const auto& mirrored = static_cast<const TPlovanCircle&>(*shapes[7]);
     EXPECT_EQ(mirrored.X, -30);
     EXPECT_EQ(mirrored.Y, 40);
@@ -169,7 +169,7 @@ TEST(DxfReader, ReimportReplacesTheShapesAndAFailedOneKeepsThem) {
     m.AddLine(0, 0, 1, 1, 0);
     ASSERT_TRUE(LoadDxfFile(m, QString::fromStdString(path)).imported);
     ASSERT_TRUE(LoadDxfFile(m, QString::fromStdString(path)).imported);
-    const int layer = GetImportLayer(m);
+    const int layer = m.GetImportLayer();
     EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
     EXPECT_EQ(ShapesOf(m, 0).size(), 1u);
 
@@ -212,9 +212,9 @@ TEST(DxfReader, UnknownRecordsArePassedOverPairByPair) {
         "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n0\n0\nENDBLK\n0\nENDSEC\n";
     const auto r = Load(m, Dxf(entities + "0\nINSERT\n2\nB\n10\n5\n20\n5\n", blocks));
     EXPECT_EQ(r.shapes, 2);  // the LINE and the INSERT's line
-    EXPECT_EQ(CountByType(ShapesOf(m, GetImportLayer(m))), (std::map<int, int>{{3, 2}}));
-    ASSERT_NE(FindBlock(m, "B"), nullptr);
-    EXPECT_EQ(FindBlock(m, "B")->Shapes.size(), 1u);
+    EXPECT_EQ(CountByType(ShapesOf(m, m.GetImportLayer())), (std::map<int, int>{{3, 2}}));
+    ASSERT_NE(m.FindBlock("B"), nullptr);
+    EXPECT_EQ(m.FindBlock("B")->Shapes.size(), 1u);
 }
 
 TEST(DxfReader, LayerColourAndEntityColour) {
@@ -224,9 +224,9 @@ TEST(DxfReader, LayerColourAndEntityColour) {
         "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n2\n"
         "0\nLAYER\n2\nA\n62\n1\n0\nLAYER\n2\nB\n62\n7\n0\nLAYER\n2\n\n62\n3\n0\nENDTAB\n0\nENDSEC\n";
     Load(m, Dxf("0\nLINE\n62\n256\n11\n1\n0\nLINE\n62\n10\n11\n1\n0\nTEXT\n1\nt\n62\n1\n", tables));
-    const auto shapes = ShapesOf(m, GetImportLayer(m));
+    const auto shapes = ShapesOf(m, m.GetImportLayer());
     ASSERT_EQ(shapes.size(), 3u);
-    EXPECT_EQ(m.FindLayerById(GetImportLayer(m))->PenColor, 0xFFFFFF);
+    EXPECT_EQ(m.FindLayerById(m.GetImportLayer())->PenColor, 0xFFFFFF);
     EXPECT_EQ(shapes[0]->FColor, 0xFFFFFF);  // by layer
     EXPECT_EQ(shapes[1]->FColor, 1209002);
     EXPECT_EQ(shapes[2]->FColor, 0xFFFFFF);  // texts take the layer's colour
@@ -267,7 +267,7 @@ TEST(DxfReader, MirroredObjectCoordinates) {
     const std::string ex = "210\n0\n220\n0\n230\n-1\n";
     Load(m, Dxf("0\nARC\n10\n10\n20\n0\n40\n1\n50\n0\n51\n90\n" + ex + "0\nTEXT\n1\nT\n10\n5\n20\n6\n50\n30\n" + ex +
                 "0\nLWPOLYLINE\n10\n1\n20\n2\n10\n3\n20\n4\n" + ex));
-    const auto shapes = ShapesOf(m, GetImportLayer(m));
+    const auto shapes = ShapesOf(m, m.GetImportLayer());
     ASSERT_EQ(shapes.size(), 3u);
     // The arc's object (11, 0) .. (10, 1) lands at (-11, 0) .. (-10, 1).
     EXPECT_NEAR(Poly(shapes[0])->GetX(0), -11, 1e-6);
@@ -295,7 +295,7 @@ TEST(DxfReader, EllipseParameters) {
         TCanvasModel m;
         Load(m, Dxf("0\nELLIPSE\n11\n10\n21\n0\n40\n0.5\n41\n" + std::to_string(c.start) + "\n42\n" +
                     std::to_string(c.end) + "\n"));
-        const auto shapes = ShapesOf(m, GetImportLayer(m));
+        const auto shapes = ShapesOf(m, m.GetImportLayer());
         ASSERT_EQ(shapes.size(), 1u);
         EXPECT_EQ(Poly(shapes[0])->Closed, c.closed) << c.start << " " << c.end;
         EXPECT_NEAR(Poly(shapes[0])->GetX(18), c.midX, 1e-3) << c.start << " " << c.end;
@@ -312,11 +312,11 @@ TEST(DxfReader, EachImportHasItsOwnBlockTable) {
     };
     Load(m, file("0"), "_dxf_a");
     Load(m, file("1"), "_dxf_b");
-    const auto shapes = ShapesOf(m, GetImportLayer(m));
+    const auto shapes = ShapesOf(m, m.GetImportLayer());
     ASSERT_EQ(shapes.size(), 1u);
     // The second file's first block named S, not the first file's.
-    EXPECT_EQ(static_cast<const TPlovanLine&>(*shapes[0]).Y2, 1);
-    EXPECT_EQ(static_cast<const TPlovanLine&>(*shapes[0]).X2, 1);
+    EXPECT_EQ(static_cast<const TPlovanLine&>(*shapes[0]).P[1].Y, 1);
+    EXPECT_EQ(static_cast<const TPlovanLine&>(*shapes[0]).P[1].X, 1);
 }
 
 TEST(DxfReader, TextEncodings) {
@@ -337,7 +337,7 @@ TEST(DxfReader, TextEncodings) {
         TCanvasModel m;
         const std::string header = c.header.empty() ? "" : "0\nSECTION\n2\nHEADER\n" + c.header + "0\nENDSEC\n";
         Load(m, Dxf("0\nTEXT\n1\n" + c.text + "\n", header));
-        const auto shapes = ShapesOf(m, GetImportLayer(m));
+        const auto shapes = ShapesOf(m, m.GetImportLayer());
         ASSERT_EQ(shapes.size(), 1u) << c.name;
         EXPECT_EQ(static_cast<const TPlovanText&>(*shapes[0]).Text, c.expected) << c.name;
     }

@@ -41,7 +41,6 @@ void Drawing(TCanvasModel& m) {
 
 TEST(DxfWriter, EmptyDrawingIsTheBareFrame) {
     TCanvasModel m;
-    m.FShapes.clear();
     EXPECT_EQ(DxfExportText(m),
               Lines({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1009", "9", "$DWGCODEPAGE",
                      "3", "ANSI_1254", "9", "$INSBASE", "10", "0.0", "20", "0.0", "30", "0.0", "9",
