@@ -136,6 +136,7 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes, const 
         result.imported = false;
         return result;
     }
+    model.ZoomExtents();
     model.Redraw();
     return result;
 }

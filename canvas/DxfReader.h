@@ -29,14 +29,15 @@ inline constexpr long long kDxfMaxShapes = 10'000'000;
 
 struct DxfImportResult {
     bool imported = false;  // at least one shape was made (and the limit not hit)
-    bool read = false;      // the ENTITIES section was found: the view should zoom to the extents
+    bool read = false;      // the ENTITIES section was found (the view then zoomed to the extents)
     long long shapes = 0;   // shapes made
 };
 
 // Reads the file by its UTF-8 path. The import layer is cleared (or created)
 // only after the file was read and its ENTITIES section found. The model's
-// block table is replaced by this file's blocks. The canvas is redrawn when
-// the file was read; zooming to the extents is the widget's part. The block
+// block table is replaced by this file's blocks. When the file was read the
+// view zooms to the extents of the drawing and the canvas is redrawn (also
+// when nothing was imported). The block
 // table and the import layer id are the model's (FindBlock, GetImportLayer).
 DxfImportResult LoadDxfFile(TCanvasModel& model, const QString& fileName);
 

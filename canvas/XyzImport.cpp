@@ -133,5 +133,6 @@ bool ImportXYZ(TCanvasModel& model, const QString& fileName, int layerId, double
         model.AppendShape(std::move(shape));
     }
     model.Redraw();
+    model.ZoomExtents();
     return true;
 }

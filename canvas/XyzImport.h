@@ -38,6 +38,6 @@ XyzGrid XyzGridTest(const std::vector<XyzPoint>& points);
 // point (otherwise) for every point to the layer `layerId` ("Default" when no
 // layer has that id), coloured by DepthColor over zmin..zmax, or over the
 // points' own z range when both are 0. True when at least one point was read;
-// then the canvas is redrawn (zooming to the extents is the widget's part).
+// then the canvas is redrawn and the view zooms to the drawing's extents.
 // False and nothing changed for a missing file or one without points.
 bool ImportXYZ(TCanvasModel& model, const QString& fileName, int layerId, double zmin, double zmax);

@@ -118,6 +118,10 @@ TEST(DxfReader, Release12FixtureGivesEveryEntity) {
     EXPECT_NEAR(insert.P[1].X, 100, 1e-9);
     EXPECT_NEAR(insert.P[1].Y, 202, 1e-9);
     EXPECT_TRUE(d.scripted->messages.isEmpty());
+    // The view zoomed onto the drawing (the INSERT's line at y = 202 is the top).
+    EXPECT_LE(m.FWorldLeft, 0);
+    EXPECT_GE(m.FWorldTop, 202);
+    EXPECT_LT(m.FWorldTop - m.FWorldBottom, 400);
 }
 
 TEST(DxfReader, Release2018FixtureGivesEveryEntity) {

@@ -80,6 +80,10 @@ TEST(XyzImport, GdalGridBecomesCells) {
     EXPECT_EQ(cell.FLayerId, layer);
     EXPECT_EQ(m.FCurrentLayer, 0);
     EXPECT_GE(m.FRedrawCount, 1);
+    // The view zoomed onto the grid.
+    EXPECT_LE(m.FWorldLeft, 500000);
+    EXPECT_GE(m.FWorldRight, 500030);
+    EXPECT_LT(m.FWorldRight - m.FWorldLeft, 100);
 }
 
 TEST(XyzImport, WhatStaysPoints) {
@@ -134,6 +138,8 @@ TEST(XyzImport, NothingToRead) {
     EXPECT_FALSE(ImportXYZ(m, QString::fromStdString(home.home() + "missing.xyz"), 0, 0, 0));
     EXPECT_EQ(m.FShapes.size(), before);
     EXPECT_EQ(m.FRedrawCount, 0);
+    EXPECT_EQ(m.FWorldLeft, 0);
+    EXPECT_EQ(m.FWorldRight, 1000);
     // An unknown layer id takes "Default".
     ASSERT_TRUE(ImportXYZ(m, QString::fromStdString(WriteFile(home, "o.xyz", "1 2 3\n")), 77, 0, 0));
     EXPECT_EQ(m.FShapes.back()->FLayerId, m.FindLayer("Default"));
