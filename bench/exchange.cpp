@@ -28,11 +28,21 @@ void BuildMixed(TCanvasModel& m, int n) {
     for (int i = 0; i < n; ++i) {
         const double x = 500000 + i % 1000, y = 4449000 + i / 1000;
         switch (i % 5) {
-            case 0: m.AddLine(x, y, x + 1, y + 1, layer); break;
-            case 1: m.AddPoint(x, y, layer); break;
-            case 2: m.AddCircle(x, y, 2, layer); break;
-            case 3: m.AddPolyline({{x, y}, {x + 1, y}, {x + 1, y + 1}}, layer, false); break;
-            default: m.AddText(layer, QStringLiteral("12.34"), x, y, 0); break;
+            case 0:
+                m.AddLine(x, y, x + 1, y + 1, layer);
+                break;
+            case 1:
+                m.AddPoint(x, y, layer);
+                break;
+            case 2:
+                m.AddCircle(x, y, 2, layer);
+                break;
+            case 3:
+                m.AddPolyline({{x, y}, {x + 1, y}, {x + 1, y + 1}}, layer, false);
+                break;
+            default:
+                m.AddText(layer, QStringLiteral("12.34"), x, y, 0);
+                break;
         }
     }
 }
@@ -42,7 +52,8 @@ void BM_ImportXyz(benchmark::State& state) {
     std::string text;
     char line[80];
     for (int i = 0; i < 100000; ++i) {
-        std::snprintf(line, sizeof line, "%.2f,%.2f,%.2f\n", 500000 + i * 1.37, 4449000 + i * 0.91, 5 + (i % 700) * 0.01);
+        std::snprintf(line, sizeof line, "%.2f,%.2f,%.2f\n", 500000 + i * 1.37, 4449000 + i * 0.91,
+                      5 + (i % 700) * 0.01);
         text += line;
     }
     platform::WriteFileAtomic(path, text);
@@ -81,7 +92,9 @@ void BM_ReadKml(benchmark::State& state) {
     std::string kml = "<kml><Document>";
     char p[160];
     for (int i = 0; i < 100000; ++i) {
-        std::snprintf(p, sizeof p, "<Placemark><name>P%d</name><Point><coordinates>%.7f,%.7f,0</coordinates></Point></Placemark>\n",
+        std::snprintf(p, sizeof p,
+                      "<Placemark><name>P%d</name><Point><coordinates>%.7f,%.7f,0</coordinates></"
+                      "Point></Placemark>\n",
                       i, 27 + i * 1e-6, 40 + i * 1e-6);
         kml += p;
     }

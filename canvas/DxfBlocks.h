@@ -29,5 +29,5 @@ struct TDxfBlockTable {
     int GetImportLayer() const { return FImportLayer; }
 
     std::vector<std::unique_ptr<TDxfBlock>> FBlocks;  // in the order their definitions ended
-    std::int32_t FImportLayer = -1;  // layer made by the last import
+    std::int32_t FImportLayer = -1;                   // layer made by the last import
 };

@@ -77,21 +77,36 @@ size_t DxfEntityReader::Read(const std::vector<DxfPair>& pairs, size_t at) {
     r.end = pairs.data() + end;
     for (const DxfPair* p = r.begin; p != r.end; ++p) {
         switch (p->code) {
-            case 62: r.color = DxfAtoi(p->value); break;
-            case 67: r.paperSpace = DxfAtoi(p->value) == 1; break;
-            case 210: r.ex = DxfAtof(p->value); break;
-            case 220: r.ey = DxfAtof(p->value); break;
-            case 230: r.ez = DxfAtof(p->value); break;
-            default: break;
+            case 62:
+                r.color = DxfAtoi(p->value);
+                break;
+            case 67:
+                r.paperSpace = DxfAtoi(p->value) == 1;
+                break;
+            case 210:
+                r.ex = DxfAtof(p->value);
+                break;
+            case 220:
+                r.ey = DxfAtof(p->value);
+                break;
+            case 230:
+                r.ez = DxfAtof(p->value);
+                break;
+            default:
+                break;
         }
     }
     if (r.type == "POLYLINE") return ReadPolyline(r, pairs, end);
     if (r.paperSpace) return end;
     const std::string_view t = r.type;
-    if (t == "LINE") MakeLine(r);
-    else if (t == "CIRCLE") MakeCircle(r);
-    else if (t == "ARC") MakeArc(r);
-    else if (t == "ELLIPSE") MakeEllipse(r);
+    if (t == "LINE")
+        MakeLine(r);
+    else if (t == "CIRCLE")
+        MakeCircle(r);
+    else if (t == "ARC")
+        MakeArc(r);
+    else if (t == "ELLIPSE")
+        MakeEllipse(r);
     else if (t == "LWPOLYLINE") {
         std::vector<TPointD> points;
         double x = 0;
@@ -113,11 +128,16 @@ size_t DxfEntityReader::Read(const std::vector<DxfPair>& pairs, size_t at) {
         std::vector<TPointD> points;
         for (size_t i = 0; i < xs.size(); ++i) points.push_back({xs[i], ys[i]});
         MakeVertexShape(r, points, r.Int(70) & 1);
-    } else if (t == "SOLID" || t == "TRACE") MakeSolid(r);
-    else if (t == "TEXT") MakeText(r, false);
-    else if (t == "MTEXT") MakeText(r, true);
-    else if (t == "POINT") MakePoint(r);
-    else if (t == "INSERT") MakeInsert(r);
+    } else if (t == "SOLID" || t == "TRACE")
+        MakeSolid(r);
+    else if (t == "TEXT")
+        MakeText(r, false);
+    else if (t == "MTEXT")
+        MakeText(r, true);
+    else if (t == "POINT")
+        MakePoint(r);
+    else if (t == "INSERT")
+        MakeInsert(r);
     return end;
 }
 
@@ -251,7 +271,8 @@ void DxfEntityReader::MakeInsert(const Record& r) {
         place(line.P[0].X, line.P[0].Y, x1, y1);
         place(line.P[1].X, line.P[1].Y, x2, y2);
         auto out = std::make_unique<TPlovanLine>(x1, y1, x2, y2, 0);
-        out->FColor = (r.color >= 0 && AciToColor(r.color) >= 0) ? AciToColor(r.color) : line.FColor;
+        out->FColor =
+            (r.color >= 0 && AciToColor(r.color) >= 0) ? AciToColor(r.color) : line.FColor;
         out->FWidth = 1;
         out->UpdateBounds();
         Append(std::move(out));

@@ -12,7 +12,7 @@
 #include "canvas/DxfTokens.h"
 
 class DxfEntityReader {
-public:
+  public:
     // Shapes go to model.FImportLayer; at most `maxShapes` are made.
     DxfEntityReader(TCanvasModel& model, DxfEncoding encoding, long long maxShapes);
 
@@ -27,7 +27,7 @@ public:
     // were made (the diagnostic trace).
     std::function<void(std::string_view layer)> onLine;
 
-private:
+  private:
     struct Record;
     void Append(std::unique_ptr<TPlovanShape> shape);
     TColor ColorOf(int index) const;

@@ -45,7 +45,8 @@ void ReadLayerTable(TCanvasModel& model, const std::vector<DxfPair>& pairs, DxfE
                 if (pairs[k].code == 62) index = DxfAtoi(pairs[k].value);
             }
             TCanvasLayer* layer = model.FindLayerById(model.FImportLayer);
-            if (!name.empty() && layer && AciToColor(index) >= 0) layer->PenColor = AciToColor(index);
+            if (!name.empty() && layer && AciToColor(index) >= 0)
+                layer->PenColor = AciToColor(index);
         }
         at = end;
     }
@@ -64,7 +65,8 @@ std::vector<std::unique_ptr<TDxfBlock>> ReadBlocks(const std::vector<DxfPair>& p
             current = std::make_unique<TDxfBlock>();
             for (size_t k = at + 1; k < end; ++k) {
                 const DxfPair& p = pairs[k];
-                if (p.code == 2) current->Name = QString::fromStdString(DxfDecodeText(p.value, encoding));
+                if (p.code == 2)
+                    current->Name = QString::fromStdString(DxfDecodeText(p.value, encoding));
                 if (p.code == 10) current->BaseX = DxfAtof(p.value);
                 if (p.code == 20) current->BaseY = DxfAtof(p.value);
             }
@@ -90,7 +92,8 @@ void TraceLine(const TCanvasModel& model, std::string_view layerName) {
     if (!lcDxf().isDebugEnabled()) return;
     const TCanvasLayer* layer = model.FindLayerById(model.FImportLayer);
     auto flag = [&](std::uint8_t v) { return layer ? (v ? "Y" : "N") : "NULL"; };
-    qCDebug(lcDxf).noquote() << "DXF LINE: layer='" + QString::fromUtf8(layerName.data(), int(layerName.size())) +
+    qCDebug(lcDxf).noquote() << "DXF LINE: layer='" +
+                                    QString::fromUtf8(layerName.data(), int(layerName.size())) +
                                     "' lid=" + QString::number(model.FImportLayer) +
                                     " visible=" + flag(layer ? layer->Visible : 0) +
                                     " locked=" + flag(layer ? layer->Locked : 0);
@@ -98,7 +101,8 @@ void TraceLine(const TCanvasModel& model, std::string_view layerName) {
 
 }  // namespace
 
-DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes, const QString& layerName) {
+DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
+                             const QString& layerName) {
     DxfImportResult result;
     try {
         const std::vector<DxfPair> pairs = DxfSplitPairs(bytes);

@@ -39,7 +39,8 @@ int DxfAtoi(std::string_view text) {
     long long value = 0;
     for (; at < text.size() && IsDigit(text[at]); ++at) {
         value = value * 10 + (text[at] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) value = -value;
     if (value > INT_MAX) value = INT_MAX;
@@ -71,8 +72,8 @@ double DxfAtof(std::string_view text) {
     // from_chars takes no leading "+".
     const size_t from = text[start] == '+' ? start + 1 : start;
     double value = 0;
-    const auto result = std::from_chars(text.data() + from, text.data() + at, value,
-                                        std::chars_format::general);
+    const auto result =
+        std::from_chars(text.data() + from, text.data() + at, value, std::chars_format::general);
     if (result.ec != std::errc() || !std::isfinite(value)) return 0;
     return value;
 }
@@ -80,16 +81,26 @@ double DxfAtof(std::string_view text) {
 int AciToColor(int index) {
     auto bgr = [](int r, int g, int b) { return b * 65536 + g * 256 + r; };
     switch (index) {
-        case 1: return bgr(255, 0, 0);
-        case 2: return bgr(255, 255, 0);
-        case 3: return bgr(0, 255, 0);
-        case 4: return bgr(0, 255, 255);
-        case 5: return bgr(0, 0, 255);
-        case 6: return bgr(255, 0, 255);
-        case 7: return bgr(255, 255, 255);
-        case 8: return bgr(128, 128, 128);
-        case 9: return bgr(192, 192, 192);
-        default: break;
+        case 1:
+            return bgr(255, 0, 0);
+        case 2:
+            return bgr(255, 255, 0);
+        case 3:
+            return bgr(0, 255, 0);
+        case 4:
+            return bgr(0, 255, 255);
+        case 5:
+            return bgr(0, 0, 255);
+        case 6:
+            return bgr(255, 0, 255);
+        case 7:
+            return bgr(255, 255, 255);
+        case 8:
+            return bgr(128, 128, 128);
+        case 9:
+            return bgr(192, 192, 192);
+        default:
+            break;
     }
     if (index >= 10 && index <= 255)
         return bgr((17 * index) % 256, (37 * index) % 256, (53 * index) % 256);
@@ -112,10 +123,23 @@ std::string DxfStripMText(std::string_view text) {
             case '~':
                 out += ' ';
                 break;
-            case 'L': case 'l': case 'O': case 'o': case 'K': case 'k':
+            case 'L':
+            case 'l':
+            case 'O':
+            case 'o':
+            case 'K':
+            case 'k':
                 break;
-            case 'A': case 'C': case 'c': case 'F': case 'f': case 'H':
-            case 'Q': case 'T': case 'W': case 'p':
+            case 'A':
+            case 'C':
+            case 'c':
+            case 'F':
+            case 'f':
+            case 'H':
+            case 'Q':
+            case 'T':
+            case 'W':
+            case 'p':
                 while (i + 1 < text.size() && text[i + 1] != ';') ++i;
                 if (i + 1 < text.size()) ++i;  // the ";"
                 break;

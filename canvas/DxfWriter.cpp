@@ -12,7 +12,7 @@
 namespace {
 
 class PairWriter {
-public:
+  public:
     explicit PairWriter(std::string& out) : FOut(out) {}
     void Pair(int code, std::string_view value) {
         char buffer[16];
@@ -27,18 +27,29 @@ public:
         // file readable.
         if (!std::isfinite(value)) value = 0;
         char buffer[400];
-        const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+        const auto r =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
         Pair(code, std::string_view(buffer, r.ptr - buffer));
     }
 
-private:
+  private:
     std::string& FOut;
 };
 
 bool RefusedInLayerName(char32_t c) {
     switch (c) {
-        case '<': case '>': case '/': case '\\': case '"': case ':': case ';':
-        case '?': case '*': case '|': case '=': case '`':
+        case '<':
+        case '>':
+        case '/':
+        case '\\':
+        case '"':
+        case ':':
+        case ';':
+        case '?':
+        case '*':
+        case '|':
+        case '=':
+        case '`':
             return true;
         default:
             return false;
@@ -213,7 +224,9 @@ std::string DxfExportText(const TCanvasModel& model) {
                 w.Real(10, (e.P[0].X + e.P[1].X) / 2);
                 w.Real(20, (e.P[0].Y + e.P[1].Y) / 2);
                 w.Pair(30, "0.0");
-                w.Real(40, (std::fabs(e.P[1].Y - e.P[0].Y) / 2 + std::fabs(e.P[1].X - e.P[0].X) / 2) / 2);
+                w.Real(
+                    40,
+                    (std::fabs(e.P[1].Y - e.P[0].Y) / 2 + std::fabs(e.P[1].X - e.P[0].X) / 2) / 2);
                 break;
             }
             default:

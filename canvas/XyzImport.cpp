@@ -92,7 +92,8 @@ XyzGrid XyzGridTest(const std::vector<XyzPoint>& pts) {
     return grid;
 }
 
-bool ImportXYZ(TCanvasModel& model, const QString& fileName, int layerId, double zmin, double zmax) {
+bool ImportXYZ(TCanvasModel& model, const QString& fileName, int layerId, double zmin,
+               double zmax) {
     std::string bytes;
     if (!platform::ReadFile(fileName.toStdString(), bytes)) return false;
     const std::vector<XyzPoint> points = ReadXyzPoints(bytes);

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t before = model.FShapes.size();
     const DxfImportResult r = LoadDxfBytes(model, bytes, QStringLiteral("_dxf_fuzz"));
     if (!r.read) Check(model.FShapes.size() == before);
-    Check(static_cast<long long>(model.FShapes.size()) == static_cast<long long>(before) + r.shapes);
+    Check(static_cast<long long>(model.FShapes.size()) ==
+          static_cast<long long>(before) + r.shapes);
 
     // Strings of the file through the text helpers.
     for (const DxfPair& p : DxfSplitPairs(bytes)) {
@@ -44,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // is one shape again (splines, arcs and hidden shapes are not exported).
     if (r.read) {
         TCanvasModel back;
-        const DxfImportResult again = LoadDxfBytes(back, DxfExportText(model), QStringLiteral("_dxf_back"));
+        const DxfImportResult again =
+            LoadDxfBytes(back, DxfExportText(model), QStringLiteral("_dxf_back"));
         Check(again.read);
     }
     return 0;

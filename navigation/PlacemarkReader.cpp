@@ -39,7 +39,9 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     std::string out;
@@ -52,7 +54,8 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     };
     for (size_t i = 0; i < n; ++i) {
         char32_t c = unit(i);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -95,11 +98,16 @@ std::string KmlDecodeText(std::string_view text) {
             if (semi != std::string_view::npos && semi - i <= 10) {
                 const std::string_view name = text.substr(i + 1, semi - i - 1);
                 char32_t c = 0;
-                if (name == "amp") c = '&';
-                else if (name == "lt") c = '<';
-                else if (name == "gt") c = '>';
-                else if (name == "quot") c = '"';
-                else if (name == "apos") c = '\'';
+                if (name == "amp")
+                    c = '&';
+                else if (name == "lt")
+                    c = '<';
+                else if (name == "gt")
+                    c = '>';
+                else if (name == "quot")
+                    c = '"';
+                else if (name == "apos")
+                    c = '\'';
                 else if (name.size() >= 2 && name[0] == '#') {
                     const bool hex = name[1] == 'x' || name[1] == 'X';
                     const std::string_view digits = name.substr(hex ? 2 : 1);
@@ -107,11 +115,16 @@ std::string KmlDecodeText(std::string_view text) {
                     bool ok = !digits.empty();
                     for (char d : digits) {
                         int k = -1;
-                        if (d >= '0' && d <= '9') k = d - '0';
-                        else if (hex && d >= 'a' && d <= 'f') k = d - 'a' + 10;
-                        else if (hex && d >= 'A' && d <= 'F') k = d - 'A' + 10;
-                        if (k < 0 || v > 0x10FFFF) ok = false;
-                        else v = v * (hex ? 16 : 10) + static_cast<char32_t>(k);
+                        if (d >= '0' && d <= '9')
+                            k = d - '0';
+                        else if (hex && d >= 'a' && d <= 'f')
+                            k = d - 'a' + 10;
+                        else if (hex && d >= 'A' && d <= 'F')
+                            k = d - 'A' + 10;
+                        if (k < 0 || v > 0x10FFFF)
+                            ok = false;
+                        else
+                            v = v * (hex ? 16 : 10) + static_cast<char32_t>(k);
                     }
                     if (ok && v > 0 && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) c = v;
                 }
@@ -242,7 +255,8 @@ bool TPlacemarkReader::ParseKml(std::string_view text) {
         return false;
     }
     std::string_view body;
-    for (size_t at = 0, next = 0; Between(text, "<Placemark>", "</Placemark>", at, body, next); at = next) {
+    for (size_t at = 0, next = 0; Between(text, "<Placemark>", "</Placemark>", at, body, next);
+         at = next) {
         TPlacemark placemark;
         std::string_view inner;
         size_t unused;
@@ -265,7 +279,8 @@ void TPlacemarkReader::ParseGeometries(std::string_view body, TPlacemark& placem
                  {"<Polygon>", "</Polygon>", 2}};
     for (const auto& kind : kinds) {
         std::string_view element;
-        for (size_t at = 0, next = 0; Between(body, kind.open, kind.close, at, element, next); at = next) {
+        for (size_t at = 0, next = 0; Between(body, kind.open, kind.close, at, element, next);
+             at = next) {
             std::string_view coords;
             size_t unused;
             if (!Between(element, "<coordinates>", "</coordinates>", 0, coords, unused)) continue;
@@ -277,7 +292,8 @@ void TPlacemarkReader::ParseGeometries(std::string_view body, TPlacemark& placem
     }
 }
 
-void TPlacemarkReader::ParseCoordinates(std::string_view text, std::vector<TPlacemarkCoord>& target) {
+void TPlacemarkReader::ParseCoordinates(std::string_view text,
+                                        std::vector<TPlacemarkCoord>& target) {
     for (size_t at = 0; at < text.size();) {
         while (at < text.size() && IsBlank(text[at])) ++at;
         size_t end = at;

@@ -48,7 +48,7 @@ using TPlacemarkProjection = std::function<void(double, double, double&, double&
 inline constexpr std::size_t kKmzMaxEntryBytes = std::size_t{512} << 20;
 
 class TPlacemarkReader {
-public:
+  public:
     TPlacemarkReader() = default;
     ~TPlacemarkReader() { CleanupTemp(); }
 

@@ -124,7 +124,8 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     for (const char ch : bytes) {
         const unsigned char byte = static_cast<unsigned char>(ch);
         char32_t c = byte;
-        if (byte >= 0x80 && byte < 0xA0) c = kHigh1252[byte - 0x80] ? kHigh1252[byte - 0x80] : kReplacement;
+        if (byte >= 0x80 && byte < 0xA0)
+            c = kHigh1252[byte - 0x80] ? kHigh1252[byte - 0x80] : kReplacement;
         AppendUtf8(out, c);
     }
     return out;

@@ -42,7 +42,9 @@ std::map<int, int> CountByType(const std::vector<const TPlovanShape*>& shapes) {
     return counts;
 }
 
-const TPlovanPolyline* Poly(const TPlovanShape* s) { return dynamic_cast<const TPlovanPolyline*>(s); }
+const TPlovanPolyline* Poly(const TPlovanShape* s) {
+    return dynamic_cast<const TPlovanPolyline*>(s);
+}
 
 // A minimal file: HEADER (optional), ENTITIES with `entities` pairs.
 std::string Dxf(const std::string& entities, const std::string& before = "") {
@@ -67,7 +69,8 @@ TEST(DxfReader, Release12FixtureGivesEveryEntity) {
     EXPECT_EQ(m.FCurrentLayer, layer);
     const auto shapes = ShapesOf(m, layer);
     // LINE, INSERT's line; CIRCLE; ARC, POLYLINE, SOLID; TEXT; POINT.
-    EXPECT_EQ(CountByType(shapes), (std::map<int, int>{{3, 2}, {19, 1}, {5, 1}, {6, 2}, {11, 1}, {17, 1}}));
+    EXPECT_EQ(CountByType(shapes),
+              (std::map<int, int>{{3, 2}, {19, 1}, {5, 1}, {6, 2}, {11, 1}, {17, 1}}));
     ASSERT_EQ(shapes.size(), 8u);
 
     const auto& line = static_cast<const TPlovanLine&>(*shapes[0]);
@@ -180,7 +183,7 @@ TEST(DxfReader, ReimportReplacesTheShapesAndAFailedOneKeepsThem) {
     // Replaced by a file without ENTITIES, or by a binary DXF: one message each, and
     // the earlier import stays.
     for (const std::string& bad : {std::string("0\nSECTION\n2\nHEADER\n0\nENDSEC\n0\nEOF\n"),
-                                  std::string("AutoCAD Binary DXF\r\n\x1a\0\0\x02", 24)}) {
+                                   std::string("AutoCAD Binary DXF\r\n\x1a\0\0\x02", 24)}) {
         phxtest::WriteAll(path, bad);
         EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(path)).read);
         EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
@@ -226,7 +229,8 @@ TEST(DxfReader, LayerColourAndEntityColour) {
     TCanvasModel m;
     const std::string tables =
         "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n2\n"
-        "0\nLAYER\n2\nA\n62\n1\n0\nLAYER\n2\nB\n62\n7\n0\nLAYER\n2\n\n62\n3\n0\nENDTAB\n0\nENDSEC\n";
+        "0\nLAYER\n2\nA\n62\n1\n0\nLAYER\n2\nB\n62\n7\n0\nLAYER\n2\n\n62\n3\n0\nENDTAB\n0\nENDSEC"
+        "\n";
     Load(m, Dxf("0\nLINE\n62\n256\n11\n1\n0\nLINE\n62\n10\n11\n1\n0\nTEXT\n1\nt\n62\n1\n", tables));
     const auto shapes = ShapesOf(m, m.GetImportLayer());
     ASSERT_EQ(shapes.size(), 3u);
@@ -247,12 +251,16 @@ TEST(DxfReader, EdgeCasesOfSingleEntities) {
         {"MTEXT of codes only", "0\nMTEXT\n1\n\\A1;\n", 0},
         {"unknown block", "0\nINSERT\n2\nNONE\n", 0},
         {"paper-space LINE", "0\nLINE\n67\n1\n11\n1\n", 0},
-        {"paper-space POLYLINE", "0\nPOLYLINE\n67\n1\n66\n1\n0\nVERTEX\n10\n1\n0\nVERTEX\n10\n2\n0\nSEQEND\n", 0},
+        {"paper-space POLYLINE",
+         "0\nPOLYLINE\n67\n1\n66\n1\n0\nVERTEX\n10\n1\n0\nVERTEX\n10\n2\n0\nSEQEND\n", 0},
         {"tilted CIRCLE", "0\nCIRCLE\n40\n1\n210\n0.6\n220\n0\n230\n0.8\n", 0},
         {"nearly upright CIRCLE", "0\nCIRCLE\n40\n1\n210\n0\n220\n0\n230\n0.99999999999\n", 1},
         {"SPLINE with one point", "0\nSPLINE\n10\n1\n20\n1\n", 0},
         {"SPLINE with uneven counts", "0\nSPLINE\n10\n1\n20\n1\n10\n2\n", 0},
-        {"POLYLINE and its vertices", "0\nPOLYLINE\n66\n1\n70\n1\n0\nVERTEX\n10\n1\n20\n1\n0\nVERTEX\n10\n2\n20\n1\n0\nVERTEX\n10\n2\n20\n2\n0\nSEQEND\n0\nPOINT\n10\n1\n", 2},
+        {"POLYLINE and its vertices",
+         "0\nPOLYLINE\n66\n1\n70\n1\n0\nVERTEX\n10\n1\n20\n1\n0\nVERTEX\n10\n2\n20\n1\n0\nVERTEX\n1"
+         "0\n2\n20\n2\n0\nSEQEND\n0\nPOINT\n10\n1\n",
+         2},
         {"only unsupported types", "0\n3DFACE\n10\n1\n0\nVIEWPORT\n", 0},
     };
     for (const auto& c : cases) {
@@ -269,7 +277,8 @@ TEST(DxfReader, MirroredObjectCoordinates) {
     Dialogs d;
     TCanvasModel m;
     const std::string ex = "210\n0\n220\n0\n230\n-1\n";
-    Load(m, Dxf("0\nARC\n10\n10\n20\n0\n40\n1\n50\n0\n51\n90\n" + ex + "0\nTEXT\n1\nT\n10\n5\n20\n6\n50\n30\n" + ex +
+    Load(m, Dxf("0\nARC\n10\n10\n20\n0\n40\n1\n50\n0\n51\n90\n" + ex +
+                "0\nTEXT\n1\nT\n10\n5\n20\n6\n50\n30\n" + ex +
                 "0\nLWPOLYLINE\n10\n1\n20\n2\n10\n3\n20\n4\n" + ex));
     const auto shapes = ShapesOf(m, m.GetImportLayer());
     ASSERT_EQ(shapes.size(), 3u);
@@ -297,8 +306,8 @@ TEST(DxfReader, EllipseParameters) {
     for (const auto& c : cases) {
         Dialogs d;
         TCanvasModel m;
-        Load(m, Dxf("0\nELLIPSE\n11\n10\n21\n0\n40\n0.5\n41\n" + std::to_string(c.start) + "\n42\n" +
-                    std::to_string(c.end) + "\n"));
+        Load(m, Dxf("0\nELLIPSE\n11\n10\n21\n0\n40\n0.5\n41\n" + std::to_string(c.start) +
+                    "\n42\n" + std::to_string(c.end) + "\n"));
         const auto shapes = ShapesOf(m, m.GetImportLayer());
         ASSERT_EQ(shapes.size(), 1u);
         EXPECT_EQ(Poly(shapes[0])->Closed, c.closed) << c.start << " " << c.end;
@@ -330,16 +339,23 @@ TEST(DxfReader, TextEncodings) {
         std::string text;
         QString expected;
     } cases[] = {
-        {"R12 in 1254", "", "\xDE" "amand\xFD" "ra", QStringLiteral("Şamandıra")},
-        {"R12 declared 1252", "9\n$ACADVER\n1\nAC1009\n9\n$DWGCODEPAGE\n3\nANSI_1252\n", "Caf\xE9", QStringLiteral("Café")},
+        {"R12 in 1254", "",
+         "\xDE"
+         "amand\xFD"
+         "ra",
+         QStringLiteral("Şamandıra")},
+        {"R12 declared 1252", "9\n$ACADVER\n1\nAC1009\n9\n$DWGCODEPAGE\n3\nANSI_1252\n", "Caf\xE9",
+         QStringLiteral("Café")},
         {"R12 in UTF-8", "9\n$ACADVER\n1\nAC1009\n", "Şamandıra", QStringLiteral("Şamandıra")},
-        {"R2018", "9\n$ACADVER\n1\nAC1032\n9\n$DWGCODEPAGE\n3\nANSI_1252\n", "Şamandıra", QStringLiteral("Şamandıra")},
+        {"R2018", "9\n$ACADVER\n1\nAC1032\n9\n$DWGCODEPAGE\n3\nANSI_1252\n", "Şamandıra",
+         QStringLiteral("Şamandıra")},
         {"escapes", "", "\\U+015Eamand\\U+0131ra", QStringLiteral("Şamandıra")},
     };
     for (const auto& c : cases) {
         Dialogs d;
         TCanvasModel m;
-        const std::string header = c.header.empty() ? "" : "0\nSECTION\n2\nHEADER\n" + c.header + "0\nENDSEC\n";
+        const std::string header =
+            c.header.empty() ? "" : "0\nSECTION\n2\nHEADER\n" + c.header + "0\nENDSEC\n";
         Load(m, Dxf("0\nTEXT\n1\n" + c.text + "\n", header));
         const auto shapes = ShapesOf(m, m.GetImportLayer());
         ASSERT_EQ(shapes.size(), 1u) << c.name;
@@ -350,11 +366,13 @@ TEST(DxfReader, TextEncodings) {
 TEST(DxfReader, ShapeLimitStopsAndKeeps) {
     TCanvasModel m;
     m.FImportLayer = m.AddLayer("_dxf_limit");
-    const std::string bytes = Dxf("0\nLINE\n11\n1\n0\nLINE\n11\n2\n0\nLINE\n11\n3\n0\nLINE\n11\n4\n");
+    const std::string bytes =
+        Dxf("0\nLINE\n11\n1\n0\nLINE\n11\n2\n0\nLINE\n11\n3\n0\nLINE\n11\n4\n");
     const auto pairs = DxfSplitPairs(bytes);
     DxfEntityReader reader(m, DxfEncoding::Utf8, 3);
     size_t at = 4;
-    while (at < pairs.size() && pairs[at].value != "ENDSEC" && !reader.LimitReached()) at = reader.Read(pairs, at);
+    while (at < pairs.size() && pairs[at].value != "ENDSEC" && !reader.LimitReached())
+        at = reader.Read(pairs, at);
     EXPECT_TRUE(reader.LimitReached());
     EXPECT_EQ(reader.Count(), 3);
     EXPECT_EQ(ShapesOf(m, m.FImportLayer).size(), 3u);
@@ -371,13 +389,15 @@ int Count(const std::string& text, const std::string& what) {
 // GDAL's reader of the same fixtures: its feature count, less what this
 // reader leaves out (HATCH, paper space), matches ours.
 TEST(DxfReader, AgreesWithOgrinfoOnTheFixtures) {
-    const std::string r12 = phxtest::RunTool("ogrinfo -al -q " + kFixtures + "r12_entities.dxf 2>/dev/null");
+    const std::string r12 =
+        phxtest::RunTool("ogrinfo -al -q " + kFixtures + "r12_entities.dxf 2>/dev/null");
     if (r12.empty()) GTEST_SKIP() << "ogrinfo (gdal-bin) missing";
     EXPECT_EQ(Count(r12, "OGRFeature("), 8);
     EXPECT_NE(r12.find("LINESTRING Z (100 200 0,100 202 0)"), std::string::npos);
     EXPECT_NE(r12.find("LINESTRING Z (1 2 0,11 12 0)"), std::string::npos);
     EXPECT_NE(r12.find("POLYGON ((0 0,10 0,5 8,0 0))"), std::string::npos);
-    const std::string r18 = phxtest::RunTool("ogrinfo -al -q " + kFixtures + "r2018_entities.dxf 2>/dev/null");
+    const std::string r18 =
+        phxtest::RunTool("ogrinfo -al -q " + kFixtures + "r2018_entities.dxf 2>/dev/null");
     // GDAL also reads the HATCH and the paper-space line.
     EXPECT_EQ(Count(r18, "OGRFeature("), 9 + 2);
     EXPECT_NE(r18.find("LINESTRING Z (500 500 0,500 505 0)"), std::string::npos);

@@ -13,7 +13,8 @@ const std::string kFixtures = std::string(PHX_TEST_DATA_DIR) + "/xyz/";
 
 int Bgr(int r, int g, int b) { return b * 65536 + g * 256 + r; }
 
-std::string WriteFile(const phxtest::TempHome& home, const std::string& name, const std::string& text) {
+std::string WriteFile(const phxtest::TempHome& home, const std::string& name,
+                      const std::string& text) {
     phxtest::WriteAll(home.home() + name, text);
     return home.home() + name;
 }
@@ -24,10 +25,10 @@ TEST(XyzImport, DepthColorRamp) {
         double z, zmin, zmax;
         int colour;
     } cases[] = {
-        {0, 0, 10, 255},         {2.5, 0, 10, 65535},      {5, 0, 10, 65280},
-        {7.5, 0, 10, 16776960},  {10, 0, 10, 16711680},    {-4, 0, 10, 255},
-        {99, 0, 10, 16711680},   {1, 0, 10, Bgr(255, 102, 0)},  // 0.1 * 4 * 255 = 102
-        {3.5, 3, 3, 65280},      // zmin = zmax: t = 0.5
+        {0, 0, 10, 255},        {2.5, 0, 10, 65535},          {5, 0, 10, 65280},
+        {7.5, 0, 10, 16776960}, {10, 0, 10, 16711680},        {-4, 0, 10, 255},
+        {99, 0, 10, 16711680},  {1, 0, 10, Bgr(255, 102, 0)},  // 0.1 * 4 * 255 = 102
+        {3.5, 3, 3, 65280},                                    // zmin = zmax: t = 0.5
         {NAN, 0, 10, 255},
     };
     for (const auto& c : cases) EXPECT_EQ(DepthColor(c.z, c.zmin, c.zmax), c.colour) << c.z;
@@ -89,16 +90,19 @@ TEST(XyzImport, GdalGridBecomesCells) {
 TEST(XyzImport, WhatStaysPoints) {
     phxtest::TempHome home;
     std::string tenOnGrid, alongTrack, scattered;
-    for (int i = 0; i < 10; ++i) tenOnGrid += std::to_string(i * 5) + " 0 " + std::to_string(i) + "\n";
+    for (int i = 0; i < 10; ++i)
+        tenOnGrid += std::to_string(i * 5) + " 0 " + std::to_string(i) + "\n";
     // Soundings along a track, coordinates in whole centimetres: the spacing
     // test finds 1 cm steps everywhere, but the cells would cover nothing.
     for (int i = 0; i < 400; ++i) {
         char line[64];
-        std::snprintf(line, sizeof line, "%.2f %.2f %.2f\n", 500000 + i * 1.37, 4449000 + i * 0.91, 5 + i * 0.01);
+        std::snprintf(line, sizeof line, "%.2f %.2f %.2f\n", 500000 + i * 1.37, 4449000 + i * 0.91,
+                      5 + i * 0.01);
         alongTrack += line;
     }
     for (int i = 0; i < 50; ++i)
-        scattered += std::to_string(std::sin(i) * 1000) + " " + std::to_string(std::cos(i * 1.7) * 1000) + " " + std::to_string(i) + "\n";
+        scattered += std::to_string(std::sin(i) * 1000) + " " +
+                     std::to_string(std::cos(i * 1.7) * 1000) + " " + std::to_string(i) + "\n";
     for (const std::string& text : {tenOnGrid, alongTrack, scattered}) {
         TCanvasModel m;
         const size_t before = m.FShapes.size();
@@ -134,13 +138,15 @@ TEST(XyzImport, NothingToRead) {
     phxtest::TempHome home;
     TCanvasModel m;
     const size_t before = m.FShapes.size();
-    EXPECT_FALSE(ImportXYZ(m, QString::fromStdString(WriteFile(home, "h.xyz", "# only\nx y z\n")), 0, 0, 0));
+    EXPECT_FALSE(
+        ImportXYZ(m, QString::fromStdString(WriteFile(home, "h.xyz", "# only\nx y z\n")), 0, 0, 0));
     EXPECT_FALSE(ImportXYZ(m, QString::fromStdString(home.home() + "missing.xyz"), 0, 0, 0));
     EXPECT_EQ(m.FShapes.size(), before);
     EXPECT_EQ(m.FRedrawCount, 0);
     EXPECT_EQ(m.FWorldLeft, 0);
     EXPECT_EQ(m.FWorldRight, 1000);
     // An unknown layer id takes "Default".
-    ASSERT_TRUE(ImportXYZ(m, QString::fromStdString(WriteFile(home, "o.xyz", "1 2 3\n")), 77, 0, 0));
+    ASSERT_TRUE(
+        ImportXYZ(m, QString::fromStdString(WriteFile(home, "o.xyz", "1 2 3\n")), 77, 0, 0));
     EXPECT_EQ(m.FShapes.back()->FLayerId, m.FindLayer("Default"));
 }

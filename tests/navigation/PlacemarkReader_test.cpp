@@ -14,12 +14,15 @@
 namespace {
 
 std::string Kml(const std::string& placemarks) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\">"
-           "<Document>" + placemarks + "</Document></kml>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml "
+           "xmlns=\"http://www.opengis.net/kml/2.2\">"
+           "<Document>" +
+           placemarks + "</Document></kml>\n";
 }
 
 const std::string kPoint =
-    "<Placemark><name> A &amp; B &lt;c&gt; </name><description><![CDATA[<b>x</b> &amp;]]></description>"
+    "<Placemark><name> A &amp; B &lt;c&gt; </name><description><![CDATA[<b>x</b> "
+    "&amp;]]></description>"
     "<Point><coordinates>27.1,40.2,3</coordinates></Point></Placemark>";
 
 struct Entry {
@@ -34,7 +37,8 @@ std::string Zip(const std::string& path, const std::vector<Entry>& entries) {
     for (const Entry& e : entries) {
         zip_source_t* s = zip_source_buffer(z, e.bytes.data(), e.bytes.size(), 0);
         const zip_int64_t index = zip_file_add(z, e.name.c_str(), s, ZIP_FL_ENC_UTF_8);
-        if (e.encrypted) zip_file_set_encryption(z, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "secret");
+        if (e.encrypted)
+            zip_file_set_encryption(z, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "secret");
     }
     zip_close(z);
     return phxtest::ReadAll(path);
@@ -48,7 +52,8 @@ TEST(PlacemarkReader, CoordinateTuples) {
         std::vector<std::array<double, 3>> coords;  // lon, lat, alt
     } cases[] = {
         {"27.1,40.2 0,0 27.3,40.4,12.5", {{27.1, 40.2, 0}, {27.3, 40.4, 12.5}}},
-        {"\r\n\t 27.1,40.2\r\n27.2,40.3\r27.3,40.4\n", {{27.1, 40.2, 0}, {27.2, 40.3, 0}, {27.3, 40.4, 0}}},
+        {"\r\n\t 27.1,40.2\r\n27.2,40.3\r27.3,40.4\n",
+         {{27.1, 40.2, 0}, {27.2, 40.3, 0}, {27.3, 40.4, 0}}},
         {"27.1, 40.2, 0", {}},  // blanks after commas: no tuple is whole
         {"27.1,40.2,1,2", {{27.1, 40.2, 0}}},
         {"27.1,40.2,x", {{27.1, 40.2, 0}}},
@@ -78,15 +83,18 @@ TEST(PlacemarkReader, PlacemarksGeometriesAndTexts) {
         x = lon * 1000;
         y = lat * 1000;
     };
-    const std::string text = Kml(
-        kPoint +
-        "<Placemark><name>Ş&#351;&#x15E;</name><Polygon><outerBoundaryIs><LinearRing><coordinates>1,1 2,1 2,2 1,1"
-        "</coordinates></LinearRing></outerBoundaryIs><innerBoundaryIs><LinearRing><coordinates>9,9 9,8"
-        "</coordinates></LinearRing></innerBoundaryIs></Polygon><Point><coordinates>5,6</coordinates></Point>"
-        "</Placemark>"
-        "<Placemark id=\"x\"><Point><coordinates>7,7</coordinates></Point></Placemark>"
-        "<Placemark><LineString><coordinates>3,3</coordinates></LineString></Placemark>"
-        "<Placemark><name>empty</name></Placemark>");
+    const std::string text =
+        Kml(kPoint +
+            "<Placemark><name>Ş&#351;&#x15E;</"
+            "name><Polygon><outerBoundaryIs><LinearRing><coordinates>1,1 2,1 2,2 1,1"
+            "</coordinates></LinearRing></"
+            "outerBoundaryIs><innerBoundaryIs><LinearRing><coordinates>9,9 9,8"
+            "</coordinates></LinearRing></innerBoundaryIs></Polygon><Point><coordinates>5,6</"
+            "coordinates></Point>"
+            "</Placemark>"
+            "<Placemark id=\"x\"><Point><coordinates>7,7</coordinates></Point></Placemark>"
+            "<Placemark><LineString><coordinates>3,3</coordinates></LineString></Placemark>"
+            "<Placemark><name>empty</name></Placemark>");
     ASSERT_TRUE(reader.ParseKml(text));
     ASSERT_EQ(reader.FPlacemarks.size(), 3u);
     EXPECT_EQ(reader.FPlacemarks[0].Name, "A & B <c>");
@@ -111,7 +119,8 @@ TEST(PlacemarkReader, PlacemarksGeometriesAndTexts) {
     reader.ProjectAll();
     EXPECT_EQ(calls.size(), 7u);
 
-    EXPECT_FALSE(reader.ParseKml(Kml("<Placemark id=\"a\"><Point><coordinates>1,2</coordinates></Point></Placemark>")));
+    EXPECT_FALSE(reader.ParseKml(
+        Kml("<Placemark id=\"a\"><Point><coordinates>1,2</coordinates></Point></Placemark>")));
     EXPECT_EQ(reader.FLastError, "");
     EXPECT_FALSE(reader.ParseKml(""));
     EXPECT_EQ(reader.FLastError, "Empty KML content");
@@ -123,14 +132,21 @@ TEST(PlacemarkReader, FilesAndEncodings) {
     EXPECT_FALSE(reader.LoadFromFile(home.home() + "none.kml"));
     EXPECT_EQ(reader.FLastError, "File not found: " + home.home() + "none.kml");
 
-    const std::string utf8 = Kml("<Placemark><name>Şamandıra</name><Point><coordinates>27,40</coordinates></Point></Placemark>");
+    const std::string utf8 =
+        Kml("<Placemark><name>Şamandıra</name><Point><coordinates>27,40</coordinates></Point></"
+            "Placemark>");
     std::string utf16le = "\xFF\xFE", utf16be = "\xFE\xFF";
-    const std::u16string wide = u"<Placemark><name>Şamandıra</name><Point><coordinates>27,40</coordinates></Point></Placemark>";
+    const std::u16string wide =
+        u"<Placemark><name>Şamandıra</name><Point><coordinates>27,40</coordinates></Point></"
+        u"Placemark>";
     for (char16_t u : wide) {
         utf16le += static_cast<char>(u & 0xFF), utf16le += static_cast<char>(u >> 8);
         utf16be += static_cast<char>(u >> 8), utf16be += static_cast<char>(u & 0xFF);
     }
-    const std::string windows1254 = "<Placemark><name>\xDE" "amand\xFD" "ra</name><Point><coordinates>27,40</coordinates></Point></Placemark>";
+    const std::string windows1254 =
+        "<Placemark><name>\xDE"
+        "amand\xFD"
+        "ra</name><Point><coordinates>27,40</coordinates></Point></Placemark>";
     for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8, utf16le, utf16be, windows1254}) {
         phxtest::WriteAll(home.home() + "a.KML", bytes);
         ASSERT_TRUE(reader.LoadFromFile(home.home() + "a.KML"));
@@ -142,7 +158,8 @@ TEST(PlacemarkReader, FilesAndEncodings) {
 TEST(PlacemarkReader, KmzArchives) {
     phxtest::TempHome home;
     const std::string kml = Kml(kPoint);
-    const std::string other = Kml("<Placemark><name>other</name><Point><coordinates>1,2</coordinates></Point></Placemark>");
+    const std::string other = Kml(
+        "<Placemark><name>other</name><Point><coordinates>1,2</coordinates></Point></Placemark>");
     const std::string path = home.home() + "a.kmz";
     const std::string good = Zip(path, {{"doc.kml", kml}});
     const struct {
@@ -190,11 +207,12 @@ TEST(PlacemarkReader, KmzArchives) {
 TEST(PlacemarkReader, AgreesWithGdalOnItsKml) {
     phxtest::TempHome home;
     const std::string json = home.home() + "in.geojson", kml = home.home() + "out.kml";
-    phxtest::WriteAll(json,
-                      R"({"type":"FeatureCollection","features":[)"
-                      R"({"type":"Feature","properties":{"Name":"A & B <c>"},"geometry":{"type":"Point","coordinates":[27.1,40.2]}},)"
-                      R"({"type":"Feature","properties":{"Name":"Şamandıra"},"geometry":{"type":"LineString","coordinates":[[27.1,40.2],[27.2,40.3]]}},)"
-                      R"({"type":"Feature","properties":{"Name":"P"},"geometry":{"type":"Polygon","coordinates":[[[27,40],[27.5,40],[27.5,40.5],[27,40]]]}}]})");
+    phxtest::WriteAll(
+        json,
+        R"({"type":"FeatureCollection","features":[)"
+        R"({"type":"Feature","properties":{"Name":"A & B <c>"},"geometry":{"type":"Point","coordinates":[27.1,40.2]}},)"
+        R"({"type":"Feature","properties":{"Name":"Şamandıra"},"geometry":{"type":"LineString","coordinates":[[27.1,40.2],[27.2,40.3]]}},)"
+        R"({"type":"Feature","properties":{"Name":"P"},"geometry":{"type":"Polygon","coordinates":[[[27,40],[27.5,40],[27.5,40.5],[27,40]]]}}]})");
     if (phxtest::RunTool("ogr2ogr -f KML " + kml + " " + json + " 2>/dev/null && echo ok").empty())
         GTEST_SKIP() << "ogr2ogr (gdal-bin) missing";
     TPlacemarkReader reader;
