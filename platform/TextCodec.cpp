@@ -38,6 +38,16 @@ char32_t FromWindows1254(unsigned char byte) {
     }
 }
 
+// Windows-1252 from 0x80 to 0x9F; 0 marks a byte the code page leaves undefined.
+constexpr char32_t kHigh1252[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 88-8F
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 98-9F
+};
+
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -56,7 +66,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Decodes one UTF-8 character at `at`; returns its length, 0 when malformed.
 size_t DecodeUtf8(std::string_view text, size_t at, char32_t& c) {
     const unsigned char lead = static_cast<unsigned char>(text[at]);
     size_t length;
@@ -83,8 +92,6 @@ size_t DecodeUtf8(std::string_view text, size_t at, char32_t& c) {
     return length;
 }
 
-}  // namespace
-
 bool IsValidUtf8(std::string_view bytes) {
     char32_t c;
     for (size_t at = 0; at < bytes.size();) {
@@ -109,6 +116,27 @@ std::string Windows1254ToUtf8(std::string_view bytes) {
     for (const char byte : bytes)
         AppendUtf8(out, FromWindows1254(static_cast<unsigned char>(byte)));
     return out;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (const char ch : bytes) {
+        const unsigned char byte = static_cast<unsigned char>(ch);
+        char32_t c = byte;
+        if (byte >= 0x80 && byte < 0xA0)
+            c = kHigh1252[byte - 0x80] ? kHigh1252[byte - 0x80] : kReplacement;
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+int Windows1254Byte(char32_t c) {
+    if (c < 0x80) return static_cast<int>(c);
+    if (c == kReplacement) return -1;
+    for (int candidate = 0x80; candidate <= 0xFF; ++candidate)
+        if (FromWindows1254(static_cast<unsigned char>(candidate)) == c) return candidate;
+    return -1;
 }
 
 std::string DecodeText(std::string_view bytes) {

@@ -17,6 +17,20 @@ bool IsValidUtf8(std::string_view bytes);
 // U+FFFD.
 std::string Windows1254ToUtf8(std::string_view bytes);
 
+// Every byte as its Windows-1252 (Western European) character, in UTF-8;
+// the five undefined bytes become U+FFFD.
+std::string Windows1252ToUtf8(std::string_view bytes);
+
+// The Windows-1254 byte of one character, -1 when the code page lacks it.
+int Windows1254Byte(char32_t c);
+
+// The UTF-8 character at `at` of `text` into `c`; returns its length in
+// bytes, 0 when the bytes there are malformed.
+size_t DecodeUtf8(std::string_view text, size_t at, char32_t& c);
+
+// Appends `c` to `out` in UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
 // `bytes` unchanged when valid UTF-8, else decoded as Windows-1254.
 std::string DecodeText(std::string_view bytes);
 

@@ -70,3 +70,12 @@ TEST(TextCodec, Utf8ToWindows1254RoundTripsAndReplacesTheRest) {
     EXPECT_EQ(Utf8ToWindows1254("\xE4\xB8\xAD|\xEF\xBF\xBD|\xFF", '?'),
               "?|?|?");  // 中, U+FFFD, bad byte
 }
+
+TEST(TextCodec, Windows1252AndSingleCharacters) {
+    EXPECT_EQ(platform::Windows1252ToUtf8("Caf\xE9 \x80 \x8E \xDE"), "Café € Ž Þ");
+    EXPECT_EQ(platform::Windows1252ToUtf8("\x81"), "\xEF\xBF\xBD");
+    EXPECT_EQ(platform::Windows1254Byte(U'Ş'), 0xDE);
+    EXPECT_EQ(platform::Windows1254Byte(U'A'), 'A');
+    EXPECT_EQ(platform::Windows1254Byte(U'Ω'), -1);
+    EXPECT_EQ(platform::Windows1254Byte(0xFFFD), -1);
+}

@@ -1,0 +1,154 @@
+#include "canvas/DxfReader.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <cmath>
+#include <new>
+#include <optional>
+#include <stdexcept>
+
+#include "canvas/DxfEntities.h"
+#include "canvas/DxfTokens.h"
+#include "platform/Dialogs.h"
+#include "platform/TextFiles.h"
+
+Q_LOGGING_CATEGORY(lcDxf, "phx.canvas.dxf", QtWarningMsg)
+
+namespace {
+
+// Index of the pair after (0 SECTION)(2 name), or npos.
+size_t FindSection(const std::vector<DxfPair>& pairs, std::string_view name) {
+    for (size_t i = 0; i + 1 < pairs.size(); ++i) {
+        if (pairs[i].code == 0 && pairs[i].value == "SECTION" && pairs[i + 1].code == 2 &&
+            pairs[i + 1].value == name)
+            return i + 2;
+    }
+    return std::string_view::npos;
+}
+
+// The index of the next (0, type) pair at or after `at`.
+size_t NextRecord(const std::vector<DxfPair>& pairs, size_t at) {
+    while (at < pairs.size() && pairs[at].code != 0) ++at;
+    return at;
+}
+
+void ReadLayerTable(TCanvasModel& model, const std::vector<DxfPair>& pairs, DxfEncoding encoding) {
+    size_t at = FindSection(pairs, "TABLES");
+    if (at == std::string_view::npos) return;
+    for (at = NextRecord(pairs, at); at < pairs.size() && pairs[at].value != "ENDSEC";) {
+        const size_t end = NextRecord(pairs, at + 1);
+        if (pairs[at].value == "LAYER") {
+            std::string name;
+            int index = 7;
+            for (size_t k = at + 1; k < end; ++k) {
+                if (pairs[k].code == 2) name = DxfDecodeText(pairs[k].value, encoding);
+                if (pairs[k].code == 62) index = DxfAtoi(pairs[k].value);
+            }
+            TCanvasLayer* layer = model.FindLayerById(model.FImportLayer);
+            if (!name.empty() && layer && AciToColor(index) >= 0)
+                layer->PenColor = AciToColor(index);
+        }
+        at = end;
+    }
+}
+
+std::vector<std::unique_ptr<TDxfBlock>> ReadBlocks(const std::vector<DxfPair>& pairs,
+                                                   DxfEncoding encoding) {
+    std::vector<std::unique_ptr<TDxfBlock>> blocks;
+    size_t at = FindSection(pairs, "BLOCKS");
+    if (at == std::string_view::npos) return blocks;
+    std::unique_ptr<TDxfBlock> current;
+    for (at = NextRecord(pairs, at); at < pairs.size() && pairs[at].value != "ENDSEC";) {
+        const size_t end = NextRecord(pairs, at + 1);
+        const std::string_view type = pairs[at].value;
+        if (type == "BLOCK") {
+            current = std::make_unique<TDxfBlock>();
+            for (size_t k = at + 1; k < end; ++k) {
+                const DxfPair& p = pairs[k];
+                if (p.code == 2)
+                    current->Name = QString::fromStdString(DxfDecodeText(p.value, encoding));
+                if (p.code == 10) current->BaseX = DxfAtof(p.value);
+                if (p.code == 20) current->BaseY = DxfAtof(p.value);
+            }
+        } else if (type == "LINE" && current) {
+            double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+            for (size_t k = at + 1; k < end; ++k) {
+                const DxfPair& p = pairs[k];
+                if (p.code == 10) x1 = DxfAtof(p.value);
+                if (p.code == 20) y1 = DxfAtof(p.value);
+                if (p.code == 11) x2 = DxfAtof(p.value);
+                if (p.code == 21) y2 = DxfAtof(p.value);
+            }
+            current->Shapes.push_back(std::make_unique<TPlovanLine>(x1, y1, x2, y2, 0));
+        } else if (type == "ENDBLK" && current) {
+            blocks.push_back(std::move(current));
+        }
+        at = end;
+    }
+    return blocks;
+}
+
+void TraceLine(const TCanvasModel& model, std::string_view layerName) {
+    if (!lcDxf().isDebugEnabled()) return;
+    const TCanvasLayer* layer = model.FindLayerById(model.FImportLayer);
+    auto flag = [&](std::uint8_t v) { return layer ? (v ? "Y" : "N") : "NULL"; };
+    qCDebug(lcDxf).noquote() << "DXF LINE: layer='" +
+                                    QString::fromUtf8(layerName.data(), int(layerName.size())) +
+                                    "' lid=" + QString::number(model.FImportLayer) +
+                                    " visible=" + flag(layer ? layer->Visible : 0) +
+                                    " locked=" + flag(layer ? layer->Locked : 0);
+}
+
+}  // namespace
+
+DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
+                             const QString& layerName) {
+    DxfImportResult result;
+    try {
+        const std::vector<DxfPair> pairs = DxfSplitPairs(bytes);
+        const size_t entities = FindSection(pairs, "ENTITIES");
+        if (entities == std::string_view::npos) {
+            platform::ShowMessage(QStringLiteral("DXF load failed: ENTITIES section not found"));
+            return result;
+        }
+        const DxfEncoding encoding = DxfDetectEncoding(bytes, pairs);
+
+        // The file is good: only now is an earlier import of it replaced.
+        const int existing = model.FindLayer(layerName);
+        if (existing >= 0) model.ClearLayer(existing);
+        model.FImportLayer = model.AddLayer(layerName);
+        if (TCanvasLayer* layer = model.FindLayerById(model.FImportLayer)) {
+            layer->Visible = 1;
+            layer->Locked = 1;
+        }
+        result.read = true;
+
+        ReadLayerTable(model, pairs, encoding);
+        // One block table per import: a block of an earlier file never
+        // stands in for this file's block of the same name.
+        model.FBlocks = ReadBlocks(pairs, encoding);
+
+        DxfEntityReader reader(model, encoding, kDxfMaxShapes);
+        reader.onLine = [&model](std::string_view layer) { TraceLine(model, layer); };
+        size_t at = NextRecord(pairs, entities);
+        while (at < pairs.size() && pairs[at].value != "ENDSEC" && !reader.LimitReached())
+            at = reader.Read(pairs, at);
+        result.shapes = reader.Count();
+        result.imported = result.shapes >= 1 && !reader.LimitReached();
+    } catch (const std::exception&) {
+        // Out of memory on a damaged file: the shapes made so far stay.
+        result.imported = false;
+        return result;
+    }
+    model.ZoomExtents();
+    model.Redraw();
+    return result;
+}
+
+DxfImportResult LoadDxfFile(TCanvasModel& model, const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (!info.exists() || info.isDir()) return {};
+    std::string bytes;
+    if (!platform::ReadFile(fileName.toStdString(), bytes)) return {};
+    return LoadDxfBytes(model, bytes, QStringLiteral("_dxf_") + info.fileName());
+}

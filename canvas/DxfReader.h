@@ -1,0 +1,45 @@
+// ASCII DXF import into the canvas model. Every entity the reader knows
+// (LINE, CIRCLE, ARC, ELLIPSE, LWPOLYLINE, POLYLINE, SPLINE, SOLID, TRACE,
+// TEXT, MTEXT, POINT, INSERT of a block's lines) becomes a shape of one
+// layer, "_dxf_" + the file's name, left visible and locked. The file's layer
+// table only gives that layer its pen colour; blocks are collected so that
+// INSERTs expand into lines.
+//
+// Conventions: world metres, x east, y north (the DXF x and y); angles in the
+// file are degrees (ARC, TEXT, INSERT) or radians (ELLIPSE parameters).
+// Paper-space entities (67 = 1) are left out. Entities drawn in their object
+// coordinate system with the extrusion (0, 0, -1) are mirrored into the
+// world (x -> -x); other extrusions are left out. Texts and names are decoded
+// as DxfDecodeText says.
+//
+// Failures: a missing or unreadable file, or one without an ENTITIES section
+// (the message "DXF load failed: ENTITIES section not found" then goes
+// through the dialogs seam), returns false and leaves the canvas as it was,
+// also an earlier import of the same file. More than kDxfMaxShapes shapes
+// stop the import: the shapes made stay, the result is false.
+// GUI thread only.
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+#include "canvas/CanvasModel.h"
+
+inline constexpr long long kDxfMaxShapes = 10'000'000;
+
+struct DxfImportResult {
+    bool imported = false;  // at least one shape was made (and the limit not hit)
+    bool read = false;      // the ENTITIES section was found (the view then zoomed to the extents)
+    long long shapes = 0;   // shapes made
+};
+
+// Reads the file by its UTF-8 path. The import layer is cleared (or created)
+// only after the file was read and its ENTITIES section found. The model's
+// block table is replaced by this file's blocks. When the file was read the
+// view zooms to the extents of the drawing and the canvas is redrawn (also
+// when nothing was imported). The block
+// table and the import layer id are the model's (FindBlock, GetImportLayer).
+DxfImportResult LoadDxfFile(TCanvasModel& model, const QString& fileName);
+
+// The same from bytes in memory, into the layer `layerName`.
+DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes, const QString& layerName);
