@@ -6,9 +6,7 @@
 // string buffers as long as the line or the widest directive (no conversion
 // can outgrow them), and the two must agree, except where the scanner
 // differs on purpose: nan, inf and hex numbers, numbers out of range,
-// integers that overflow, an exponent mark with no digits after it (glibc
-// swallows the "e" of "2e,"; the scanner leaves it for the next directive),
-// and a %Nc that finds fewer than N characters (glibc stores the part; the
+// integers that overflow, and a %Nc that finds fewer than N characters (glibc stores the part; the
 // scanner, as the C standard reads, fails the conversion).
 #include <algorithm>
 #include <cmath>
@@ -41,11 +39,6 @@ bool HasDeliberateDifference(std::string_view format, std::string_view line) {
             return true;  // nan, inf, hex (and its exponent)
         digitRun = IsDigit(c) ? digitRun + 1 : 0;
         if (digitRun >= 10) return true;  // an int that may overflow
-        if (c == 'e' || c == 'E') {
-            size_t next = i + 1;
-            if (next < line.size() && (line[next] == '+' || line[next] == '-')) ++next;
-            if (next >= line.size() || !IsDigit(line[next])) return true;  // a bare exponent mark
-        }
     }
     // A %c of more than one character.
     for (size_t i = 0; i + 1 < format.size(); ++i) {

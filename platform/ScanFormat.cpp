@@ -20,30 +20,42 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Parses the set of a "%[" conversion starting after '['; returns the index
 // after the closing ']' or npos when it never closes.
 size_t ScanFormat::ParseSet(std::string_view format, size_t at, Step& step) {
-    if (at < format.size() && format[at] == '^') {
+    // As the C library reads a set: ']' or '-' first is a member; a '-'
+    // between two characters in ascending order is the range between them,
+    // taken from the character written before it; any other '-' is a member.
+    const auto end = [&](size_t i) { return i >= format.size() || format[i] == '\0'; };
+    if (!end(at) && format[at] == '^') {
         step.setNegated = true;
         ++at;
     }
-    const size_t first = at;
-    while (at < format.size() && (format[at] != ']' || at == first)) {
-        const unsigned char c = static_cast<unsigned char>(format[at]);
-        if (at + 2 < format.size() && format[at + 1] == '-' && format[at + 2] != ']' &&
-            static_cast<unsigned char>(format[at + 2]) >= c) {
-            for (int m = c; m <= static_cast<unsigned char>(format[at + 2]); ++m)
+    if (!end(at) && (format[at] == ']' || format[at] == '-'))
+        step.set[static_cast<unsigned char>(format[at++])] = true;
+    while (!end(at) && format[at] != ']') {
+        const unsigned char c = static_cast<unsigned char>(format[at++]);
+        const unsigned char before = static_cast<unsigned char>(format[at - 2]);
+        if (c == '-' && !end(at) && format[at] != ']' &&
+            before <= static_cast<unsigned char>(format[at])) {
+            for (int m = before; m < static_cast<unsigned char>(format[at]); ++m)
                 step.set[m] = true;
-            at += 3;
         } else {
             step.set[c] = true;
-            ++at;
         }
     }
-    return at < format.size() ? at + 1 : std::string_view::npos;
+    return end(at) ? std::string_view::npos : at + 1;
 }
 
 namespace {
 
-// The longest prefix of `text` in the plain decimal grammar; 0 when none.
-size_t NumberLength(std::string_view text) {
+// A number field: `consumed` bytes are taken from the input, of which the
+// first `valid` are the number in the plain decimal grammar (0: none). As in
+// the C library, an exponent mark (and its sign) with no digits after it is
+// taken but is not part of the number ("1e," reads 1 and leaves ",").
+struct NumberSpan {
+    size_t consumed = 0;
+    size_t valid = 0;
+};
+
+NumberSpan NumberLength(std::string_view text) {
     size_t at = 0;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
     size_t digits = 0;
@@ -52,16 +64,33 @@ size_t NumberLength(std::string_view text) {
         ++at;
         while (at < text.size() && IsDigit(text[at])) ++at, ++digits;
     }
-    if (digits == 0) return 0;
+    if (digits == 0) return {};
+    NumberSpan span{at, at};
     if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
         size_t exp = at + 1;
         if (exp < text.size() && (text[exp] == '+' || text[exp] == '-')) ++exp;
+        span.consumed = exp;
         if (exp < text.size() && IsDigit(text[exp])) {
             while (exp < text.size() && IsDigit(text[exp])) ++exp;
-            at = exp;
+            span.consumed = span.valid = exp;
         }
     }
-    return at;
+    return span;
+}
+
+// The value of a valid number text; a magnitude below the smallest double
+// reads as zero, as the C library reads it. False when it overflows.
+bool NumberValue(std::string_view text, double& value) {
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        const size_t mark = text.find_first_of("eE");
+        if (mark == std::string_view::npos || mark + 1 >= text.size() || text[mark + 1] != '-')
+            return false;
+        value = text[0] == '-' ? -0.0 : 0.0;
+        return true;
+    }
+    return error == std::errc() && end == text.data() + text.size();
 }
 
 size_t IntegerLength(std::string_view text) {
@@ -201,16 +230,19 @@ int ScanFormat::Scan(std::string_view input, std::vector<ScanField>& fields) con
         switch (step.kind) {
             case ScanKind::Double:
             case ScanKind::Float: {
-                used = NumberLength(window);
+                const NumberSpan span = NumberLength(window);
+                if (span.valid == 0) return static_cast<int>(fields.size());
+                used = span.consumed;
                 double value = 0;
-                if (used == 0 || !FromChars(window.substr(0, used), value) || !std::isfinite(value))
-                    return static_cast<int>(fields.size());
-                if (step.kind == ScanKind::Float) {
-                    if (std::fabs(value) > std::numeric_limits<float>::max())
-                        return static_cast<int>(fields.size());
-                    value = static_cast<float>(value);
+                const bool inRange = NumberValue(window.substr(0, span.valid), value) &&
+                                     (step.kind == ScanKind::Double ||
+                                      std::fabs(value) <= std::numeric_limits<float>::max());
+                // Only stored numbers must be finite: a skipped one is read and dropped.
+                if (!inRange) {
+                    if (step.store) return static_cast<int>(fields.size());
+                    break;
                 }
-                field.number = value;
+                field.number = step.kind == ScanKind::Float ? static_cast<float>(value) : value;
                 break;
             }
             case ScanKind::Int: {

@@ -11,7 +11,10 @@
 // Anything else (%x, %n, %p, %ld, %5$d ...) makes the format invalid.
 //
 // Numbers are read locale-free. A number field longer than its width is cut
-// at the width, as sscanf does.
+// at the width, as sscanf does; as there, an exponent mark with no digits
+// after it is taken from the input but not read ("1e," gives 1), a
+// magnitude below the smallest double reads as 0, and a skipped (%*)
+// number may be out of range.
 #pragma once
 
 #include <cstddef>
