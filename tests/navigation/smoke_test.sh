@@ -23,7 +23,7 @@ run_once() {
   local exe="$1"
   "$exe" >"$WORK/program.log" 2>&1 &
   local pid=$! found="" status=0
-  for _ in $(seq 1 300); do
+  for _ in $(seq 1 900); do
     if ! kill -0 "$pid" 2>/dev/null; then
       echo "the program ended before its main window appeared"; cat "$WORK/program.log"; return 1
     fi
@@ -33,7 +33,7 @@ run_once() {
     sleep 0.1
   done
   if [ -z "$found" ]; then
-    echo "no main window after 30 s"; kill -KILL "$pid"; cat "$WORK/program.log"; return 1
+    echo "no main window after 90 s"; kill -KILL "$pid"; cat "$WORK/program.log"; return 1
   fi
   sleep 1  # lets a window manager frame and place it
   # The frame's corner (the client's corner less the frame extents that a
