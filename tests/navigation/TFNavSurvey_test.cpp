@@ -168,6 +168,22 @@ TEST_F(TFNavSurvey, ClickNeverTogglesTheDownState) {
     EXPECT_FALSE(g_Survey.RealtimeRunning);
 }
 
+TEST_F(TFNavSurvey, RefusedPortSettingsEndStartAfterTheGeodesyBlock) {
+    {
+        platform::IniFile ini(SettingsFilePath());
+        ini.WriteString("GPS1 COMUNICATION SETTINGS", std::string(kPortKeys[1]), "");
+    }
+    platform::IniFile::DropCachedModels();
+    Create();
+    nav->bRealtimeClick();
+    EXPECT_FALSE(g_Survey.RealtimeRunning);
+    EXPECT_FALSE(nav->ZGPS1->FOpen);
+    EXPECT_FALSE(nav->ZSENSOR->FOpen);
+    EXPECT_EQ(nav->bRealtime->text(), "Start");
+    EXPECT_EQ(Events().find("Realtime STARTED"), std::string::npos);
+    EXPECT_TRUE(fs::exists(g_LogDir + DateStamp() + " Geodesy.txt"));
+}
+
 TEST_F(TFNavSurvey, SounderPortHeldByAnotherReaderIsSaid) {
     Create();
     TPlovanSerialGPS other;
