@@ -85,7 +85,7 @@ FixColour FixColourOf(int fixQuality) {
     }
 }
 
-void CopyOffsets(SurveyState& state, const OffsetsValues& offsets) {
+void CopyOffsets(SurveyState& state, const OffsetsCopy& offsets) {
     if (offsets.Draft) state.TransducerDraft = *offsets.Draft;
     if (offsets.SoundVelocity) state.ManualSoundVelocity = *offsets.SoundVelocity;
     if (offsets.AntennaHeight) state.AntennaHeightAboveWater = *offsets.AntennaHeight;

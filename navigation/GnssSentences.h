@@ -40,20 +40,20 @@ FixColour FixColourOf(int fixQuality);
 
 // The offsets window's four values as numbers; a text that is not a number
 // is std::nullopt and leaves its copy as it was.
-struct OffsetsValues {
+struct OffsetsCopy {
     std::optional<double> Draft;          // OffsetA, m
     std::optional<double> SoundVelocity;  // SV, m/s
     std::optional<double> AntennaHeight;  // OffsetC, antenna above water, m
     std::optional<double> Tide;           // TideHt, m
 };
 // Copies the values that are numbers into the survey state.
-void CopyOffsets(SurveyState& state, const OffsetsValues& offsets);
+void CopyOffsets(SurveyState& state, const OffsetsCopy& offsets);
 
 // What the window sees around one GNSS line.
 struct GnssLineContext {
     bool mapTickEnabled = false;  // tMap runs
     bool offsetsHidden = true;    // the offsets window is not visible
-    OffsetsValues offsets;        // read only when hidden
+    OffsetsCopy offsets;          // read only when hidden
     bool corrupt = false;         // the reader marked the line (checksum)
     int readerFixQuality = 0;     // ZGPS1's fix quality before this line
 };

@@ -230,6 +230,7 @@ void TFNav::FormCreate() {
     };
     for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR})
         reader->OnLogGap = [this](TPlovanSerialGPS*, const std::string& t) { SurveyFault(t); };
+    Links = ApplicationLinks();
 
     // 10.
     fcad = new TPlovanCanvas(Panel4);

@@ -39,11 +39,15 @@ struct TFNavLinks {
     // The message window: adds a line to its memo, shown first when `show`.
     std::function<void(const QString& text, bool show)> Message;
     std::function<bool()> OffsetsVisible;               // the offsets window is on the screen
-    std::function<OffsetsValues()> Offsets;             // its four values
+    std::function<OffsetsCopy()> Offsets;               // its four values
     std::function<std::optional<double>()> DepthAlert;  // Navset.edDepthAlert1
     std::function<int32_t()> NormalBackground;          // Navset.fcadColor, 0x00BBGGRR
     std::function<ProfileColumn()> Profile;             // the sound velocity column
 };
+
+// The links to the application's own windows (offsets, navigation
+// settings, message window), each read through its global at every use.
+TFNavLinks ApplicationLinks();
 
 class TFNav : public QMainWindow {
     Q_OBJECT

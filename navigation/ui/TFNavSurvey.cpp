@@ -20,7 +20,10 @@
 #include "navigation/StandardLayers.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
+#include "navigation/ui/TOffsets.h"
 #include "platform/Clock.h"
+#include "tools/ui/TFMsg.h"
+#include "tools/ui/TNavset.h"
 
 namespace {
 
@@ -38,6 +41,34 @@ uint32_t StartTick() {
 }
 
 }  // namespace
+
+TFNavLinks ApplicationLinks() {
+    TFNavLinks links;
+    links.Message = [](const QString& text, bool show) {
+        if (FMsg) FMsg->AddMessage(text, show);
+    };
+    links.OffsetsVisible = [] { return Offsets && Offsets->isVisible(); };
+    links.Offsets = [] {
+        OffsetsCopy copy;
+        if (!Offsets) return copy;
+        const OffsetsValues& values = Offsets->Values();
+        copy.Draft = values.Draft.Get();
+        copy.SoundVelocity = values.SoundVelocity.Get();
+        copy.AntennaHeight = values.AntennaHeight.Get();
+        copy.Tide = values.Tide.Get();
+        return copy;
+    };
+    links.DepthAlert = []() -> std::optional<double> {
+        return Navset ? Navset->Values().DepthAlert.Get() : std::nullopt;
+    };
+    links.NormalBackground = [] {
+        return static_cast<int32_t>(Navset ? Navset->Values().BackgroundColor : kDefaultBackground);
+    };
+    // The sound velocity profile column joins here; until then the single
+    // sound velocity corrects every depth.
+    links.Profile = [] { return ProfileColumn{}; };
+    return links;
+}
 
 void TFNav::PortMessage(const std::string& text, bool show) {
     g_LastPortMessage = QString::fromStdString(text);

@@ -89,7 +89,7 @@ class TFNavSurvey : public ::testing::Test {
         nav->Links.Message = [this](const QString& t, bool show) {
             messages.emplace_back(t.toStdString(), show);
         };
-        nav->Links.Offsets = [] { return OffsetsValues{0.5, 1500, 1.5, 0.2}; };
+        nav->Links.Offsets = [] { return OffsetsCopy{0.5, 1500, 1.5, 0.2}; };
         nav->Links.DepthAlert = [] { return std::optional<double>(1.0); };
     }
 
