@@ -5,6 +5,7 @@
 //
 // Steps on windows that are not part of the program yet (the realtime data,
 // echogram and battery windows) wait in the places marked "joins here".
+#include <QCheckBox>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -24,6 +25,7 @@
 #include "platform/Clock.h"
 #include "tools/ui/TFMsg.h"
 #include "tools/ui/TNavset.h"
+#include "tools/ui/TfSVP.h"
 
 namespace {
 
@@ -64,9 +66,13 @@ TFNavLinks ApplicationLinks() {
     links.NormalBackground = [] {
         return static_cast<int32_t>(Navset ? Navset->Values().BackgroundColor : kDefaultBackground);
     };
-    // The sound velocity profile column joins here; until then the single
-    // sound velocity corrects every depth.
-    links.Profile = [] { return ProfileColumn{}; };
+    links.Profile = [] {
+        ProfileColumn profile;
+        if (!fSVP || !fSVP->cUseSVP->isChecked()) return profile;
+        profile.inUse = true;
+        profile.lines = fSVP->Lists().column;
+        return profile;
+    };
     return links;
 }
 
