@@ -1,10 +1,15 @@
 #include "devices/TPlovanSerialGPS.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 
 #include "devices/NmeaParse.h"
 #include "platform/Clock.h"
@@ -65,6 +70,7 @@ TPlovanSerialGPS::~TPlovanSerialGPS() {
     OnSend = nullptr;
     OnPosition3DChange = nullptr;
     OnSpeedChange = nullptr;
+    OnLogGap = nullptr;
     Close();
 }
 
@@ -90,7 +96,11 @@ void TPlovanSerialGPS::Open() {
         ClosePortAndLog();
         FOpen = false;
     }
-    if (!FHandle->Open(FPortNumber, PortSettings())) return;
+    if (!FHandle->Open(FPortNumber, PortSettings())) {
+        lastOpenError_ = FHandle->LastError();
+        return;
+    }
+    lastOpenError_.clear();
     FHandle->Purge();
     FOpen = true;
     ++generation_;
@@ -100,6 +110,8 @@ void TPlovanSerialGPS::Open() {
     lastLineChecksumFailed_ = false;
     badChecksumCount_ = 0;
     FDataSeen = false;
+    logBroken_ = logGapReported_ = false;
+    logLinesLost_ = 0;
     if (FLogEnabled && !FLogFileName.empty()) FLogFile = std::fopen(FLogFileName.c_str(), "a+e");
     FPollTimer->setInterval(FPollInterval > 0 ? FPollInterval : kDefaultPollMs);
     FPollTimer->start();
@@ -238,8 +250,36 @@ void TPlovanSerialGPS::HandOn(const std::string& line) {
     if (!lastLineChecksumFailed_ && line.front() == '$') ParseNmea(line, star, false);
 }
 
+bool TPlovanSerialGPS::ReopenLog() {
+    if (FLogFile) std::fclose(FLogFile);
+    // The day folder may have been removed under the open log.
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(FLogFileName).parent_path(), ec);
+    FLogFile = std::fopen(FLogFileName.c_str(), "a+e");
+    return FLogFile != nullptr;
+}
+
+bool TPlovanSerialGPS::WriteLogText(const std::string& text, std::string& why) {
+    if (!FLogFile) {
+        why = std::strerror(errno);
+        return false;
+    }
+    const int fd = fileno(FLogFile);
+    struct stat st {};
+    const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : 0;
+    if (std::fwrite(text.data(), 1, text.size(), FLogFile) == text.size() &&
+        std::fflush(FLogFile) == 0)
+        return true;
+    why = std::strerror(errno);
+    // No half line stays behind; what stdio still holds is dropped with the file.
+    (void)!::ftruncate(fd, before);
+    std::fclose(FLogFile);
+    FLogFile = nullptr;
+    return false;
+}
+
 void TPlovanSerialGPS::LogLine(const std::string& line) {
-    if (!FLogEnabled || !FLogFile) return;
+    if (!FLogEnabled || (!FLogFile && !logBroken_)) return;
     std::string text;
     if (FLogTimestamp) {
         const platform::DateTime now = platform::Now();
@@ -249,8 +289,44 @@ void TPlovanSerialGPS::LogLine(const std::string& line) {
     text += line;
     // A text-mode log: CR LF line ends, as on the system the logs came from.
     text += "\r\n";
-    std::fwrite(text.data(), 1, text.size(), FLogFile);
-    std::fflush(FLogFile);
+
+    std::string why;
+    // A log whose file was removed (its day folder deleted) would swallow
+    // every line unseen: the name is opened anew.
+    struct stat st {};
+    if (FLogFile && ::fstat(fileno(FLogFile), &st) == 0 && st.st_nlink == 0) {
+        why = "the file was removed";
+        logBroken_ = true;
+        ReopenLog();
+    } else if (!FLogFile) {
+        ReopenLog();
+    }
+    bool ok = WriteLogText(text, why);
+    if (!ok && ReopenLog()) ok = WriteLogText(text, why);
+    if (ok && !logBroken_) return;
+    const std::string name = std::filesystem::path(FLogFileName).filename().string();
+    if (ok && !logGapReported_) {
+        // Removed and opened anew at once: no line is missing.
+        logBroken_ = false;
+        if (OnLogGap) OnLogGap(this, "Port log " + name + " was removed; it is written anew.");
+        return;
+    }
+    if (!ok) ++logLinesLost_;
+    if (!logGapReported_) {
+        logGapReported_ = true;
+        if (OnLogGap)
+            OnLogGap(this, "Port log " + name + " could not be written (" + why +
+                               "); lines may be missing from it.");
+    }
+    if (ok) {
+        logBroken_ = logGapReported_ = false;
+        if (OnLogGap)
+            OnLogGap(this, "Port log " + name + " is written again; " +
+                               std::to_string(logLinesLost_) + " lines are missing from it.");
+        logLinesLost_ = 0;
+    } else {
+        logBroken_ = true;
+    }
 }
 
 void TPlovanSerialGPS::IdleTimerTick() {
@@ -262,6 +338,9 @@ void TPlovanSerialGPS::IdleTimerTick() {
     }
     if (!FIdleReported) {
         FIdleReported = true;
+        // A receiver that comes back at the same place resends an unchanged
+        // fix; forgetting the last one makes it a position change again.
+        FLatitude = FLongitude = FAltitude = 0;
         if (OnIdle) OnIdle(this);
     }
 }

@@ -106,6 +106,10 @@ class TPlovanSerialGPS : public QObject {
     TLineEvent OnSend;
     TPositionEvent OnPosition3DChange;
     TSpeedEvent OnSpeedChange;
+    // The port log lost lines or its file was removed: raised once per
+    // outage with a sentence for the surveyor, and once at its end with the
+    // number of lines missing. The reader itself shows nothing.
+    TLineEvent OnLogGap;
 
     std::string FTimeFormat = "hhnnsszzz";
     std::string FDateFormat = "YYYY-MM-DD";
@@ -131,6 +135,8 @@ class TPlovanSerialGPS : public QObject {
     // True while OnNewCommand runs for a line whose checksum failed (and
     // after it, until the next line); false for good and unjudged lines.
     bool LastLineChecksumFailed() const { return lastLineChecksumFailed_; }
+    // Why the last Open failed (the port's own words); empty after a good one.
+    std::string LastOpenError() const { return lastOpenError_; }
     // Lines whose checksum failed since the last Open (kept through Close).
     int64_t BadChecksumCount() const { return badChecksumCount_; }
 
@@ -181,5 +187,12 @@ class TPlovanSerialGPS : public QObject {
     size_t rxStart_ = 0;                    // the bytes of FRxBuffer before this are taken already
     bool lineLogged_ = false;               // the text at rxStart_ ends a line already logged
     bool lastLineChecksumFailed_ = false;
+    std::string lastOpenError_;
+    // Port log outage: a reopen is due, the gap was reported, lines lost.
+    bool logBroken_ = false;
+    bool logGapReported_ = false;
+    int64_t logLinesLost_ = 0;
+    bool ReopenLog();
+    bool WriteLogText(const std::string& text, std::string& why);
     int64_t badChecksumCount_ = 0;
 };

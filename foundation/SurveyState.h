@@ -17,6 +17,7 @@ struct SurveyState {
     bool ZdaSeen = false;         // a ZDA line arrived; never cleared
     bool NoValidPosition = false; // set from every GGA line
     int FixQuality = 0;           // GGA fix quality 0..9
+    int ShownFixQuality = 0;      // the quality GPSGroupBox's colour shows
 
     // Grid position and heading (written together by one map tick)
     double GridEasting = 0;

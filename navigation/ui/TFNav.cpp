@@ -129,6 +129,11 @@ void TFNav::BuildLayout() {
     bRealtime->setToolButtonStyle(Qt::ToolButtonTextOnly);
     bRealtime->setText(QStringLiteral("Start"));
     tRealtime->addWidget(bRealtime);
+    ConnectIcon = new QToolButton(tRealtime);
+    ConnectIcon->setObjectName(QStringLiteral("ConnectIcon"));
+    ConnectIcon->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ConnectIcon->setText(QStringLiteral("Settings"));
+    tRealtime->addWidget(ConnectIcon);
 
     tDraw = MakeToolBar(this, "tDraw", QStringLiteral("Draw"));
     bMouseSelect = new QToolButton(tDraw);
@@ -195,6 +200,13 @@ void TFNav::FormCreate() {
     // 7. The handlers of bRealtime (start and stop), the language, settings
     // import, translation editor and satellite menu items, and the status
     // bar's click and double-click join here.
+    connect(bRealtime, &QToolButton::clicked, this, [this] {
+        // The down state follows the GNSS port, never the click itself.
+        SetRealtimeDown(FRealtimeDown);
+        platform::GuardHandler([this] { bRealtimeClick(); });
+    });
+    connect(ConnectIcon, &QToolButton::clicked, this,
+            [this] { platform::GuardHandler([this] { ConnectIconClick(); }); });
 
     connect(PlovanNTRIPClient1, &QAction::triggered, this,
             [this] { platform::GuardHandler([this] { PlovanNTRIPClient1Click(); }); });
@@ -209,11 +221,24 @@ void TFNav::FormCreate() {
     // 9. The readers, closed until Start.
     ZGPS1 = new TPlovanSerialGPS(this);
     ZGPS1->setObjectName(QStringLiteral("ZGPS1"));
-    // ZGPS1's handlers join here: OnConnect, OnDisconnect, OnIdle, OnTimeout,
-    // OnNewCommand, OnPosition3DChange, OnSpeedChange, OnSend.
+    ZGPS1->OnConnect = [this](TPlovanSerialGPS*, int port) { ZGPS1Connect(port); };
+    ZGPS1->OnDisconnect = [this](TPlovanSerialGPS*, int port) { ZGPS1Disconnect(port); };
+    ZGPS1->OnIdle = [this](TPlovanSerialGPS*) { ZGPS1Idle(); };
+    ZGPS1->OnTimeout = [this](TPlovanSerialGPS*) { ZGPS1Timeout(); };
+    ZGPS1->OnNewCommand = [this](TPlovanSerialGPS*, const std::string& l) { ZGPS1NewCommand(l); };
+    ZGPS1->OnPosition3DChange = [this](TPlovanSerialGPS*, double la, double lo, double al) {
+        ZGPS1Position3DChange(la, lo, al);
+    };
+    ZGPS1->OnSpeedChange = [this](TPlovanSerialGPS*, double kmh) { ZGPS1SpeedChange(kmh); };
+    ZGPS1->OnSend = [this](TPlovanSerialGPS*, const std::string& t) { ZGPS1Send(t); };
     ZSENSOR = new TPlovanSerialGPS(this);
     ZSENSOR->setObjectName(QStringLiteral("ZSENSOR"));
-    // ZSENSOR's OnNewCommand handler (the depth pipeline) joins here.
+    ZSENSOR->OnNewCommand = [this](TPlovanSerialGPS*, const std::string& l) {
+        ZSENSORNewCommand(l);
+    };
+    for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR})
+        reader->OnLogGap = [this](TPlovanSerialGPS*, const std::string& t) { SurveyFault(t); };
+    Links = ApplicationLinks();
 
     // 10.
     fcad = new TPlovanCanvas(Panel4);
@@ -329,6 +354,8 @@ void TFNav::FormCloseQuery() {
     // Nothing may touch the drawing or the settings from here on while the
     // project is saved and the settings are written.
     for (QTimer* timer : {tMap, tEchogram, tScreenshot}) timer->stop();
+    // The close bypasses Stop: rows held through an outage go out now.
+    FlushSoundingRows();
     // 4.
     SleepMs(50);
     // 5. The project is auto-saved here (Save1Click).

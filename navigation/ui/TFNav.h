@@ -11,10 +11,15 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "navigation/CanvasViewSettings.h"
+#include "navigation/DepthPipeline.h"
+#include "navigation/GnssSentences.h"
+#include "navigation/SoundingRowWriter.h"
 
 class QAction;
 class QCloseEvent;
@@ -27,6 +32,22 @@ class TPlovanNumericKeypad;
 class TPlovanSimpleKeyboard;
 class TPlovanSerialGPS;
 class TPlovanCanvas;
+
+// What the survey handlers read from windows that the main window does not
+// own, each read at its use; an empty entry reads as "not there".
+struct TFNavLinks {
+    // The message window: adds a line to its memo, shown first when `show`.
+    std::function<void(const QString& text, bool show)> Message;
+    std::function<bool()> OffsetsVisible;               // the offsets window is on the screen
+    std::function<OffsetsCopy()> Offsets;               // its four values
+    std::function<std::optional<double>()> DepthAlert;  // Navset.edDepthAlert1
+    std::function<int32_t()> NormalBackground;          // Navset.fcadColor, 0x00BBGGRR
+    std::function<ProfileColumn()> Profile;             // the sound velocity column
+};
+
+// The links to the application's own windows (offsets, navigation
+// settings, message window), each read through its global at every use.
+TFNavLinks ApplicationLinks();
 
 class TFNav : public QMainWindow {
     Q_OBJECT
@@ -42,6 +63,29 @@ class TFNav : public QMainWindow {
 
     // Menu commands.
     void SoundVelocityProfile1Click();
+
+    // Realtime start and stop, and the Settings button.
+    void bRealtimeClick();
+    void ConnectIconClick();
+    // The GNSS reader's events.
+    void ZGPS1Connect(int port);
+    void ZGPS1Disconnect(int port);
+    void ZGPS1Idle();
+    void ZGPS1Timeout();
+    void ZGPS1NewCommand(const std::string& line);
+    void ZGPS1Send(const std::string& text);
+    void ZGPS1Position3DChange(double latitude, double longitude, double altitude);
+    void ZGPS1SpeedChange(double speedKmh);
+    // The depth pipeline of the sounder's lines, and its watchdog's report.
+    void ZSENSORNewCommand(const std::string& line);
+    void ZSENSORTimeout();
+    // Appends the start block to the day's geodesy record; a failure is
+    // reported (once per cause) and the start goes on.
+    void WriteGeodesySessionLog();
+    // Held sounding rows go to their files, or their loss is logged (the close).
+    void FlushSoundingRows();
+
+    TFNavLinks Links;
 
     // Remembers the current project and shows its project folder (the parent
     // of the file's folder) in status panel 3.
@@ -69,6 +113,7 @@ class TFNav : public QMainWindow {
     QToolBar* tDraw = nullptr;
     QToolBar* tShape = nullptr;
     QToolButton* bRealtime = nullptr;
+    QToolButton* ConnectIcon = nullptr;
     QToolButton* bMouseSelect = nullptr;
     QWidget* Panel4 = nullptr;
     TStatusBar* sStatusBar = nullptr;
@@ -102,6 +147,19 @@ class TFNav : public QMainWindow {
 
   private:
     void BuildLayout();
+    // One port message: g_LastPortMessage, the message window, the event log.
+    void PortMessage(const std::string& text, bool show);
+    // A survey fault: message window (shown), status bar, event log.
+    void SurveyFault(const std::string& text);
+    void SetRealtimeDown(bool down);
+    void StartRealtime();
+    void StopRealtime();
+
+    bool FRealtimeDown = false;  // bRealtime's down state, kept by the GNSS port events
+    DepthPipeline FDepthPipeline;
+    std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
+    std::optional<bool> FShallowShown;  // the background the alert last set: red or normal
+    std::string FGeodesyFault;          // the last geodesy log fault reported
 
     std::string FCurrentFile;
     bool FShown = false;

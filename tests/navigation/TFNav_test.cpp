@@ -140,9 +140,13 @@ TEST_F(TFNavTest, ReadersAreCreatedClosedWithTheProgramsLogFormats) {
         EXPECT_FALSE(reader->FOpen);
         EXPECT_EQ(reader->FTimeFormat, "hhnnsszzz");
         EXPECT_EQ(reader->FDateFormat, "YYYY-MM-DD");
-        EXPECT_FALSE(reader->OnNewCommand);
+        EXPECT_TRUE(reader->OnNewCommand);
     }
     EXPECT_NE(nav.ZGPS1, nav.ZSENSOR);
+    // The sounder is watched by the echogram timer, not by its port events.
+    EXPECT_TRUE(nav.ZGPS1->OnConnect && nav.ZGPS1->OnIdle && nav.ZGPS1->OnSend);
+    EXPECT_FALSE(nav.ZSENSOR->OnConnect || nav.ZSENSOR->OnDisconnect || nav.ZSENSOR->OnIdle ||
+                 nav.ZSENSOR->OnTimeout);
 }
 
 // Closing while realtime runs closes both ports; what the NTRIP worker still

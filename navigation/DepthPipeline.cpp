@@ -1,0 +1,204 @@
+#include "navigation/DepthPipeline.h"
+
+#include <cmath>
+
+const char* const kRawCsvHeader =
+    "Date,Lat,Lon,Easting,Northing,Elevation (Hi),Elevation (Lo),True Depth (Hi),True Depth "
+    "(Lo),Raw Depth (Hi),Raw Depth (Lo),Message Format,Sound Velocity,Transducer Draft,GPS, RTK "
+    "Antenna Height,Manual Tide,RTK Tide";
+const char* const kSimpleXyzHeader = "Easting,Northing,Elevation";
+
+namespace {
+
+using platform::FloatFormat;
+using platform::FloatToStrF;
+
+constexpr double kNoCorrectionVelocity = 1500.0;
+constexpr double kNoDepth = 0.0001;  // a raw depth at or under it is "no depth"
+
+std::string Fixed(double value, int decimals) {
+    return FloatToStrF(value, FloatFormat::Fixed, 15, decimals);
+}
+
+// What a message type needs on the line and how many values it scans.
+struct TypeRule {
+    std::string_view name;
+    std::string_view need1, need2;
+    int values;
+    enum Into { High, Low, HighBattery, HighLow } into;
+};
+
+constexpr TypeRule kRules[] = {
+    {"Plovan SMT", "SMT", "", 2, TypeRule::HighBattery},
+    {"NMEA DPT", "DPT", "", 1, TypeRule::High},
+    {"NMEA DBT", "DBT", "", 1, TypeRule::High},
+    {"Plovan XDR HI", "XDHI", "", 1, TypeRule::High},
+    {"Plovan XDR LO", "XDHI", "XDLO", 1, TypeRule::Low},
+    {"Plovan XDR H/L", "XDHI", "XDLO", 2, TypeRule::HighLow},
+    {"ODC HI", ",B,", "", 1, TypeRule::High},
+    {"OTHER", "", "", 1, TypeRule::High},
+};
+
+const TypeRule* RuleOf(std::string_view type) {
+    for (const TypeRule& rule : kRules)
+        if (rule.name == type) return &rule;
+    return nullptr;
+}
+
+bool Holds(std::string_view line, std::string_view what) {
+    return what.empty() || line.find(what) != std::string_view::npos;
+}
+
+}  // namespace
+
+void DepthPipeline::Note(DepthLineResult& result, DepthNote note, bool active, std::string text) {
+    const unsigned bit = 1u << static_cast<unsigned>(note);
+    if (!active) {
+        raised_ &= ~bit;
+        return;
+    }
+    if (raised_ & bit) return;
+    raised_ |= bit;
+    result.notes.emplace_back(note, std::move(text));
+}
+
+double DepthPipeline::SoundVelocityFor(double raw, const SurveyState& state,
+                                       const ProfileColumn& profile, DepthLineResult& result) {
+    const double single = state.ManualSoundVelocity;
+    const bool singleValid = std::isfinite(single) && single > 0;
+    const double fallback = singleValid ? single : kNoCorrectionVelocity;
+    if (!profile.inUse || profile.lines.empty()) {
+        Note(result, DepthNote::NoSoundVelocity, !singleValid,
+             "No valid sound velocity: depths are not corrected (1500 m/s).");
+        return fallback;
+    }
+    size_t index = static_cast<size_t>(std::trunc(raw + 0.5));
+    const bool beyond = index >= profile.lines.size();
+    Note(result, DepthNote::ProfileBeyondEnd, beyond,
+         "Depth " + platform::FloatToStr(raw) +
+             " m is beyond the sound velocity profile: its deepest line is used.");
+    if (beyond) index = profile.lines.size() - 1;
+    const std::optional<double> sv = platform::ParseFloat(profile.lines[index]);
+    const bool bad = !sv || !std::isfinite(*sv) || *sv <= 0;
+    Note(result, DepthNote::ProfileLineBad, bad,
+         "Sound velocity profile line " + std::to_string(index) +
+             " is not a number: the single sound velocity is used.");
+    return bad ? fallback : *sv;
+}
+
+DepthLineResult DepthPipeline::Process(SurveyState& state, std::string_view line,
+                                       const DepthLineInputs& inputs) {
+    DepthLineResult result;
+    const std::string lineText(line);
+
+    // Alert depth and draft: a text that is not a number keeps the last good one.
+    Note(result, DepthNote::AlertNotNumber, !inputs.alertDepth,
+         "The depth alert is not a number: the last valid value is used.");
+    if (inputs.alertDepth) lastAlert_ = inputs.alertDepth;
+    if (lastAlert_) state.ShallowAlarmDepth = *lastAlert_;
+    Note(result, DepthNote::DraftNotNumber, !inputs.draft,
+         "The transducer draft is not a number: the last valid value is used.");
+    if (inputs.draft) lastDraft_ = inputs.draft;
+    const double draft = lastDraft_.value_or(state.TransducerDraft);
+
+    const TypeRule* rule = RuleOf(inputs.messageType);
+    if (!rule || !Holds(line, rule->need1) || !Holds(line, rule->need2)) return result;
+
+    // Parse. A refused format or a marked line is a failed parse.
+    int scanned = 0;
+    std::vector<platform::ScanField> fields;
+    const bool formatOk = inputs.format && inputs.format->Valid();
+    Note(result, DepthNote::FormatRefused, !formatOk,
+         "The echo sounder format is refused: " +
+             (inputs.format ? inputs.format->Error() : std::string("none")));
+    if (formatOk && !inputs.corrupt) scanned = inputs.format->Scan(line, fields);
+    const auto value = [&](int i) { return i < scanned ? fields[i].number : 0.0; };
+    switch (rule->into) {
+        case TypeRule::High:
+            result.rawHigh = value(0);
+            break;
+        case TypeRule::Low:
+            result.rawLow = value(0);
+            break;
+        case TypeRule::HighBattery:
+            result.rawHigh = value(0);
+            if (scanned >= 2) result.batteryVolts = value(1);
+            break;
+        case TypeRule::HighLow:
+            result.rawHigh = value(0);
+            result.rawLow = value(1);
+            break;
+    }
+
+    const double single = state.ManualSoundVelocity;
+    result.soundVelocityUsed = std::isfinite(single) && single > 0 ? single : kNoCorrectionVelocity;
+    if (scanned < rule->values) {
+        result.parse = DepthLineResult::Parse::Failed;
+        state.DepthHigh = state.DepthLow = 0;
+        result.statusText = "[CORRUPT] " + lineText;
+    } else {
+        result.parse = DepthLineResult::Parse::Parsed;
+        result.statusText = lineText;
+        const auto correct = [&](double raw, double& depth, std::string& text) {
+            if (raw <= kNoDepth) {
+                depth = 0;
+                text = "--.--";
+                return;
+            }
+            const double sv = SoundVelocityFor(raw, state, inputs.profile, result);
+            result.soundVelocityUsed = sv;
+            depth = raw * sv / 1500.0 + draft;
+            text = Fixed(depth, 2);
+        };
+        correct(result.rawHigh, state.DepthHigh, result.highText);
+        correct(result.rawLow, state.DepthLow, result.lowText);
+        state.NewDepthFlag = true;
+        if (inputs.realtimeDown)
+            result.shallow = state.DepthHigh != 0 && state.DepthHigh <= state.ShallowAlarmDepth;
+    }
+
+    // Rows: the CSV keeps every line with a raw depth; the XYZ file, the
+    // deliverable, only a corrected depth of this line at a projected position.
+    if (result.rawHigh == 0 && result.rawLow == 0) return result;
+    result.csvRow =
+        BuildRawCsvRow(state, result, inputs.messageType, inputs.fixQuality, inputs.now);
+    state.NewDepthFlag = true;
+    const double xyzDepth = rule->into == TypeRule::Low ? state.DepthLow
+                            : rule->into == TypeRule::HighLow && state.DepthHigh == 0
+                                ? state.DepthLow
+                                : state.DepthHigh;
+    const bool projected = state.GridEasting != 0 || state.GridNorthing != 0;
+    if (xyzDepth != 0 && projected)
+        result.xyzRow = Fixed(state.GridEasting, 2) + "," + Fixed(state.GridNorthing, 2) + "," +
+                        Fixed(state.ManualTide - xyzDepth, 2);
+    return result;
+}
+
+std::string BuildRawCsvRow(const SurveyState& s, const DepthLineResult& line,
+                           const std::string& messageType, int fixQuality,
+                           const platform::DateTime& now) {
+    std::string row;
+    const auto add = [&row](const std::string& field) {
+        if (!row.empty()) row += ',';
+        row += field;
+    };
+    row = platform::DateTimeToStr(now);
+    add(Fixed(s.GnssLatitude, 10));
+    add(Fixed(s.GnssLongitude, 10));
+    add(Fixed(s.GridEasting, 2));
+    add(Fixed(s.GridNorthing, 2));
+    add(Fixed(s.ManualTide - s.DepthHigh, 2));
+    add(Fixed(s.ManualTide - s.DepthLow, 2));
+    add(Fixed(s.DepthHigh, 2));
+    add(Fixed(s.DepthLow, 2));
+    add(platform::FloatToStr(line.rawHigh));
+    add(platform::FloatToStr(line.rawLow));
+    add(messageType);
+    add(Fixed(line.soundVelocityUsed, 2));
+    add(Fixed(s.TransducerDraft, 2));
+    add(std::to_string(fixQuality));
+    add(Fixed(s.RtkAntennaHeight, 2));
+    add(Fixed(s.ManualTide, 2));
+    add(Fixed(s.RtkTide, 2));
+    return row;
+}

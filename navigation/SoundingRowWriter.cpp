@@ -1,0 +1,170 @@
+#include "navigation/SoundingRowWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+bool Diverts(int error) { return error == EACCES || error == EISDIR || error == EROFS; }
+
+int OpenAppend(const std::string& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    // A folder opened for writing fails above with EISDIR; anything that
+    // is neither a file nor a device is refused the same way.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+off_t SizeOf(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? st.st_size : 0;
+}
+
+std::string FileName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+SoundingRowWriter::SoundingRowWriter(std::string header, Hooks hooks, size_t capBytes)
+    : header_(std::move(header)), hooks_(std::move(hooks)), cap_(capBytes) {}
+
+std::string SoundingRowWriter::NumberedName(const std::string& path, int n) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    const size_t at =
+        dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
+    return path.substr(0, at) + "_" + std::to_string(n) + path.substr(at);
+}
+
+int SoundingRowWriter::OpenTarget(const std::string& path, std::string& target, std::string& why) {
+    int fd = OpenAppend(path);
+    if (fd >= 0) {
+        target = path;
+        return fd;
+    }
+    int error = errno;
+    why = std::strerror(error);
+    if (!Diverts(error)) return -1;
+    for (int n = 1; n <= 99; ++n) {
+        const std::string name = NumberedName(path, n);
+        fd = OpenAppend(name);
+        if (fd >= 0) {
+            target = name;
+            return fd;
+        }
+        if (!Diverts(errno)) break;
+    }
+    return -1;
+}
+
+bool SoundingRowWriter::WriteHeld(int fd, std::string& why) {
+    std::string bytes;
+    const off_t before = SizeOf(fd);
+    if (before == 0) bytes = header_ + "\r\n";
+    for (const std::string& row : held_) bytes += row + "\r\n";
+    if (WriteAll(fd, bytes)) return true;
+    why = std::strerror(errno);
+    // No half row: cut the file back to where this write began.
+    (void)!::ftruncate(fd, before);  // a device (no size) cannot be cut; nothing was kept
+    return false;
+}
+
+bool SoundingRowWriter::TryOnce(const std::string& path, std::string& why) {
+    std::string target;
+    const int fd = OpenTarget(path, target, why);
+    if (fd < 0) return false;
+    const bool ok = WriteHeld(fd, why);
+    if (::close(fd) != 0 && ok) {
+        why = std::strerror(errno);
+        return false;
+    }
+    if (ok) lastTarget_ = target;
+    return ok;
+}
+
+void SoundingRowWriter::Hold(const std::string& row) {
+    if (heldBytes_ + row.size() + 2 > cap_) {
+        ++lost_;
+        return;
+    }
+    held_.push_back(row);
+    heldBytes_ += row.size() + 2;
+}
+
+bool SoundingRowWriter::Write(const std::string& path, const std::string& row) {
+    Hold(row);
+    std::string why;
+    bool ok = TryOnce(path, why);
+    if (!ok) {
+        if (hooks_.ensureFolders) hooks_.ensureFolders();
+        ok = TryOnce(path, why);
+    }
+    if (!ok) {
+        if (!outage_) {
+            outage_ = true;
+            if (hooks_.report)
+                hooks_.report("Sounding rows cannot be written to " + FileName(path) + ": " + why +
+                              ". Rows are held until the file can be written.");
+        }
+        return false;
+    }
+    const size_t written = held_.size();
+    held_.clear();
+    heldBytes_ = 0;
+    if (outage_) {
+        outage_ = false;
+        if (hooks_.report)
+            hooks_.report("Sounding rows written again to " + FileName(lastTarget_) + ": " +
+                          std::to_string(written) + " held rows written, " + std::to_string(lost_) +
+                          " rows lost.");
+        lost_ = 0;
+    }
+    return true;
+}
+
+void SoundingRowWriter::Touch(const std::string& path) {
+    if (!held_.empty()) return;
+    std::string why;
+    (void)TryOnce(path, why);
+}
+
+size_t SoundingRowWriter::Flush(const std::string& path) {
+    if (held_.empty()) return lost_;
+    std::string why;
+    if (!TryOnce(path, why)) {
+        if (hooks_.ensureFolders) hooks_.ensureFolders();
+        if (!TryOnce(path, why)) return held_.size() + lost_;
+    }
+    held_.clear();
+    heldBytes_ = 0;
+    return lost_;
+}

@@ -1,0 +1,70 @@
+// The writer of the two sounding logs (raw depth CSV and simple XYZ): rows
+// are appended with CR LF, each file opened and closed per row, a header
+// written into an empty file. No row is lost silently:
+// - a name that refuses the open by its nature (EACCES, EISDIR, EROFS: held
+//   by another program, a folder in its place, a read-only medium) diverts
+//   the row to the first of name + "_1" .. "_99" before the extension that
+//   opens; every row tries the own name first;
+// - any other failed open or write recreates the start day's folders (the
+//   `ensureFolders` hook) and tries once more;
+// - rows that still fail are held in order, up to `capBytes` per file, and
+//   written first once writing works again; rows beyond the cap are counted
+//   as lost;
+// - a short write is cut back, so a file never ends in half a row.
+// An outage is reported once (file, reason); its end reports the rows
+// written and lost. Reports go to the `report` hook; nothing here shows a
+// window.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <string>
+
+class SoundingRowWriter {
+  public:
+    struct Hooks {
+        std::function<bool()> ensureFolders;             // may be empty
+        std::function<void(const std::string&)> report;  // may be empty
+    };
+    static constexpr size_t kDefaultCapBytes = 64u << 20;
+
+    SoundingRowWriter(std::string header, Hooks hooks, size_t capBytes = kDefaultCapBytes);
+
+    // Appends `row` (no line end) to `path`, after any held rows. Returns
+    // true when the row reached a file now, false when it is held or lost.
+    bool Write(const std::string& path, const std::string& row);
+    // Puts the header into the empty or missing file `path` (the rows of
+    // lines without a depth); a failure is not an outage.
+    void Touch(const std::string& path);
+    // Writes held rows, if any, to `path` (the close); returns the number
+    // still held, which the caller reports as lost.
+    size_t Flush(const std::string& path);
+
+    size_t HeldRows() const { return held_.size(); }
+    size_t LostRows() const { return lost_; }
+    // The file the last row went to (the own name or an "_n" name).
+    const std::string& LastTarget() const { return lastTarget_; }
+
+    // "dir/name.csv" with "_n" before the extension: "dir/name_n.csv".
+    static std::string NumberedName(const std::string& path, int n);
+
+  private:
+    // Opens `path` or one of its "_n" names for appending; -1 with errno's
+    // reason in `why` when none opens.
+    int OpenTarget(const std::string& path, std::string& target, std::string& why);
+    // Writes header (when the file is empty) and the held rows; false with
+    // `why` when a write failed (the file cut back to its size before it).
+    bool WriteHeld(int fd, std::string& why);
+    bool TryOnce(const std::string& path, std::string& why);
+    void Hold(const std::string& row);
+
+    std::string header_;
+    Hooks hooks_;
+    size_t cap_;
+    std::deque<std::string> held_;
+    size_t heldBytes_ = 0;
+    size_t lost_ = 0;  // lost in the present outage
+    bool outage_ = false;
+    std::string lastTarget_;
+};

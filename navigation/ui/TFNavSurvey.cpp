@@ -1,0 +1,346 @@
+// The main window's survey handlers: realtime start and stop, the GNSS
+// reader's events and the sounder's depth lines. They gather the live values,
+// call the survey logic (navigation/GnssSentences, DepthPipeline,
+// SoundingRowWriter, GeodesySessionLog) and show what it returns.
+//
+// Steps on windows that are not part of the program yet (the realtime data,
+// echogram and battery windows) wait in the places marked "joins here".
+#include <QCheckBox>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "canvas/PlovanCanvas.h"
+#include "devices/TPlovanSerialGPS.h"
+#include "devices/ui/TFGPS.h"
+#include "foundation/DayPaths.h"
+#include "foundation/EventLog.h"
+#include "foundation/LanguageManager.h"
+#include "foundation/SurveyState.h"
+#include "navigation/GeodesySessionLog.h"
+#include "navigation/StandardLayers.h"
+#include "navigation/ui/StatusBar.h"
+#include "navigation/ui/TFNav.h"
+#include "navigation/ui/TOffsets.h"
+#include "platform/Clock.h"
+#include "tools/ui/TFMsg.h"
+#include "tools/ui/TNavset.h"
+#include "tools/ui/TfSVP.h"
+
+namespace {
+
+constexpr TColor kShallowColour = clRed;
+constexpr int32_t kDefaultBackground = 0xFFFFFF;
+
+std::string Translated(const char* text) {
+    return g_LanguageManager ? g_LanguageManager->Translate(text) : std::string(text);
+}
+
+// A tick count of 0 means "not started"; a start at the wrap takes 1.
+uint32_t StartTick() {
+    const uint32_t tick = platform::TickCount();
+    return tick == 0 ? 1 : tick;
+}
+
+}  // namespace
+
+TFNavLinks ApplicationLinks() {
+    TFNavLinks links;
+    links.Message = [](const QString& text, bool show) {
+        if (FMsg) FMsg->AddMessage(text, show);
+    };
+    links.OffsetsVisible = [] { return Offsets && Offsets->isVisible(); };
+    links.Offsets = [] {
+        OffsetsCopy copy;
+        if (!Offsets) return copy;
+        const OffsetsValues& values = Offsets->Values();
+        copy.Draft = values.Draft.Get();
+        copy.SoundVelocity = values.SoundVelocity.Get();
+        copy.AntennaHeight = values.AntennaHeight.Get();
+        copy.Tide = values.Tide.Get();
+        return copy;
+    };
+    links.DepthAlert = []() -> std::optional<double> {
+        return Navset ? Navset->Values().DepthAlert.Get() : std::nullopt;
+    };
+    links.NormalBackground = [] {
+        return static_cast<int32_t>(Navset ? Navset->Values().BackgroundColor : kDefaultBackground);
+    };
+    links.Profile = [] {
+        ProfileColumn profile;
+        if (!fSVP || !fSVP->cUseSVP->isChecked()) return profile;
+        profile.inUse = true;
+        profile.lines = fSVP->Lists().column;
+        return profile;
+    };
+    return links;
+}
+
+void TFNav::PortMessage(const std::string& text, bool show) {
+    g_LastPortMessage = QString::fromStdString(text);
+    if (Links.Message) Links.Message(g_LastPortMessage, show);
+    AppendEventLog(text, EventLogPath());
+}
+
+void TFNav::SurveyFault(const std::string& text) {
+    const QString message = QString::fromStdString(text);
+    if (Links.Message) Links.Message(message, true);
+    if (sStatusBar->PanelCount() >= 6) {
+        sStatusBar->SetPanelText(5, message);
+        sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(message) + 20);
+    }
+    AppendEventLog(text, EventLogPath());
+}
+
+void TFNav::SetRealtimeDown(bool down) {
+    FRealtimeDown = down;
+    const QSignalBlocker block(bRealtime);
+    bRealtime->setChecked(down);
+}
+
+void TFNav::ConnectIconClick() {
+    if (FGPS) FGPS->show();
+}
+
+void TFNav::bRealtimeClick() {
+    if (g_Survey.RealtimeRunning)
+        StopRealtime();
+    else
+        StartRealtime();
+}
+
+void TFNav::StartRealtime() {
+    // 1.
+    WriteGeodesySessionLog();
+    // The offsets copies come from the window at once, not only with the
+    // first GNSS line while it is hidden.
+    if (Links.Offsets) CopyOffsets(g_Survey, Links.Offsets());
+    // 2. An Apply that refuses a text has said why; Start ends there.
+    if (FGPS && (!FGPS->GPSSetClick() || !FGPS->SensorSetClick())) return;
+    if (!FCsvWriter) {
+        const SoundingRowWriter::Hooks hooks{[] { return EnsureDataFolders(); },
+                                             [this](const std::string& t) { SurveyFault(t); }};
+        FCsvWriter = std::make_unique<SoundingRowWriter>(kRawCsvHeader, hooks);
+        FXyzWriter = std::make_unique<SoundingRowWriter>(kSimpleXyzHeader, hooks);
+    }
+    // 3. A port that does not open is said, and realtime still starts.
+    ZGPS1->Open();
+    g_Survey.RealtimeStartTick = StartTick();
+    if (!ZGPS1->FOpen)
+        SurveyFault("GPS port " + TPlovanSerialGPS::PortName(ZGPS1->FPortNumber) +
+                    " could not be opened: " + ZGPS1->LastOpenError());
+    // 4.
+    if (FGPS && FGPS->IsSensorEnabled()) {
+        const std::string port = TPlovanSerialGPS::PortName(ZSENSOR->FPortNumber);
+        try {
+            ZSENSOR->Open();
+            if (ZSENSOR->FOpen) {
+                if (Links.Message)
+                    Links.Message(QString::fromStdString("ZSENSOR Open called on port: " + port),
+                                  false);
+            } else {
+                const std::string why = ZSENSOR->LastOpenError();
+                if (Links.Message)
+                    Links.Message(QString::fromStdString("ZSENSOR Open failed: " + why), true);
+                AppendEventLog("Sensor port " + port + " could not be opened: " + why,
+                               EventLogPath());
+            }
+        } catch (const std::exception& e) {
+            if (Links.Message)
+                Links.Message(
+                    QString::fromStdString(std::string("ZSENSOR Open failed: ") + e.what()), true);
+        } catch (...) {
+            if (Links.Message)
+                Links.Message(QStringLiteral("ZSENSOR Open failed with unknown error"), true);
+        }
+        tEchogram->start();
+        g_Survey.SensorStartTick = platform::TickCount();
+        g_Survey.SensorTimedOut = false;
+        // The realtime window's DepthFrameHi and DepthFrameLo are hidden here.
+    } else {
+        // The realtime window's depth frames are hidden and its client
+        // height set to 191 pixels here.
+    }
+    // 5.
+    bRealtime->setText(QString::fromStdString(Translated("Stop")));
+    tRealtime->setStyleSheet("QToolBar { border: 0px; background: #008000; }");
+    // 6.
+    AppendEventLog("Realtime STARTED", EventLogPath());
+    // 7.
+    g_Survey.RealtimeRunning = true;
+}
+
+void TFNav::StopRealtime() {
+    // 1. Closing the open GNSS port reports the disconnect.
+    ZGPS1->Close();
+    ZSENSOR->Close();
+    // 2.
+    tMap->stop();
+    tEchogram->stop();
+    // 3.
+    g_Survey.SensorDisplaysShown = false;
+    g_Survey.LastSensorTick = 0;
+    g_Survey.SensorStartTick = 0;
+    g_Survey.SensorTimedOut = false;
+    g_Survey.RealtimeStartTick = 0;
+    // 4. The echogram window is hidden here.
+    // 5.
+    bRealtime->setText(QString::fromStdString(Translated("Start")));
+    tRealtime->setStyleSheet("QToolBar { border: 0px; }");
+    // 6.
+    AppendEventLog("Realtime STOPPED", EventLogPath());
+    // 7.
+    g_Survey.RealtimeRunning = false;
+}
+
+void TFNav::WriteGeodesySessionLog() {
+    if (!FGPS) return;
+    const platform::DateTime now = platform::Now();
+    const std::string path = GeodesyLogPath(g_LogDir, now);
+    std::string why;
+    if (AppendGeodesySessionLog(path, FGPS->Values(), now, &why)) {
+        FGeodesyFault.clear();
+        return;
+    }
+    if (why == FGeodesyFault) return;
+    FGeodesyFault = why;
+    SurveyFault("The geodesy log " + path + " could not be written: " + why);
+}
+
+void TFNav::ZGPS1Connect(int port) {
+    PortMessage("Connected to GPS on " + TPlovanSerialGPS::PortName(port), false);
+    SetRealtimeDown(true);
+    if (fcad) g_Survey.VesselLayerId = fcad->FindLayer(QString::fromUtf8(kVesselLayerName));
+}
+
+void TFNav::ZGPS1Disconnect(int port) {
+    tMap->stop();
+    PortMessage("Disconnected from GPS on " + TPlovanSerialGPS::PortName(port), true);
+    SetRealtimeDown(false);
+}
+
+void TFNav::ZGPS1Idle() {
+    tMap->stop();
+    g_Survey.GnssLatitude = 0;
+    g_Survey.GnssLongitude = 0;
+    PortMessage("GPS is idle!", true);
+    // The realtime window's GPSGroupBox turns clRed here.
+}
+
+void TFNav::ZGPS1Timeout() {
+    PortMessage("GPS Timeout!", true);
+    // The device settings window's MemoGPS turns clRed here.
+}
+
+void TFNav::ZGPS1Send(const std::string& text) {
+    PortMessage("Command sent to device: " + text, true);
+}
+
+void TFNav::ZSENSORTimeout() {
+    PortMessage("Sensor TimeOut.", true);
+    // The realtime window's DepthFrameHi and DepthFrameLo turn clRed here.
+}
+
+void TFNav::ZGPS1NewCommand(const std::string& line) {
+    GnssLineContext context;
+    context.mapTickEnabled = tMap->isActive();
+    context.offsetsHidden = !(Links.OffsetsVisible && Links.OffsetsVisible());
+    if (context.offsetsHidden && Links.Offsets) context.offsets = Links.Offsets();
+    context.corrupt = ZGPS1->LastLineChecksumFailed();
+    context.readerFixQuality = ZGPS1->GetFixQuality();
+    if (FGPS && FEchoRawSentences) FGPS->EchoGnssLine(line);
+    const GnssLineEffects effects = ApplyGnssLine(g_Survey, line, context);
+    if (effects.startMapTick) {
+        tMap->start();
+        // The realtime window's GPSGroupBox turns clLime and the device
+        // settings window's MemoGPS clWhite here.
+    }
+    // A new fix colour (effects.fixColour) paints the realtime window's
+    // GPSGroupBox here.
+}
+
+void TFNav::ZGPS1Position3DChange(double latitude, double longitude, double altitude) {
+    g_Survey.GnssLatitude = latitude;
+    g_Survey.GnssLongitude = longitude;
+    g_Survey.GnssHeight = altitude;
+    g_Survey.MapLatitude = latitude;
+    g_Survey.MapLongitude = longitude;
+}
+
+void TFNav::ZGPS1SpeedChange(double speedKmh) {
+    // The realtime window's Speed caption shows speedKmh / 1.852 with one
+    // decimal here.
+    (void)speedKmh;
+}
+
+void TFNav::ZSENSORNewCommand(const std::string& line) {
+    // 1. The watchdog is fed by every line, a corrupt one too.
+    g_Survey.LastSensorTick = platform::TickCount();
+    g_Survey.SensorTimedOut = false;
+    // 2. The echogram window and the depth frames are shown here.
+    g_Survey.SensorDisplaysShown = true;
+    // 3.
+    if (FGPS && FEchoRawSentences) FGPS->EchoSensorLine(line);
+    // 4. The depth frames turn clLime here.
+
+    // 5 to 10.
+    DepthLineInputs in;
+    if (FGPS) {
+        in.messageType = FGPS->SBESMessageText();
+        in.format = &FGPS->SBESScanFormat();
+    }
+    in.draft =
+        Links.Offsets ? Links.Offsets().Draft : std::optional<double>(g_Survey.TransducerDraft);
+    in.alertDepth =
+        Links.DepthAlert ? Links.DepthAlert() : std::optional<double>(g_Survey.ShallowAlarmDepth);
+    if (Links.Profile) in.profile = Links.Profile();
+    in.corrupt = ZSENSOR->LastLineChecksumFailed();
+    in.realtimeDown = FRealtimeDown;
+    in.fixQuality = ZGPS1->GetFixQuality();
+    in.now = platform::Now();
+    const DepthLineResult result = FDepthPipeline.Process(g_Survey, line, in);
+    for (const auto& [note, text] : result.notes) {
+        (void)note;
+        if (Links.Message) Links.Message(QString::fromStdString(text), true);
+    }
+    if (result.parse == DepthLineResult::Parse::Ignored) return;
+    if (sStatusBar->PanelCount() >= 6) {
+        const QString status = QString::fromLatin1(result.statusText.data(),
+                                                   static_cast<int>(result.statusText.size()));
+        sStatusBar->SetPanelText(5, status);
+        sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(status) + 20);
+    }
+    // The realtime window's lDepthHi and lDepthLo show result.highText and
+    // result.lowText, and the battery window's pBattery the battery volts, here.
+    if (result.shallow && result.shallow != FShallowShown && fcad) {
+        FShallowShown = result.shallow;
+        const int32_t normal =
+            Links.NormalBackground ? Links.NormalBackground() : kDefaultBackground;
+        fcad->SetBackgroundColor(*result.shallow ? kShallowColour : normal);
+        fcad->update();
+    }
+
+    // 11 to 17: both files through their writers, the XYZ row on its own.
+    g_RawCsvHeader = kRawCsvHeader;
+    if (!FCsvWriter) return;
+    if (result.csvRow)
+        FCsvWriter->Write(g_CoordinatesCsvPath, *result.csvRow);
+    else
+        FCsvWriter->Touch(g_CoordinatesCsvPath);
+    if (result.xyzRow)
+        FXyzWriter->Write(g_XyzDir + g_SessionDate + " Simple XYZ.csv", *result.xyzRow);
+}
+
+void TFNav::FlushSoundingRows() {
+    const std::pair<SoundingRowWriter*, std::string> files[] = {
+        {FCsvWriter.get(), g_CoordinatesCsvPath},
+        {FXyzWriter.get(), g_XyzDir + g_SessionDate + " Simple XYZ.csv"}};
+    for (const auto& [writer, path] : files) {
+        if (!writer) continue;
+        const size_t lost = writer->Flush(path);
+        if (lost > 0)
+            AppendEventLog(
+                std::to_string(lost) + " sounding rows for " + path + " were lost at the close.",
+                EventLogPath());
+    }
+}

@@ -1,0 +1,222 @@
+#include "navigation/DepthPipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+class Depth : public ::testing::Test {
+  protected:
+    SurveyState state;
+    DepthPipeline pipeline;
+    SBESFormat format{"%*6s,%lf"};
+    DepthLineInputs in;
+
+    void SetUp() override {
+        state.ManualSoundVelocity = 1500;
+        state.ManualTide = 0.2;
+        state.TransducerDraft = 0.5;
+        in.messageType = "NMEA DPT";
+        in.format = &format;
+        in.draft = 0.5;
+        in.alertDepth = 0.0;
+        in.now = {2026, 12, 10, 9, 30, 5, 123};
+    }
+    DepthLineResult Run(const std::string& line) { return pipeline.Process(state, line, in); }
+};
+
+TEST_F(Depth, CorrectionAndRow) {
+    DepthLineResult r = Run("$SDDPT,12.5,0.0");
+    EXPECT_EQ(r.parse, DepthLineResult::Parse::Parsed);
+    EXPECT_DOUBLE_EQ(state.DepthHigh, 13.0);
+    EXPECT_EQ(r.highText, "13.00");
+    EXPECT_EQ(r.lowText, "--.--");
+    EXPECT_EQ(r.statusText, "$SDDPT,12.5,0.0");
+    EXPECT_TRUE(state.NewDepthFlag);
+    ASSERT_TRUE(r.csvRow);
+    EXPECT_EQ(*r.csvRow,
+              "2026-12-10 093005123,0.0000000000,0.0000000000,0.00,0.00,-12.80,0.20,13.00,0.00,"
+              "12.5,0,NMEA DPT,1500.00,0.50,0,0.00,0.20,0.00");
+    // No XYZ row before the first projected position.
+    EXPECT_FALSE(r.xyzRow);
+    state.GridEasting = 500000.004;
+    state.GridNorthing = 4500000.5;
+    state.ManualSoundVelocity = 1530;
+    r = Run("$SDDPT,12.5,0.0");
+    EXPECT_DOUBLE_EQ(state.DepthHigh, 12.5 * 1530 / 1500 + 0.5);
+    EXPECT_EQ(r.highText, "13.25");
+    ASSERT_TRUE(r.xyzRow);
+    EXPECT_EQ(*r.xyzRow, "500000.00,4500000.50,-13.05");
+}
+
+TEST_F(Depth, MidnightDateHasNoTime) {
+    in.now = {2026, 12, 11, 0, 0, 0, 0};
+    const DepthLineResult r = Run("$SDDPT,3.0");
+    ASSERT_TRUE(r.csvRow);
+    EXPECT_EQ(r.csvRow->substr(0, 11), "2026-12-11,");
+}
+
+TEST_F(Depth, ProfileIndexRoundsHalfUp) {
+    in.profile.inUse = true;
+    for (int i = 0; i < 10; ++i) in.profile.lines.push_back(std::to_string(1400 + i * 10));
+    in.draft = 0;
+    Run("$SDDPT,7.5");
+    EXPECT_DOUBLE_EQ(state.DepthHigh, 7.5 * 1480 / 1500);
+    Run("$SDDPT,7.49");
+    EXPECT_DOUBLE_EQ(state.DepthHigh, 7.49 * 1470 / 1500);
+    // Beyond the last line: the deepest line, said once.
+    DepthLineResult r = Run("$SDDPT,30");
+    EXPECT_DOUBLE_EQ(state.DepthHigh, 30.0 * 1490 / 1500);
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_EQ(r.notes[0].first, DepthNote::ProfileBeyondEnd);
+    EXPECT_TRUE(Run("$SDDPT,31").notes.empty());
+    // A line that is not a number: the single velocity.
+    in.profile.lines[3] = "abc";
+    r = Run("$SDDPT,3.2");
+    EXPECT_DOUBLE_EQ(state.DepthHigh, 3.2);
+    ASSERT_FALSE(r.notes.empty());
+    EXPECT_EQ(r.notes.back().first, DepthNote::ProfileLineBad);
+}
+
+TEST_F(Depth, NoDepthValues) {
+    state.DepthHigh = 7;
+    in.realtimeDown = true;
+    in.alertDepth = 5.0;
+    DepthLineResult r = Run("$SDDPT,0");
+    EXPECT_EQ(r.highText, "--.--");
+    EXPECT_EQ(state.DepthHigh, 0);
+    EXPECT_FALSE(r.csvRow);
+    EXPECT_EQ(r.shallow, false);
+    r = Run("$SDDPT,0.0001");
+    EXPECT_EQ(state.DepthHigh, 0);
+    ASSERT_TRUE(r.csvRow);
+    EXPECT_NE(r.csvRow->find(",0.0001,0,NMEA DPT,1500.00,"), std::string::npos);
+    EXPECT_EQ(r.shallow, false);
+    EXPECT_FALSE(r.xyzRow);
+}
+
+TEST_F(Depth, ShallowAlertOnlyWhileConnected) {
+    in.alertDepth = 0.5;
+    in.draft = 0;
+    DepthLineResult r = Run("$SDDPT,0.5");
+    EXPECT_FALSE(r.shallow);
+    in.realtimeDown = true;
+    r = Run("$SDDPT,0.5");
+    EXPECT_EQ(r.shallow, true);
+    EXPECT_DOUBLE_EQ(state.ShallowAlarmDepth, 0.5);
+    r = Run("$SDDPT,0.51");
+    EXPECT_EQ(r.shallow, false);
+}
+
+TEST_F(Depth, MessageTypes) {
+    struct Case {
+        const char* type;
+        const char* line;
+        double rawHigh, rawLow;
+        DepthLineResult::Parse parse;
+        bool csv, xyz;
+    } cases[] = {
+        {"Plovan SMT", "$PLSMT01,4.0,12.60", 4.0, 0, DepthLineResult::Parse::Parsed, true, true},
+        {"Plovan SMT", "$PLSMT01,4.0", 4.0, 0, DepthLineResult::Parse::Failed, true, false},
+        {"NMEA DBT", "$SDDBT,13.1,f,4.0,M,2.2,F", 4.0, 0, DepthLineResult::Parse::Parsed, true,
+         true},
+        {"NMEA DBT", "$SDDPT,4.0", 0, 0, DepthLineResult::Parse::Ignored, false, false},
+        {"Plovan XDR HI", "$PLXDHI1,6.5", 6.5, 0, DepthLineResult::Parse::Parsed, true, true},
+        {"Plovan XDR LO", "$PLXDHI1,6.5,$PLXDLO1,7.5", 0, 7.5, DepthLineResult::Parse::Parsed, true,
+         true},
+        {"Plovan XDR LO", "$PLXDHI1,6.5", 0, 0, DepthLineResult::Parse::Ignored, false, false},
+        {"Plovan XDR H/L", "$PLXDHI1,6.5,$PLXDLO1,7.5", 6.5, 7.5, DepthLineResult::Parse::Parsed,
+         true, true},
+        {"Plovan XDR H/L", "$PLXDHI1,0,$PLXDLO1,7.5", 0, 7.5, DepthLineResult::Parse::Parsed, true,
+         true},
+        {"ODC HI", "$ODC,A,B,000000000000000000000000000000000,9.25", 9.25, 0,
+         DepthLineResult::Parse::Parsed, true, true},
+        {"ODC HI", "$ODC,no marker,9.25", 0, 0, DepthLineResult::Parse::Ignored, false, false},
+        {"UNKNOWN", "$SDDPT,4.0", 0, 0, DepthLineResult::Parse::Ignored, false, false},
+        {"OTHER", "ABCDEFGHIJ,3.5", 3.5, 0, DepthLineResult::Parse::Parsed, true, true},
+        {"OTHER", "garbage", 0, 0, DepthLineResult::Parse::Failed, false, false},
+    };
+    state.GridEasting = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.line);
+        const SBESMessageType* type = FindSBESMessageType(c.type);
+        SBESFormat f(type && !type->format.empty() ? type->format : kOtherStartFormat);
+        in.messageType = c.type;
+        in.format = &f;
+        const DepthLineResult r = Run(c.line);
+        EXPECT_EQ(r.parse, c.parse);
+        EXPECT_DOUBLE_EQ(r.rawHigh, c.rawHigh);
+        EXPECT_DOUBLE_EQ(r.rawLow, c.rawLow);
+        EXPECT_EQ(r.csvRow.has_value(), c.csv);
+        EXPECT_EQ(r.xyzRow.has_value(), c.xyz);
+        if (c.parse == DepthLineResult::Parse::Failed) {
+            EXPECT_EQ(r.statusText, std::string("[CORRUPT] ") + c.line);
+            EXPECT_EQ(state.DepthHigh, 0);
+        }
+    }
+}
+
+TEST_F(Depth, BatteryOfSmt) {
+    SBESFormat f("%*8s,%lf,%lf");
+    in.messageType = "Plovan SMT";
+    in.format = &f;
+    const DepthLineResult r = Run("$PLSMT01,4.0,12.6");
+    ASSERT_TRUE(r.batteryVolts);
+    EXPECT_DOUBLE_EQ(*r.batteryVolts, 12.6);
+}
+
+TEST_F(Depth, CorruptMarkedLineIsAFailedParse) {
+    in.corrupt = true;
+    state.DepthHigh = 3;
+    const DepthLineResult r = Run("$SDDPT,12.5*00");
+    EXPECT_EQ(r.parse, DepthLineResult::Parse::Failed);
+    EXPECT_EQ(r.statusText, "[CORRUPT] $SDDPT,12.5*00");
+    EXPECT_EQ(state.DepthHigh, 0);
+    EXPECT_FALSE(r.csvRow);
+}
+
+TEST_F(Depth, BadInputsGiveOneNoteEachAndRowsGoOn) {
+    SBESFormat refused("%*6s,%x");
+    in.messageType = "OTHER";
+    in.format = &refused;
+    DepthLineResult r = Run("$SDDPT,1.0");
+    EXPECT_EQ(r.parse, DepthLineResult::Parse::Failed);
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_EQ(r.notes[0].first, DepthNote::FormatRefused);
+    EXPECT_NE(r.notes[0].second.find(refused.Error()), std::string::npos);
+    EXPECT_TRUE(Run("$SDDPT,1.0").notes.empty());
+
+    in.messageType = "NMEA DPT";
+    in.format = &format;
+    in.draft = std::nullopt;
+    in.alertDepth = std::nullopt;
+    r = Run("$SDDPT,2.0");
+    ASSERT_EQ(r.notes.size(), 2u);
+    EXPECT_DOUBLE_EQ(state.DepthHigh, 2.5);  // the last numeric draft
+    EXPECT_TRUE(r.csvRow);
+    EXPECT_TRUE(Run("$SDDPT,2.0").notes.empty());
+    // Once the text is a number again, a later fault is said again.
+    in.draft = 0.5;
+    Run("$SDDPT,2.0");
+    in.draft = std::nullopt;
+    EXPECT_EQ(Run("$SDDPT,2.0").notes.size(), 1u);
+}
+
+TEST_F(Depth, NoValidSoundVelocityUsesNoCorrection) {
+    state.ManualSoundVelocity = 0;
+    in.draft = 0;
+    DepthLineResult r = Run("$SDDPT,10");
+    EXPECT_DOUBLE_EQ(state.DepthHigh, 10);
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_EQ(r.notes[0].first, DepthNote::NoSoundVelocity);
+    EXPECT_TRUE(Run("$SDDPT,10").notes.empty());
+}
+
+TEST(DepthHeader, EighteenFields) {
+    const std::string header = kRawCsvHeader;
+    EXPECT_EQ(std::count(header.begin(), header.end(), ','), 17);
+    EXPECT_NE(header.find(",GPS, RTK Antenna Height,"), std::string::npos);
+}
+
+}  // namespace
