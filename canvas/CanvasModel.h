@@ -326,6 +326,10 @@ public:
         FClientHeight = height;
     }
 
+    // While above 0, Repaint only schedules a paint: the map tick's changes
+    // join the next paint instead of painting at once.
+    int FRepaintsDeferred = 0;
+
     // Headless call counters (tests read them).
     int FRedrawCount = 0;
     int FInvalidateCount = 0;
