@@ -19,6 +19,7 @@
 
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/DepthPipeline.h"
+#include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
 #include "navigation/SoundingRowWriter.h"
 
@@ -44,19 +45,6 @@ struct TFNavLinks {
     std::function<std::optional<double>()> DepthAlert;  // Navset.edDepthAlert1
     std::function<int32_t()> NormalBackground;          // Navset.fcadColor, 0x00BBGGRR
     std::function<ProfileColumn()> Profile;             // the sound velocity column
-};
-
-// The realtime window's labels as the map tick and the event marks use
-// them; an empty entry reads as "no window".
-struct TFNavRealtimeLinks {
-    // Fixed, LAntennaH, LTideHt and SatelliteLabel.
-    std::function<void(const QString& fixed, const QString& antenna, const QString& tide,
-                       const QString& satellites)>
-        ShowGnss;
-    std::function<QString()> Speed;         // the Speed caption
-    std::function<QString()> DepthHigh;     // lDepthHi's text
-    std::function<QString()> DepthLow;      // lDepthLo's text
-    std::function<bool()> LowDepthShown;    // DepthFrameLo shown by its own flag
 };
 
 // The links to the application's own windows (offsets, navigation
@@ -100,7 +88,6 @@ class TFNav : public QMainWindow {
     void FlushSoundingRows();
 
     TFNavLinks Links;
-    TFNavRealtimeLinks Realtime;
 
     // The map tick of tMap, and the event marks (TFNavMap.cpp).
     void tMapTimer();
@@ -113,6 +100,27 @@ class TFNav : public QMainWindow {
     void SetCurrentFile(const std::string& path);
     const std::string& CurrentFile() const { return FCurrentFile; }
 
+    // The survey's small windows (TFNavWindows.cpp): "Window" > "Realtime
+    // Window..." and "Echogram..." (only with the sounder port open), "Tools"
+    // > "Open Log Folder", "Help" > "About..." (modal), the zoom buttons.
+    void mRealtimeWindow1Click();
+    void Echogram1Click();
+    void OpenLogFolder1Click();
+    void About1Click();
+    void ZoominClick();
+    void ZoomoutClick();
+    // The echogram timer: the sounder watchdog, the echogram window's
+    // visibility and at most one history step per tick.
+    void tEchogramTimer();
+    // One history step drawn into the echogram window; nothing unless the
+    // window is on the screen with a size; drawing errors are swallowed.
+    void DrawDepthHistory(double depth, double top, double bottom, int count);
+    // Keys aimed anywhere inside the main window, before the focused
+    // control sees them (key preview); true when the key is consumed.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The depths the echogram draws; it survives Stop and Start.
+    DepthHistory FDepthHistory;
+
     // "Window" > "Plovan NTRIP Client...": creates the NTRIP settings window
     // when missing, hands it the open GNSS port and position, shows it.
     void PlovanNTRIPClient1Click();
@@ -123,6 +131,11 @@ class TFNav : public QMainWindow {
     QAction* PlovanNTRIPClient1 = nullptr;
     QMenu* Tools1 = nullptr;
     QMenu* Languages1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* mRealtimeWindow1 = nullptr;
+    QAction* Echogram1 = nullptr;
+    QAction* OpenLogFolder1 = nullptr;
+    QAction* About1 = nullptr;
     QAction* SoundVelocityProfile1 = nullptr;
     QAction* ImportOldPHX1 = nullptr;
     QAction* ShowSatelliteImage1 = nullptr;
@@ -178,6 +191,10 @@ class TFNav : public QMainWindow {
     // each reason once until it clears.
     void MapFault(const std::string& key, const std::string& text);
     void MapFaultCleared(const std::string& key);
+    // The menu items of the survey's small windows, and their handlers,
+    // the echogram timer's and the key preview's (TFNavWindows.cpp).
+    void BuildWindowMenus();
+    void ConnectWindowHandlers();
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.

@@ -3,7 +3,9 @@
 // shows its texts; the event buttons number, label and log an event
 // (navigation/EventMarks).
 #include <QAction>
+#include <QGroupBox>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +25,7 @@
 #include "navigation/MapTick.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
+#include "navigation/ui/TfRealtime.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
@@ -99,14 +102,15 @@ void TFNav::tMapTimer() {
     in.fixQuality = ZGPS1->GetFixQuality();
     in.satellites = ZGPS1->GetSatellites();
     in.courseOverGround = ZGPS1->GetCourse();
-    in.speedCaption = Realtime.Speed ? Realtime.Speed().toStdString() : std::string("---");
+    in.speedCaption = fRealtime ? fRealtime->Speed->text().toStdString() : std::string("---");
     in.offsetsVisible = Links.OffsetsVisible && Links.OffsetsVisible();
     DeviceSettingsValues device;
     if (FGPS) {
         device = FGPS->Values();
         in.device = &device;
     }
-    in.lowDepthShown = Realtime.LowDepthShown && Realtime.LowDepthShown();
+    // Its own flag: in compact mode the whole window is hidden.
+    in.lowDepthShown = fRealtime && !fRealtime->DepthFrameLo->isHidden();
     if (FShape) {
         const tools::VesselShapeValues& shape = FShape->Values();
         in.ringCount = shape.Circles.Get();
@@ -138,11 +142,12 @@ void TFNav::tMapTimer() {
         return;
     }
     // 4.
-    if (Realtime.ShowGnss)
-        Realtime.ShowGnss(QString::fromStdString(r.fixedCaption),
-                          QString::fromStdString(r.antennaCaption),
-                          QString::fromStdString(r.tideCaption),
-                          QString::fromStdString(r.satelliteCaption));
+    if (fRealtime) {
+        fRealtime->Fixed->setText(QString::fromStdString(r.fixedCaption));
+        fRealtime->LAntennaH->setText(QString::fromStdString(r.antennaCaption));
+        fRealtime->LTideHt->setText(QString::fromStdString(r.tideCaption));
+        fRealtime->SatelliteLabel->setText(QString::fromStdString(r.satelliteCaption));
+    }
     // 7.
     if (r.geodesyFault)
         MapFault("geodesy", "The geodetic parameters cannot be used: " + *r.geodesyFault);
@@ -192,8 +197,10 @@ void TFNav::btEventAddClick() {
     values.easting = g_Survey.GridEasting;
     values.northing = g_Survey.GridNorthing;
     values.gridHeading = g_Survey.GridHeading;
-    if (Realtime.DepthHigh) values.depthHighText = Realtime.DepthHigh().toStdString();
-    if (Realtime.DepthLow) values.depthLowText = Realtime.DepthLow().toStdString();
+    if (fRealtime) {
+        values.depthHighText = fRealtime->lDepthHi->text().toStdString();
+        values.depthLowText = fRealtime->lDepthLo->text().toStdString();
+    }
     const std::string events = EventLogPath();
     const std::string line = EventLine(next.number, values);
     if (platform::AppendText(events, line))
