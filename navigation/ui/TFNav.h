@@ -12,7 +12,7 @@
 
 #include <QMainWindow>
 #include <functional>
-#include <map>
+#include <set>
 #include <memory>
 #include <optional>
 #include <string>
@@ -188,7 +188,7 @@ class TFNav : public QMainWindow {
     // The event buttons, the Edit menu's Mark Event and tMap's handler.
     void BuildMapControls();
     // A failure of the map tick or an event mark: message window, event log;
-    // each reason once until it clears.
+    // once for each cause until MapFaultCleared.
     void MapFault(const std::string& key, const std::string& text);
     void MapFaultCleared(const std::string& key);
     // The menu items of the survey's small windows, and their handlers,
@@ -208,7 +208,7 @@ class TFNav : public QMainWindow {
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
     std::optional<bool> FShallowShown;  // the background the alert last set: red or normal
     std::string FGeodesyFault;          // the last geodesy log fault reported
-    std::map<std::string, std::string> FMapFaults;  // reported map and event faults by cause
+    std::set<std::string> FMapFaults;  // causes of the map and event faults reported
 
     std::string FCurrentFile;
     bool FShown = false;

@@ -84,9 +84,7 @@ void TFNav::BuildMapControls() {
 }
 
 void TFNav::MapFault(const std::string& key, const std::string& text) {
-    auto it = FMapFaults.find(key);
-    if (it != FMapFaults.end() && it->second == text) return;
-    FMapFaults[key] = text;
+    if (!FMapFaults.insert(key).second) return;
     if (Links.Message) Links.Message(QString::fromStdString(text), true);
     AppendEventLog(text, EventLogPath());
 }
@@ -148,11 +146,11 @@ void TFNav::tMapTimer() {
         fRealtime->LTideHt->setText(QString::fromStdString(r.tideCaption));
         fRealtime->SatelliteLabel->setText(QString::fromStdString(r.satelliteCaption));
     }
-    // 7.
-    if (r.geodesyFault)
-        MapFault("geodesy", "The geodetic parameters cannot be used: " + *r.geodesyFault);
-    else if (g_Survey.MapTick.GeodesyCached)
+    // 7. The tick says each refusal once; the next Start may say it again.
+    if (r.geodesyFault) {
         MapFaultCleared("geodesy");
+        MapFault("geodesy", "The geodetic parameters cannot be used: " + *r.geodesyFault);
+    }
     // 13.
     if (r.drawn && sStatusBar->PanelCount() >= 3) {
         const QString panels[] = {QString::fromStdString(r.panel0),
