@@ -23,6 +23,13 @@ void TCanvasModel::Redraw() {
     Invalidate();
 }
 
+void TCanvasModel::DrawingChanged() {
+    // The store has told the culling index what changed.
+    FNeedsRedraw = true;
+    ++FRedrawCount;
+    Invalidate();
+}
+
 void TCanvasModel::Invalidate() { ++FInvalidateCount; }
 
 void TCanvasModel::Repaint() { ++FRepaintCount; }
@@ -94,28 +101,27 @@ void TCanvasModel::SetLayerVisible(int id, std::uint8_t value) {
     SetById(FindLayerById(id), &L::Visible, value);
 }
 
-// The layer's pen rewrites its shapes too.
+// The layer's pen rewrites its shapes too; when they all have it already
+// (the map tick sets it at every track point), nothing is drawn anew.
 void TCanvasModel::SetLayerColor(int id, TColor value) {
     TCanvasLayer* l = FindLayerById(id);
     if (!l) return;
     l->PenColor = value;
-    for (TPlovanShape* s : FShapes)
-        if (s->FLayerId == l->Id) s->FColor = value;
-    Redraw();
+    if (FStore.SetLayerShapesColour(l->Id, value)) DrawingChanged();
 }
 void TCanvasModel::SetLayerWidth(int id, int value) {
     TCanvasLayer* l = FindLayerById(id);
     if (!l) return;
     l->PenWidth = value;
-    for (TPlovanShape* s : FShapes)
-        if (s->FLayerId == l->Id) s->FWidth = value;
-    Redraw();
+    if (FStore.SetLayerShapesWidth(l->Id, value)) DrawingChanged();
 }
 
 void TCanvasModel::MoveLayerShapes(int fromLayer, int toLayer, int flag) {
-    if (flag == 1)
+    if (flag == 1) {
         for (TPlovanShape* s : FShapes)
             if (s->FLayerId == fromLayer) s->FLayerId = toLayer;
+        FStore.RecountLayers();
+    }
     Redraw();
 }
 
@@ -123,12 +129,20 @@ void TCanvasModel::MoveLayerShapes(int fromLayer, int toLayer, int flag) {
 
 int TCanvasModel::GetShapeType(int id) const { return ValueById(FindShape(id), &S::FShapeType, 0); }
 int TCanvasModel::GetShapeWidth(int id) const { return ValueById(FindShape(id), &S::FWidth, 1); }
-void TCanvasModel::SetShapeWidth(int id, int value) { SetById(FindShape(id), &S::FWidth, value); }
+void TCanvasModel::SetShapeWidth(int id, int value) {
+    if (TPlovanShape* s = FindShape(id)) {
+        FStore.SetShapeWidth(*s, value);
+        DrawingChanged();
+    }
+}
 TColor TCanvasModel::GetShapeColor(int id) const {
     return ValueById(FindShape(id), &S::FColor, TColor{0});
 }
 void TCanvasModel::SetShapeColor(int id, TColor value) {
-    SetById(FindShape(id), &S::FColor, value);
+    if (TPlovanShape* s = FindShape(id)) {
+        FStore.SetShapeColour(*s, value);
+        DrawingChanged();
+    }
 }
 int TCanvasModel::GetShapeStyle(int id) const { return ValueById(FindShape(id), &S::Style, 0); }
 void TCanvasModel::SetShapeStyle(int id, int value) { SetById(FindShape(id), &S::SetStyle, value); }
@@ -202,7 +216,7 @@ int TCanvasModel::AppendShape(std::unique_ptr<TPlovanShape> shape) {
 
 int TCanvasModel::AddNew(std::unique_ptr<TPlovanShape> shape) {
     const int id = FStore.AddNew(std::move(shape));
-    Redraw();
+    DrawingChanged();
     return id;
 }
 
@@ -299,11 +313,10 @@ void TCanvasModel::ClearLayer(int layerId) {
         FStore.DeleteAll();
         FSelect.Reset();
         FStore.RestartShapeIds();
-    } else if (FStore.DeleteWhere(
-                   [layerId](const TPlovanShape& s) { return s.FLayerId == layerId; })) {
+    } else if (FStore.DeleteLayerShapes(layerId)) {
         FSelect.KeepStored();
     }
-    Redraw();
+    DrawingChanged();
     Repaint();
 }
 
@@ -315,14 +328,14 @@ void TCanvasModel::ClearLayerByName(const QString& name) {
             return std::find(ids.begin(), ids.end(), s.FLayerId) != ids.end();
         }))
         FSelect.KeepStored();
-    Redraw();
+    DrawingChanged();
     Repaint();
 }
 
 void TCanvasModel::DeleteShape(int id) {
     FStore.Delete(id);
     FSelect.Forget(id);
-    Redraw();
+    DrawingChanged();
 }
 
 namespace {

@@ -376,6 +376,9 @@ public:
 
 protected:
     TShapeStore& Store() { return FStore; }
+    // Marks the back buffer and invalidates, as Redraw, after a change the
+    // store has already told its culling index of.
+    void DrawingChanged();
     // Appends a new shape with the next id and redraws; returns the id.
     int AddNew(std::unique_ptr<TPlovanShape> shape);
     // Stores a plain property through a data member or setter and redraws;

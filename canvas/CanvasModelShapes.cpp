@@ -9,7 +9,10 @@ using S = TPlovanShape;
 // ---- Order and transforms ----
 
 void TCanvasModel::SetShapeLayer(int id, int layerId) {
-    SetById(FindShape(id), &S::FLayerId, layerId);
+    if (TPlovanShape* s = FindShape(id)) {
+        FStore.SetShapeLayer(*s, layerId);
+        DrawingChanged();
+    }
 }
 
 void TCanvasModel::BringToFront(int id) {

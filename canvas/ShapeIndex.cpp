@@ -7,15 +7,16 @@
 #include "canvas/PlovanShape.h"
 
 bool TShapeIndex::IsStale(const std::vector<TPlovanShape*>& shapes) const {
-    return FStale || shapes.size() != FSize || shapes.data() != FData;
+    return FValid < FSize || shapes.size() != FSize;
 }
 
 void TShapeIndex::Refresh(const std::vector<TPlovanShape*>& shapes) {
     if (!IsStale(shapes)) return;
     constexpr double kInf = std::numeric_limits<double>::infinity();
     const std::size_t n = shapes.size();
+    const std::size_t firstRun = std::min({FValid, FSize, n}) / kRunLength;
     FRuns.resize((n + kRunLength - 1) / kRunLength);
-    for (std::size_t r = 0; r < FRuns.size(); ++r) {
+    for (std::size_t r = firstRun; r < FRuns.size(); ++r) {
         Box box{kInf, kInf, -kInf, -kInf};
         bool unknown = false;
         const std::size_t end = std::min(n, (r + 1) * kRunLength);
@@ -32,6 +33,5 @@ void TShapeIndex::Refresh(const std::vector<TPlovanShape*>& shapes) {
         FRuns[r] = box;
     }
     FSize = n;
-    FData = shapes.data();
-    FStale = false;
+    FValid = n;
 }

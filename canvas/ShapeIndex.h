@@ -5,10 +5,13 @@
 // zoomed-in view meets only a few runs; the rendering then visits the shapes
 // of those runs only.
 //
-// The index reads nothing but the bounding boxes and is rebuilt in one pass
-// over the list when it was marked stale, or when the list changed its
-// length or its storage. A shape whose box holds a NaN is never culled (its
-// run meets every view), as the per-shape test would not cull it either.
+// The index reads nothing but the bounding boxes. It is brought up to date
+// from the first run that changed: everything after MarkStale, the runs from
+// a position on after MarkChangedFrom (a deletion or a reorder there), and
+// the runs of shapes appended since the last refresh; so a survey that adds
+// a point and clears a few shapes at the top of the drawing costs a run or
+// two, not the whole drawing. A shape whose box holds a NaN is never culled
+// (its run meets every view), as the per-shape test would not cull it either.
 #pragma once
 
 #include <cstddef>
@@ -20,9 +23,13 @@ class TShapeIndex {
 public:
     static constexpr std::size_t kRunLength = 64;
 
-    void MarkStale() { FStale = true; }
+    void MarkStale() { FValid = 0; }
+    // The shapes from `position` on are not the ones the index saw.
+    void MarkChangedFrom(std::size_t position) {
+        if (position < FValid) FValid = position;
+    }
     bool IsStale(const std::vector<TPlovanShape*>& shapes) const;
-    // Rebuilds the run boxes when IsStale.
+    // Rebuilds the run boxes from the first changed run when IsStale.
     void Refresh(const std::vector<TPlovanShape*>& shapes);
 
     // Calls visit(first, last) for each maximal range [first, last) of shape
@@ -54,7 +61,6 @@ private:
     }
 
     std::vector<Box> FRuns;
-    std::size_t FSize = 0;
-    TPlovanShape* const* FData = nullptr;
-    bool FStale = true;
+    std::size_t FSize = 0;   // shapes the runs describe
+    std::size_t FValid = 0;  // of them, the leading ones still in place
 };

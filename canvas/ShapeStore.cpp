@@ -112,11 +112,87 @@ int TShapeStore::PositionOf(const TPlovanShape* shape) const {
 
 // ---- Adding and deleting ----
 
+// ---- Layer tallies ----
+
+void TShapeStore::Count(const TPlovanShape& shape) {
+    TLayerShapes& t = FLayerShapes[shape.FLayerId];
+    if (t.count++ == 0) {
+        t.colour = shape.FColor;
+        t.width = shape.FWidth;
+        return;
+    }
+    if (t.colour != shape.FColor) t.colour.reset();
+    if (t.width != shape.FWidth) t.width.reset();
+}
+
+void TShapeStore::Uncount(const TPlovanShape& shape) {
+    auto it = FLayerShapes.find(shape.FLayerId);
+    if (it != FLayerShapes.end() && --it->second.count <= 0) FLayerShapes.erase(it);
+}
+
+const TLayerShapes* TShapeStore::LayerShapesOf(int layerId) const {
+    auto it = FLayerShapes.find(layerId);
+    return it == FLayerShapes.end() ? nullptr : &it->second;
+}
+
+bool TShapeStore::SetLayerShapesColour(int layerId, TColor colour) {
+    auto it = FLayerShapes.find(layerId);
+    if (it == FLayerShapes.end() || it->second.colour == colour) return false;
+    for (TPlovanShape* s : FShapes)
+        if (s->FLayerId == layerId) s->FColor = colour;
+    it->second.colour = colour;
+    return true;
+}
+
+bool TShapeStore::SetLayerShapesWidth(int layerId, std::int32_t width) {
+    auto it = FLayerShapes.find(layerId);
+    if (it == FLayerShapes.end() || it->second.width == width) return false;
+    for (TPlovanShape* s : FShapes)
+        if (s->FLayerId == layerId) s->FWidth = width;
+    it->second.width = width;
+    return true;
+}
+
+void TShapeStore::SetShapeColour(TPlovanShape& shape, TColor colour) {
+    shape.FColor = colour;
+    auto it = FLayerShapes.find(shape.FLayerId);
+    if (it == FLayerShapes.end() || FindShape(shape.FId) != &shape) return;
+    TLayerShapes& t = it->second;
+    if (t.count == 1)
+        t.colour = colour;
+    else if (t.colour != colour)
+        t.colour.reset();
+}
+
+void TShapeStore::SetShapeWidth(TPlovanShape& shape, std::int32_t width) {
+    shape.FWidth = width;
+    auto it = FLayerShapes.find(shape.FLayerId);
+    if (it == FLayerShapes.end() || FindShape(shape.FId) != &shape) return;
+    TLayerShapes& t = it->second;
+    if (t.count == 1)
+        t.width = width;
+    else if (t.width != width)
+        t.width.reset();
+}
+
+void TShapeStore::SetShapeLayer(TPlovanShape& shape, std::int32_t layerId) {
+    const bool stored = FindShape(shape.FId) == &shape;
+    if (stored) Uncount(shape);
+    shape.FLayerId = layerId;
+    if (stored) Count(shape);
+}
+
+void TShapeStore::RecountLayers() {
+    FLayerShapes.clear();
+    for (const TPlovanShape* s : FShapes) Count(*s);
+}
+
 void TShapeStore::Push(TPlovanShape* shape) {
+    // The culling index takes the appended shape in at its next refresh.
     FShapes.push_back(shape);
     Index(shape);
+    Count(*shape);
     FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    FCulling.MarkStale();
 }
 
 int TShapeStore::AddNew(std::unique_ptr<TPlovanShape> shape) {
@@ -142,11 +218,14 @@ bool TShapeStore::Delete(int id) {
     TPlovanShape* s = FindShape(id);
     if (!s) return false;
     const int pos = PositionOf(s);
-    if (pos >= 0) FShapes.erase(FShapes.begin() + pos);
+    if (pos >= 0) {
+        FShapes.erase(FShapes.begin() + pos);
+        FCulling.MarkChangedFrom(static_cast<std::size_t>(pos));
+        Uncount(*s);
+    }
     Unindex(s);
     delete s;
     FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    FCulling.MarkStale();
     return true;
 }
 
@@ -156,6 +235,8 @@ bool TShapeStore::DeleteWhere(const std::function<bool(const TPlovanShape&)>& do
     for (std::size_t i = 0; i < FShapes.size(); ++i) {
         TPlovanShape* s = FShapes[i];
         if (doomed(*s)) {
+            if (!any) FCulling.MarkChangedFrom(i);
+            Uncount(*s);
             Unindex(s);
             delete s;
             any = true;
@@ -165,8 +246,37 @@ bool TShapeStore::DeleteWhere(const std::function<bool(const TPlovanShape&)>& do
     }
     FShapes.resize(kept);
     FShapeCount = static_cast<std::int32_t>(FShapes.size());
-    if (any) FCulling.MarkStale();
     return any;
+}
+
+bool TShapeStore::DeleteLayerShapes(int layerId) {
+    const TLayerShapes* tally = LayerShapesOf(layerId);
+    if (!tally) return false;
+    // The lowest position holding one of the layer's shapes: the vessel and
+    // the newest track lie at the top of the drawing.
+    std::int32_t left = tally->count;
+    std::size_t lowest = FShapes.size();
+    for (std::size_t i = FShapes.size(); i-- > 0 && left > 0;) {
+        if (FShapes[i]->FLayerId == layerId) {
+            lowest = i;
+            --left;
+        }
+    }
+    std::size_t kept = lowest;
+    for (std::size_t i = lowest; i < FShapes.size(); ++i) {
+        TPlovanShape* s = FShapes[i];
+        if (s->FLayerId == layerId) {
+            Unindex(s);
+            delete s;
+        } else {
+            FShapes[kept++] = s;
+        }
+    }
+    FShapes.resize(kept);
+    FLayerShapes.erase(layerId);
+    FCulling.MarkChangedFrom(lowest);
+    FShapeCount = static_cast<std::int32_t>(FShapes.size());
+    return true;
 }
 
 void TShapeStore::DeleteAll() {
@@ -174,6 +284,7 @@ void TShapeStore::DeleteAll() {
     FShapes.clear();
     FIdIndex.clear();
     FIdOverflow.clear();
+    FLayerShapes.clear();
     FShapeCount = 0;
     FCulling.MarkStale();
 }
@@ -194,7 +305,7 @@ bool TShapeStore::BringToFront(int id) {
     const int pos = s ? PositionOf(s) : -1;
     if (pos < 0) return false;
     std::rotate(FShapes.begin() + pos, FShapes.begin() + pos + 1, FShapes.end());
-    FCulling.MarkStale();
+    FCulling.MarkChangedFrom(static_cast<std::size_t>(pos));
     return true;
 }
 
@@ -203,7 +314,7 @@ bool TShapeStore::SendToBack(int id) {
     const int pos = s ? PositionOf(s) : -1;
     if (pos < 0) return false;
     std::rotate(FShapes.begin(), FShapes.begin() + pos, FShapes.begin() + pos + 1);
-    FCulling.MarkStale();
+    FCulling.MarkStale();  // from the bottom up
     return true;
 }
 

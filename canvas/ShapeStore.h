@@ -9,16 +9,21 @@
 //
 // Invariants, kept by every member below: the id index finds exactly the
 // shapes in the drawing list, and each id once; ShapeCount() equals the
-// length of the list; the culling index is marked stale whenever the list
-// changes its order or contents (and by ShapesChanged, which the canvas
-// calls on every redraw, for changes made to a shape in place). A stored
-// shape's FId must not be written. Everything runs on the GUI thread.
+// length of the list; the culling index is told of every change of the
+// list's order or contents from the first position that changed (and made
+// stale by ShapesChanged, for changes made to a shape in place). The layer
+// tallies (LayerShapesOf) count each layer's shapes and know whether they
+// all share one colour and one width. A stored shape's FId must not be
+// written; its FLayerId, FColor and FWidth change only through the store's
+// operations below (or the canvas model's setters, which call them).
+// Everything runs on the GUI thread.
 #pragma once
 
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -67,6 +72,13 @@ bool AssignById(R* record, M member, const T& value) {
     return true;
 }
 
+// What the store knows of one layer's shapes without looking at them.
+struct TLayerShapes {
+    std::int32_t count = 0;
+    std::optional<TColor> colour;    // every shape of the layer has it
+    std::optional<std::int32_t> width;
+};
+
 class TShapeStore {
   public:
     using ShapeList = std::vector<TPlovanShape*>;
@@ -109,6 +121,23 @@ class TShapeStore {
     // Deletes every shape for which `doomed` is true, in one pass; true when
     // any went.
     bool DeleteWhere(const std::function<bool(const TPlovanShape&)>& doomed);
+    // Deletes the shapes of one layer, looking only from the top of the
+    // drawing down to the lowest of them; true when any went.
+    bool DeleteLayerShapes(int layerId);
+
+    // ---- Layer tallies ----
+    // Null when no shape names the layer.
+    const TLayerShapes* LayerShapesOf(int layerId) const;
+    // Sets the colour (width) of every shape of the layer; false when they
+    // all had it already, so nothing changed and nothing was visited.
+    bool SetLayerShapesColour(int layerId, TColor colour);
+    bool SetLayerShapesWidth(int layerId, std::int32_t width);
+    // One shape's colour, width or layer, changed through the store.
+    void SetShapeColour(TPlovanShape& shape, TColor colour);
+    void SetShapeWidth(TPlovanShape& shape, std::int32_t width);
+    void SetShapeLayer(TPlovanShape& shape, std::int32_t layerId);
+    // Counts the tallies again from the shapes (after a bulk change).
+    void RecountLayers();
     void DeleteAll();
     // With no shape left, ids start again at 1.
     void RestartShapeIds();
@@ -135,6 +164,8 @@ class TShapeStore {
     }
 
   private:
+    void Count(const TPlovanShape& shape);
+    void Uncount(const TPlovanShape& shape);
     void Index(TPlovanShape* shape);
     void Unindex(const TPlovanShape* shape);
     void Push(TPlovanShape* shape);
@@ -150,4 +181,5 @@ class TShapeStore {
     std::vector<TPlovanShape*> FIdIndex;
     std::unordered_map<std::int32_t, TPlovanShape*> FIdOverflow;
     TShapeIndex FCulling;
+    std::unordered_map<std::int32_t, TLayerShapes> FLayerShapes;
 };
