@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <typeinfo>
+#include <unordered_map>
 #include <vector>
 
 #include "canvas/GdiCanvas.h"
@@ -32,6 +33,9 @@ int64_t TruncCell(double v) {
     if (!(v == v)) return 0;
     return static_cast<int64_t>(std::clamp(std::trunc(v), -1e15, 1e15));
 }
+
+// The pixel a drawing puts v at (rounded, as the shapes' recipes do).
+int64_t RoundCell(double v) { return TruncCell(std::floor(v + 0.5)); }
 
 // The client mapping of the view in doubles (the canvas's rounding comes
 // after clipping); a span of exactly 0 counts as 1.
@@ -179,6 +183,22 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
     std::vector<uint8_t> cells(static_cast<std::size_t>(columns) * rows, 0);
     int64_t lastPx = -9999, lastPy = -9999;
 
+    // Pixels a layer's points and short segments have drawn already: at a
+    // wide view a day's track is mostly sub-pixel, and a shape that would
+    // only paint a pixel its own layer painted is left out before the cap,
+    // so the cap never hides the morning's survey.
+    std::unordered_map<int, std::vector<uint64_t>> covered;
+    const auto claim = [&](int layer, int64_t px, int64_t py) {
+        if (px < 0 || py < 0 || px >= w || py >= h) return true;  // not tracked: draw
+        std::vector<uint64_t>& bits = covered[layer];
+        if (bits.empty()) bits.assign((static_cast<std::size_t>(w) * h + 63) / 64, 0);
+        const std::size_t at = static_cast<std::size_t>(py) * w + static_cast<std::size_t>(px);
+        const uint64_t bit = uint64_t{1} << (at % 64);
+        const bool fresh = !(bits[at / 64] & bit);
+        bits[at / 64] |= bit;
+        return fresh;
+    };
+
     Store().CullingIndex().ForEachRangeInView(left, right, bottom, top, [&](std::size_t first,
                                                                             std::size_t last) {
         for (std::size_t i = first; i < last; ++i) {
@@ -191,8 +211,17 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
             const bool live = layerState[layer] & kLive;
             const auto index = static_cast<uint32_t>(i);
             switch (s->FShapeType) {
-                case ShapeType::Rectangle:
                 case ShapeType::Line:
+                    if (!live && s->FMaxX - s->FMinX < 2 * d && s->FMaxY - s->FMinY < 2 * d) {
+                        // The pixels as the drawing rounds them.
+                        const bool a = claim(layer, RoundCell((s->FMinX - left) / d),
+                                             RoundCell((top - s->FMaxY) / d));
+                        const bool b = claim(layer, RoundCell((s->FMaxX - left) / d),
+                                             RoundCell((top - s->FMinY) / d));
+                        if (!a && !b) continue;
+                    }
+                    break;
+                case ShapeType::Rectangle:
                     break;
                 case ShapeType::Text: {
                     const auto* t = As<TPlovanText>(s);
@@ -216,6 +245,8 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
                     if (std::abs(px - lastPx) <= 2 && std::abs(py - lastPy) <= 2) continue;
                     lastPx = px;
                     lastPy = py;
+                    if (!live && !claim(layer, RoundCell((x - left) / d), RoundCell((top - y) / d)))
+                        continue;
                     break;
                 }
                 default:

@@ -15,10 +15,12 @@
 // screenshots read frames headless.
 //
 // The shape pass culls through a run index over the drawing order, decimates
-// points closer than 3 pixels, cuts shapes under half a pixel and draws at
-// most kMaxDrawnShapes shapes; when more would be drawn, the oldest shapes
-// are left out first, and the layers tagged as live (Tag 1, the vessel) are
-// always drawn. Texts come last, at most one per 60 x 60 pixel cell.
+// points closer than 3 pixels, leaves out points and short segments whose
+// pixels their own layer has drawn already, cuts shapes under half a pixel
+// and then draws at most kMaxDrawnShapes shapes; when more would be drawn,
+// the oldest shapes are left out first, and the layers tagged as live (Tag 1,
+// the vessel) are always drawn. Texts come last, at most one per 60 x 60
+// pixel cell.
 #pragma once
 
 #include <QImage>
