@@ -352,7 +352,8 @@ TEST(Render, DrawnShapeCapKeepsLiveLayersAndTheNewestShapes) {
     canvas.SetLayerTag(vessel, 1);
     AddFilledBox(canvas, 100, 100, 140, 140, 0xFF0000, vessel);  // the oldest shape
     AddFilledBox(canvas, 200, 200, 240, 240, 0x0000FF, 0);       // the oldest non-live
-    for (int i = 0; i < TPlovanCanvas::kMaxDrawnShapes; ++i) canvas.AddLine(700, 700, 700, 700, 0);
+    // Lines of 4 pixels: longer than the segments their layer's pixels decimate.
+    for (int i = 0; i < TPlovanCanvas::kMaxDrawnShapes; ++i) canvas.AddLine(700, 700, 710, 700, 0);
     AddFilledBox(canvas, 300, 300, 340, 340, 0x00FF00, 0);  // the newest
     const QImage frame = canvas.renderFrame();
     EXPECT_EQ(canvas.LastDrawnShapeCount(), TPlovanCanvas::kMaxDrawnShapes);
