@@ -26,6 +26,7 @@
 #include "platform/IniFile.h"
 #include "platform/TextFiles.h"
 #include "tests/support/TempHome.h"
+#include "tools/ui/TfLatency.h"
 
 namespace {
 
@@ -214,4 +215,31 @@ TEST_F(TFNavMap, AnUnwritableEventsFileIsReportedOnce) {
     EXPECT_NE(messages[0].find(EventLogPath()), std::string::npos);
     EXPECT_NE(messages[0].find("Event No:1,"), std::string::npos);  // the line is not lost
     EXPECT_EQ(platform::IniFile(SettingsFilePath()).ReadInteger("EVENTS", "Event Number", 0), 2);
+}
+
+TEST_F(TFNavMap, LatencyIsShownWhileItsWindowIs) {
+    fLatency = new TfLatency();
+    Fix(41, 29);
+    nav->tMapTimer();
+    EXPECT_EQ(g_Survey.MapTick.LatencyCount, 0);
+    fLatency->show();
+    nav->tMapTimer();
+    nav->tMapTimer();
+    EXPECT_EQ(g_Survey.MapTick.LatencyCount, 2);
+    bool whole = false;
+    const int ms = fLatency->eCurrentLatency->text().toInt(&whole);
+    EXPECT_TRUE(whole);
+    EXPECT_GE(ms, 0);
+    EXPECT_TRUE(fLatency->eLatencyAveraged->text().contains('.'));
+    delete fLatency;
+    fLatency = nullptr;
+}
+
+TEST_F(TFNavMap, TheCounterAfterTheLargestNumberIsOne) {
+    platform::IniFile(SettingsFilePath()).WriteInteger("EVENTS", "Event Number", 2147483647);
+    nav->btEventAddClick();
+    EXPECT_NE(Events().find("Event No:1,"), std::string::npos);
+    platform::IniFile(SettingsFilePath()).WriteString("EVENTS", "Event Number", "many");
+    nav->btEventAddClick();
+    EXPECT_EQ(platform::IniFile(SettingsFilePath()).ReadInteger("EVENTS", "Event Number", 0), 1);
 }
