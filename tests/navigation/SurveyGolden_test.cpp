@@ -214,6 +214,18 @@ class SurveyGolden : public ::testing::Test {
             fSVP->cUseSVP->setChecked(step.argument != "off");
             if (fSVP->cUseSVP->isChecked() != (step.argument != "off"))
                 why = "the profile switch was refused";
+        } else if (step.verb == "block-csv") {
+            // A folder at the raw CSV's name, its rows kept aside meanwhile.
+            const std::string aside = g_CoordinatesCsvPath + ".aside";
+            std::error_code ec;
+            if (step.argument == "on") {
+                fs::rename(g_CoordinatesCsvPath, aside, ec);
+                if (!ec) fs::create_directory(g_CoordinatesCsvPath, ec);
+            } else {
+                fs::remove(g_CoordinatesCsvPath, ec);
+                if (!ec) fs::rename(aside, g_CoordinatesCsvPath, ec);
+            }
+            if (ec) why = ec.message();
         } else if (step.verb == "format") {
             FGPS->eSBESFormat->setText(QString::fromStdString(step.argument));
         } else {

@@ -270,6 +270,7 @@ class Run:
             self.take_offset(name, text)
         self.echo_type, self.echo_format = "NMEA DPT", "%*6s,%lf"
         self.profile = None  # the profile column's lines while it is in use
+        self.csv_blocked = False  # a folder stands at the raw CSV's own name
         # Survey state.
         self.lat = self.lon = 0.0
         self.grid_e = self.grid_n = 0.0
@@ -343,6 +344,11 @@ class Run:
         """The sound velocity column typed and the profile switched on; None: off."""
         self.step("profile", "off" if lines is None else "|".join(lines))
         self.profile = lines
+
+    def block_csv(self, blocked):
+        """The raw CSV moved aside and a folder put at its name, or both undone."""
+        self.step("block-csv", "on" if blocked else "off")
+        self.csv_blocked = blocked
 
     def grid(self, easting, northing):
         self.step("grid", "%.3f %.3f" % (easting, northing))
@@ -500,7 +506,9 @@ class Run:
         else:
             self.depth_high = correct(raw_high)
             self.depth_low = correct(raw_low)
-        csv = START_DAY + "/LOG/" + START_DAY + " Coordinates.csv"
+        # A name that refuses the open diverts the row to the first "_n" name.
+        csv = START_DAY + "/LOG/" + START_DAY + (" Coordinates_1.csv" if self.csv_blocked
+                                                  else " Coordinates.csv")
         if csv not in self.files:
             self.append(csv, RAW_CSV_HEADER + "\r\n")
         if raw_high == 0 and raw_low == 0:
@@ -620,6 +628,8 @@ def scenario():
     sounder(run, "", "  ")                          # blank lines
     run.tick(25)                                    # lines ended by CR alone
     run.feed(SOUNDER_PORT, dpt("8.30") + "\r" + dpt("8.40") + "\r")
+    sounder(run, "  " + dpt("8.45") + " \t")          # blanks around the line
+    sounder(run, "$SDDPT,8.\x0050,0.5")              # a NUL byte inside is dropped
     run.grid(691240.126, 5331240.5)
 
     # GNSS trouble: a corrupt GGA moves nothing; a quality-4 GGA without its
@@ -651,6 +661,7 @@ def scenario():
     run.set_offsets_visible(True)
     run.edit_offset("OffsetA", "0.7")
     run.edit_offset("SV", "1480")
+    run.edit_offset("OffsetC", "1.6")
     run.edit_offset("TideHt", "0.35x")
     sounder(run, dpt("10.00"))
     run.set_offsets_visible(False)
@@ -701,6 +712,13 @@ def scenario():
     sounder(run, "DEPTH00001,4.58")
     run.set_type("NMEA DPT")
 
+    # The raw CSV's name refuses the open (a folder in its place): rows go to
+    # the "_1" file, and back to the own name once it opens again.
+    run.block_csv(True)
+    sounder(run, dpt("6.10"), dpt("6.20"))
+    run.block_csv(False)
+    sounder(run, dpt("6.30"))
+
     # A second start on the same day: a second geodesy block.
     run.tick(500)
     run.stop()
@@ -713,10 +731,12 @@ def scenario():
     # Midnight: the clock stands at 00:00:00.000 for one depth. The sounding
     # logs keep the start day's names, the event log and the geodesy record
     # take the new date.
-    run.clock = datetime.datetime(2026, 3, 7, 23, 59, 59, 990000)
+    run.clock = datetime.datetime(2026, 3, 7, 23, 59, 59, 900000)
     rtk_epoch(run, 21)
-    run.clock = datetime.datetime(2026, 3, 8, 0, 0, 0)
     run.feed(SOUNDER_PORT, dpt("5.75") + "\r\n")
+    run.clock = datetime.datetime(2026, 3, 8, 0, 0, 0)
+    run.feed(GNSS_PORT, gga("000021.50", "4807.0900", "01131.1200", 4) + "\r\n")
+    run.feed(SOUNDER_PORT, dpt("5.80") + "\r\n")
     sounder(run, dpt("5.85"))
     run.tick(1000)
     run.idle()
