@@ -105,12 +105,16 @@ def fixed(x, decimals):
 
 
 def general(x):
-    """Shortest general form, up to 15 significant digits."""
-    text = "%.15g" % x
-    if "e" in text:
-        mantissa, exponent = text.split("e")
-        text = mantissa + "E" + str(int(exponent))
-    return text
+    """Shortest general form: up to 15 significant digits, trailing zeros
+    removed; scientific ("1.2E-6") below 0.00001 or with more than 15 integer
+    digits."""
+    if x == 0:
+        return "0"
+    exponent = int(("%.14e" % x).split("e")[1])
+    if exponent < -5 or exponent >= 15:
+        mantissa = ("%.14e" % x).split("e")[0].rstrip("0").rstrip(".")
+        return mantissa + "E" + str(exponent)
+    return ("%.*f" % (14 - exponent, x)).rstrip("0").rstrip(".")
 
 
 def date_time_text(t):
@@ -282,6 +286,7 @@ class Run:
         self.reader_lat = self.reader_lon = self.reader_alt = 0.0
         self.reader_fix = 0
         self.logs = {}  # port -> open log path
+        self.idle_reported = False  # the present silence was reported
 
     # ---- files
     def append(self, path, text):
@@ -366,6 +371,7 @@ class Run:
         for port, name in ((GNSS_PORT, "GNSS"), (SOUNDER_PORT, "SBES")):
             self.logs[port] = self.log_dir() + self.day() + " PHX_%s_V3.log" % name
             self.files.setdefault(self.logs[port], "")
+        self.idle_reported = False
         self.event("Connected to GPS on COM%d" % GNSS_PORT)
         self.event("Realtime STARTED")
         self.running = True
@@ -379,7 +385,11 @@ class Run:
         self.running = False
 
     def idle(self):
+        """The idle watchdog's ticks: one report per silence."""
         self.step("idle")
+        if self.idle_reported:
+            return
+        self.idle_reported = True
         self.reader_lat = self.reader_lon = self.reader_alt = 0.0
         self.lat = self.lon = 0.0
         self.event("GPS is idle!")
@@ -422,6 +432,8 @@ class Run:
     def feed(self, port, data):
         """One step of bytes on a port: complete lines only."""
         handled = 0
+        if port == GNSS_PORT and data:
+            self.idle_reported = False
         for raw in split_lines(data.replace("\x00", "")):
             whole = trim(raw)
             if not whole:
@@ -622,6 +634,8 @@ def scenario():
     sounder(run, with_checksum("$SDDPT,,0.5"))      # empty depth, right checksum
     sounder(run, dpt("0.0"))                        # raw 0: no row
     sounder(run, dpt("0.0001"))                     # no depth, still a row
+    sounder(run, dpt("0.00005"), dpt("0.000009"), dpt("1.5e1"), dpt("12.3456789012345678"),
+            dpt("123456789.5"))
     sounder(run, with_checksum("$SDDBT,26.2,f,8.0,M,4.4,F"))  # not this type's marker
     sounder(run, "garbage \x01\x02 line")
     sounder(run, dpt("8.10") + dpt("8.20"))          # two sentences glued on one line
@@ -737,6 +751,7 @@ def scenario():
     run.clock = datetime.datetime(2026, 3, 8, 0, 0, 0)
     run.feed(GNSS_PORT, gga("000021.50", "4807.0900", "01131.1200", 4) + "\r\n")
     run.feed(SOUNDER_PORT, dpt("5.80") + "\r\n")
+    run.idle()  # an event at midnight
     sounder(run, dpt("5.85"))
     run.tick(1000)
     run.idle()
