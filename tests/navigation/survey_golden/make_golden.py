@@ -232,7 +232,8 @@ def talker_type(sentence):
 # --------------------------------------------------------------------------
 # The run
 
-ECHO_RULES = {  # type: (markers, values the parse needs, what the values are)
+# Message type: (markers the line must hold, values the parse needs, what they are).
+ECHO_RULES = {
     "Plovan SMT": (["SMT"], 2, "high,battery"),
     "NMEA DPT": (["DPT"], 1, "high"),
     "NMEA DBT": (["DBT"], 1, "high"),
@@ -484,7 +485,7 @@ class Run:
         rule = ECHO_RULES.get(self.echo_type)
         if rule is None or any(m not in line for m in rule[0]):
             return
-        markers, needed, into = rule
+        needed, into = rule[1], rule[2]
         scanned, values = 0, []
         if echo_format_valid(self.echo_format) and not checksum_bad(line):
             scanned, values = scan(self.echo_format, line)
