@@ -650,8 +650,16 @@ def scenario():
     # GNSS trouble: a corrupt GGA moves nothing; a quality-4 GGA without its
     # altitude keeps the RTK height; quality 5 and 2 epochs.
     run.tick(40)
-    run.feed(GNSS_PORT, gga("000010.00", "4807.9999", "01131.9999", 4)[:-2] + "00\r\n")
+    run.feed(GNSS_PORT, gga("000010.00", "4807.9999", "01131.9999", 4, altitude="20.000")[:-2]
+             + "00\r\n")
+    run.tick(40)
+    run.feed(GNSS_PORT, gga("000010.10", "4807.9999", "01131.9999", 1)[:-2] + "00\r\n")
     sounder(run, dpt("9.00"))
+    # A fix without its quality field keeps the quality.
+    run.tick(40)
+    run.feed(GNSS_PORT, with_checksum("$GNGGA,000010.15,4807.0440,N,01131.1040,E,,12,0.8,12.300,"
+                                      "M,35.100,M,1.0,0001") + "\r\n")
+    sounder(run, dpt("9.02"))
     # Binary bytes (a NUL among them) before a sentence, two sentences glued,
     # and a position off the globe whose fix quality still counts.
     run.tick(40)
@@ -690,6 +698,10 @@ def scenario():
     column = ["%d" % (1490 + 3 * i) for i in range(20)]
     run.set_profile(column)
     sounder(run, dpt("7.5"), dpt("7.49"), dpt("25.0"))
+    # With two depths the sound velocity column holds the low depth's value.
+    run.set_type("Plovan XDR H/L")
+    sounder(run, "XDHI0001,7.5,XDLO0001,12.2", "XDHI0001,7.5,XDLO0001,0.0")
+    run.set_type("NMEA DPT")
     column[10] = "15x0"
     run.set_profile(column)
     sounder(run, dpt("10.2"), dpt("11.0"))
