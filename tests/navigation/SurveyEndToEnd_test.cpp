@@ -8,6 +8,9 @@
 // The map tick and the sounder watchdog run on real time, so their timers are
 // cut off here and the map tick's grid position comes in as steps; the idle
 // report is one step too. Each has its own tests.
+//
+// A second run fills the disk under the raw CSV for a while: no row is lost
+// and the outage and its end are each said once.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -125,7 +128,7 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
     }
 }
 
-class SurveyGolden : public ::testing::Test {
+class SurveyEndToEnd : public ::testing::Test {
   protected:
     phxtest::TempHome home;
     std::unique_ptr<phxtest::Pty> gnss, sounder;
@@ -235,7 +238,7 @@ class SurveyGolden : public ::testing::Test {
     }
 };
 
-TEST_F(SurveyGolden, FilesEqualTheGoldenFiles) {
+TEST_F(SurveyEndToEnd, FilesEqualTheGoldenFiles) {
     const std::vector<Step> steps = ReadSteps();
     ASSERT_GT(steps.size(), 100u);
     CreateWindows();
@@ -258,6 +261,51 @@ TEST_F(SurveyGolden, FilesEqualTheGoldenFiles) {
     }
     for (const auto& [path, bytes] : got)
         EXPECT_TRUE(wanted.count(path)) << path << " was written, but no golden file says so";
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(SurveyEndToEnd, FullDiskMidRunHoldsRowsAndSaysSoOnce) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    CreateWindows();
+    Offsets->hide();
+    FNav->bRealtime->click();
+    ASSERT_TRUE(g_Survey.RealtimeRunning);
+    g_Survey.GridEasting = 1000;  // as a map tick leaves it
+    g_Survey.GridNorthing = 2000;
+    const auto depth = [&](const std::string& metres) {
+        std::string why;
+        now.millisecond += 100;
+        ASSERT_TRUE(Run({now, "sounder", 1, "$SDDPT," + metres + ",0.5\r\n"}, why)) << why;
+    };
+    const std::string csv = g_CoordinatesCsvPath, aside = csv + ".aside";
+    const std::string events = g_LogDir + DateStamp() + " Events.log";
+    depth("1.5");
+    fs::rename(csv, aside);
+    fs::create_symlink("/dev/full", csv);
+    depth("2.5");
+    depth("3.5");
+    EXPECT_EQ(Count(phxtest::ReadAll(events), "Sounding rows cannot be written"), 1u);
+    EXPECT_EQ(Count(phxtest::ReadAll(events), "No space left on device"), 1u);
+    fs::remove(csv);
+    fs::rename(aside, csv);
+    depth("4.5");
+    FNav->bRealtime->click();
+
+    const std::string rows = phxtest::ReadAll(csv);
+    size_t at = 0;
+    for (const char* raw : {",1.5,", ",2.5,", ",3.5,", ",4.5,"}) {
+        at = rows.find(raw, at);
+        ASSERT_NE(at, std::string::npos) << raw << " is missing or out of order:\n" << rows;
+    }
+    EXPECT_EQ(Count(rows, "\r\n"), 5u);  // the header and four rows
+    EXPECT_EQ(Count(phxtest::ReadAll(events), "Sounding rows written again"), 1u);
+    // The simple XYZ file never stopped.
+    EXPECT_EQ(Count(phxtest::ReadAll(g_XyzDir + g_SessionDate + " Simple XYZ.csv"), "\r\n"), 5u);
 }
 
 }  // namespace
