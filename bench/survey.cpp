@@ -41,9 +41,9 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kGnssEpochs = 36000;     // 10 Hz for an hour
-constexpr int kDepthLines = 72000;     // 20 Hz for an hour
-constexpr int kStallSeconds = 20;      // no progress for this long ends the run
+constexpr int kGnssEpochs = 36000;  // 10 Hz for an hour
+constexpr int kDepthLines = 72000;  // 20 Hz for an hour
+constexpr int kStallSeconds = 20;   // no progress for this long ends the run
 
 std::string Nmea(const std::string& body) {
     unsigned sum = 0;
@@ -179,7 +179,8 @@ void BM_SurveyHour(benchmark::State& state) {
             readers[i]->OnNewCommand = [&, i, handler](TPlovanSerialGPS* s, const std::string& l) {
                 const auto t0 = Clock::now();
                 handler(s, l);
-                const double us = std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
+                const double us =
+                    std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
                 slowest[i] = std::max(slowest[i], us);
                 total[i] += us;
                 ++handled[i];

@@ -6,8 +6,8 @@
 // layouts and formulas.
 //
 // The map tick and the sounder watchdog run on real time, so their timers are
-// cut off here and the map tick's grid position comes in as steps; the idle
-// report is one step too. Each has its own tests.
+// cut off here: the grid position a map tick leaves comes in as steps, and so
+// do the GNSS reader's idle ticks.
 //
 // A second run fills the disk under the raw CSV for a while: no row is lost
 // and the outage and its end are each said once.
@@ -37,8 +37,8 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "tests/support/Pty.h"
-#include "tools/ui/TfSVP.h"
 #include "tests/support/TempHome.h"
+#include "tools/ui/TfSVP.h"
 
 namespace {
 
@@ -79,8 +79,8 @@ std::string Unescape(const std::string& text) {
 
 platform::DateTime ParseClock(const std::string& text) {
     platform::DateTime t;
-    std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &t.year, &t.month, &t.day, &t.hour,
-                &t.minute, &t.second, &t.millisecond);
+    std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
+                &t.second, &t.millisecond);
     return t;
 }
 
@@ -190,8 +190,7 @@ class SurveyEndToEnd : public ::testing::Test {
                 why = std::to_string(handled[port]) + " lines handled, " +
                       std::to_string(expected[port]) + " expected";
         } else if (step.verb == "idle") {
-            for (int i = 0; i < 2 && !FNav->ZGPS1->FIdleReported; ++i)
-                FNav->ZGPS1->IdleTimerTick();
+            for (int i = 0; i < 2 && !FNav->ZGPS1->FIdleReported; ++i) FNav->ZGPS1->IdleTimerTick();
         } else if (step.verb == "grid") {
             std::istringstream in(step.argument);
             in >> g_Survey.GridEasting >> g_Survey.GridNorthing;
@@ -204,8 +203,10 @@ class SurveyEndToEnd : public ::testing::Test {
             const size_t eq = step.argument.find('=');
             auto* edit =
                 Offsets->findChild<QLineEdit*>(QString::fromStdString(step.argument.substr(0, eq)));
-            if (!edit) why = "no edit " + step.argument;
-            else edit->setText(QString::fromStdString(step.argument.substr(eq + 1)));
+            if (!edit)
+                why = "no edit " + step.argument;
+            else
+                edit->setText(QString::fromStdString(step.argument.substr(eq + 1)));
         } else if (step.verb == "type") {
             FGPS->cSBESMessage->setCurrentText(QString::fromStdString(step.argument));
             FGPS->cSBESMessageChange();
@@ -244,7 +245,8 @@ TEST_F(SurveyEndToEnd, FilesEqualTheGoldenFiles) {
     CreateWindows();
     for (size_t i = 0; i < steps.size(); ++i) {
         std::string why;
-        ASSERT_TRUE(Run(steps[i], why)) << "step " << i + 1 << " (" << steps[i].verb << "): " << why;
+        ASSERT_TRUE(Run(steps[i], why))
+            << "step " << i + 1 << " (" << steps[i].verb << "): " << why;
     }
     EXPECT_FALSE(g_Survey.RealtimeRunning);
 
@@ -257,7 +259,8 @@ TEST_F(SurveyEndToEnd, FilesEqualTheGoldenFiles) {
             ADD_FAILURE() << path << " was not written";
             continue;
         }
-        EXPECT_TRUE(it->second == bytes) << path << " differs at " << FirstDifference(bytes, it->second);
+        EXPECT_TRUE(it->second == bytes)
+            << path << " differs at " << FirstDifference(bytes, it->second);
     }
     for (const auto& [path, bytes] : got)
         EXPECT_TRUE(wanted.count(path)) << path << " was written, but no golden file says so";
