@@ -14,6 +14,9 @@ the GNSS sentence scans; the NMEA checksum and line rules of the serial
 reader. Scans use the C library's own sscanf, the behaviour the formats are
 written for.
 
+steps.txt carries the bytes of the receiver capture tests/data/nmea/hemi.log
+(the GPSD project, BSD 2-Clause licence; see tests/data/README.md).
+
   make_golden.py          write the files
   make_golden.py --check  compare the committed files with a fresh run
 """
