@@ -63,6 +63,9 @@ class TFNav : public QMainWindow {
 
     // Menu commands.
     void SoundVelocityProfile1Click();
+    // "Languages" > "Translation Editor": made on first use, centred on the
+    // screen, shown.
+    void TranslationEditor1Click();
 
     // Realtime start and stop, and the Settings button.
     void bRealtimeClick();
