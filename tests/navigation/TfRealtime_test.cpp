@@ -198,6 +198,29 @@ TEST_F(TfRealtimeTest, CompactModeAndEscapeBack) {
     EXPECT_FALSE(fRealtime->isHidden());
 }
 
+TEST_F(TfRealtimeTest, RestoredWithTheSounderRunningTheEchogramComesBack) {
+    CreateAll();
+    nav->show();
+    fRealtime->show();
+    phxtest::Pty pty;
+    pty.LinkAsCom(4);
+    nav->ZSENSOR->FPortNumber = 4;
+    nav->ZSENSOR->Open();
+    ASSERT_TRUE(nav->ZSENSOR->FOpen);
+    nav->tEchogram->start();
+    fWaterfal->show();
+    fRealtime->btHideClick();
+    EXPECT_FALSE(fWaterfal->isVisible());
+    fRealtime->btHideClick();
+    EXPECT_TRUE(fWaterfal->isVisible());
+    // The timer off: the echogram stays hidden.
+    fRealtime->btHideClick();
+    nav->tEchogram->stop();
+    fRealtime->btHideClick();
+    EXPECT_FALSE(fWaterfal->isVisible());
+    nav->ZSENSOR->Close();
+}
+
 TEST_F(TfRealtimeTest, OtherImageIndexDoesNothing) {
     CreateAll();
     nav->show();
