@@ -125,6 +125,24 @@ TEST_F(TfRealtimeTest, LayoutControlsAndFirstTexts) {
     EXPECT_EQ(w.HideImageIndex(), 0);
 }
 
+TEST_F(TfRealtimeTest, EveryShowRestoresThePositionOnly) {
+    {
+        platform::IniFile ini(SettingsFilePath());
+        ini.WriteInteger("fRealtime", "Left", 70);
+        ini.WriteInteger("fRealtime", "Top", 50);
+        ini.WriteInteger("fRealtime", "Width", 600);
+        ini.WriteInteger("fRealtime", "Height", 600);
+    }
+    TfRealtime w;
+    w.show();
+    EXPECT_EQ(w.pos(), QPoint(70, 50));
+    EXPECT_EQ(w.size(), QSize(192, 382));
+    w.move(200, 200);
+    w.hide();
+    w.show();
+    EXPECT_EQ(w.pos(), QPoint(70, 50));
+}
+
 TEST_F(TfRealtimeTest, DepthLayoutsChangeOnlyWhenNeeded) {
     TfRealtime w;
     ASSERT_TRUE(w.DepthFrameLo->isHidden());
