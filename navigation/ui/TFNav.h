@@ -34,6 +34,9 @@ class TPlovanNumericKeypad;
 class TPlovanSimpleKeyboard;
 class TPlovanSerialGPS;
 class TPlovanCanvas;
+namespace platform {
+class IniFile;
+}
 
 // What the survey handlers read from windows that the main window does not
 // own, each read at its use; an empty entry reads as "not there".
@@ -65,6 +68,15 @@ class TFNav : public QMainWindow {
 
     // Menu commands.
     void SoundVelocityProfile1Click();
+    // "Languages" > "Translation Editor": made on first use, centred on the
+    // screen, shown.
+    void TranslationEditor1Click();
+    // "Tools" > "Show Satellite Image", the status bar's double-click and
+    // F5: the satellite background on or off, shown in panel 6 and stored.
+    void ShowSatelliteImage1Click();
+    // "Tools" > "Clear Satellite Image Cahses...": the tiles in memory and
+    // in the cache folder go (TFNavSatellite.cpp).
+    void ClearSatelliteImageCahses1Click();
 
     // Realtime start and stop, and the Settings button.
     void bRealtimeClick();
@@ -166,6 +178,11 @@ class TFNav : public QMainWindow {
     // The map canvas, filling Panel4.
     TPlovanCanvas* fcad = nullptr;
 
+    // The on-screen keypad and keyboard for `target`: made once as children
+    // of the window, then retargeted, placed in the client area below the
+    // menu bar and raised.
+    void ShowNumericKeypad(QWidget* target);
+    void ShowSimpleKeyboard(QWidget* target);
     // Created on first use as children of the window, freed with it.
     TPlovanNumericKeypad* FNumericKeypad = nullptr;
     TPlovanSimpleKeyboard* FSimpleKeyboard = nullptr;
@@ -195,6 +212,12 @@ class TFNav : public QMainWindow {
     // the echogram timer's and the key preview's (TFNavWindows.cpp).
     void BuildWindowMenus();
     void ConnectWindowHandlers();
+    // The satellite map's part of FormCreate (TFNavSatellite.cpp): the
+    // commands' connections, the canvas with its tile server and projection,
+    // the stored state with panel 6.
+    void ConnectSatelliteCommands();
+    TPlovanCanvas* CreateMapCanvas(const platform::IniFile& ini);
+    void ApplySatelliteMapState(bool visible);
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
