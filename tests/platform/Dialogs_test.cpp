@@ -1,4 +1,5 @@
 #include "platform/Dialogs.h"
+#include "platform/FileDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -107,4 +108,28 @@ TEST(ScriptedDialogs, SaveReturnsTheNameAsGivenAndTheChosenFilter) {
     EXPECT_EQ(d.fileDialogs[0].caption, "Dialog Save");
     EXPECT_EQ(d.fileDialogs[0].folder, "/tmp/");
     EXPECT_EQ(d.fileDialogs[0].filter, filter);
+}
+
+TEST(FileDialogs, ExecuteShowsTheFilterInQtFormAndKeepsTheChoice) {
+    auto previous = SetDialogs(std::make_unique<ScriptedDialogs>());
+    auto& scripted = static_cast<ScriptedDialogs&>(dialogs());
+    scripted.fileNames = {"/p/a.vlm", "/p/b", ""};
+    scripted.filterIndexes = {2};
+
+    TOpenDialog open{"Dialog Open", QString::fromUtf8(kProjectFilter), "/p/", {}};
+    EXPECT_TRUE(open.Execute());
+    EXPECT_EQ(open.FileName, "/p/a.vlm");
+
+    TSaveDialog save{"Dialog Save", QString::fromUtf8(kProjectFilter), "/q/", {}, 1};
+    EXPECT_TRUE(save.Execute());
+    EXPECT_EQ(save.FileName, "/p/b");
+    EXPECT_EQ(save.FilterIndex, 2);
+    EXPECT_FALSE(save.Execute());  // cancelled: the last choice stays
+    EXPECT_EQ(save.FileName, "/p/b");
+
+    ASSERT_EQ(scripted.fileDialogs.size(), 3u);
+    EXPECT_EQ(scripted.fileDialogs[0].caption, "Dialog Open");
+    EXPECT_EQ(scripted.fileDialogs[0].filter, "Plovan Helm [*.vlm] (*.vlm);;All Files [*.*] (*)");
+    EXPECT_EQ(scripted.fileDialogs[1].folder, "/q/");
+    SetDialogs(std::move(previous));
 }
