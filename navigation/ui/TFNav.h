@@ -14,12 +14,15 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/DepthPipeline.h"
 #include "navigation/GnssSentences.h"
+#include "navigation/ScreenGrab.h"
 #include "navigation/SoundingRowWriter.h"
+#include "platform/FileDialogs.h"
 
 class QAction;
 class QCloseEvent;
@@ -27,6 +30,7 @@ class QMenu;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class ScreenshotWriter;
 class TStatusBar;
 class TPlovanNumericKeypad;
 class TPlovanSimpleKeyboard;
@@ -64,6 +68,32 @@ class TFNav : public QMainWindow {
     // Menu commands.
     void SoundVelocityProfile1Click();
 
+    // Project commands (File menu, bOpen, bSave, the status bar's project
+    // panel). Save is the auto-save under a time-stamped name in the day's
+    // project folder, also run by Exit, the close, the offsets window's
+    // Realtime button and the sound velocity window's save.
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Exit1Click();
+    // A click at `x` (the status bar's client pixels) on the project panel
+    // opens the project folder.
+    void sStatusBarClick(int x);
+    // The folder the file dialogs start in: the current project's, else the
+    // day's project folder.
+    std::string ProjectDialogFolder() const;
+
+    // One cycle of screenshots of every monitor: grabbed here, written by the
+    // screenshot worker; a cycle due while the last one is written is skipped.
+    void tScreenshotTimer();
+    // Waits up to `boundMs` for the screenshots in flight; true when none is.
+    bool WaitForScreenshots(int boundMs);
+    // Where the cycle's pictures come from (GrabScreens; tests replace it).
+    std::function<std::vector<ScreenGrab>()> GrabMonitors = GrabScreens;
+    // The worker that writes the screenshots.
+    ScreenshotWriter* Screenshots() const { return FScreenshotWriter.get(); }
+
     // Realtime start and stop, and the Settings button.
     void bRealtimeClick();
     void ConnectIconClick();
@@ -98,6 +128,16 @@ class TFNav : public QMainWindow {
 
     // Controls of the layout.
     QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QToolButton* bOpen = nullptr;
+    QToolButton* bSave = nullptr;
+    platform::TOpenDialog OpenDialog1;
+    platform::TSaveDialog SaveDialog1;
     QMenu* Window2 = nullptr;
     QAction* PlovanNTRIPClient1 = nullptr;
     QMenu* Tools1 = nullptr;
@@ -147,6 +187,8 @@ class TFNav : public QMainWindow {
 
   private:
     void BuildLayout();
+    // The File menu, bOpen and bSave, the dialogs and the screenshot timer.
+    void BuildProjectCommands();
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
@@ -162,6 +204,8 @@ class TFNav : public QMainWindow {
     std::string FGeodesyFault;          // the last geodesy log fault reported
 
     std::string FCurrentFile;
+    std::unique_ptr<ScreenshotWriter> FScreenshotWriter;
+    std::set<std::string> FScreenshotsNotTaken;  // positions already logged as not taken
     bool FShown = false;
     std::optional<CanvasViewSettings> FShownView;  // the stored view, until the first show settled
     bool FClosing = false;
