@@ -162,6 +162,7 @@ void TFNav::BuildLayout() {
     tScreenshot = MakeTimer(this, "tScreenshot", 60000);
 
     BuildProjectCommands();
+    BuildExchangeMenu();
 }
 
 void TFNav::FormCreate() {

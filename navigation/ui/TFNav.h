@@ -11,7 +11,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -84,6 +86,16 @@ class TFNav : public QMainWindow {
     // day's project folder.
     std::string ProjectDialogFolder() const;
 
+    // Drawing exchange (File "Export...", "Import..."): KML, KMZ and DXF out;
+    // KML/KMZ, XYZ points and DXF in.
+    void Export1Click();
+    void Import1Click();
+    // WGS84 to grid and back with the device settings window's values at
+    // each call, in the projection in use; the grid-to-WGS84 direction is
+    // false when it cannot convert. Without that window nothing is written.
+    void KmlGeographicToGrid(double latitude, double longitude, double& x, double& y);
+    bool GridToGeographicForKml(double x, double y, double& latitude, double& longitude);
+
     // One cycle of screenshots of every monitor: grabbed here, written by the
     // screenshot worker; a cycle due while the last one is written is skipped.
     void tScreenshotTimer();
@@ -133,6 +145,8 @@ class TFNav : public QMainWindow {
     QAction* Open1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
+    QAction* Export1 = nullptr;
+    QAction* Import1 = nullptr;
     QAction* Exit1 = nullptr;
     QToolButton* bOpen = nullptr;
     QToolButton* bSave = nullptr;
@@ -189,6 +203,8 @@ class TFNav : public QMainWindow {
     void BuildLayout();
     // The File menu, bOpen and bSave, the dialogs and the screenshot timer.
     void BuildProjectCommands();
+    // Export1 and Import1, before Exit1.
+    void BuildExchangeMenu();
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
@@ -204,6 +220,8 @@ class TFNav : public QMainWindow {
     std::string FGeodesyFault;          // the last geodesy log fault reported
 
     std::string FCurrentFile;
+    // The XYZ import memory: each file's last-write time at its last import.
+    std::map<std::string, std::filesystem::file_time_type> FXyzImportTimes;
     std::unique_ptr<ScreenshotWriter> FScreenshotWriter;
     std::set<std::string> FScreenshotsNotTaken;  // positions already logged as not taken
     bool FShown = false;

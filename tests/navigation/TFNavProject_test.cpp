@@ -143,10 +143,12 @@ TEST_F(TFNavProject, FileMenuFirstAndTheButtonsAfterStart) {
                           {w.Open1, "Open1", "Open...", "Ctrl+O"},
                           {w.Save1, "Save1", "Save", "Ctrl+S"},
                           {w.SaveAs1, "SaveAs1", "Save As...", "Ctrl+W"},
+                          {w.Export1, "Export1", "Export...", "Ctrl+X"},
+                          {w.Import1, "Import1", "Import...", "Ctrl+I"},
                           {w.Exit1, "Exit1", "Exit", "Ctrl+Q"}};
     const QList<QAction*> entries = w.File1->actions();
-    ASSERT_EQ(entries.size(), 5);
-    for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(entries.size(), 7);
+    for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(entries[i], items[i].action);
         EXPECT_EQ(items[i].action->objectName(), items[i].name);
         EXPECT_EQ(items[i].action->text(), items[i].caption);
