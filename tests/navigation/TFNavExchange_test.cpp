@@ -397,3 +397,33 @@ TEST_F(TFNavExchange, CancelledImportEnsuresTheStandardLayers) {
               "KML/KMZ Files [*.kml;*.kmz] (*.kml *.kmz);;XYZ Files [*.xyz;*.txt;*.csv] (*.xyz "
               "*.txt *.csv);;AutoCAD 2018 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)");
 }
+
+TEST_F(TFNavExchange, KmlNamesAtEveryGeometryOfANamedPlacemark) {
+    const std::string kml =
+        "<kml><Document>"
+        "<Placemark><name>Pier</name><LineString><coordinates>27.1,40.2 27.101,40.201"
+        "</coordinates></LineString><Point><coordinates>27.1,40.2</coordinates></Point>"
+        "</Placemark>"
+        "<Placemark><Point><coordinates>27.102,40.202</coordinates></Point></Placemark>"
+        "<Placemark><name>lone</name><LineString><coordinates>27.103,40.203</coordinates>"
+        "</LineString></Placemark>"
+        "</Document></kml>";
+    phxtest::WriteAll(Path("pier.kml"), kml);
+    Import(Path("pier.kml"));
+    const std::vector<int32_t> ids = Canvas().GetLayerShapeIds(Canvas().FindLayer("pier"));
+    // Two points, one line (the one-vertex line is not drawn), then the
+    // names: "Pier" at its point and at its line's first vertex, "lone" at
+    // its single vertex; the unnamed placemark has none.
+    std::vector<int> types;
+    std::vector<std::string> texts;
+    for (const int id : ids) {
+        types.push_back(Canvas().GetShapeType(id));
+        double x = 0, y = 0;
+        std::string text;
+        if (Canvas().GetTextInfo(id, x, y, text)) texts.push_back(text);
+    }
+    const std::vector<int> expectedTypes = {ShapeType::Point, ShapeType::Point, ShapeType::Polyline,
+                                            ShapeType::Text,  ShapeType::Text,  ShapeType::Text};
+    EXPECT_EQ(types, expectedTypes);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Pier", "Pier", "lone"}));
+}
