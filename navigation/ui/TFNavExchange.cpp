@@ -149,7 +149,8 @@ void TFNav::Export1Click() {
     if (doc.skipped > 0) message += " (" + std::to_string(doc.skipped) + " skipped)";
     Log(message + " to " + name);
     platform::ShowMessage(message);
-    platform::ShellOpen(FolderOf(name));
+    const std::string folder = FolderOf(name);
+    if (!folder.empty()) platform::ShellOpen(folder);
 }
 
 void TFNav::Import1Click() {

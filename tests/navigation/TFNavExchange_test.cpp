@@ -230,6 +230,11 @@ TEST_F(TFNavExchange, ExportRefusalsAndFailures) {
                            QString::fromStdString("DXF export failed: " + Path("dir.dxf"))}));
     EXPECT_EQ(Events(), before);
     EXPECT_TRUE(shell->opened.empty());
+
+    // A point far off the projection's reach is left out and said so.
+    Canvas().AddPoint(5e9, 5e9, Canvas().FindLayer(QString::fromUtf8("Şamandıra")));
+    Export(Path("far.kml"), 1);
+    EXPECT_EQ(TakeMessages(), QStringList{"Exported: 4 tracks, 2 depth points (1 skipped)"});
 }
 
 TEST_F(TFNavExchange, KmlAndKmzRoundTripsAndReimports) {
