@@ -1,6 +1,7 @@
 // The main window's drawing exchange: File "Export..." (KML, KMZ, DXF) and
-// "Import..." (KML/KMZ, XYZ points, DXF), and the conversions between grid
-// and WGS84 both use with the device settings window's values of the moment.
+// "Import..." (KML/KMZ, XYZ points, DXF), and the grid <-> WGS84
+// conversions they use, each with the device settings window's values of
+// the moment.
 #include <QAction>
 #include <QMenu>
 #include <filesystem>
