@@ -124,13 +124,15 @@ void CreateApplicationWindows() {
     formAbout = new TformAbout();
     // The sound velocity window reaches the offsets window's SV edit and bSVP
     // button through hooks, set before it is made, since its creation may
-    // already switch the profile on. The main window's save (MainWindowSave)
-    // joins with the project commands.
+    // already switch the profile on.
     g_SvpHooks.SetManualSvEnabled = [](bool enabled) {
         if (Offsets) Offsets->SV->setEnabled(enabled);
     };
     g_SvpHooks.SetProfileButtonCaption = [](const QString& caption) {
         if (Offsets) Offsets->bSVP->setText(caption);
+    };
+    g_SvpHooks.MainWindowSave = [] {
+        if (FNav) FNav->Save1Click();
     };
     fSVP = new TfSVP();
     // The runline generator (fRunline1) is created here.

@@ -28,6 +28,7 @@
 #include "foundation/FormPlacement.h"
 #include "foundation/LanguageManager.h"
 #include "navigation/CanvasViewSettings.h"
+#include "navigation/ScreenshotWriter.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TOffsets.h"
@@ -166,6 +167,8 @@ void TFNav::BuildLayout() {
     tScreenshot = MakeTimer(this, "tScreenshot", 60000);
 
     BuildWindowMenus();
+    BuildProjectCommands();
+    BuildExchangeMenu();
 }
 
 void TFNav::FormCreate() {
@@ -206,7 +209,7 @@ void TFNav::FormCreate() {
 
     // 7. The handlers of bRealtime (start and stop), the language, settings
     // import, translation editor and satellite menu items, and the status
-    // bar's click and double-click join here.
+    // bar's double-click join here.
     connect(bRealtime, &QToolButton::clicked, this, [this] {
         // The down state follows the GNSS port, never the click itself.
         SetRealtimeDown(FRealtimeDown);
@@ -218,6 +221,8 @@ void TFNav::FormCreate() {
     connect(PlovanNTRIPClient1, &QAction::triggered, this,
             [this] { platform::GuardHandler([this] { PlovanNTRIPClient1Click(); }); });
     ConnectSatelliteCommands();
+    connect(sStatusBar, &TStatusBar::Click, this,
+            [this](int x) { platform::GuardHandler([this, x] { sStatusBarClick(x); }); });
 
     // 8. Status bar: the language code in panel 4, at least seven panels.
     if (sStatusBar->PanelCount() >= 5) {
@@ -364,11 +369,15 @@ void TFNav::FormCloseQuery() {
     // Nothing may touch the drawing or the settings from here on while the
     // project is saved and the settings are written.
     for (QTimer* timer : {tMap, tEchogram, tScreenshot}) timer->stop();
+    // A screenshot still being written gets a few seconds; the worker stops
+    // with the window at the latest.
+    WaitForScreenshots(5000);
     // The close bypasses Stop: rows held through an outage go out now.
     FlushSoundingRows();
     // 4.
     SleepMs(50);
-    // 5. The project is auto-saved here (Save1Click).
+    // 5.
+    Save1Click();
     // 6. Placements.
     if (Offsets) SaveFormPlacement(Offsets);
     if (Navset) SaveFormPlacement(Navset);

@@ -11,16 +11,21 @@
 #pragma once
 
 #include <QMainWindow>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/DepthPipeline.h"
 #include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
+#include "navigation/ScreenGrab.h"
 #include "navigation/SoundingRowWriter.h"
+#include "platform/FileDialogs.h"
 
 class QAction;
 class QCloseEvent;
@@ -28,6 +33,7 @@ class QMenu;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class ScreenshotWriter;
 class TStatusBar;
 class TPlovanNumericKeypad;
 class TPlovanSimpleKeyboard;
@@ -76,6 +82,42 @@ class TFNav : public QMainWindow {
     // "Tools" > "Clear Satellite Image Cahses...": the tiles in memory and
     // in the cache folder go (TFNavSatellite.cpp).
     void ClearSatelliteImageCahses1Click();
+
+    // Project commands (File menu, bOpen, bSave, the status bar's project
+    // panel). Save is the auto-save under a time-stamped name in the day's
+    // project folder, also run by Exit, the close, the offsets window's
+    // Realtime button and the sound velocity window's save.
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Exit1Click();
+    // A click at `x` (the status bar's client pixels) on the project panel
+    // opens the project folder.
+    void sStatusBarClick(int x);
+    // The folder the file dialogs start in: the current project's, else the
+    // day's project folder.
+    std::string ProjectDialogFolder() const;
+
+    // Drawing exchange (File "Export...", "Import..."): KML, KMZ and DXF out;
+    // KML/KMZ, XYZ points and DXF in.
+    void Export1Click();
+    void Import1Click();
+    // WGS84 to grid and back with the device settings window's values at
+    // each call, in the projection in use; the grid-to-WGS84 direction is
+    // false when it cannot convert. Without that window nothing is written.
+    void KmlGeographicToGrid(double latitude, double longitude, double& x, double& y);
+    bool GridToGeographicForKml(double x, double y, double& latitude, double& longitude);
+
+    // One cycle of screenshots of every monitor: grabbed here, written by the
+    // screenshot worker; a cycle due while the last one is written is skipped.
+    void tScreenshotTimer();
+    // Waits up to `boundMs` for the screenshots in flight; true when none is.
+    bool WaitForScreenshots(int boundMs);
+    // Where the cycle's pictures come from (GrabScreens; tests replace it).
+    std::function<std::vector<ScreenGrab>()> GrabMonitors = GrabScreens;
+    // The worker that writes the screenshots.
+    ScreenshotWriter* Screenshots() const { return FScreenshotWriter.get(); }
 
     // Realtime start and stop, and the Settings button.
     void bRealtimeClick();
@@ -132,6 +174,18 @@ class TFNav : public QMainWindow {
 
     // Controls of the layout.
     QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QAction* Export1 = nullptr;
+    QAction* Import1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QToolButton* bOpen = nullptr;
+    QToolButton* bSave = nullptr;
+    platform::TOpenDialog OpenDialog1;
+    platform::TSaveDialog SaveDialog1;
     QMenu* Window2 = nullptr;
     QAction* PlovanNTRIPClient1 = nullptr;
     QMenu* Tools1 = nullptr;
@@ -201,6 +255,10 @@ class TFNav : public QMainWindow {
     void ConnectSatelliteCommands();
     TPlovanCanvas* CreateMapCanvas(const platform::IniFile& ini);
     void ApplySatelliteMapState(bool visible);
+    // The File menu, bOpen and bSave, the dialogs and the screenshot timer.
+    void BuildProjectCommands();
+    // Export1 and Import1, before Exit1.
+    void BuildExchangeMenu();
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
@@ -216,6 +274,10 @@ class TFNav : public QMainWindow {
     std::string FGeodesyFault;          // the last geodesy log fault reported
 
     std::string FCurrentFile;
+    // The XYZ import memory: each file's last-write time at its last import.
+    std::map<std::string, std::filesystem::file_time_type> FXyzImportTimes;
+    std::unique_ptr<ScreenshotWriter> FScreenshotWriter;
+    std::set<std::string> FScreenshotsNotTaken;  // positions already logged as not taken
     bool FShown = false;
     std::optional<CanvasViewSettings> FShownView;  // the stored view, until the first show settled
     bool FClosing = false;

@@ -14,6 +14,8 @@ set -euo pipefail
 
 SCREEN_W=1600
 SCREEN_H=1200
+# The caption: this prefix, then the last saved project (none at the first
+# start, the close's auto-save at every later one).
 CAPTION='Plovan Olcum Masasi - '
 
 # One start: waits for the main window, records where the X server has it
@@ -22,25 +24,24 @@ CAPTION='Plovan Olcum Masasi - '
 run_once() {
   local exe="$1"
   "$exe" >"$WORK/program.log" 2>&1 &
-  local pid=$! found="" status=0
+  local pid=$! window="" status=0
   for _ in $(seq 1 900); do
     if ! kill -0 "$pid" 2>/dev/null; then
       echo "the program ended before its main window appeared"; cat "$WORK/program.log"; return 1
     fi
-    if xwininfo -root -tree 2>/dev/null | grep -q "\"$CAPTION\""; then
-      found=yes; break
-    fi
+    window="$(xwininfo -root -tree 2>/dev/null | grep -F "\"$CAPTION" | awk '{print $1; exit}' || true)"
+    [ -n "$window" ] && break
     sleep 0.1
   done
-  if [ -z "$found" ]; then
+  if [ -z "$window" ]; then
     echo "no main window after 90 s"; kill -KILL "$pid"; cat "$WORK/program.log"; return 1
   fi
   sleep 1  # lets a window manager frame and place it
   # The frame's corner (the client's corner less the frame extents that a
   # window manager announces) and the client size.
   local extents
-  extents="$(xprop -name "$CAPTION" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ,)"
-  xwininfo -name "$CAPTION" | awk -v extents="${extents:-0 0 0 0}" '
+  extents="$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ,)"
+  xwininfo -id "$window" | awk -v extents="${extents:-0 0 0 0}" '
     /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
     /Width:/ {w = $NF} /Height:/ {h = $NF}
     END {split(extents, e, " "); print x - e[1], y - e[3], w, h}' >"$WORK/xgeometry"
