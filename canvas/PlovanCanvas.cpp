@@ -41,7 +41,10 @@ void TPlovanCanvas::ScheduleUpdate() {
 
 void TPlovanCanvas::Repaint() {
     TCanvasModel::Repaint();
-    repaint();
+    if (FRepaintsDeferred > 0)
+        ScheduleUpdate();
+    else
+        repaint();
 }
 
 void TPlovanCanvas::RestoreDefaultCursor() {

@@ -159,6 +159,7 @@ void TFNav::BuildLayout() {
     tMap = MakeTimer(this, "tMap", 200);
     tEchogram = MakeTimer(this, "tEchogram", 200);
     tScreenshot = MakeTimer(this, "tScreenshot", 60000);
+    BuildMapControls();
 }
 
 void TFNav::FormCreate() {

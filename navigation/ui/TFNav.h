@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,19 @@ struct TFNavLinks {
     std::function<std::optional<double>()> DepthAlert;  // Navset.edDepthAlert1
     std::function<int32_t()> NormalBackground;          // Navset.fcadColor, 0x00BBGGRR
     std::function<ProfileColumn()> Profile;             // the sound velocity column
+};
+
+// The realtime window's labels as the map tick and the event marks use
+// them; an empty entry reads as "no window".
+struct TFNavRealtimeLinks {
+    // Fixed, LAntennaH, LTideHt and SatelliteLabel.
+    std::function<void(const QString& fixed, const QString& antenna, const QString& tide,
+                       const QString& satellites)>
+        ShowGnss;
+    std::function<QString()> Speed;         // the Speed caption
+    std::function<QString()> DepthHigh;     // lDepthHi's text
+    std::function<QString()> DepthLow;      // lDepthLo's text
+    std::function<bool()> LowDepthShown;    // DepthFrameLo shown by its own flag
 };
 
 // The links to the application's own windows (offsets, navigation
@@ -86,6 +100,13 @@ class TFNav : public QMainWindow {
     void FlushSoundingRows();
 
     TFNavLinks Links;
+    TFNavRealtimeLinks Realtime;
+
+    // The map tick of tMap, and the event marks (TFNavMap.cpp).
+    void tMapTimer();
+    void btEventAddClick();
+    void btEventResetClick();
+    void MarkEvent1Click();
 
     // Remembers the current project and shows its project folder (the parent
     // of the file's folder) in status panel 3.
@@ -117,6 +138,10 @@ class TFNav : public QMainWindow {
     QToolButton* bMouseSelect = nullptr;
     QWidget* Panel4 = nullptr;
     TStatusBar* sStatusBar = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* MarkEvent1 = nullptr;
+    QToolButton* btEventAdd = nullptr;
+    QToolButton* btEventReset = nullptr;
     QTimer* tMap = nullptr;
     QTimer* tEchogram = nullptr;
     QTimer* tScreenshot = nullptr;
@@ -147,6 +172,12 @@ class TFNav : public QMainWindow {
 
   private:
     void BuildLayout();
+    // The event buttons, the Edit menu's Mark Event and tMap's handler.
+    void BuildMapControls();
+    // A failure of the map tick or an event mark: message window, event log;
+    // each reason once until it clears.
+    void MapFault(const std::string& key, const std::string& text);
+    void MapFaultCleared(const std::string& key);
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
@@ -160,6 +191,7 @@ class TFNav : public QMainWindow {
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
     std::optional<bool> FShallowShown;  // the background the alert last set: red or normal
     std::string FGeodesyFault;          // the last geodesy log fault reported
+    std::map<std::string, std::string> FMapFaults;  // reported map and event faults by cause
 
     std::string FCurrentFile;
     bool FShown = false;
