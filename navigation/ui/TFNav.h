@@ -19,6 +19,7 @@
 
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/DepthPipeline.h"
+#include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
 #include "navigation/SoundingRowWriter.h"
 
@@ -113,6 +114,27 @@ class TFNav : public QMainWindow {
     void SetCurrentFile(const std::string& path);
     const std::string& CurrentFile() const { return FCurrentFile; }
 
+    // The survey's small windows (TFNavWindows.cpp): "Window" > "Realtime
+    // Window..." and "Echogram..." (only with the sounder port open), "Tools"
+    // > "Open Log Folder", "Help" > "About..." (modal), the zoom buttons.
+    void mRealtimeWindow1Click();
+    void Echogram1Click();
+    void OpenLogFolder1Click();
+    void About1Click();
+    void ZoominClick();
+    void ZoomoutClick();
+    // The echogram timer: the sounder watchdog, the echogram window's
+    // visibility and at most one history step per tick.
+    void tEchogramTimer();
+    // One history step drawn into the echogram window; nothing unless the
+    // window is on the screen with a size; drawing errors are swallowed.
+    void DrawDepthHistory(double depth, double top, double bottom, int count);
+    // Keys aimed anywhere inside the main window, before the focused
+    // control sees them (key preview); true when the key is consumed.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The depths the echogram draws; it survives Stop and Start.
+    DepthHistory FDepthHistory;
+
     // "Window" > "Plovan NTRIP Client...": creates the NTRIP settings window
     // when missing, hands it the open GNSS port and position, shows it.
     void PlovanNTRIPClient1Click();
@@ -123,6 +145,11 @@ class TFNav : public QMainWindow {
     QAction* PlovanNTRIPClient1 = nullptr;
     QMenu* Tools1 = nullptr;
     QMenu* Languages1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* mRealtimeWindow1 = nullptr;
+    QAction* Echogram1 = nullptr;
+    QAction* OpenLogFolder1 = nullptr;
+    QAction* About1 = nullptr;
     QAction* SoundVelocityProfile1 = nullptr;
     QAction* ImportOldPHX1 = nullptr;
     QAction* ShowSatelliteImage1 = nullptr;
@@ -178,6 +205,10 @@ class TFNav : public QMainWindow {
     // each reason once until it clears.
     void MapFault(const std::string& key, const std::string& text);
     void MapFaultCleared(const std::string& key);
+    // The menu items of the survey's small windows, and their handlers,
+    // the echogram timer's and the key preview's (TFNavWindows.cpp).
+    void BuildWindowMenus();
+    void ConnectWindowHandlers();
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
