@@ -15,29 +15,6 @@ using namespace CanvasInput;
 
 constexpr double kDegreesPerRadian = 180.0 / 3.141592653589793;
 
-// The measure line while the right button is held.
-void StartMeasure(TCanvasModel& c, double x, double y) {
-    c.FMeasuring = 1;
-    c.FMeasureStartX = c.FMeasureEndX = x;
-    c.FMeasureStartY = c.FMeasureEndY = y;
-    c.FMeasureDistance = 0;
-    c.Invalidate();
-}
-
-void MoveMeasure(TCanvasModel& c, double x, double y, double distance, double bearing) {
-    if (!c.FMeasuring) return;
-    c.FMeasureEndX = x;
-    c.FMeasureEndY = y;
-    c.FMeasureDistance = distance;
-    c.FMeasureBearing = bearing;
-    c.Invalidate();
-}
-
-void StopMeasure(TCanvasModel& c) {
-    c.FMeasuring = 0;
-    c.Invalidate();
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -79,7 +56,7 @@ void TCanvasModel::MouseDown(int button, int shift, int px, int py) {
         OnWorldMouseDown(this, static_cast<short>(button), static_cast<short>(shift),
                          static_cast<short>(FCommand), x, y);
     if (button == ButtonRight) {
-        StartMeasure(*this, x, y);
+        BeginMeasure(x, y);
         return;  // the last mouse-down point stays
     }
     if (button == ButtonMiddle) {
@@ -316,7 +293,7 @@ void TCanvasModel::MouseMove(int shift, int px, int py) {
             bearing = std::atan2(dx, dy) * kDegreesPerRadian;  // clockwise from north
             if (bearing < 0) bearing += 360;
         }
-        MoveMeasure(*this, x, y, std::hypot(dx, dy), bearing);
+        UpdateMeasure(x, y, std::hypot(dx, dy), bearing);
     }
 }
 
@@ -325,7 +302,7 @@ void TCanvasModel::MouseUp(int button, int shift, int px, int py) {
     FMouseY = py;
     if (OnMouseUp) OnMouseUp(this, static_cast<short>(button), static_cast<short>(shift), px, py);
     if (button == ButtonRight) {
-        if (FMeasuring) StopMeasure(*this);
+        if (FMeasuring) EndMeasure();
     } else if (button == ButtonMiddle || button == ButtonLeft) {
         if (FPanning) {
             FPanning = 0;
