@@ -135,6 +135,40 @@ class TFNav : public QMainWindow {
     // The depths the echogram draws; it survives Stop and Start.
     DepthHistory FDepthHistory;
 
+    // Drawing tools, view, track and selection commands and the canvas's
+    // events (TFNavDrawing.cpp). Each drawing tool puts new shapes on the
+    // user layer and sets the canvas's command mode.
+    void ToolButton10Click();  // point
+    void ToolButton9Click();   // line chain
+    void ToolButton16Click();  // rectangle
+    void ToolButton14Click();  // polyline
+    void ToolButton19Click();  // ellipse
+    void ToolButton15Click();  // polygon
+    void ToolButton17Click();  // spline
+    void ToolButton20Click();  // three-point arc
+    void ToolButton18Click();  // circle
+    void ZoomextentsClick();
+    void ZoomwindowClick();
+    void ZoomdynamicClick();
+    void bFollowVesselClick();
+    void ToolButton13Click();  // do not follow the vessel
+    void tbFixedClick();
+    void tbFloatClick();
+    void tbAutoClick();
+    void ToolButton11Click();  // clear the user's shapes
+    void bSelectTracksClick();
+    void bMouseSelectClick();
+    void bDelSelectedClick();
+    void fcadShapeNumberSelected(short shapeType, int shapeNumber);
+    void fcadWorldMouseMove(double x, double y);
+    void fcadWorldMouseDown(short button, double x, double y);
+    void fcadDrawBegin(short shapeType, double x, double y);
+    void fcadDrawEnd(short shapeType, double x, double y);
+    void fcadDblClick();
+    // F2, F3, F5, Delete and Escape's selection branch of the key preview;
+    // true when the key is consumed.
+    bool DrawingKeyDown(int key);
+
     // "Window" > "Plovan NTRIP Client...": creates the NTRIP settings window
     // when missing, hands it the open GNSS port and position, shows it.
     void PlovanNTRIPClient1Click();
@@ -169,6 +203,21 @@ class TFNav : public QMainWindow {
     QAction* MarkEvent1 = nullptr;
     QToolButton* btEventAdd = nullptr;
     QToolButton* btEventReset = nullptr;
+    // Drawing tools (tShape), view and shape commands (tDraw), track
+    // clearing (tRealtime), the Edit and Zoom menus' items.
+    QToolButton *ToolButton7 = nullptr, *ToolButton12 = nullptr, *ToolButton21 = nullptr,
+                *ToolButton23 = nullptr, *ToolButton27 = nullptr, *ToolButton28 = nullptr,
+                *ToolButton29 = nullptr, *ToolButton30 = nullptr, *ToolButton31 = nullptr;
+    QToolButton *Zoomin = nullptr, *Zoomout = nullptr, *Zoomextents = nullptr,
+                *Zoomwindow = nullptr, *Zoomdynamic = nullptr, *Zoompan = nullptr;
+    QToolButton *bFollowVessel = nullptr, *ToolButton13 = nullptr, *bSelectTracks = nullptr,
+                *bDelSelected = nullptr, *ToolButton11 = nullptr;
+    QToolButton *tbFixed = nullptr, *tbFloat = nullptr, *tbAuto = nullptr;
+    QAction *ClearFixedTracks1 = nullptr, *ClearUnfixedTracks1 = nullptr,
+            *ClearUserAddedShapes1 = nullptr, *Deletetracksselected1 = nullptr;
+    QMenu* Zoom1 = nullptr;
+    QAction *In1 = nullptr, *Out1 = nullptr, *Extents1 = nullptr, *Window1 = nullptr,
+            *Dynamic1 = nullptr, *Followvessel1 = nullptr, *Donotfollowvessel1 = nullptr;
     QTimer* tMap = nullptr;
     QTimer* tEchogram = nullptr;
     QTimer* tScreenshot = nullptr;
@@ -209,6 +258,15 @@ class TFNav : public QMainWindow {
     // the echogram timer's and the key preview's (TFNavWindows.cpp).
     void BuildWindowMenus();
     void ConnectWindowHandlers();
+    // The drawing tools' buttons and menu items, and their handlers with the
+    // canvas's events (TFNavDrawing.cpp).
+    void BuildDrawingTools();
+    void ConnectDrawingHandlers();
+    void SetDrawingTool(int command);
+    void ClearTrackLayer(const QString& prompt, const char* layer, const std::string& logText);
+    void StartPolygonSelection(bool tracks);
+    void SelectWithDrawnPolygon(bool tracks);
+    bool FMapPausedByDrawing = false;  // a drawing stopped the running map tick
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
