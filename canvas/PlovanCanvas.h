@@ -114,6 +114,8 @@ private:
     void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
     void DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
 
+    // The background's tiles; the keys it asked the fetcher for go to `wanted`.
+    void DrawMapTiles(GdiCanvas& canvas, std::set<std::string>& wanted);
     // Marks the back buffer and asks for a paint; the shapes are unchanged.
     void BackgroundChanged();
 

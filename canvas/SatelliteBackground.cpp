@@ -18,6 +18,14 @@
 #include "foundation/SurveyState.h"
 
 void TPlovanCanvas::DrawMapBackground(GdiCanvas& canvas) {
+    // Whatever this paint does not ask for is dropped from the queue, also
+    // when it asks for nothing at all.
+    std::set<std::string> wanted;
+    DrawMapTiles(canvas, wanted);
+    if (FTileFetcher) FTileFetcher->KeepOnly(wanted);
+}
+
+void TPlovanCanvas::DrawMapTiles(GdiCanvas& canvas, std::set<std::string>& wanted) {
     if (!GetMapVisible()) return;
     // The placement needs no position, but without one the surveyor is told
     // why the imagery has not come yet.
@@ -64,7 +72,6 @@ void TPlovanCanvas::DrawMapBackground(GdiCanvas& canvas) {
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     FTileCache.BeginPaint();
-    std::set<std::string> wanted;
     FTilesWanted = &wanted;
     for (int i = 0; i < columns; ++i) {
         for (int j = 0; j < rows; ++j) {
@@ -87,6 +94,5 @@ void TPlovanCanvas::DrawMapBackground(GdiCanvas& canvas) {
     }
     FTilesWanted = nullptr;
     FTileCache.EndPaint();
-    if (FTileFetcher) FTileFetcher->KeepOnly(wanted);
     painter.restore();
 }

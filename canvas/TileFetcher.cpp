@@ -202,6 +202,13 @@ std::size_t TileFetcher::QueuedCount() const {
     return queue_.size();
 }
 
+std::vector<std::string> TileFetcher::QueuedKeys() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> keys;
+    for (const TileRequest& t : queue_) keys.push_back(TileKey(t.zoom, t.column, t.row));
+    return keys;
+}
+
 std::size_t TileFetcher::RunningCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return running_.size();

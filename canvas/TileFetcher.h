@@ -91,6 +91,7 @@ public:
     // For tests and the benchmark.
     bool IsBackedOff(int zoom, int column, int row) const;
     std::size_t QueuedCount() const;
+    std::vector<std::string> QueuedKeys() const;  // newest first
     std::size_t RunningCount() const;
     // Transfers started since construction (requests that reached libcurl).
     std::size_t StartedCount() const { return started_.load(); }
