@@ -332,7 +332,12 @@ void TileFetcher::Finish(Transfer& t, int code) {
     bool wake = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        ++finished_;
+        // Counted as the lock is let go, so whoever sees the count also
+        // sees the tile's outcome (its inbox entry or its back-off).
+        struct CountOnExit {
+            std::atomic<std::size_t>& count;
+            ~CountOnExit() { ++count; }
+        } countOnExit{finished_};
         const auto running = running_.find(t.key);
         if (running != running_.end() && running->second == t.generation) running_.erase(running);
         if (t.generation != generation_) return;  // cleared meanwhile: nothing is kept

@@ -100,8 +100,12 @@ protected:
         tiles::TileFetcher* fetcher = canvas.TileFetcherInUse();
         EXPECT_NE(fetcher, nullptr);
         if (!fetcher) return nullptr;
-        EXPECT_TRUE(WaitFor([&] { return fetcher->FinishedCount() >= fetcher->StartedCount() &&
-                                         fetcher->QueuedCount() == 0 && fetcher->RunningCount() == 0; }));
+        // Settled: the tile reached memory (through the event loop) or
+        // waits out its failure.
+        const std::string key = tiles::TileKey(z, x, y);
+        EXPECT_TRUE(WaitFor([&] {
+            return canvas.FTileCache.Contains(key) || fetcher->IsBackedOff(z, x, y);
+        }));
         return canvas.GetTile(z, x, y);
     }
 };
