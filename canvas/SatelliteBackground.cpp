@@ -70,7 +70,9 @@ void TPlovanCanvas::DrawMapTiles(GdiCanvas& canvas, std::set<std::string>& wante
                             QPointF(0, tiles::kTilePixels)});
     QPainter& painter = canvas.Painter();
     painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // Nearest-pixel stretching, as a GDI stretch draws: smooth filtering
+    // costs several times as much for a full view.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     FTileCache.BeginPaint();
     FTilesWanted = &wanted;
     for (int i = 0; i < columns; ++i) {
@@ -83,8 +85,17 @@ void TPlovanCanvas::DrawMapTiles(GdiCanvas& canvas, std::set<std::string>& wante
             const QPolygonF quad({*nw, *ne, *se, *sw});
             // Nothing to ask for when the tile misses the client area.
             if (!quad.boundingRect().intersects(QRectF(0, 0, w, h))) continue;
-            QTransform transform;
-            if (!QTransform::quadToQuad(square, quad, transform)) continue;
+            // Over one tile the projection is all but affine: the tile is
+            // drawn as the parallelogram of three corners (a fast blit)
+            // unless the fourth corner strays by half a pixel or more.
+            const QPointF east = *ne - *nw, south = *sw - *nw;
+            const QPointF stray = *nw + east + south - *se;
+            QTransform transform(east.x() / tiles::kTilePixels, east.y() / tiles::kTilePixels,
+                                 south.x() / tiles::kTilePixels, south.y() / tiles::kTilePixels,
+                                 nw->x(), nw->y());
+            if (std::abs(stray.x()) >= 0.5 || std::abs(stray.y()) >= 0.5) {
+                if (!QTransform::quadToQuad(square, quad, transform)) continue;
+            }
             const int column = static_cast<int>(tiles::WrapColumn(range->x0 + i, range->zoom));
             const QImage* tile = GetTile(range->zoom, column, static_cast<int>(range->y0 + j));
             if (!tile) continue;

@@ -229,6 +229,7 @@ void TileFetcher::Run() {
         int active = 0;
         curl_multi_perform(multi, &active);
         int left = 0;
+        bool ended = false;
         while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
             if (message->msg != CURLMSG_DONE) continue;
             const auto it = std::find_if(transfers_.begin(), transfers_.end(),
@@ -236,11 +237,13 @@ void TileFetcher::Run() {
             if (it == transfers_.end()) continue;
             const int code = message->data.result;  // read before the handle goes
             Finish(**it, code);
+            ended = true;
             curl_multi_remove_handle(multi, (*it)->easy);
             curl_easy_cleanup((*it)->easy);
             transfers_.erase(it);
         }
-        curl_multi_poll(multi, nullptr, 0, 250, nullptr);
+        // A transfer that ended makes room: the queue is served before waiting.
+        if (!ended) curl_multi_poll(multi, nullptr, 0, 250, nullptr);
     }
     for (auto& t : transfers_) {
         curl_multi_remove_handle(multi, t->easy);
