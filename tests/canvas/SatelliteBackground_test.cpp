@@ -8,7 +8,9 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <set>
 
 #include "canvas/GdiCanvas.h"
@@ -261,11 +263,17 @@ TEST_F(SatelliteBackgroundTest, RangesNearThePoleAndAcrossTheAntimeridianStayInT
     const std::int64_t n = std::int64_t{1} << z;
     tiles::TileFetcher* fetcher = canvas->TileFetcherInUse();
     ASSERT_NE(fetcher, nullptr);
-    // The one start went out to the refused port; the rest wait in the queue.
+    // The first requests may have gone out to the refused port (and wait
+    // out their failure now); the rest wait in the queue.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (fetcher->RunningCount() > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(fetcher->RunningCount(), 0u);
     std::set<std::string> keys;
     for (const std::string& k : fetcher->QueuedKeys()) keys.insert(k);
     EXPECT_GE(keys.size() + fetcher->StartedCount(), 4u);
     bool wrapped = false;
+    for (int row = 0; row < 4; ++row) wrapped = wrapped || fetcher->IsBackedOff(z, int(n - 1), row);
     for (const std::string& key : keys) {
         int kz = 0;
         long long x = 0, y = 0;

@@ -50,8 +50,12 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::seconds bound = 60s
 std::vector<std::string> Listing(const std::string& folder) {
     std::vector<std::string> out;
     std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (!it->is_directory()) out.push_back(fs::relative(it->path(), folder).string());
+    // Files may come and go meanwhile (a temporary file renamed): nothing
+    // here may throw for that.
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code e;
+        if (!it->is_directory(e)) out.push_back(it->path().lexically_relative(folder).string());
+    }
     std::sort(out.begin(), out.end());
     return out;
 }
