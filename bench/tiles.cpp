@@ -273,6 +273,7 @@ void Beyond(const char* what, const char* on, const char* off, double goalMs) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("no_proxy", "127.0.0.1", 1);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

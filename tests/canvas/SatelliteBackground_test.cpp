@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <chrono>
@@ -59,6 +60,7 @@ protected:
     std::unique_ptr<TPlovanCanvas> canvas;
 
     void SetUp() override {
+        setenv("no_proxy", "127.0.0.1", 1);  // the refused port is reached directly
         ResetSurveyState();
         g_Survey.MapLatitude = 40;
         g_Survey.MapLongitude = 30;
