@@ -217,6 +217,7 @@ void TFNav::FormCreate() {
 
     connect(PlovanNTRIPClient1, &QAction::triggered, this,
             [this] { platform::GuardHandler([this] { PlovanNTRIPClient1Click(); }); });
+    ConnectSatelliteCommands();
 
     // 8. Status bar: the language code in panel 4, at least seven panels.
     if (sStatusBar->PanelCount() >= 5) {
@@ -248,13 +249,12 @@ void TFNav::FormCreate() {
     Links = ApplicationLinks();
 
     // 10.
-    fcad = new TPlovanCanvas(Panel4);
+    fcad = CreateMapCanvas(ini);
     fcad->setObjectName(QStringLiteral("fcad"));
     Panel4->layout()->addWidget(fcad);
 
-    // 11. The satellite background is switched and "MAP: ON"/"MAP: OFF"
-    // shown in panel 6 here, once the canvas has it.
-    (void)mapVisible;
+    // 11.
+    ApplySatelliteMapState(mapVisible);
 
     // 12.
     fcad->SetBackgroundColor(ini.ReadInteger("NAVIGATION_SETTINGS", "BackgroundColor", 0xFFFFFF));

@@ -34,6 +34,9 @@ class TPlovanNumericKeypad;
 class TPlovanSimpleKeyboard;
 class TPlovanSerialGPS;
 class TPlovanCanvas;
+namespace platform {
+class IniFile;
+}
 
 // What the survey handlers read from windows that the main window does not
 // own, each read at its use; an empty entry reads as "not there".
@@ -78,6 +81,12 @@ class TFNav : public QMainWindow {
 
     // Menu commands.
     void SoundVelocityProfile1Click();
+    // "Tools" > "Show Satellite Image", the status bar's double-click and
+    // F5: the satellite background on or off, shown in panel 6 and stored.
+    void ShowSatelliteImage1Click();
+    // "Tools" > "Clear Satellite Image Cahses...": the tiles in memory and
+    // in the cache folder go (TFNavSatellite.cpp).
+    void ClearSatelliteImageCahses1Click();
 
     // Realtime start and stop, and the Settings button.
     void bRealtimeClick();
@@ -272,6 +281,12 @@ class TFNav : public QMainWindow {
     void StartPolygonSelection(bool tracks);
     void SelectWithDrawnPolygon(bool tracks);
     bool FMapPausedByDrawing = false;  // a drawing stopped the running map tick
+    // The satellite map's part of FormCreate (TFNavSatellite.cpp): the
+    // commands' connections, the canvas with its tile server and projection,
+    // the stored state with panel 6.
+    void ConnectSatelliteCommands();
+    TPlovanCanvas* CreateMapCanvas(const platform::IniFile& ini);
+    void ApplySatelliteMapState(bool visible);
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.

@@ -417,7 +417,7 @@ bool TFNav::DrawingKeyDown(int key) {
             fcad->CycleGGAOverlayPosition();
             return false;
         case Qt::Key_F5:
-            // The satellite image toggle joins here.
+            ShowSatelliteImage1Click();
             return false;
         case Qt::Key_Delete:
             bDelSelectedClick();

@@ -371,7 +371,7 @@ TEST_F(TFNavDrawingTest, EscapeCancelsTheRequestAndReachesTheCanvas) {
     EXPECT_EQ(ShapesOn("Plovan_SelectPoly"), 1u);
 }
 
-TEST_F(TFNavDrawingTest, DeleteKeyIsConsumedAndF2F3Cycle) {
+TEST_F(TFNavDrawingTest, DeleteKeyIsConsumedAndFunctionKeys) {
     std::vector<int> keys;
     c->OnKeyDown = [&](TCanvasModel*, int& key, short) { keys.push_back(key); };
     const int id = c->AddPoint(100, 100, g_Survey.UserShapeLayerId);
@@ -381,6 +381,13 @@ TEST_F(TFNavDrawingTest, DeleteKeyIsConsumedAndF2F3Cycle) {
     EXPECT_EQ(c->FindShape(id), nullptr);
     EXPECT_TRUE(g_Survey.TrackDeleteLock);
     EXPECT_TRUE(keys.empty());
+
+    // F5 switches the satellite background (and back).
+    const bool map = c->GetMapVisible();
+    Key(Qt::Key_F5);
+    EXPECT_NE(c->GetMapVisible(), map);
+    Key(Qt::Key_F5);
+    EXPECT_EQ(c->GetMapVisible(), map);
 
     for (int i = 1; i <= 4; ++i) {
         Key(Qt::Key_F2);
