@@ -23,7 +23,8 @@ constexpr double kDegreesPerRadian = 180.0 / 3.141592653589793;
 void TCanvasModel::MouseDown(int button, int shift, int px, int py) {
     FMouseX = px;
     FMouseY = py;
-    if (OnMouseDown) OnMouseDown(this, static_cast<short>(button), static_cast<short>(shift), px, py);
+    if (OnMouseDown)
+        OnMouseDown(this, static_cast<short>(button), static_cast<short>(shift), px, py);
     double x = 0, y = 0;
     ScreenToWorld(px, py, x, y);
 
@@ -127,8 +128,8 @@ void TCanvasModel::BeginVertexShape(double x, double y) {
 
 void TCanvasModel::LeftClickCommand(int px, int py, double x, double y) {
     switch (FCommand) {
-        case 1:  // rectangle
-        case 4:  // ellipse
+        case 1:   // rectangle
+        case 4:   // ellipse
         case 19:  // circle
             if (!FHasStartPoint) {
                 StartCommand(x, y);

@@ -170,8 +170,9 @@ void TFNav::ConnectDrawingHandlers() {
     fcad->OnWorldMouseMove = [this](TCanvasModel*, short, double x, double y, double, double) {
         fcadWorldMouseMove(x, y);
     };
-    fcad->OnWorldMouseDown = [this](TCanvasModel*, short button, short, short, double x,
-                                    double y) { fcadWorldMouseDown(button, x, y); };
+    fcad->OnWorldMouseDown = [this](TCanvasModel*, short button, short, short, double x, double y) {
+        fcadWorldMouseDown(button, x, y);
+    };
     fcad->OnDrawBegin = [this](TCanvasModel*, short type, double x, double y) {
         fcadDrawBegin(type, x, y);
     };
@@ -210,8 +211,7 @@ void TFNav::ToolButton13Click() { g_Survey.FollowVessel = false; }
 // ---------------------------------------------------------------------------
 // Tracks and shapes
 
-void TFNav::ClearTrackLayer(const QString& prompt, const char* layer,
-                            const std::string& logText) {
+void TFNav::ClearTrackLayer(const QString& prompt, const char* layer, const std::string& logText) {
     if (!Confirmed(prompt)) return;
     const int id = fcad->FindLayer(QString::fromLatin1(layer));
     if (id >= 0) fcad->ClearLayer(id);
@@ -295,12 +295,11 @@ void TFNav::SelectWithDrawnPolygon(bool tracks) {
         const int n = fcad->GetSelectedCount();
         sStatusBar->SetPanelText(
             0, n < 1 ? QString()
-                     : QString::number(n) + (tracks ? QStringLiteral(
-                                                          " track(s) selected. Press Delete to "
-                                                          "remove.")
-                                                    : QStringLiteral(
-                                                          " shape(s) selected. Press Delete to "
-                                                          "remove.")));
+                     : QString::number(n) +
+                           (tracks ? QStringLiteral(" track(s) selected. Press Delete to "
+                                                    "remove.")
+                                   : QStringLiteral(" shape(s) selected. Press Delete to "
+                                                    "remove.")));
     }
     fcad->FCommand = 0;
     fcad->ResetDrawingState();

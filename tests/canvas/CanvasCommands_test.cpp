@@ -170,11 +170,9 @@ TEST_F(CanvasCommandsTest, CompletingClicksAddOnlyShapesWithExtent) {
         int px, py;  // second click; the first is at (100, 100)
         int shapes;
     } cases[] = {
-        {1, 100, 200, 1},  // rectangle: differs in y only
-        {1, 100, 100, 0},
-        {4, 200, 100, 0},  // ellipse on one horizontal line
-        {4, 200, 200, 1},
-        {19, 100, 100, 0},  // circle of radius 0
+        {1, 100, 200, 1},                      // rectangle: differs in y only
+        {1, 100, 100, 0},  {4, 200, 100, 0},   // ellipse on one horizontal line
+        {4, 200, 200, 1},  {19, 100, 100, 0},  // circle of radius 0
         {19, 130, 140, 1},
     };
     for (const Case& k : cases) {
@@ -370,8 +368,8 @@ TEST_F(CanvasCommandsTest, PanMovesByTheWholeDifferenceBeyondTwoPixels) {
 
 TEST_F(CanvasCommandsTest, DynamicZoomBeyondThreePixels) {
     const struct {
-        int dy;         // upwards
-        double width;   // view width after the move
+        int dy;        // upwards
+        double width;  // view width after the move
     } cases[] = {{2, 1000}, {3, 1000}, {4, 960}, {-4, 1040}, {50, 500}};
     for (const auto& k : cases) {
         c.SetView(0, 1000, 1000, 0);
@@ -387,7 +385,7 @@ TEST_F(CanvasCommandsTest, DynamicZoomBeyondThreePixels) {
 }
 
 TEST_F(CanvasCommandsTest, ZoomWindowKeepsTheControlsAspect) {
-    c.SetClientSize(800, 400);  // a = 2
+    c.SetClientSize(800, 400);    // a = 2
     c.SetView(0, 1000, 2000, 0);  // 2.5 m a pixel
     c.FCommand = -3;
     Click(100, 100);  // world (250, 750)

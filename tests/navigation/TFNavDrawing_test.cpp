@@ -6,8 +6,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -101,10 +101,10 @@ TEST_F(TFNavDrawingTest, DrawingToolsSetTheModeOnTheUserLayer) {
         const char* button;
         const char* caption;
         int mode;
-    } tools[] = {{"ToolButton7", "Point", 17},       {"ToolButton12", "Line", 3},
-                 {"ToolButton21", "Rectangle", 1},   {"ToolButton23", "Polyline", 5},
-                 {"ToolButton27", "Ellipse", 4},     {"ToolButton28", "Polygon", 6},
-                 {"ToolButton29", "Spline", 8},      {"ToolButton30", "Arc", 10},
+    } tools[] = {{"ToolButton7", "Point", 17},     {"ToolButton12", "Line", 3},
+                 {"ToolButton21", "Rectangle", 1}, {"ToolButton23", "Polyline", 5},
+                 {"ToolButton27", "Ellipse", 4},   {"ToolButton28", "Polygon", 6},
+                 {"ToolButton29", "Spline", 8},    {"ToolButton30", "Arc", 10},
                  {"ToolButton31", "Circle", 19}};
     for (const auto& t : tools) {
         QToolButton* b = Button(t.button);
@@ -412,8 +412,7 @@ TEST_F(TFNavDrawingTest, TheMapTickResumesOnlyWhenTheDrawingPausedIt) {
         EXPECT_FALSE(nav->tMap->isActive());
         Click(200, 200);
         RightClick(0, 0);
-        EXPECT_EQ(nav->tMap->isActive(), k.runningAfter)
-            << k.tickRunning << " " << k.realtime;
+        EXPECT_EQ(nav->tMap->isActive(), k.runningAfter) << k.tickRunning << " " << k.realtime;
         Click(0, 0);  // the swallowed click after the end
     }
     nav->tMap->stop();

@@ -23,8 +23,8 @@ TPointD Mid(const std::vector<TPointD>& line) {
 double DistanceToPolyline(const TPointD& p, const Route& line) {
     double best = INFINITY;
     for (std::size_t i = 0; i + 1 < line.size(); ++i)
-        best = std::min(best, SegmentDistance(p.X, p.Y, line[i].X, line[i].Y, line[i + 1].X,
-                                              line[i + 1].Y));
+        best = std::min(
+            best, SegmentDistance(p.X, p.Y, line[i].X, line[i].Y, line[i + 1].X, line[i + 1].Y));
     return best;
 }
 

@@ -60,8 +60,7 @@ TfRunline1::TfRunline1(TCanvasModel* canvas, QWidget* parent) : QWidget(parent),
     step1->addWidget(bDrawRoute);
     layout->addWidget(GroupBox1);
 
-    GroupBox2 =
-        Named(new QGroupBox(QStringLiteral("Step 2: Spacing (meters)"), this), "GroupBox2");
+    GroupBox2 = Named(new QGroupBox(QStringLiteral("Step 2: Spacing (meters)"), this), "GroupBox2");
     auto* step2 = new QGridLayout(GroupBox2);
     eSpacing = Named(new QLineEdit(QStringLiteral("10"), GroupBox2), "eSpacing");
     eLength = Named(new QLineEdit(QStringLiteral("100"), GroupBox2), "eLength");
@@ -88,8 +87,8 @@ TfRunline1::TfRunline1(TCanvasModel* canvas, QWidget* parent) : QWidget(parent),
     GroupBox4 = Named(new QGroupBox(QStringLiteral("Actions"), this), "GroupBox4");
     auto* actions = new QHBoxLayout(GroupBox4);
     bGenerate = Named(new QPushButton(QStringLiteral("Generate"), GroupBox4), "bGenerate");
-    bGenerate->setStyleSheet(QStringLiteral("QPushButton { color: %1; font-weight: bold; }")
-                                 .arg(CssColor(kGreen)));
+    bGenerate->setStyleSheet(
+        QStringLiteral("QPushButton { color: %1; font-weight: bold; }").arg(CssColor(kGreen)));
     bClear = Named(new QPushButton(QStringLiteral("Clear"), GroupBox4), "bClear");
     bClose = Named(new QPushButton(QStringLiteral("Close"), GroupBox4), "bClose");
     actions->addWidget(bGenerate);
