@@ -35,6 +35,7 @@
 #include "tools/ui/TfLatency.h"
 #include "tools/ui/TfRunline1.h"
 #include "tools/ui/TfSVP.h"
+#include "tools/ui/TfTranslationEditor.h"
 #include "tools/ui/TfSVPGraph.h"
 #include "tools/ui/TfTheme.h"
 
@@ -157,6 +158,7 @@ void FreeApplicationWindows() {
         delete window;
         window = nullptr;
     };
+    freeWindow(fTranslationEditor);  // made on first use, so last
     freeWindow(fRTCMParsing);
     freeWindow(frmNTRIPSettings);
     freeWindow(fSVPGraph);

@@ -125,6 +125,8 @@ void TFNav::BuildLayout() {
     Turkish1 = MakeAction(Languages1, "Turkish1", QStringLiteral("Turkish"));
     TranslationEditor1 =
         MakeAction(Languages1, "TranslationEditor1", QStringLiteral("Translation Editor"));
+    connect(TranslationEditor1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { TranslationEditor1Click(); }); });
 
     tRealtime = MakeToolBar(this, "tRealtime", QStringLiteral("Realtime"));
     bRealtime = new QToolButton(tRealtime);

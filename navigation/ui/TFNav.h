@@ -81,6 +81,9 @@ class TFNav : public QMainWindow {
 
     // Menu commands.
     void SoundVelocityProfile1Click();
+    // "Languages" > "Translation Editor": made on first use, centred on the
+    // screen, shown.
+    void TranslationEditor1Click();
     // "Tools" > "Show Satellite Image", the status bar's double-click and
     // F5: the satellite background on or off, shown in panel 6 and stored.
     void ShowSatelliteImage1Click();

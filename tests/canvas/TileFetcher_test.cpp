@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,6 +23,7 @@
 #include "canvas/PlovanCanvas.h"
 #include "canvas/TileFetcher.h"
 #include "canvas/TileMath.h"
+#include "foundation/SurveyState.h"
 #include "tests/canvas/TileServer.h"
 #include "tests/support/TempHome.h"
 
@@ -85,6 +88,7 @@ protected:
         scratch = home.home() + "tiles/";
         fs::create_directories(scratch);
     }
+    void TearDown() override { ResetSurveyState(); }
 
     tiles::TileFetcherOptions Options(const std::string& server) {
         tiles::TileFetcherOptions o;
@@ -276,6 +280,66 @@ TEST_F(TileFetcherTest, ASilentServerHoldsTheRequestsAndNoPaintWaits) {
     canvas->ClearTileCache();
     EXPECT_EQ(fetcher->QueuedCount() + fetcher->RunningCount(), 0u);
     EXPECT_TRUE(WaitFor([&] { return fetcher->FinishedCount() == 4; }));
+}
+
+TEST_F(TileFetcherTest, APaintBehindASilentServerReturnsWithItsTilesQueued) {
+    phxtest::TileServer server(scratch + "http.log", {"--all", "11"});
+    ASSERT_TRUE(server.ok());
+    const std::string cache = scratch + "c/";
+    auto options = Options("http://127.0.0.1:" + std::to_string(server.port()));
+    options.transferTimeoutMs = 600000;
+    auto canvas = Canvas(options, cache);
+    // Spherical Web Mercator shrunk so that a 3000 m view at zoom 16 needs
+    // close to 100 tiles.
+    constexpr double kR = 6378137.0 / 2.2, kPi = 3.14159265358979323846;
+    TMapProjection mercator;
+    mercator.ToWorld = [](double lat, double lon, double& e, double& n) {
+        e = kR * lon * kPi / 180;
+        n = kR * std::log(std::tan(kPi / 4 + lat * kPi / 360));
+        return true;
+    };
+    mercator.ToGeographic = [](double e, double n, double& lat, double& lon) {
+        lon = e / kR * 180 / kPi;
+        lat = (2 * std::atan(std::exp(n / kR)) - kPi / 2) * 180 / kPi;
+        return true;
+    };
+    canvas->FMapProjection = [mercator] { return mercator; };
+    g_Survey.MapLatitude = 40;
+    g_Survey.MapLongitude = 30;
+    double e = 0, n = 0;
+    mercator.ToWorld(40, 30, e, n);
+    canvas->resize(1280, 800);
+    canvas->SetView(e - 1500, n + 937.5, e + 1500, n - 937.5);
+    canvas->SetBackgroundColor(0xFF00FF);
+    canvas->SetMapVisible(true);
+
+    const QImage frame = canvas->renderFrame();
+    EXPECT_EQ(canvas->FTileZoom, 16);
+    tiles::TileFetcher* fetcher = canvas->TileFetcherInUse();
+    ASSERT_NE(fetcher, nullptr);
+    const std::size_t asked = fetcher->QueuedCount() + fetcher->RunningCount();
+    EXPECT_GE(asked, 80u);
+    EXPECT_LE(asked, 100u);
+    EXPECT_EQ(frame.pixel(640, 400), qRgb(255, 0, 255));  // nothing to show yet
+    EXPECT_EQ(canvas->FTileCache.Size(), 0u);
+    ASSERT_TRUE(WaitFor([&] { return server.Requests().size() == 4; }));
+    // The next paint asks for the same tiles again: nothing more is queued.
+    canvas->Redraw();
+    canvas->renderFrame();
+    EXPECT_EQ(fetcher->QueuedCount() + fetcher->RunningCount(), asked);
+    EXPECT_EQ(fetcher->RunningCount(), 4u);
+    EXPECT_EQ(Listing(cache), std::vector<std::string>{});
+    // The view moves away: the queued tiles it no longer shows are dropped.
+    canvas->SetView(e + 50000, n + 937.5, e + 53000, n - 937.5);
+    canvas->renderFrame();
+    for (const std::string& key : fetcher->QueuedKeys()) {
+        int z = 0, x = 0, y = 0;
+        ASSERT_EQ(std::sscanf(key.c_str(), "%d_%d_%d", &z, &x, &y), 3);
+        double lat = 0, lon = 0, tileE = 0, tileN = 0;
+        tiles::TileToLatLon(x + 0.5, y + 0.5, z, lat, lon);
+        mercator.ToWorld(lat, lon, tileE, tileN);
+        EXPECT_GT(tileE, e + 40000) << key;
+    }
 }
 
 TEST_F(TileFetcherTest, ABatchOfArrivalsCostsOneRebuild) {
