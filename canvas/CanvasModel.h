@@ -137,8 +137,35 @@ public:
     void SetPointSize(int id, int value);
 
     int GetSelectionCount() const { return static_cast<int>(FSelection.size()); }
+    // The kept soundings, oldest first.
     const std::vector<TSounding>& GetSoundings() const { return FSoundings; }
     bool GetMapVisible() const { return FMapVisible != 0; }
+
+    // ---- Overlays (CanvasOverlayData.h): each setter only invalidates ----
+    // Measure line in world metres; distance and bearing as the caller
+    // computed them. UpdateMeasure does nothing unless measuring.
+    void BeginMeasure(double x, double y);
+    void UpdateMeasure(double x, double y, double distance, double bearing);
+    void EndMeasure();
+    // Dropped when a kept sounding lies closer than FSoundingMinSpacing
+    // (strictly); above kMaxSoundings the oldest kSoundingsDroppedAtCap go.
+    static constexpr std::size_t kMaxSoundings = 10000;
+    static constexpr std::size_t kSoundingsDroppedAtCap = 1000;
+    void AddSounding(double x, double y, double z);
+    void ClearSoundings();
+    void SetSoundingStyle(bool visible, double minSpacing, const QString& fontName, int fontSize,
+                          TColor fontColor);
+    void AddNumberLabel(double x, double y, std::int32_t n);
+    void ClearNumberLabels();
+    void SetDepth(double depth1, double depth2, bool valid);
+    void SetSpeed(double speedKnots, bool valid);
+    // Corners 0..3 (CanvasOverlayData.h): the next one, 3 wraps to 0.
+    void CycleDepthSpeedDisplayMode();
+    void CycleGGAOverlayPosition();
+    void SetHeadingValid(bool flag);
+    // The client pixel lies on the position box (its text measured with the
+    // box's font); false while the box has no text.
+    bool PositionBoxHit(int px, int py) const;
 
     // ---- Adding shapes (an unknown layer falls back to "Default") ----
     int AddLine(double x1, double y1, double x2, double y2, int layerId);
@@ -298,6 +325,10 @@ public:
         FClientWidth = width;
         FClientHeight = height;
     }
+
+    // While above 0, Repaint only schedules a paint: the map tick's changes
+    // join the next paint instead of painting at once.
+    int FRepaintsDeferred = 0;
 
     // Headless call counters (tests read them).
     int FRedrawCount = 0;

@@ -38,7 +38,10 @@ void TPlovanCanvas::ScheduleUpdate() {
 
 void TPlovanCanvas::Repaint() {
     TCanvasModel::Repaint();
-    repaint();
+    if (FRepaintsDeferred > 0)
+        ScheduleUpdate();
+    else
+        repaint();
 }
 
 void TPlovanCanvas::RestoreDefaultCursor() {

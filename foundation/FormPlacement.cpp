@@ -43,8 +43,8 @@ QSize WithFrame(QSize client, QMargins frame) {
             grow(client.height(), frame.top() + frame.bottom())};
 }
 
-QSize MinimumFor(bool restoreSize, QMargins frame) {
-    return restoreSize ? kMinimumRestoredSize.grownBy(frame) : QSize(0, 0);
+QSize MinimumFor(bool restoreSize, QSize minimum, QMargins frame) {
+    return restoreSize ? minimum.grownBy(frame) : QSize(0, 0);
 }
 
 // A window restored before it was first on the screen was fitted to the screen
@@ -54,11 +54,12 @@ QSize MinimumFor(bool restoreSize, QMargins frame) {
 // touched again.
 class FitOnceFramed : public QObject {
   public:
-    static void Arm(QWidget* form, bool restoreSize) {
+    static void Arm(QWidget* form, bool restoreSize, QSize minimum) {
         auto* fitter = static_cast<FitOnceFramed*>(
             form->findChild<QObject*>(kName, Qt::FindDirectChildrenOnly));
         if (!fitter) fitter = new FitOnceFramed(form);
         fitter->restoreSize_ = fitter->restoreSize_ || restoreSize;
+        if (restoreSize) fitter->minimum_ = minimum;
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -96,7 +97,7 @@ class FitOnceFramed : public QObject {
         setObjectName({});
         const QRect outer = form_->frameGeometry();
         const QRect fitted = ClampToScreen(outer.topLeft(), outer.size(), AvailableScreenArea(),
-                                           MinimumFor(restoreSize_, frame));
+                                           MinimumFor(restoreSize_, minimum_, frame));
         if (fitted != outer) {
             if (restoreSize_) form_->resize(fitted.size().shrunkBy(frame));
             form_->move(fitted.topLeft());
@@ -106,6 +107,7 @@ class FitOnceFramed : public QObject {
 
     QPointer<QWidget> form_;
     bool restoreSize_ = false;
+    QSize minimum_ = kMinimumRestoredSize;
     bool done_ = false;
 };
 
@@ -143,7 +145,7 @@ void SaveFormPlacement(QWidget* form) {
     ini.WriteInteger(section, "Height", form->height());
 }
 
-void RestoreFormPlacement(QWidget* form, bool restoreSize) {
+void RestoreFormPlacement(QWidget* form, bool restoreSize, QSize minimum) {
     platform::IniFile ini(SettingsFilePath());
     const std::string section = SectionOf(form);
     if (ini.ReadInteger(section, "WindowState", 0) == 2) {
@@ -157,8 +159,8 @@ void RestoreFormPlacement(QWidget* form, bool restoreSize) {
                        ini.ReadInteger(section, "Height", client.height()));
     const QMargins frame = KnownFrame(form);
     const QRect window = ClampToScreen(position, WithFrame(client, frame), AvailableScreenArea(),
-                                       MinimumFor(restoreSize, frame));
+                                       MinimumFor(restoreSize, minimum, frame));
     if (restoreSize) form->resize(window.size().shrunkBy(frame));
     form->move(window.topLeft());  // a top-level move places the frame's corner
-    if (frame.isNull()) FitOnceFramed::Arm(form, restoreSize);
+    if (frame.isNull()) FitOnceFramed::Arm(form, restoreSize, minimum);
 }

@@ -28,8 +28,10 @@ void SaveFormPlacement(QWidget* form);
 // (default: the current size), both brought onto the primary screen's
 // available area by ClampToScreen (with the frame, once it is known). A stored
 // 1 restores a normal window. Without restoreSize the window's size is left as
-// it is and only its position is clamped.
-void RestoreFormPlacement(QWidget* form, bool restoreSize);
+// it is and only its position is clamped. A window made smaller than the
+// usual minimum (a strip of a tool window) passes its own `minimum`.
+void RestoreFormPlacement(QWidget* form, bool restoreSize,
+                          QSize minimum = kMinimumRestoredSize);
 
 // The clamp on its own, for a window's outer rectangle (position and size as
 // stored, any values) on a screen whose available area is `available`:

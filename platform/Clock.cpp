@@ -12,6 +12,11 @@ std::function<DateTime()>& TestClock() {
     return clock;
 }
 
+std::function<uint32_t()>& TestTickCount() {
+    static std::function<uint32_t()> tickCount;
+    return tickCount;
+}
+
 }  // namespace
 
 DateTime Now() {
@@ -33,6 +38,7 @@ DateTime Now() {
 }
 
 uint32_t TickCount() {
+    if (auto& test = TestTickCount()) return test();
     const auto since = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
@@ -52,5 +58,9 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline) {
 }
 
 void SetClockForTesting(std::function<DateTime()> now) { TestClock() = std::move(now); }
+
+void SetTickCountForTesting(std::function<uint32_t()> tickCount) {
+    TestTickCount() = std::move(tickCount);
+}
 
 }  // namespace platform

@@ -28,4 +28,7 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline);
 // Replaces Now() until reset with an empty function.
 void SetClockForTesting(std::function<DateTime()> now);
 
+// Replaces TickCount() until reset with an empty function.
+void SetTickCountForTesting(std::function<uint32_t()> tickCount);
+
 }  // namespace platform

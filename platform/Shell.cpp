@@ -14,23 +14,21 @@ std::unique_ptr<Shell>& Current() {
 
 }  // namespace
 
-bool DesktopShell::Open(const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+bool DesktopShell::OpenFolder(const std::string& folder) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
 }
 
-bool RecordingShell::Open(const std::string& path) {
-    opened.push_back(path);
-    return true;
+bool RecordingShell::OpenFolder(const std::string& folder) {
+    opened.push_back(folder);
+    return answer;
 }
 
 Shell& shell() { return *Current(); }
 
 std::unique_ptr<Shell> SetShell(std::unique_ptr<Shell> replacement) {
-    if (!replacement) replacement = std::make_unique<DesktopShell>();
-    std::swap(Current(), replacement);
-    return replacement;
+    std::unique_ptr<Shell> previous = std::move(Current());
+    Current() = replacement ? std::move(replacement) : std::make_unique<DesktopShell>();
+    return previous;
 }
-
-bool ShellOpen(const std::string& path) { return shell().Open(path); }
 
 }  // namespace platform

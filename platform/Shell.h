@@ -1,7 +1,6 @@
-// The one seam through which the program asks the desktop to open a folder
-// or a file, as the Windows shell's "open" verb does: through Qt's desktop
-// services (the desktop's own handler, no command line is built). Tests
-// install a RecordingShell, so no test starts a file manager.
+// The seam through which the program asks the desktop to open a folder in
+// the file manager. The application uses QDesktopServices; tests install a
+// RecordingShell, so no test starts a file manager, and read what was asked.
 #pragma once
 
 #include <memory>
@@ -13,22 +12,23 @@ namespace platform {
 class Shell {
   public:
     virtual ~Shell() = default;
-    // Opens `path` with the desktop's handler (a folder in the file manager).
-    // False when the desktop refused; callers may ignore it.
-    virtual bool Open(const std::string& path) = 0;
+    // Opens `folder` (a local path) as the desktop's "open" does; false when
+    // the desktop refused.
+    virtual bool OpenFolder(const std::string& folder) = 0;
 };
 
-// QDesktopServices::openUrl with the path as a local-file URL.
+// QDesktopServices::openUrl of the folder's file URL.
 class DesktopShell : public Shell {
   public:
-    bool Open(const std::string& path) override;
+    bool OpenFolder(const std::string& folder) override;
 };
 
-// Records every path asked for and opens nothing.
+// Records every folder asked for and answers `answer`.
 class RecordingShell : public Shell {
   public:
-    bool Open(const std::string& path) override;
+    bool OpenFolder(const std::string& folder) override;
     std::vector<std::string> opened;
+    bool answer = true;
 };
 
 // The shell in use (DesktopShell unless replaced).
@@ -36,8 +36,5 @@ Shell& shell();
 
 // Installs `replacement` (nullptr restores DesktopShell); returns the previous one.
 std::unique_ptr<Shell> SetShell(std::unique_ptr<Shell> replacement);
-
-// shell().Open(path).
-bool ShellOpen(const std::string& path);
 
 }  // namespace platform

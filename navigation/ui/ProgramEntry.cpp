@@ -20,6 +20,10 @@
 #include "foundation/DisplayValues.h"
 #include "navigation/ui/TFNav.h"
 #include "navigation/ui/TOffsets.h"
+#include "navigation/ui/TfJoystick.h"
+#include "navigation/ui/TfRealtime.h"
+#include "navigation/ui/TfWaterfal.h"
+#include "navigation/ui/TformAbout.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
@@ -78,8 +82,13 @@ TFGPSHost DeviceSettingsHost() {
     host.SetEchoRawSentences = [](bool on) {
         if (FNav) FNav->FEchoRawSentences = on;
     };
-    // The realtime window's HideLowFrequencyDepth and ShowLowFrequencyDepth
-    // join here (LowFrequencyDepth) once that window exists.
+    host.LowFrequencyDepth = [](bool shown) {
+        if (!fRealtime) return;
+        if (shown)
+            fRealtime->ShowLowFrequencyDepth();
+        else
+            fRealtime->HideLowFrequencyDepth();
+    };
     return host;
 }
 
@@ -108,10 +117,10 @@ void CreateApplicationWindows() {
     Navset->show();
     FShape = new TFShape();
     FGPS = new TFGPS(DeviceSettingsHost());
-    // The realtime window (fRealtime) is created here.
+    fRealtime = new TfRealtime();
     FMsg = new TFMsg();
     Offsets = new TOffsets();
-    // The about window (formAbout) is created here.
+    formAbout = new TformAbout();
     // The sound velocity window reaches the offsets window's SV edit and bSVP
     // button through hooks, set before it is made, since its creation may
     // already switch the profile on.
@@ -127,9 +136,11 @@ void CreateApplicationWindows() {
     fSVP = new TfSVP();
     // The runline generator (fRunline1) is created here.
     fLatency = new TfLatency();
-    // The echogram window (fWaterfal) is created here.
+    fWaterfal = new TfWaterfal();
     fTheme = new TfTheme(FNav->fcad, FNav);
-    // The battery window (fJoystick) is created here.
+    // The battery window is on the screen from its creation.
+    fJoystick = new TfJoystick();
+    fJoystick->show();
     fSVPGraph = new TfSVPGraph();
     frmNTRIPSettings = new TfrmNTRIPSettings();
     // The GNSS reader's port object from the start, so corrections reach the
@@ -150,12 +161,16 @@ void FreeApplicationWindows() {
     freeWindow(fRTCMParsing);
     freeWindow(frmNTRIPSettings);
     freeWindow(fSVPGraph);
+    freeWindow(fJoystick);
     freeWindow(fTheme);
+    freeWindow(fWaterfal);
     freeWindow(fLatency);
     freeWindow(fSVP);
     g_SvpHooks = TSvpHooks();
+    freeWindow(formAbout);
     freeWindow(Offsets);
     freeWindow(FMsg);
+    freeWindow(fRealtime);
     freeWindow(FGPS);
     freeWindow(FShape);
     freeWindow(Navset);

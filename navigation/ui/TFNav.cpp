@@ -32,6 +32,9 @@
 #include "navigation/StandardLayers.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TOffsets.h"
+#include "navigation/ui/TfJoystick.h"
+#include "navigation/ui/TfRealtime.h"
+#include "navigation/ui/TfWaterfal.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
@@ -160,7 +163,8 @@ void TFNav::BuildLayout() {
     tMap = MakeTimer(this, "tMap", 200);
     tEchogram = MakeTimer(this, "tEchogram", 200);
     tScreenshot = MakeTimer(this, "tScreenshot", 60000);
-
+    BuildMapControls();
+    BuildWindowMenus();
     BuildProjectCommands();
 }
 
@@ -258,8 +262,10 @@ void TFNav::FormCreate() {
     fcad->SetBackgroundColor(ini.ReadInteger("NAVIGATION_SETTINGS", "BackgroundColor", 0xFFFFFF));
 
     // 13. The canvas events (OnShapeNumberSelected, OnWorldMouseMove,
-    // OnWorldMouseDown, OnDrawBegin, OnDrawEnd, OnDblClick), bMouseSelect's
-    // click and the window's key handler (FormKeyDown) join here.
+    // OnWorldMouseDown, OnDrawBegin, OnDrawEnd, OnDblClick) and bMouseSelect's
+    // click join here. The key preview (FormKeyDown), the small windows' menu
+    // items and the echogram timer:
+    ConnectWindowHandlers();
 
     // 14.
     for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR}) {
@@ -339,8 +345,9 @@ void TFNav::FormShow() {
     // 10.
     RestoreFormPlacement(this, true);
 
-    // 11. The battery window is shown here too.
+    // 11.
     if (Offsets) Offsets->show();
+    if (fJoystick) fJoystick->show();
 }
 
 void TFNav::FormCloseQuery() {
@@ -372,15 +379,19 @@ void TFNav::FormCloseQuery() {
     if (Offsets) SaveFormPlacement(Offsets);
     if (Navset) SaveFormPlacement(Navset);
     SaveFormPlacement(this);
-    // The realtime window's placement joins here.
+    if (fRealtime) SaveFormPlacement(fRealtime);
     if (fSVP) SaveFormPlacement(fSVP);
-    // The runline, echogram and battery windows' placements join here.
+    // The runline window's placement joins here.
+    if (fWaterfal) SaveFormPlacement(fWaterfal);
+    if (fJoystick) SaveFormPlacement(fJoystick);
     // 7. Each closes with its own close handling: the navigation settings
     // store their section.
     if (Navset) Navset->close();
     if (Offsets) Offsets->close();
     if (FGPS) FGPS->close();
-    // The realtime, runline and echogram windows are closed here.
+    if (fRealtime) fRealtime->close();
+    // The runline window is closed here.
+    if (fWaterfal) fWaterfal->close();
     // 8.
     if (!fcad) return;
     CanvasViewSettings view;

@@ -19,6 +19,7 @@
 
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/DepthPipeline.h"
+#include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
 #include "navigation/ScreenGrab.h"
 #include "navigation/SoundingRowWriter.h"
@@ -117,10 +118,37 @@ class TFNav : public QMainWindow {
 
     TFNavLinks Links;
 
+    // The map tick of tMap, and the event marks (TFNavMap.cpp).
+    void tMapTimer();
+    void btEventAddClick();
+    void btEventResetClick();
+    void MarkEvent1Click();
+
     // Remembers the current project and shows its project folder (the parent
     // of the file's folder) in status panel 3.
     void SetCurrentFile(const std::string& path);
     const std::string& CurrentFile() const { return FCurrentFile; }
+
+    // The survey's small windows (TFNavWindows.cpp): "Window" > "Realtime
+    // Window..." and "Echogram..." (only with the sounder port open), "Tools"
+    // > "Open Log Folder", "Help" > "About..." (modal), the zoom buttons.
+    void mRealtimeWindow1Click();
+    void Echogram1Click();
+    void OpenLogFolder1Click();
+    void About1Click();
+    void ZoominClick();
+    void ZoomoutClick();
+    // The echogram timer: the sounder watchdog, the echogram window's
+    // visibility and at most one history step per tick.
+    void tEchogramTimer();
+    // One history step drawn into the echogram window; nothing unless the
+    // window is on the screen with a size; drawing errors are swallowed.
+    void DrawDepthHistory(double depth, double top, double bottom, int count);
+    // Keys aimed anywhere inside the main window, before the focused
+    // control sees them (key preview); true when the key is consumed.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The depths the echogram draws; it survives Stop and Start.
+    DepthHistory FDepthHistory;
 
     // "Window" > "Plovan NTRIP Client...": creates the NTRIP settings window
     // when missing, hands it the open GNSS port and position, shows it.
@@ -142,6 +170,11 @@ class TFNav : public QMainWindow {
     QAction* PlovanNTRIPClient1 = nullptr;
     QMenu* Tools1 = nullptr;
     QMenu* Languages1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* mRealtimeWindow1 = nullptr;
+    QAction* Echogram1 = nullptr;
+    QAction* OpenLogFolder1 = nullptr;
+    QAction* About1 = nullptr;
     QAction* SoundVelocityProfile1 = nullptr;
     QAction* ImportOldPHX1 = nullptr;
     QAction* ShowSatelliteImage1 = nullptr;
@@ -157,6 +190,10 @@ class TFNav : public QMainWindow {
     QToolButton* bMouseSelect = nullptr;
     QWidget* Panel4 = nullptr;
     TStatusBar* sStatusBar = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* MarkEvent1 = nullptr;
+    QToolButton* btEventAdd = nullptr;
+    QToolButton* btEventReset = nullptr;
     QTimer* tMap = nullptr;
     QTimer* tEchogram = nullptr;
     QTimer* tScreenshot = nullptr;
@@ -189,6 +226,16 @@ class TFNav : public QMainWindow {
     void BuildLayout();
     // The File menu, bOpen and bSave, the dialogs and the screenshot timer.
     void BuildProjectCommands();
+    // The event buttons, the Edit menu's Mark Event and tMap's handler.
+    void BuildMapControls();
+    // A failure of the map tick or an event mark: message window, event log;
+    // once for each cause until MapFaultCleared.
+    void MapFault(const std::string& key, const std::string& text);
+    void MapFaultCleared(const std::string& key);
+    // The menu items of the survey's small windows, and their handlers,
+    // the echogram timer's and the key preview's (TFNavWindows.cpp).
+    void BuildWindowMenus();
+    void ConnectWindowHandlers();
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
@@ -202,6 +249,7 @@ class TFNav : public QMainWindow {
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
     std::optional<bool> FShallowShown;  // the background the alert last set: red or normal
     std::string FGeodesyFault;          // the last geodesy log fault reported
+    std::set<std::string> FMapFaults;  // causes of the map and event faults reported
 
     std::string FCurrentFile;
     std::unique_ptr<ScreenshotWriter> FScreenshotWriter;

@@ -132,9 +132,8 @@ void TFNav::New1Click() {
     // 2. Every shape goes and shape ids restart at 1; the layers stay.
     fcad->ClearLayer(-1);
     // 3.
-    fcad->FSoundings.clear();
-    fcad->FNumberLabels.clear();
-    fcad->Invalidate();
+    fcad->ClearSoundings();
+    fcad->ClearNumberLabels();
     // 4.
     LogEvent("New layout - cleared all shapes");
     // 5.
@@ -233,7 +232,7 @@ void TFNav::sStatusBarClick(int x) {
     std::vector<int> widths;
     for (int i = 0; i < sStatusBar->PanelCount(); ++i) widths.push_back(sStatusBar->PanelWidth(i));
     if (!OnProjectPanel(widths, x) || FCurrentFile.empty()) return;
-    platform::ShellOpen(ProjectFolderOf(FCurrentFile));
+    platform::shell().OpenFolder(ProjectFolderOf(FCurrentFile));
 }
 
 void TFNav::tScreenshotTimer() {

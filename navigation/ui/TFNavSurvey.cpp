@@ -3,9 +3,11 @@
 // call the survey logic (navigation/GnssSentences, DepthPipeline,
 // SoundingRowWriter, GeodesySessionLog) and show what it returns.
 //
-// Steps on windows that are not part of the program yet (the realtime data,
-// echogram and battery windows) wait in the places marked "joins here".
+// Steps on windows that are not part of the program yet wait in the places
+// marked "joins here".
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,11 +20,16 @@
 #include "foundation/LanguageManager.h"
 #include "foundation/SurveyState.h"
 #include "navigation/GeodesySessionLog.h"
+#include "navigation/MapTick.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "navigation/ui/TOffsets.h"
+#include "navigation/ui/TfJoystick.h"
+#include "navigation/ui/TfRealtime.h"
+#include "navigation/ui/TfWaterfal.h"
 #include "platform/Clock.h"
+#include "platform/VclText.h"
 #include "tools/ui/TFMsg.h"
 #include "tools/ui/TNavset.h"
 #include "tools/ui/TfSVP.h"
@@ -112,6 +119,8 @@ void TFNav::bRealtimeClick() {
 void TFNav::StartRealtime() {
     // 1.
     WriteGeodesySessionLog();
+    // The map uses the parameters the record just named.
+    DropGeodesyCache(g_Survey.MapTick);
     // The offsets copies come from the window at once, not only with the
     // first GNSS line while it is hidden.
     if (Links.Offsets) CopyOffsets(g_Survey, Links.Offsets());
@@ -156,10 +165,15 @@ void TFNav::StartRealtime() {
         tEchogram->start();
         g_Survey.SensorStartTick = platform::TickCount();
         g_Survey.SensorTimedOut = false;
-        // The realtime window's DepthFrameHi and DepthFrameLo are hidden here.
-    } else {
-        // The realtime window's depth frames are hidden and its client
-        // height set to 191 pixels here.
+        // The first sounder line shows the depth frames again.
+        if (fRealtime) {
+            fRealtime->DepthFrameHi->hide();
+            fRealtime->DepthFrameLo->hide();
+        }
+    } else if (fRealtime) {
+        fRealtime->DepthFrameHi->hide();
+        fRealtime->DepthFrameLo->hide();
+        fRealtime->SetClientHeight(kRealtimeNoDepthHeight);
     }
     // 5.
     bRealtime->setText(QString::fromStdString(Translated("Stop")));
@@ -183,7 +197,8 @@ void TFNav::StopRealtime() {
     g_Survey.SensorStartTick = 0;
     g_Survey.SensorTimedOut = false;
     g_Survey.RealtimeStartTick = 0;
-    // 4. The echogram window is hidden here.
+    // 4.
+    if (fWaterfal) fWaterfal->hide();
     // 5.
     bRealtime->setText(QString::fromStdString(Translated("Start")));
     tRealtime->setStyleSheet("QToolBar { border: 0px; }");
@@ -224,7 +239,7 @@ void TFNav::ZGPS1Idle() {
     g_Survey.GnssLatitude = 0;
     g_Survey.GnssLongitude = 0;
     PortMessage("GPS is idle!", true);
-    // The realtime window's GPSGroupBox turns clRed here.
+    if (fRealtime) fRealtime->SetGpsColor(kFrameRed);
 }
 
 void TFNav::ZGPS1Timeout() {
@@ -238,7 +253,7 @@ void TFNav::ZGPS1Send(const std::string& text) {
 
 void TFNav::ZSENSORTimeout() {
     PortMessage("Sensor TimeOut.", true);
-    // The realtime window's DepthFrameHi and DepthFrameLo turn clRed here.
+    if (fRealtime) fRealtime->SetDepthFramesColor(kFrameRed);
 }
 
 void TFNav::ZGPS1NewCommand(const std::string& line) {
@@ -252,11 +267,11 @@ void TFNav::ZGPS1NewCommand(const std::string& line) {
     const GnssLineEffects effects = ApplyGnssLine(g_Survey, line, context);
     if (effects.startMapTick) {
         tMap->start();
-        // The realtime window's GPSGroupBox turns clLime and the device
-        // settings window's MemoGPS clWhite here.
+        if (fRealtime) fRealtime->SetGpsColor(kFrameLime);
+        // The device settings window's MemoGPS turns clWhite here.
     }
-    // A new fix colour (effects.fixColour) paints the realtime window's
-    // GPSGroupBox here.
+    if (effects.fixColour && fRealtime)
+        fRealtime->SetGpsColor(FixColourValue(*effects.fixColour));
 }
 
 void TFNav::ZGPS1Position3DChange(double latitude, double longitude, double altitude) {
@@ -268,20 +283,30 @@ void TFNav::ZGPS1Position3DChange(double latitude, double longitude, double alti
 }
 
 void TFNav::ZGPS1SpeedChange(double speedKmh) {
-    // The realtime window's Speed caption shows speedKmh / 1.852 with one
-    // decimal here.
-    (void)speedKmh;
+    if (fRealtime)
+        fRealtime->Speed->setText(QString::fromStdString(
+            platform::FloatToStrF(speedKmh / 1.852, platform::FloatFormat::Fixed, 15, 1)));
 }
 
 void TFNav::ZSENSORNewCommand(const std::string& line) {
     // 1. The watchdog is fed by every line, a corrupt one too.
     g_Survey.LastSensorTick = platform::TickCount();
     g_Survey.SensorTimedOut = false;
-    // 2. The echogram window and the depth frames are shown here.
+    // 2. The first line of a sounder run shows the echogram and the frames.
+    const std::string messageType = FGPS ? FGPS->SBESMessageText() : std::string();
+    if (!g_Survey.SensorDisplaysShown) {
+        if (fWaterfal) fWaterfal->show();
+        if (fRealtime) {
+            fRealtime->DepthFrameHi->show();
+            if (messageType == "Plovan XDR LO" || messageType == "Plovan XDR H/L")
+                fRealtime->DepthFrameLo->show();
+        }
+    }
     g_Survey.SensorDisplaysShown = true;
     // 3.
     if (FGPS && FEchoRawSentences) FGPS->EchoSensorLine(line);
-    // 4. The depth frames turn clLime here.
+    // 4.
+    if (fRealtime) fRealtime->SetDepthFramesColor(kFrameLime);
 
     // 5 to 10.
     DepthLineInputs in;
@@ -310,8 +335,12 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
         sStatusBar->SetPanelText(5, status);
         sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(status) + 20);
     }
-    // The realtime window's lDepthHi and lDepthLo show result.highText and
-    // result.lowText, and the battery window's pBattery the battery volts, here.
+    if (fRealtime)
+        fRealtime->SetDepthTexts(QString::fromStdString(result.highText),
+                                 QString::fromStdString(result.lowText));
+    if (result.batteryVolts && fJoystick)
+        fJoystick->pBattery->setText(QString::fromStdString(
+            platform::FloatToStrF(*result.batteryVolts, platform::FloatFormat::Fixed, 15, 2)));
     if (result.shallow && result.shallow != FShallowShown && fcad) {
         FShallowShown = result.shallow;
         const int32_t normal =

@@ -321,8 +321,8 @@ TEST_F(TFNavProjectLists, AFolderInPlaceOfTheSecondListStopsTheRest) {
 TEST_F(TFNavProject, NewAnsweredNoChangesNothing) {
     TFNav& w = Create();
     w.fcad->AddLine(0, 0, 10, 10, g_Survey.UserShapeLayerId);
-    w.fcad->FSoundings.push_back({1, 2, 3});
-    w.fcad->FNumberLabels.push_back({1, 2, 7});
+    w.fcad->AddSounding(1, 2, 3);
+    w.fcad->AddNumberLabel(1, 2, 7);
     dialogs->answers = {platform::idNo};
     w.New1Click();
     EXPECT_EQ(dialogs->messages, QStringList{"Entire layout will be cleared! Continue?"});
@@ -335,8 +335,8 @@ TEST_F(TFNavProject, NewAnsweredNoChangesNothing) {
 TEST_F(TFNavProject, NewAnsweredYesEmptiesTheDrawing) {
     TFNav& w = Create();
     for (int i = 0; i < 3; ++i) w.fcad->AddLine(0, 0, i, i, g_Survey.UserShapeLayerId);
-    w.fcad->FSoundings.push_back({1, 2, 3});
-    w.fcad->FNumberLabels.push_back({1, 2, 7});
+    w.fcad->AddSounding(1, 2, 3);
+    w.fcad->AddNumberLabel(1, 2, 7);
     const int userLayer = g_Survey.UserShapeLayerId;
     dialogs->answers = {platform::idYes};
     w.New1Click();

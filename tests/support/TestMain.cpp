@@ -1,7 +1,7 @@
 // Test entry: a QApplication on the offscreen platform (unless the
 // environment names another), the C numeric locale as the program sets it,
-// scripted dialogs so no test can block on a modal box, and a recording shell
-// so no test opens a file manager.
+// scripted dialogs so no test can block on a modal box, and a recording
+// shell so no test starts a file manager.
 #include <gtest/gtest.h>
 
 #include <QApplication>

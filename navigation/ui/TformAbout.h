@@ -1,0 +1,28 @@
+// The About dialog of the "Help" menu: the program's name and an OK button.
+// Modal, centred on the main window; created once at start, shown again at
+// every menu click.
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QShowEvent;
+
+class TformAbout : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TformAbout(QWidget* parent = nullptr);
+
+    void BitBtn1Click();  // closes the window
+
+    QFrame* Panel4 = nullptr;
+    QLabel* SoftName = nullptr;
+    QPushButton* BitBtn2 = nullptr;  // OK
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+extern TformAbout* formAbout;
