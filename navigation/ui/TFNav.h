@@ -205,6 +205,11 @@ class TFNav : public QMainWindow {
     // The map canvas, filling Panel4.
     TPlovanCanvas* fcad = nullptr;
 
+    // The on-screen keypad and keyboard for `target`: made once as children
+    // of the window, then retargeted, placed in the client area below the
+    // menu bar and raised.
+    void ShowNumericKeypad(QWidget* target);
+    void ShowSimpleKeyboard(QWidget* target);
     // Created on first use as children of the window, freed with it.
     TPlovanNumericKeypad* FNumericKeypad = nullptr;
     TPlovanSimpleKeyboard* FSimpleKeyboard = nullptr;

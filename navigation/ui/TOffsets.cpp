@@ -313,11 +313,15 @@ void TOffsets::bNTRIPShowClick() {
     if (frmNTRIPSettings) frmNTRIPSettings->ShowModalOrRaise();
 }
 
-// The main window's on-screen numeric keypad opens here for `sender`.
-void TOffsets::NumericEditClick(QWidget*) {}
+// The main window's on-screen numeric keypad, for `sender`.
+void TOffsets::NumericEditClick(QWidget* sender) {
+    if (FNav && sender) FNav->ShowNumericKeypad(sender);
+}
 
-// The main window's on-screen keyboard opens here for `sender`.
-void TOffsets::TextEditClick(QWidget*) {}
+// The main window's on-screen keyboard, for `sender`.
+void TOffsets::TextEditClick(QWidget* sender) {
+    if (FNav && sender) FNav->ShowSimpleKeyboard(sender);
+}
 
 // The sound velocity window's cUseSVP is read here.
 bool TOffsets::SoundVelocityProfileUsed() const { return false; }

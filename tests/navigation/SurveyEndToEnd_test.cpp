@@ -1,0 +1,314 @@
+// The survey end to end: the program's windows offscreen, the GNSS receiver
+// and the echo sounder on two pseudo-terminals linked as COM3 and COM4, fed
+// in lockstep from survey_golden/steps.txt with the clock set at each step.
+// The day folders' LOG and XYZ files must then equal survey_golden/expected/
+// byte for byte; survey_golden/make_golden.py makes both from the documented
+// layouts and formulas.
+//
+// The map tick and the sounder watchdog run on real time, so their timers are
+// cut off here: the grid position a map tick leaves comes in as steps, and so
+// do the GNSS reader's idle ticks.
+//
+// A second run fills the disk under the raw CSV for a while: no row is lost
+// and the outage and its end are each said once.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "devices/TPlovanSerialGPS.h"
+#include "devices/ui/TFGPS.h"
+#include "foundation/DayPaths.h"
+#include "foundation/LanguageManager.h"
+#include "foundation/SurveyState.h"
+#include "navigation/ui/ProgramEntry.h"
+#include "navigation/ui/TFNav.h"
+#include "navigation/ui/TOffsets.h"
+#include "platform/Clock.h"
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+#include "tests/support/Pty.h"
+#include "tests/support/TempHome.h"
+#include "tools/ui/TfSVP.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kGoldenDir = std::string(PHX_TEST_DATA_DIR) + "/survey_golden/";
+constexpr int kHandledWithinMs = 20000;  // generous: the machine may be loaded
+
+struct Step {
+    platform::DateTime clock;
+    std::string verb;
+    int lines = 0;  // lines the step hands to its reader
+    std::string argument;
+};
+
+// "\\", "\r", "\n" and "\xHH" as the script writes them.
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        if (c == 'r') {
+            out += '\r';
+        } else if (c == 'n') {
+            out += '\n';
+        } else if (c == 'x' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+platform::DateTime ParseClock(const std::string& text) {
+    platform::DateTime t;
+    std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
+                &t.second, &t.millisecond);
+    return t;
+}
+
+std::vector<Step> ReadSteps() {
+    std::ifstream in(kGoldenDir + "steps.txt", std::ios::binary);
+    std::vector<Step> steps;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        std::stringstream row(line);
+        std::string cell;
+        while (std::getline(row, cell, '\t')) cells.push_back(cell);
+        if (cells.size() < 3) continue;
+        cells.resize(4);
+        steps.push_back({ParseClock(cells[0]), cells[1], std::stoi(cells[2]), Unescape(cells[3])});
+    }
+    return steps;
+}
+
+// Every file below `root` whose folder is a day folder's LOG or XYZ, by its
+// path relative to `root`.
+std::map<std::string, std::string> DayFiles(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(root, ec)) {
+        if (!entry.is_regular_file()) continue;
+        const std::string folder = entry.path().parent_path().filename().string();
+        if (folder != "LOG" && folder != "XYZ") continue;
+        files[fs::relative(entry.path(), root).string()] = phxtest::ReadAll(entry.path().string());
+    }
+    return files;
+}
+
+// The first line where two texts part, for the failure message.
+std::string FirstDifference(const std::string& expected, const std::string& actual) {
+    std::istringstream a(expected), b(actual);
+    std::string la, lb;
+    for (int n = 1;; ++n) {
+        const bool moreA = static_cast<bool>(std::getline(a, la));
+        const bool moreB = static_cast<bool>(std::getline(b, lb));
+        if (!moreA && !moreB) return "(the line ends differ)";
+        if (la != lb || moreA != moreB)
+            return "line " + std::to_string(n) + ":\n  expected: " + (moreA ? la : "(end)") +
+                   "\n  actual:   " + (moreB ? lb : "(end)");
+    }
+}
+
+class SurveyEndToEnd : public ::testing::Test {
+  protected:
+    phxtest::TempHome home;
+    std::unique_ptr<phxtest::Pty> gnss, sounder;
+    platform::DateTime now;
+    int handled[2] = {0, 0}, expected[2] = {0, 0};  // GNSS, sounder
+
+    void SetUp() override {
+        ResetSurveyState();
+        now = ParseClock("2026-03-07 23:50:00.000");
+        platform::SetClockForTesting([this] { return now; });
+        InitDayPaths(now);
+        gnss = std::make_unique<phxtest::Pty>();
+        sounder = std::make_unique<phxtest::Pty>();
+        gnss->LinkAsCom(3);
+        sounder->LinkAsCom(4);
+        phxtest::WriteAll(SettingsFilePath(), phxtest::ReadAll(kGoldenDir + "settings.ini"));
+        platform::IniFile::DropCachedModels();
+        g_LanguageManager = std::make_unique<TLanguageManager>(home.home() + "Languages/");
+    }
+    void TearDown() override {
+        FreeApplicationWindows();
+        g_LanguageManager.reset();
+        platform::SetClockForTesting(nullptr);
+        ResetSurveyState();
+    }
+
+    void CreateWindows() {
+        CreateApplicationWindows();
+        for (QTimer* timer : {FNav->tMap, FNav->tEchogram})
+            QObject::disconnect(timer, &QTimer::timeout, nullptr, nullptr);
+        FNav->ZGPS1->FIdleTimeout = 24 * 3600 * 1000;
+        // Count the lines each reader hands on, around the window's handlers.
+        TPlovanSerialGPS* readers[] = {FNav->ZGPS1, FNav->ZSENSOR};
+        for (int i = 0; i < 2; ++i) {
+            auto handler = readers[i]->OnNewCommand;
+            readers[i]->OnNewCommand = [this, i, handler](TPlovanSerialGPS* s,
+                                                          const std::string& l) {
+                handler(s, l);
+                ++handled[i];
+            };
+        }
+        FNav->show();
+        phxtest::PumpEventsFor(50);
+    }
+
+    // One step; false with a reason when it could not be carried out.
+    bool Run(const Step& step, std::string& why) {
+        now = step.clock;
+        if (step.verb == "start" || step.verb == "stop") {
+            FNav->bRealtime->click();
+            if (g_Survey.RealtimeRunning != (step.verb == "start")) why = "realtime did not switch";
+        } else if (step.verb == "gnss" || step.verb == "sounder") {
+            const int port = step.verb == "gnss" ? 0 : 1;
+            phxtest::Pty& pty = port == 0 ? *gnss : *sounder;
+            if (pty.Write(step.argument) != step.argument.size()) why = "the pty took too little";
+            expected[port] += step.lines;
+            if (!phxtest::PumpEventsUntil([&] { return handled[port] >= expected[port]; },
+                                          kHandledWithinMs))
+                why = std::to_string(handled[port]) + " lines handled, " +
+                      std::to_string(expected[port]) + " expected";
+        } else if (step.verb == "idle") {
+            for (int i = 0; i < 2 && !FNav->ZGPS1->FIdleReported; ++i) FNav->ZGPS1->IdleTimerTick();
+        } else if (step.verb == "grid") {
+            std::istringstream in(step.argument);
+            in >> g_Survey.GridEasting >> g_Survey.GridNorthing;
+        } else if (step.verb == "offsets") {
+            if (step.argument == "show")
+                Offsets->show();
+            else
+                Offsets->hide();
+        } else if (step.verb == "edit") {
+            const size_t eq = step.argument.find('=');
+            auto* edit =
+                Offsets->findChild<QLineEdit*>(QString::fromStdString(step.argument.substr(0, eq)));
+            if (!edit)
+                why = "no edit " + step.argument;
+            else
+                edit->setText(QString::fromStdString(step.argument.substr(eq + 1)));
+        } else if (step.verb == "type") {
+            FGPS->cSBESMessage->setCurrentText(QString::fromStdString(step.argument));
+            FGPS->cSBESMessageChange();
+        } else if (step.verb == "profile") {
+            // The column typed into its memo, then the switch: "off" clears it.
+            if (step.argument != "off")
+                fSVP->mSVPColumn->setPlainText(
+                    QString::fromStdString(step.argument).replace('|', '\n'));
+            fSVP->cUseSVP->setChecked(step.argument != "off");
+            if (fSVP->cUseSVP->isChecked() != (step.argument != "off"))
+                why = "the profile switch was refused";
+        } else if (step.verb == "block-csv") {
+            // A folder at the raw CSV's name, its rows kept aside meanwhile.
+            const std::string aside = g_CoordinatesCsvPath + ".aside";
+            std::error_code ec;
+            if (step.argument == "on") {
+                fs::rename(g_CoordinatesCsvPath, aside, ec);
+                if (!ec) fs::create_directory(g_CoordinatesCsvPath, ec);
+            } else {
+                fs::remove(g_CoordinatesCsvPath, ec);
+                if (!ec) fs::rename(aside, g_CoordinatesCsvPath, ec);
+            }
+            if (ec) why = ec.message();
+        } else if (step.verb == "format") {
+            FGPS->eSBESFormat->setText(QString::fromStdString(step.argument));
+        } else {
+            why = "unknown step " + step.verb;
+        }
+        return why.empty();
+    }
+};
+
+TEST_F(SurveyEndToEnd, FilesEqualTheGoldenFiles) {
+    const std::vector<Step> steps = ReadSteps();
+    ASSERT_GT(steps.size(), 100u);
+    CreateWindows();
+    for (size_t i = 0; i < steps.size(); ++i) {
+        std::string why;
+        ASSERT_TRUE(Run(steps[i], why))
+            << "step " << i + 1 << " (" << steps[i].verb << "): " << why;
+    }
+    EXPECT_FALSE(g_Survey.RealtimeRunning);
+
+    const auto wanted = DayFiles(kGoldenDir + "expected");
+    const auto got = DayFiles(platform::VlmRoot());
+    ASSERT_FALSE(wanted.empty());
+    for (const auto& [path, bytes] : wanted) {
+        const auto it = got.find(path);
+        if (it == got.end()) {
+            ADD_FAILURE() << path << " was not written";
+            continue;
+        }
+        EXPECT_TRUE(it->second == bytes)
+            << path << " differs at " << FirstDifference(bytes, it->second);
+    }
+    for (const auto& [path, bytes] : got)
+        EXPECT_TRUE(wanted.count(path)) << path << " was written, but no golden file says so";
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(SurveyEndToEnd, FullDiskMidRunHoldsRowsAndSaysSoOnce) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    CreateWindows();
+    Offsets->hide();
+    FNav->bRealtime->click();
+    ASSERT_TRUE(g_Survey.RealtimeRunning);
+    g_Survey.GridEasting = 1000;  // as a map tick leaves it
+    g_Survey.GridNorthing = 2000;
+    const auto depth = [&](const std::string& metres) {
+        std::string why;
+        now.millisecond += 100;
+        ASSERT_TRUE(Run({now, "sounder", 1, "$SDDPT," + metres + ",0.5\r\n"}, why)) << why;
+    };
+    const std::string csv = g_CoordinatesCsvPath, aside = csv + ".aside";
+    const std::string events = g_LogDir + DateStamp() + " Events.log";
+    depth("1.5");
+    fs::rename(csv, aside);
+    fs::create_symlink("/dev/full", csv);
+    depth("2.5");
+    depth("3.5");
+    EXPECT_EQ(Count(phxtest::ReadAll(events), "Sounding rows cannot be written"), 1u);
+    EXPECT_EQ(Count(phxtest::ReadAll(events), "No space left on device"), 1u);
+    fs::remove(csv);
+    fs::rename(aside, csv);
+    depth("4.5");
+    FNav->bRealtime->click();
+
+    const std::string rows = phxtest::ReadAll(csv);
+    size_t at = 0;
+    for (const char* raw : {",1.5,", ",2.5,", ",3.5,", ",4.5,"}) {
+        at = rows.find(raw, at);
+        ASSERT_NE(at, std::string::npos) << raw << " is missing or out of order:\n" << rows;
+    }
+    EXPECT_EQ(Count(rows, "\r\n"), 5u);  // the header and four rows
+    EXPECT_EQ(Count(phxtest::ReadAll(events), "Sounding rows written again"), 1u);
+    // The simple XYZ file never stopped.
+    EXPECT_EQ(Count(phxtest::ReadAll(g_XyzDir + g_SessionDate + " Simple XYZ.csv"), "\r\n"), 5u);
+}
+
+}  // namespace
