@@ -23,8 +23,12 @@
 
 #include <QImage>
 #include <QWidget>
+#include <memory>
+#include <set>
+#include <string>
 
 #include "canvas/CanvasModel.h"
+#include "canvas/TileFetcher.h"
 #include "canvas/ViewMath.h"
 
 class GdiCanvas;
@@ -34,7 +38,32 @@ class TPlovanCanvas : public QWidget, public TCanvasModel {
 
 public:
     explicit TPlovanCanvas(QWidget* parent = nullptr);
+    // The tile server, TLS, time-outs and back-off of the satellite tiles.
+    TPlovanCanvas(QWidget* parent, tiles::TileFetcherOptions tileOptions);
     ~TPlovanCanvas() override;
+
+    // ---- Satellite tiles ----
+    static void LatLonToTile(double latitudeDeg, double longitudeDeg, int zoom, int& column,
+                             int& row, double& pixelX, double& pixelY);
+    static void TileToLatLon(int column, int row, int zoom, double& latitudeDeg,
+                             double& longitudeDeg);
+    // The tile's image, owned by the canvas, or null while it is not at hand.
+    const QImage* GetTile(int zoom, int column, int row);
+    // An equal value does nothing; a change redraws.
+    void SetMapVisible(bool visible);
+    void SetMapCacheDir(const QString& folder);
+    // Cancels the queued and running fetches and their back-off, empties the
+    // memory and redraws; the files stay.
+    void ClearTileCache();
+    // SetMapCacheDir's folder, else AppDataDir() + "Plovan/PHX/MapCache/";
+    // UTF-8, ending with '/'.
+    std::string TileCacheFolder() const;
+    // Null until a tile was first asked of the network.
+    tiles::TileFetcher* TileFetcherInUse() const { return FTileFetcher.get(); }
+    const tiles::TileFetcherOptions& TileOptions() const { return FTileOptions; }
+    // Takes the tiles that arrived into memory; one redraw when there were
+    // any. Runs by itself on the GUI thread after each arrival.
+    void TakeArrivedTiles();
 
     // ---- Rendering ----
     static constexpr int kMaxDrawnShapes = 500000;
@@ -85,6 +114,16 @@ private:
     void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
     void DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
 
+    // The background's tiles; the keys it asked the fetcher for go to `wanted`.
+    void DrawMapTiles(GdiCanvas& canvas, std::set<std::string>& wanted);
+    // Marks the back buffer and asks for a paint; the shapes are unchanged.
+    void BackgroundChanged();
+
     int FLastDrawnCount = 0;
     bool FUpdatePending = false;  // a paint was asked for and has not run yet
+
+    tiles::TileFetcherOptions FTileOptions;
+    // Its worker is stopped with it, before the widget goes.
+    std::unique_ptr<tiles::TileFetcher> FTileFetcher;
+    std::set<std::string>* FTilesWanted = nullptr;  // the requests of the paint under way
 };

@@ -34,6 +34,7 @@
 #include "tools/ui/TNavset.h"
 #include "tools/ui/TfLatency.h"
 #include "tools/ui/TfSVP.h"
+#include "tools/ui/TfTranslationEditor.h"
 #include "tools/ui/TfSVPGraph.h"
 #include "tools/ui/TfTheme.h"
 
@@ -158,6 +159,7 @@ void FreeApplicationWindows() {
         delete window;
         window = nullptr;
     };
+    freeWindow(fTranslationEditor);  // made on first use, so last
     freeWindow(fRTCMParsing);
     freeWindow(frmNTRIPSettings);
     freeWindow(fSVPGraph);

@@ -125,6 +125,8 @@ void TFNav::BuildLayout() {
     Turkish1 = MakeAction(Languages1, "Turkish1", QStringLiteral("Turkish"));
     TranslationEditor1 =
         MakeAction(Languages1, "TranslationEditor1", QStringLiteral("Translation Editor"));
+    connect(TranslationEditor1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { TranslationEditor1Click(); }); });
 
     tRealtime = MakeToolBar(this, "tRealtime", QStringLiteral("Realtime"));
     bRealtime = new QToolButton(tRealtime);
@@ -219,6 +221,7 @@ void TFNav::FormCreate() {
             [this] { platform::GuardHandler([this] { PlovanNTRIPClient1Click(); }); });
     connect(sStatusBar, &TStatusBar::Click, this,
             [this](int x) { platform::GuardHandler([this, x] { sStatusBarClick(x); }); });
+    ConnectSatelliteCommands();
 
     // 8. Status bar: the language code in panel 4, at least seven panels.
     if (sStatusBar->PanelCount() >= 5) {
@@ -250,13 +253,12 @@ void TFNav::FormCreate() {
     Links = ApplicationLinks();
 
     // 10.
-    fcad = new TPlovanCanvas(Panel4);
+    fcad = CreateMapCanvas(ini);
     fcad->setObjectName(QStringLiteral("fcad"));
     Panel4->layout()->addWidget(fcad);
 
-    // 11. The satellite background is switched and "MAP: ON"/"MAP: OFF"
-    // shown in panel 6 here, once the canvas has it.
-    (void)mapVisible;
+    // 11.
+    ApplySatelliteMapState(mapVisible);
 
     // 12.
     fcad->SetBackgroundColor(ini.ReadInteger("NAVIGATION_SETTINGS", "BackgroundColor", 0xFFFFFF));

@@ -37,6 +37,9 @@ class TPlovanNumericKeypad;
 class TPlovanSimpleKeyboard;
 class TPlovanSerialGPS;
 class TPlovanCanvas;
+namespace platform {
+class IniFile;
+}
 
 // What the survey handlers read from windows that the main window does not
 // own, each read at its use; an empty entry reads as "not there".
@@ -68,6 +71,15 @@ class TFNav : public QMainWindow {
 
     // Menu commands.
     void SoundVelocityProfile1Click();
+    // "Languages" > "Translation Editor": made on first use, centred on the
+    // screen, shown.
+    void TranslationEditor1Click();
+    // "Tools" > "Show Satellite Image", the status bar's double-click and
+    // F5: the satellite background on or off, shown in panel 6 and stored.
+    void ShowSatelliteImage1Click();
+    // "Tools" > "Clear Satellite Image Cahses...": the tiles in memory and
+    // in the cache folder go (TFNavSatellite.cpp).
+    void ClearSatelliteImageCahses1Click();
 
     // Project commands (File menu, bOpen, bSave, the status bar's project
     // panel). Save is the auto-save under a time-stamped name in the day's
@@ -241,6 +253,12 @@ class TFNav : public QMainWindow {
     // the echogram timer's and the key preview's (TFNavWindows.cpp).
     void BuildWindowMenus();
     void ConnectWindowHandlers();
+    // The satellite map's part of FormCreate (TFNavSatellite.cpp): the
+    // commands' connections, the canvas with its tile server and projection,
+    // the stored state with panel 6.
+    void ConnectSatelliteCommands();
+    TPlovanCanvas* CreateMapCanvas(const platform::IniFile& ini);
+    void ApplySatelliteMapState(bool visible);
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.

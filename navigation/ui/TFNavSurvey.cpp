@@ -270,8 +270,7 @@ void TFNav::ZGPS1NewCommand(const std::string& line) {
         if (fRealtime) fRealtime->SetGpsColor(kFrameLime);
         // The device settings window's MemoGPS turns clWhite here.
     }
-    if (effects.fixColour && fRealtime)
-        fRealtime->SetGpsColor(FixColourValue(*effects.fixColour));
+    if (effects.fixColour && fRealtime) fRealtime->SetGpsColor(FixColourValue(*effects.fixColour));
 }
 
 void TFNav::ZGPS1Position3DChange(double latitude, double longitude, double altitude) {

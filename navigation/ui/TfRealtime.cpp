@@ -89,7 +89,7 @@ QIcon ToolImage(int index) {
     return QApplication::style()->standardIcon(images[index]);
 }
 
-void SetShownKeepingVisible(QWidget* window, Qt::WindowType flag, bool on) {
+void SetFlagKeepingVisible(QWidget* window, Qt::WindowType flag, bool on) {
     const bool visible = window->isVisible();
     window->setWindowFlag(flag, on);
     // A change of flags takes the window off the screen.
@@ -271,7 +271,7 @@ void TfRealtime::EnterCompactMode() {
     }
     if (Navset) Navset->close();
     if (FNav) {
-        SetShownKeepingVisible(FNav, Qt::FramelessWindowHint, true);
+        SetFlagKeepingVisible(FNav, Qt::FramelessWindowHint, true);
         // Hidden, not removed: removing the menu bar would free its actions.
         FNav->MainMenu1->hide();
     }
@@ -290,7 +290,7 @@ void TfRealtime::LeaveCompactMode() {
     }
     if (Navset) Navset->show();
     if (FNav) {
-        SetShownKeepingVisible(FNav, Qt::FramelessWindowHint, false);
+        SetFlagKeepingVisible(FNav, Qt::FramelessWindowHint, false);
         FNav->MainMenu1->show();
     }
     SetHideImageIndex(0);

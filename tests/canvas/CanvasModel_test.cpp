@@ -61,7 +61,8 @@ TEST(CanvasModel, NewModelState) {
     EXPECT_EQ(m.FSoundingFontSize, 12);
     EXPECT_EQ(m.FHeadingValid, 1);
     EXPECT_EQ(m.FTileZoom, 15);
-    EXPECT_FALSE(m.FTileAnchorSet);
+    EXPECT_EQ(m.FTileCache.Size(), 0u);
+    EXPECT_EQ(m.FTileCache.Capacity(), 512u);
     EXPECT_FALSE(m.GetMapVisible());
     EXPECT_EQ(m.FTempShape, nullptr);
     EXPECT_EQ(m.ClientWidth(), 400);

@@ -211,3 +211,18 @@ TEST_F(FormPlacementTest, TheLastRestoreBeforeTheFirstShowWins) {
     QCoreApplication::processEvents();
     EXPECT_EQ(QRect(form.pos(), form.size()), QRect(30, 40, 500, 400));
 }
+
+// A strip of a window passes its own minimum: its stored size comes back,
+// and only sizes below that minimum grow.
+TEST_F(FormPlacementTest, OwnMinimumForSmallWindows) {
+    Store(0, 40, 30, 300, 120);
+    QWidget strip;
+    strip.setObjectName("fTest");
+    RestoreFormPlacement(&strip, true, QSize(100, 40));
+    EXPECT_EQ(QRect(strip.pos(), strip.size()), QRect(40, 30, 300, 120));
+    RestoreFormPlacement(&strip, true);
+    EXPECT_EQ(strip.size(), QSize(320, 240));  // the usual minimum
+    Store(0, 40, 30, 0, -5);
+    RestoreFormPlacement(&strip, true, QSize(100, 40));
+    EXPECT_EQ(strip.size(), QSize(100, 40));
+}

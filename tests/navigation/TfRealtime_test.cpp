@@ -125,6 +125,24 @@ TEST_F(TfRealtimeTest, LayoutControlsAndFirstTexts) {
     EXPECT_EQ(w.HideImageIndex(), 0);
 }
 
+TEST_F(TfRealtimeTest, EveryShowRestoresThePositionOnly) {
+    {
+        platform::IniFile ini(SettingsFilePath());
+        ini.WriteInteger("fRealtime", "Left", 70);
+        ini.WriteInteger("fRealtime", "Top", 50);
+        ini.WriteInteger("fRealtime", "Width", 600);
+        ini.WriteInteger("fRealtime", "Height", 600);
+    }
+    TfRealtime w;
+    w.show();
+    EXPECT_EQ(w.pos(), QPoint(70, 50));
+    EXPECT_EQ(w.size(), QSize(192, 382));
+    w.move(200, 200);
+    w.hide();
+    w.show();
+    EXPECT_EQ(w.pos(), QPoint(70, 50));
+}
+
 TEST_F(TfRealtimeTest, DepthLayoutsChangeOnlyWhenNeeded) {
     TfRealtime w;
     ASSERT_TRUE(w.DepthFrameLo->isHidden());
@@ -196,6 +214,29 @@ TEST_F(TfRealtimeTest, CompactModeAndEscapeBack) {
     QApplication::sendEvent(nav->fcad, &again);
     EXPECT_EQ(fRealtime->HideImageIndex(), 0);
     EXPECT_FALSE(fRealtime->isHidden());
+}
+
+TEST_F(TfRealtimeTest, RestoredWithTheSounderRunningTheEchogramComesBack) {
+    CreateAll();
+    nav->show();
+    fRealtime->show();
+    phxtest::Pty pty;
+    pty.LinkAsCom(4);
+    nav->ZSENSOR->FPortNumber = 4;
+    nav->ZSENSOR->Open();
+    ASSERT_TRUE(nav->ZSENSOR->FOpen);
+    nav->tEchogram->start();
+    fWaterfal->show();
+    fRealtime->btHideClick();
+    EXPECT_FALSE(fWaterfal->isVisible());
+    fRealtime->btHideClick();
+    EXPECT_TRUE(fWaterfal->isVisible());
+    // The timer off: the echogram stays hidden.
+    fRealtime->btHideClick();
+    nav->tEchogram->stop();
+    fRealtime->btHideClick();
+    EXPECT_FALSE(fWaterfal->isVisible());
+    nav->ZSENSOR->Close();
 }
 
 TEST_F(TfRealtimeTest, OtherImageIndexDoesNothing) {
