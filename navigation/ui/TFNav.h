@@ -55,19 +55,6 @@ struct TFNavLinks {
     std::function<ProfileColumn()> Profile;             // the sound velocity column
 };
 
-// The realtime window's labels as the map tick and the event marks use
-// them; an empty entry reads as "no window".
-struct TFNavRealtimeLinks {
-    // Fixed, LAntennaH, LTideHt and SatelliteLabel.
-    std::function<void(const QString& fixed, const QString& antenna, const QString& tide,
-                       const QString& satellites)>
-        ShowGnss;
-    std::function<QString()> Speed;         // the Speed caption
-    std::function<QString()> DepthHigh;     // lDepthHi's text
-    std::function<QString()> DepthLow;      // lDepthLo's text
-    std::function<bool()> LowDepthShown;    // DepthFrameLo shown by its own flag
-};
-
 // The links to the application's own windows (offsets, navigation
 // settings, message window), each read through its global at every use.
 TFNavLinks ApplicationLinks();
@@ -154,7 +141,6 @@ class TFNav : public QMainWindow {
     void FlushSoundingRows();
 
     TFNavLinks Links;
-    TFNavRealtimeLinks Realtime;
 
     // The map tick of tMap, and the event marks (TFNavMap.cpp).
     void tMapTimer();
@@ -321,7 +307,7 @@ class TFNav : public QMainWindow {
     // The event buttons, the Edit menu's Mark Event and tMap's handler.
     void BuildMapControls();
     // A failure of the map tick or an event mark: message window, event log;
-    // each reason once until it clears.
+    // once for each cause until MapFaultCleared.
     void MapFault(const std::string& key, const std::string& text);
     void MapFaultCleared(const std::string& key);
     // The menu items of the survey's small windows, and their handlers,
@@ -360,7 +346,7 @@ class TFNav : public QMainWindow {
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
     std::optional<bool> FShallowShown;  // the background the alert last set: red or normal
     std::string FGeodesyFault;          // the last geodesy log fault reported
-    std::map<std::string, std::string> FMapFaults;  // reported map and event faults by cause
+    std::set<std::string> FMapFaults;  // causes of the map and event faults reported
 
     std::string FCurrentFile;
     // The XYZ import memory: each file's last-write time at its last import.

@@ -3,7 +3,9 @@
 // shows its texts; the event buttons number, label and log an event
 // (navigation/EventMarks).
 #include <QAction>
+#include <QGroupBox>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +25,7 @@
 #include "navigation/MapTick.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
+#include "navigation/ui/TfRealtime.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
@@ -81,9 +84,7 @@ void TFNav::BuildMapControls() {
 }
 
 void TFNav::MapFault(const std::string& key, const std::string& text) {
-    auto it = FMapFaults.find(key);
-    if (it != FMapFaults.end() && it->second == text) return;
-    FMapFaults[key] = text;
+    if (!FMapFaults.insert(key).second) return;
     if (Links.Message) Links.Message(QString::fromStdString(text), true);
     AppendEventLog(text, EventLogPath());
 }
@@ -99,14 +100,15 @@ void TFNav::tMapTimer() {
     in.fixQuality = ZGPS1->GetFixQuality();
     in.satellites = ZGPS1->GetSatellites();
     in.courseOverGround = ZGPS1->GetCourse();
-    in.speedCaption = Realtime.Speed ? Realtime.Speed().toStdString() : std::string("---");
+    in.speedCaption = fRealtime ? fRealtime->Speed->text().toStdString() : std::string("---");
     in.offsetsVisible = Links.OffsetsVisible && Links.OffsetsVisible();
     DeviceSettingsValues device;
     if (FGPS) {
         device = FGPS->Values();
         in.device = &device;
     }
-    in.lowDepthShown = Realtime.LowDepthShown && Realtime.LowDepthShown();
+    // Its own flag: in compact mode the whole window is hidden.
+    in.lowDepthShown = fRealtime && !fRealtime->DepthFrameLo->isHidden();
     if (FShape) {
         const tools::VesselShapeValues& shape = FShape->Values();
         in.ringCount = shape.Circles.Get();
@@ -138,16 +140,17 @@ void TFNav::tMapTimer() {
         return;
     }
     // 4.
-    if (Realtime.ShowGnss)
-        Realtime.ShowGnss(QString::fromStdString(r.fixedCaption),
-                          QString::fromStdString(r.antennaCaption),
-                          QString::fromStdString(r.tideCaption),
-                          QString::fromStdString(r.satelliteCaption));
-    // 7.
-    if (r.geodesyFault)
-        MapFault("geodesy", "The geodetic parameters cannot be used: " + *r.geodesyFault);
-    else if (g_Survey.MapTick.GeodesyCached)
+    if (fRealtime) {
+        fRealtime->Fixed->setText(QString::fromStdString(r.fixedCaption));
+        fRealtime->LAntennaH->setText(QString::fromStdString(r.antennaCaption));
+        fRealtime->LTideHt->setText(QString::fromStdString(r.tideCaption));
+        fRealtime->SatelliteLabel->setText(QString::fromStdString(r.satelliteCaption));
+    }
+    // 7. The tick says each refusal once; the next Start may say it again.
+    if (r.geodesyFault) {
         MapFaultCleared("geodesy");
+        MapFault("geodesy", "The geodetic parameters cannot be used: " + *r.geodesyFault);
+    }
     // 13.
     if (r.drawn && sStatusBar->PanelCount() >= 3) {
         const QString panels[] = {QString::fromStdString(r.panel0),
@@ -192,8 +195,10 @@ void TFNav::btEventAddClick() {
     values.easting = g_Survey.GridEasting;
     values.northing = g_Survey.GridNorthing;
     values.gridHeading = g_Survey.GridHeading;
-    if (Realtime.DepthHigh) values.depthHighText = Realtime.DepthHigh().toStdString();
-    if (Realtime.DepthLow) values.depthLowText = Realtime.DepthLow().toStdString();
+    if (fRealtime) {
+        values.depthHighText = fRealtime->lDepthHi->text().toStdString();
+        values.depthLowText = fRealtime->lDepthLo->text().toStdString();
+    }
     const std::string events = EventLogPath();
     const std::string line = EventLine(next.number, values);
     if (platform::AppendText(events, line))
