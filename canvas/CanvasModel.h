@@ -59,6 +59,13 @@ using TPlovanWorldMouseDownEvent = std::function<void(TCanvasModel* Sender, shor
                                                       short Shift, short Action, double X, double Y)>;
 using TPlovanDrawBeginEvent =
     std::function<void(TCanvasModel* Sender, short ShapeType, double X, double Y)>;
+// The control's standard input events, raised before the canvas's own
+// handling (X, Y client pixels; a key handler may set Key to 0 to swallow it).
+using TPlovanMouseEvent =
+    std::function<void(TCanvasModel* Sender, short Button, short Shift, int X, int Y)>;
+using TPlovanMouseMoveEvent = std::function<void(TCanvasModel* Sender, short Shift, int X, int Y)>;
+using TPlovanKeyEvent = std::function<void(TCanvasModel* Sender, int& Key, short Shift)>;
+using TPlovanNotifyEvent = std::function<void(TCanvasModel* Sender)>;
 
 class TCanvasModel : public TCanvasOverlayData,
                      public TCanvasCommandState,
@@ -137,8 +144,35 @@ public:
     void SetPointSize(int id, int value);
 
     int GetSelectionCount() const { return static_cast<int>(FSelection.size()); }
+    // The kept soundings, oldest first.
     const std::vector<TSounding>& GetSoundings() const { return FSoundings; }
     bool GetMapVisible() const { return FMapVisible != 0; }
+
+    // ---- Overlays (CanvasOverlayData.h): each setter only invalidates ----
+    // Measure line in world metres; distance and bearing as the caller
+    // computed them. UpdateMeasure does nothing unless measuring.
+    void BeginMeasure(double x, double y);
+    void UpdateMeasure(double x, double y, double distance, double bearing);
+    void EndMeasure();
+    // Dropped when a kept sounding lies closer than FSoundingMinSpacing
+    // (strictly); above kMaxSoundings the oldest kSoundingsDroppedAtCap go.
+    static constexpr std::size_t kMaxSoundings = 10000;
+    static constexpr std::size_t kSoundingsDroppedAtCap = 1000;
+    void AddSounding(double x, double y, double z);
+    void ClearSoundings();
+    void SetSoundingStyle(bool visible, double minSpacing, const QString& fontName, int fontSize,
+                          TColor fontColor);
+    void AddNumberLabel(double x, double y, std::int32_t n);
+    void ClearNumberLabels();
+    void SetDepth(double depth1, double depth2, bool valid);
+    void SetSpeed(double speedKnots, bool valid);
+    // Corners 0..3 (CanvasOverlayData.h): the next one, 3 wraps to 0.
+    void CycleDepthSpeedDisplayMode();
+    void CycleGGAOverlayPosition();
+    void SetHeadingValid(bool flag);
+    // The client pixel lies on the position box (its text measured with the
+    // box's font); false while the box has no text.
+    bool PositionBoxHit(int px, int py) const;
 
     // ---- Adding shapes (an unknown layer falls back to "Default") ----
     int AddLine(double x1, double y1, double x2, double y2, int layerId);
@@ -240,6 +274,19 @@ public:
     // Escape: as ResetDrawingState, then invalidate.
     void CancelDrawing();
 
+    // ---- Mouse and key commands (CanvasCommands.cpp) ----
+    // The command state machine on client pixels: Button 1 left, 2 right,
+    // 4 middle; Shift bits 1 Shift, 2 Ctrl, 4 Alt; Key a virtual-key code.
+    void MouseDown(int button, int shift, int px, int py);
+    void MouseMove(int shift, int px, int py);
+    void MouseUp(int button, int shift, int px, int py);
+    void KeyDown(int key, int shift);
+    void DblClick();
+    // What the command that ended last drew: the vertices of the vertex
+    // shape it added, else the points of its line chain; empty when it drew
+    // neither (or the shape is gone).
+    std::vector<TPointD> GetDrawnPolyline() const;
+
     // ---- View (world metres, y up; client pixels, y down) ----
     // Every operation refuses non-finite arguments (the view stays as it
     // was) and keeps both spans within 1 mm .. 1e8 m (TCanvasView).
@@ -288,6 +335,7 @@ public:
     // Paints at once.
     virtual void Repaint();
     virtual void RestoreDefaultCursor();
+    virtual void SetCommandCursor(TCanvasCursor cursor);
     // The view changed, the drawing did not: marks the back buffer.
     virtual void ViewChanged();
     // Client size in pixels.
@@ -298,6 +346,10 @@ public:
         FClientWidth = width;
         FClientHeight = height;
     }
+
+    // While above 0, Repaint only schedules a paint: the map tick's changes
+    // join the next paint instead of painting at once.
+    int FRepaintsDeferred = 0;
 
     // Headless call counters (tests read them).
     int FRedrawCount = 0;
@@ -342,9 +394,20 @@ public:
     TPlovanWorldMouseDownEvent OnWorldMouseDown;
     TPlovanDrawBeginEvent OnDrawBegin;
     TPlovanDrawBeginEvent OnDrawEnd;
+    TPlovanNotifyEvent OnDblClick;
+    TPlovanMouseEvent OnMouseDown;
+    TPlovanMouseMoveEvent OnMouseMove;
+    TPlovanMouseEvent OnMouseUp;
+    TPlovanKeyEvent OnKeyDown;
 
 protected:
     TShapeStore& Store() { return FStore; }
+    // Steps of the commands (CanvasCommands.cpp).
+    void StartCommand(double x, double y);
+    void ClearStartPoint();
+    void BeginVertexShape(double x, double y);
+    void LeftClickCommand(int px, int py, double x, double y);
+    void ZoomToWindow(double x, double y);
     // Appends a new shape with the next id and redraws; returns the id.
     int AddNew(std::unique_ptr<TPlovanShape> shape);
     // Stores a plain property through a data member or setter and redraws;

@@ -47,3 +47,22 @@ struct TCanvasOverlayData {
     std::int32_t FGGAOverlayPosition = 0;  // corner 0..3
     std::uint8_t FHeadingValid = 1;
 };
+
+// The four texts of the depth/speed box; an empty text is not drawn.
+// Depth (when valid): FDepth1 with 2 decimals split before its last digit,
+// "12.34" -> "12.3" and "4m"; with FDepth2 > 0 as well the small text reads
+// "4m/12.38m"; FDepth1 <= 0 gives "--.-" and "m". Speed (when valid): one
+// decimal and "kn".
+struct TDepthSpeedTexts {
+    QString depthLarge, depthSmall, speedLarge, speedSmall;
+};
+TDepthSpeedTexts DepthSpeedTexts(const TCanvasOverlayData& data);
+
+// The position box's colours for the fix quality: red with a white font for
+// no valid position and qualities 0 and 1, aqua for 2, lime for 4 and 7,
+// yellow for every other value; the font is black but on red.
+struct TPositionBoxColors {
+    TColor box = 0;
+    TColor font = 0;
+};
+TPositionBoxColors PositionBoxColors(bool noValidPosition, int fixQuality);

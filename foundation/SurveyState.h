@@ -7,6 +7,40 @@
 #include <cstdint>
 #include <string>
 
+// What the map tick keeps from one tick to the next.
+struct MapTickMemory {
+    // Geodetic parameters, read from the device settings at the first tick
+    // after each Start (edits during a survey wait for the next Start).
+    bool GeodesyCached = false;
+    std::string DatumText;  // 18 numbers: WGS 84 without shift, then the local set
+    double SemiMajorAxis = 0, Flattening = 0;  // local ellipsoid
+    double TmCentralMeridian = 0, TmReferenceLatitude = 0, TmScaleFactor = 1;  // degrees
+    double TmFalseEasting = 0, TmFalseNorthing = 0;
+    double LccParallel1 = 0, LccParallel2 = 0, LccScaleFactor = 1;  // radians
+    double LccCentralParallel = 0, LccCentralMeridian = 0;           // radians
+    double LccFalseEasting = 0, LccFalseNorthing = 0;
+    std::string GeodesyFault;  // the last reported reason the parameters were refused
+
+    // The last projected fix and its projection.
+    double FixLatitude = 0, FixLongitude = 0, FixHeight = 0;
+    double Easting = 0, Northing = 0, Convergence = 0;
+
+    // Vessel symbol: an empty edit keeps the last number.
+    int RingCount = 2;
+    double RingInterval = 10, FirstRingRadius = 10, SideArrow = 0, BowArrow = 100;
+
+    // Duration of the ticks while the latency window is shown, ms.
+    int LatencyCount = 0;
+    long LastLatencyMs = 0;
+    double LatencyAverageMs = 0;
+
+    // Track anchor: the last track point, and an outlying fix seen after it.
+    bool TrackAnchored = false;
+    double TrackEasting = 0, TrackNorthing = 0;
+    bool TrackOutlier = false;
+    double OutlierEasting = 0, OutlierNorthing = 0;
+};
+
 struct SurveyState {
     // Position and time
     double GnssLatitude = 0;   // north positive; 0 after a GNSS idle report
@@ -54,6 +88,15 @@ struct SurveyState {
     bool TrackDeleteLock = true;
     bool FollowVessel = true;
 
+    // Drawing and measuring with the mouse (world metres)
+    bool SelectTracksPending = false;  // the next polygon drawn selects tracks
+    bool SelectShapesPending = false;  // the next polygon drawn selects shapes
+    double MouseWorldX = 0;            // last mouse position over the canvas
+    double MouseWorldY = 0;
+    bool MeasureActive = false;  // the main window's own measure toggle
+    double MeasureStartX = 0;
+    double MeasureStartY = 0;
+
     // Standard canvas layer ids (EnsureStandardLayers)
     int GridLayerId = 0;        // "Plovan Grid"
     int TrackFixLayerId = 0;    // "track_fix"
@@ -63,6 +106,8 @@ struct SurveyState {
     int UserShapeLayerId = 0;   // "plovan_usershape"
     int EventNumberLayerId = 0; // "event_number"
     int VesselLayerId = 0;      // "~~Plovan Vessel"
+
+    MapTickMemory MapTick;
 };
 
 // The process's one survey state.

@@ -6,13 +6,39 @@
 
 #include "platform/TextFiles.h"
 
+namespace {
+
+// 24-bit RGB rows from the 32-bit pixels a grab gives, on this thread alone:
+// QImage's own conversion spreads large pictures over Qt's global thread
+// pool, which the screenshots must leave to the rest of the program.
+QImage ToRgb888(const QImage& image) {
+    const QImage::Format format = image.format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return image.convertToFormat(QImage::Format_RGB888);
+    QImage rgb(image.size(), QImage::Format_RGB888);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        uchar* to = rgb.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            // The alpha of a screen grab is opaque: the colour is the pixel's.
+            *to++ = static_cast<uchar>(qRed(from[x]));
+            *to++ = static_cast<uchar>(qGreen(from[x]));
+            *to++ = static_cast<uchar>(qBlue(from[x]));
+        }
+    }
+    return rgb;
+}
+
+}  // namespace
+
 std::string WriteScreenshotPng(const QImage& image, const std::string& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     writer.setQuality(0);  // Qt's PNG writer: quality 0 is zlib level 9
-    const bool encoded = writer.write(image.convertToFormat(QImage::Format_RGB888));
+    const bool encoded = writer.write(ToRgb888(image));
     if (!encoded ||
         !platform::WriteFileAtomic(
             path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))))

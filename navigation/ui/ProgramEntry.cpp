@@ -33,6 +33,7 @@
 #include "tools/ui/TFShape.h"
 #include "tools/ui/TNavset.h"
 #include "tools/ui/TfLatency.h"
+#include "tools/ui/TfRunline1.h"
 #include "tools/ui/TfSVP.h"
 #include "tools/ui/TfTranslationEditor.h"
 #include "tools/ui/TfSVPGraph.h"
@@ -135,7 +136,7 @@ void CreateApplicationWindows() {
         if (FNav) FNav->Save1Click();
     };
     fSVP = new TfSVP();
-    // The runline generator (fRunline1) is created here.
+    fRunline1 = new TfRunline1(FNav->fcad);
     fLatency = new TfLatency();
     fWaterfal = new TfWaterfal();
     fTheme = new TfTheme(FNav->fcad, FNav);
@@ -167,6 +168,7 @@ void FreeApplicationWindows() {
     freeWindow(fTheme);
     freeWindow(fWaterfal);
     freeWindow(fLatency);
+    freeWindow(fRunline1);
     freeWindow(fSVP);
     g_SvpHooks = TSvpHooks();
     freeWindow(formAbout);

@@ -39,6 +39,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "tools/ui/TNavset.h"
+#include "tools/ui/TfRunline1.h"
 #include "tools/ui/TfSVP.h"
 
 TFNav* FNav = nullptr;
@@ -165,10 +166,11 @@ void TFNav::BuildLayout() {
     tMap = MakeTimer(this, "tMap", 200);
     tEchogram = MakeTimer(this, "tEchogram", 200);
     tScreenshot = MakeTimer(this, "tScreenshot", 60000);
-
+    BuildMapControls();
     BuildWindowMenus();
     BuildProjectCommands();
     BuildExchangeMenu();
+    BuildDrawingTools();
 }
 
 void TFNav::FormCreate() {
@@ -264,10 +266,10 @@ void TFNav::FormCreate() {
     // 12.
     fcad->SetBackgroundColor(ini.ReadInteger("NAVIGATION_SETTINGS", "BackgroundColor", 0xFFFFFF));
 
-    // 13. The canvas events (OnShapeNumberSelected, OnWorldMouseMove,
-    // OnWorldMouseDown, OnDrawBegin, OnDrawEnd, OnDblClick) and bMouseSelect's
-    // click join here. The key preview (FormKeyDown), the small windows' menu
-    // items and the echogram timer:
+    // 13. The canvas events, the drawing tools, bMouseSelect's click and the
+    // key preview (FormKeyDown) with the small windows' menu items and the
+    // echogram timer.
+    ConnectDrawingHandlers();
     ConnectWindowHandlers();
 
     // 14.
@@ -384,7 +386,7 @@ void TFNav::FormCloseQuery() {
     SaveFormPlacement(this);
     if (fRealtime) SaveFormPlacement(fRealtime);
     if (fSVP) SaveFormPlacement(fSVP);
-    // The runline window's placement joins here.
+    if (fRunline1) SaveFormPlacement(fRunline1);
     if (fWaterfal) SaveFormPlacement(fWaterfal);
     if (fJoystick) SaveFormPlacement(fJoystick);
     // 7. Each closes with its own close handling: the navigation settings
@@ -393,7 +395,7 @@ void TFNav::FormCloseQuery() {
     if (Offsets) Offsets->close();
     if (FGPS) FGPS->close();
     if (fRealtime) fRealtime->close();
-    // The runline window is closed here.
+    if (fRunline1) fRunline1->close();
     if (fWaterfal) fWaterfal->close();
     // 8.
     if (!fcad) return;

@@ -52,12 +52,12 @@ void ClearUnstoredLayers(TPlovanCanvas* canvas) {
     ClearNamedLayer(canvas, g_Survey.VesselLayerId, kVesselLayerName);
 }
 
-QAction* MakeCommand(QWidget* owner, QMenu* menu, const char* name, const QString& caption,
-                     const QKeySequence& shortcut, void (TFNav::*handler)(), TFNav* window) {
+QAction* MakeCommand(TFNav* window, QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& shortcut, void (TFNav::*handler)()) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
     action->setShortcut(shortcut);
-    QObject::connect(action, &QAction::triggered, owner,
+    QObject::connect(action, &QAction::triggered, window,
                      [window, handler] { platform::GuardHandler([=] { (window->*handler)(); }); });
     return action;
 }
@@ -78,15 +78,15 @@ void TFNav::BuildProjectCommands() {
     File1->setObjectName(QStringLiteral("File1"));
     MainMenu1->insertMenu(MainMenu1->actions().value(0), File1);
     New1 = MakeCommand(this, File1, "New1", QStringLiteral("New"),
-                       QKeySequence(Qt::CTRL | Qt::Key_N), &TFNav::New1Click, this);
+                       QKeySequence(Qt::CTRL | Qt::Key_N), &TFNav::New1Click);
     Open1 = MakeCommand(this, File1, "Open1", QStringLiteral("Open..."),
-                        QKeySequence(Qt::CTRL | Qt::Key_O), &TFNav::Open1Click, this);
+                        QKeySequence(Qt::CTRL | Qt::Key_O), &TFNav::Open1Click);
     Save1 = MakeCommand(this, File1, "Save1", QStringLiteral("Save"),
-                        QKeySequence(Qt::CTRL | Qt::Key_S), &TFNav::Save1Click, this);
+                        QKeySequence(Qt::CTRL | Qt::Key_S), &TFNav::Save1Click);
     SaveAs1 = MakeCommand(this, File1, "SaveAs1", QStringLiteral("Save As..."),
-                          QKeySequence(Qt::CTRL | Qt::Key_W), &TFNav::SaveAs1Click, this);
+                          QKeySequence(Qt::CTRL | Qt::Key_W), &TFNav::SaveAs1Click);
     Exit1 = MakeCommand(this, File1, "Exit1", QStringLiteral("Exit"),
-                        QKeySequence(Qt::CTRL | Qt::Key_Q), &TFNav::Exit1Click, this);
+                        QKeySequence(Qt::CTRL | Qt::Key_Q), &TFNav::Exit1Click);
 
     // Open and Save right after Start on the realtime bar.
     bOpen = MakeButton(tRealtime, "bOpen", QStringLiteral("Open"));
@@ -132,9 +132,8 @@ void TFNav::New1Click() {
     // 2. Every shape goes and shape ids restart at 1; the layers stay.
     fcad->ClearLayer(-1);
     // 3.
-    fcad->FSoundings.clear();
-    fcad->FNumberLabels.clear();
-    fcad->Invalidate();
+    fcad->ClearSoundings();
+    fcad->ClearNumberLabels();
     // 4.
     LogEvent("New layout - cleared all shapes");
     // 5.

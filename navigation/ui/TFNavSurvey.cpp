@@ -20,6 +20,7 @@
 #include "foundation/LanguageManager.h"
 #include "foundation/SurveyState.h"
 #include "navigation/GeodesySessionLog.h"
+#include "navigation/MapTick.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
@@ -118,6 +119,8 @@ void TFNav::bRealtimeClick() {
 void TFNav::StartRealtime() {
     // 1.
     WriteGeodesySessionLog();
+    // The map uses the parameters the record just named.
+    DropGeodesyCache(g_Survey.MapTick);
     // The offsets copies come from the window at once, not only with the
     // first GNSS line while it is hidden.
     if (Links.Offsets) CopyOffsets(g_Survey, Links.Offsets());

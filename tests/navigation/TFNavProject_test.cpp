@@ -4,13 +4,13 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QScreen>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -27,6 +27,7 @@
 #include "navigation/ProjectFiles.h"
 #include "navigation/ScreenshotWriter.h"
 #include "navigation/StandardLayers.h"
+#include "navigation/ui/ProgramEntry.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "navigation/ui/TOffsets.h"
@@ -38,7 +39,6 @@
 #include "tests/support/Pty.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TempHome.h"
-#include "tools/SvpHooks.h"
 #include "tools/SvpProfile.h"
 #include "tools/ui/TfSVP.h"
 
@@ -323,8 +323,8 @@ TEST_F(TFNavProjectLists, AFolderInPlaceOfTheSecondListStopsTheRest) {
 TEST_F(TFNavProject, NewAnsweredNoChangesNothing) {
     TFNav& w = Create();
     w.fcad->AddLine(0, 0, 10, 10, g_Survey.UserShapeLayerId);
-    w.fcad->FSoundings.push_back({1, 2, 3});
-    w.fcad->FNumberLabels.push_back({1, 2, 7});
+    w.fcad->AddSounding(1, 2, 3);
+    w.fcad->AddNumberLabel(1, 2, 7);
     dialogs->answers = {platform::idNo};
     w.New1Click();
     EXPECT_EQ(dialogs->messages, QStringList{"Entire layout will be cleared! Continue?"});
@@ -337,8 +337,8 @@ TEST_F(TFNavProject, NewAnsweredNoChangesNothing) {
 TEST_F(TFNavProject, NewAnsweredYesEmptiesTheDrawing) {
     TFNav& w = Create();
     for (int i = 0; i < 3; ++i) w.fcad->AddLine(0, 0, i, i, g_Survey.UserShapeLayerId);
-    w.fcad->FSoundings.push_back({1, 2, 3});
-    w.fcad->FNumberLabels.push_back({1, 2, 7});
+    w.fcad->AddSounding(1, 2, 3);
+    w.fcad->AddNumberLabel(1, 2, 7);
     const int userLayer = g_Survey.UserShapeLayerId;
     dialogs->answers = {platform::idYes};
     w.New1Click();
@@ -518,24 +518,17 @@ TEST_F(TFNavProject, StatusBarClickOpensTheDayFolder) {
 // ---- The waiting places of other windows ----
 
 TEST_F(TFNavProject, OffsetsRealtimeAndProfileSaveRunTheAutoSave) {
-    TFNav& w = Create();
-    FNav = &w;
-    Offsets = new TOffsets();
+    CreateApplicationWindows();
+    ASSERT_TRUE(FNav && Offsets && fSVP);
     Offsets->Surveyor->clear();
     Offsets->BitBtn1Click();  // stops at its own checks; the save came first
-    delete Offsets;
-    Offsets = nullptr;
     EXPECT_TRUE(fs::is_regular_file(Saved()));
 
     clock.second = 2;
-    g_SvpHooks.MainWindowSave = [] {
-        if (FNav) FNav->Save1Click();
-    };
-    fs::create_directories(home.home() + "bin/");
-    fSVP = new TfSVP({home.home() + "bin/", g_SvpDir});
     fSVP->BitBtn2Click();
-    g_SvpHooks = TSvpHooks();
     EXPECT_TRUE(fs::is_regular_file(g_ProjectDir + "2024-05-01 142502.vlm"));
+    EXPECT_EQ(LastFileKey(), g_ProjectDir + "2024-05-01 142502.vlm");
+    FreeApplicationWindows();
 }
 
 // ---- Screenshots ----

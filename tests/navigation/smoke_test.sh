@@ -112,6 +112,11 @@ inside() {
   for sub in VLM LOG XYZ SVP JPG MP4; do
     [ -d "${days[0]}/$sub" ] || { echo "no $sub folder in ${days[0]}"; return 1; }
   done
+  # The close auto-saved the drawing and the settings point at it.
+  local saved=("${days[0]}"/VLM/*.vlm)
+  [ -f "${saved[0]}" ] || { echo "no auto-saved project in ${days[0]}/VLM"; return 1; }
+  [ "$(ini_value FILE 'Last File Saved       ')" = "${saved[-1]}" ] ||
+    { echo "Last File Saved is '$(ini_value FILE 'Last File Saved       ')', not ${saved[-1]}"; return 1; }
 
   # The stored size and position come back exactly, start after start, and
   # so does the view.
