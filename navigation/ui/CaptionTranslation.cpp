@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "foundation/LanguageManager.h"
 
@@ -54,7 +55,9 @@ void TranslateOwnText(QObject* component) {
         TranslateText(menu, &QMenu::title, &QMenu::setTitle);
     } else if (auto* action = qobject_cast<QAction*>(component)) {
         // Menu items only: a tool bar's actions are its buttons.
-        if (!action->associatedObjects().isEmpty() || action->menu())
+        const QList<QObject*> users = action->associatedObjects();
+        if (std::any_of(users.begin(), users.end(),
+                        [](QObject* user) { return qobject_cast<QMenu*>(user); }))
             TranslateText(action, &QAction::text, &QAction::setText);
     }
 }

@@ -126,6 +126,10 @@ void TFNav::BuildLayout() {
     Turkish1 = MakeAction(Languages1, "Turkish1", QStringLiteral("Turkish"));
     TranslationEditor1 =
         MakeAction(Languages1, "TranslationEditor1", QStringLiteral("Translation Editor"));
+    connect(English1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { English1Click(); }); });
+    connect(Turkish1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { Turkish1Click(); }); });
     connect(TranslationEditor1, &QAction::triggered, this,
             [this] { platform::GuardHandler([this] { TranslationEditor1Click(); }); });
 
@@ -297,7 +301,8 @@ void TFNav::FormCreate() {
 void TFNav::FormShow() {
     // 1.
     EnsureStandardLayers(fcad);
-    // 2. The language is applied to every window here (ApplyLanguage).
+    // 2.
+    ApplyLanguage();
 
     // 3 to 8: one block; a failure anywhere skips the rest of it.
     try {

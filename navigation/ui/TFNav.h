@@ -73,6 +73,13 @@ class TFNav : public QMainWindow {
 
     // Menu commands.
     void SoundVelocityProfile1Click();
+    // Every caption of the menus, the fixed tool buttons and the windows in
+    // the current language (TFNavLanguages.cpp).
+    void ApplyLanguage();
+    // "Languages" > "English" / "Turkish": switched, applied, shown in
+    // panel 5 and stored at once.
+    void English1Click();
+    void Turkish1Click();
     // "Languages" > "Translation Editor": made on first use, centred on the
     // screen, shown.
     void TranslationEditor1Click();
@@ -304,6 +311,7 @@ class TFNav : public QMainWindow {
 
   private:
     void BuildLayout();
+    void SwitchLanguage(const std::string& code);
     // The event buttons, the Edit menu's Mark Event and tMap's handler.
     void BuildMapControls();
     // A failure of the map tick or an event mark: message window, event log;
