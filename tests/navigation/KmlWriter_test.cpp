@@ -8,10 +8,13 @@
 #include <unistd.h>
 
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <regex>
 #include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "canvas/CanvasModel.h"
 #include "navigation/KmlProjection.h"
@@ -79,24 +82,33 @@ struct OgrFeature {
 std::vector<OgrFeature> OgrFeatures(const std::string& path) {
     std::vector<OgrFeature> out;
     std::istringstream in(phxtest::RunTool("ogrinfo -al " + path + " 2>/dev/null"));
-    const std::regex feature(R"(^OGRFeature\()"), name(R"(^\s+Name \(String\) = (.*)$)"),
-        geometry(R"(^\s+(POINT|LINESTRING)( Z)? \((.*)\)$)");
-    std::smatch m;
+    auto startsWith = [](std::string_view text, std::string_view prefix) {
+        return text.substr(0, prefix.size()) == prefix;
+    };
     for (std::string line; std::getline(in, line);) {
-        if (std::regex_search(line, feature)) out.emplace_back();
-        if (out.empty()) continue;
-        if (std::regex_match(line, m, name)) out.back().name = m[1];
-        if (std::regex_match(line, m, geometry)) {
-            out.back().geometry = m[1];
-            std::istringstream coords(
-                std::regex_replace(std::string(m[3]), std::regex(","), " , "));
-            double lon = 0, lat = 0;
-            std::string rest;
-            while (coords >> lon >> lat) {
-                out.back().points.emplace_back(lon, lat);
-                if (m[2].length()) coords >> rest;  // the height
-                coords >> rest;                     // ","
-            }
+        if (startsWith(line, "OGRFeature(")) out.emplace_back();
+        if (out.empty() || line.empty() || (line[0] != ' ' && line[0] != '\t')) continue;
+        std::string_view field(line);
+        field.remove_prefix(std::min(field.find_first_not_of(" \t"), field.size()));
+        if (startsWith(field, "Name (String) = ")) {
+            out.back().name = std::string(field.substr(16));
+            continue;
+        }
+        // "POINT (x y)", "LINESTRING Z (x y z,x y z)"
+        const size_t open = field.find(" (");
+        if (open == std::string_view::npos || field.back() != ')') continue;
+        std::string_view kind = field.substr(0, open);
+        const bool withHeight = kind.size() > 2 && kind.substr(kind.size() - 2) == " Z";
+        if (withHeight) kind.remove_suffix(2);
+        if (kind != "POINT" && kind != "LINESTRING") continue;
+        out.back().geometry = std::string(kind);
+        std::string coordinates(field.substr(open + 2, field.size() - open - 3));
+        std::replace(coordinates.begin(), coordinates.end(), ',', ' ');
+        std::istringstream coords(coordinates);
+        double lon = 0, lat = 0, height = 0;
+        while (coords >> lon >> lat) {
+            out.back().points.emplace_back(lon, lat);
+            if (withHeight) coords >> height;
         }
     }
     return out;
