@@ -5,8 +5,20 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "canvas/PlovanShape.h"
+
+// Codes of the command input: buttons and shift bits as the canvas events
+// report them, keys as virtual-key codes.
+namespace CanvasInput {
+constexpr int ButtonLeft = 1, ButtonRight = 2, ButtonMiddle = 4;
+constexpr int ShiftShift = 1, ShiftCtrl = 2, ShiftAlt = 4;
+constexpr int KeyEscape = 27, KeyDelete = 46;
+}  // namespace CanvasInput
+
+// The cursor a command asks for.
+enum class TCanvasCursor { Default, Cross, SizeAll };
 
 struct TCanvasCommandState {
     TCanvasCommandState() = default;
@@ -27,4 +39,14 @@ struct TCanvasCommandState {
     std::int32_t FAnchorX = 0, FAnchorY = 0;  // pixels
     double FLastDownX = 0, FLastDownY = 0;    // world point of the last mouse-down
     TPlovanPolyline* FTempShape = nullptr;    // owned; the vertex shape being drawn
+
+    // What the command that ended last drew, for its listeners: the id of the
+    // vertex shape it added to the drawing (-1 when it added none or the
+    // shape was discarded), and the points of a line chain (start first).
+    std::int32_t FEndedShapeId = -1;
+    std::vector<TPointD> FLineChainPoints;
+
+    // The client pixel of the last mouse event over the canvas.
+    std::int32_t FMouseX = 0, FMouseY = 0;
+    TCanvasCursor FCursor = TCanvasCursor::Default;
 };

@@ -34,7 +34,9 @@ void TCanvasModel::Invalidate() { ++FInvalidateCount; }
 
 void TCanvasModel::Repaint() { ++FRepaintCount; }
 
-void TCanvasModel::RestoreDefaultCursor() {}
+void TCanvasModel::RestoreDefaultCursor() { FCursor = TCanvasCursor::Default; }
+
+void TCanvasModel::SetCommandCursor(TCanvasCursor cursor) { FCursor = cursor; }
 
 void TCanvasModel::ViewChanged() { FNeedsRedraw = true; }
 

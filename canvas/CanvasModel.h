@@ -59,6 +59,13 @@ using TPlovanWorldMouseDownEvent = std::function<void(TCanvasModel* Sender, shor
                                                       short Shift, short Action, double X, double Y)>;
 using TPlovanDrawBeginEvent =
     std::function<void(TCanvasModel* Sender, short ShapeType, double X, double Y)>;
+// The control's standard input events, raised before the canvas's own
+// handling (X, Y client pixels; a key handler may set Key to 0 to swallow it).
+using TPlovanMouseEvent =
+    std::function<void(TCanvasModel* Sender, short Button, short Shift, int X, int Y)>;
+using TPlovanMouseMoveEvent = std::function<void(TCanvasModel* Sender, short Shift, int X, int Y)>;
+using TPlovanKeyEvent = std::function<void(TCanvasModel* Sender, int& Key, short Shift)>;
+using TPlovanNotifyEvent = std::function<void(TCanvasModel* Sender)>;
 
 class TCanvasModel : public TCanvasOverlayData,
                      public TCanvasCommandState,
@@ -267,6 +274,19 @@ public:
     // Escape: as ResetDrawingState, then invalidate.
     void CancelDrawing();
 
+    // ---- Mouse and key commands (CanvasCommands.cpp) ----
+    // The command state machine on client pixels: Button 1 left, 2 right,
+    // 4 middle; Shift bits 1 Shift, 2 Ctrl, 4 Alt; Key a virtual-key code.
+    void MouseDown(int button, int shift, int px, int py);
+    void MouseMove(int shift, int px, int py);
+    void MouseUp(int button, int shift, int px, int py);
+    void KeyDown(int key, int shift);
+    void DblClick();
+    // What the command that ended last drew: the vertices of the vertex
+    // shape it added, else the points of its line chain; empty when it drew
+    // neither (or the shape is gone).
+    std::vector<TPointD> GetDrawnPolyline() const;
+
     // ---- View (world metres, y up; client pixels, y down) ----
     // Every operation refuses non-finite arguments (the view stays as it
     // was) and keeps both spans within 1 mm .. 1e8 m (TCanvasView).
@@ -315,6 +335,7 @@ public:
     // Paints at once.
     virtual void Repaint();
     virtual void RestoreDefaultCursor();
+    virtual void SetCommandCursor(TCanvasCursor cursor);
     // The view changed, the drawing did not: marks the back buffer.
     virtual void ViewChanged();
     // Client size in pixels.
@@ -373,12 +394,23 @@ public:
     TPlovanWorldMouseDownEvent OnWorldMouseDown;
     TPlovanDrawBeginEvent OnDrawBegin;
     TPlovanDrawBeginEvent OnDrawEnd;
+    TPlovanNotifyEvent OnDblClick;
+    TPlovanMouseEvent OnMouseDown;
+    TPlovanMouseMoveEvent OnMouseMove;
+    TPlovanMouseEvent OnMouseUp;
+    TPlovanKeyEvent OnKeyDown;
 
 protected:
     TShapeStore& Store() { return FStore; }
     // Marks the back buffer and invalidates, as Redraw, after a change the
     // store has already told its culling index of.
     void DrawingChanged();
+    // Steps of the commands (CanvasCommands.cpp).
+    void StartCommand(double x, double y);
+    void ClearStartPoint();
+    void BeginVertexShape(double x, double y);
+    void LeftClickCommand(int px, int py, double x, double y);
+    void ZoomToWindow(double x, double y);
     // Appends a new shape with the next id and redraws; returns the id.
     int AddNew(std::unique_ptr<TPlovanShape> shape);
     // Stores a plain property through a data member or setter and redraws;

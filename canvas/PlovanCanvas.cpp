@@ -12,7 +12,10 @@
 
 TPlovanCanvas::TPlovanCanvas(QWidget* parent) : QWidget(parent) {
     resize(400, 300);
+    // A click gives the canvas the keys (Escape ends a drawing); hovering
+    // reports the world position.
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     // Every paint covers the whole client area with the back buffer.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

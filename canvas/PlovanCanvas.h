@@ -84,6 +84,7 @@ public:
     void Invalidate() override;
     void Repaint() override;
     void RestoreDefaultCursor() override;
+    void SetCommandCursor(TCanvasCursor cursor) override;
     // Marks the back buffer and asks for a paint.
     void ViewChanged() override;
     int ClientWidth() const override { return width(); }
@@ -93,6 +94,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Mouse and keys go to the model's commands (CanvasInput.cpp).
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     // Into the back buffer.
     void DrawMapBackground(GdiCanvas& canvas);

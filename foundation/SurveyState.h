@@ -88,6 +88,15 @@ struct SurveyState {
     bool TrackDeleteLock = true;
     bool FollowVessel = true;
 
+    // Drawing and measuring with the mouse (world metres)
+    bool SelectTracksPending = false;  // the next polygon drawn selects tracks
+    bool SelectShapesPending = false;  // the next polygon drawn selects shapes
+    double MouseWorldX = 0;            // last mouse position over the canvas
+    double MouseWorldY = 0;
+    bool MeasureActive = false;  // the main window's own measure toggle
+    double MeasureStartX = 0;
+    double MeasureStartY = 0;
+
     // Standard canvas layer ids (EnsureStandardLayers)
     int GridLayerId = 0;        // "Plovan Grid"
     int TrackFixLayerId = 0;    // "track_fix"

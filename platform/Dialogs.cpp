@@ -17,7 +17,63 @@ QString CaptionOrTitle(const QString& caption) {
     return caption.isEmpty() ? QApplication::applicationName() : caption;
 }
 
+QStringList FilterEntries(const QString& qtFilter) {
+    return qtFilter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+}
+
+// The patterns of one entry of Qt's form: the words inside its last
+// parentheses.
+QStringList PatternsOf(const QString& entry) {
+    const qsizetype open = entry.lastIndexOf(u'(');
+    const qsizetype close = entry.lastIndexOf(u')');
+    if (open < 0 || close < open) return {};
+    return entry.mid(open + 1, close - open - 1).split(u' ', Qt::SkipEmptyParts);
+}
+
 }  // namespace
+
+QString QtFileFilter(const QString& vclFilter) {
+    if (!vclFilter.contains(u'|')) return vclFilter;
+    const QStringList parts = vclFilter.split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        QStringList patterns;
+        if (i + 1 < parts.size()) {
+            for (QString pattern : parts[i + 1].split(u';', Qt::SkipEmptyParts)) {
+                pattern = pattern.trimmed();
+                if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+                if (!pattern.isEmpty()) patterns << pattern;
+            }
+        }
+        if (patterns.isEmpty()) patterns << QStringLiteral("*");
+        entries << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+QString DefaultSuffixOf(const QString& qtFilterEntry) {
+    const QStringList patterns = PatternsOf(qtFilterEntry);
+    if (patterns.isEmpty() || !patterns.first().startsWith(QStringLiteral("*."))) return {};
+    const QString suffix = patterns.first().mid(2);
+    for (const QChar c : suffix)
+        if (c == u'*' || c == u'?' || c == u'[' || c == u'.') return {};
+    return suffix;
+}
+
+std::unique_ptr<QFileDialog> NewSaveDialog(QWidget* parent, const QString& caption,
+                                           const QString& folder, const QString& filter) {
+    auto dialog = std::make_unique<QFileDialog>(parent, caption, folder);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (!filter.isEmpty()) dialog->setNameFilters(FilterEntries(filter));
+    QFileDialog* raw = dialog.get();
+    dialog->setDefaultSuffix(DefaultSuffixOf(raw->selectedNameFilter()));
+    QObject::connect(raw, &QFileDialog::filterSelected, raw, [raw](const QString& entry) {
+        raw->setDefaultSuffix(DefaultSuffixOf(entry));
+    });
+    return dialog;
+}
 
 void QtDialogs::ShowMessage(const QString& text) {
     QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
@@ -54,8 +110,16 @@ QString QtDialogs::OpenFileName(const QString& caption, const QString& folder, c
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, folder, filter);
 }
 
-QString QtDialogs::SaveFileName(const QString& caption, const QString& folder, const QString& filter) {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, folder, filter);
+SaveChoice QtDialogs::SaveFile(const QString& caption, const QString& folder,
+                               const QString& filter) {
+    const std::unique_ptr<QFileDialog> dialog =
+        NewSaveDialog(QApplication::activeWindow(), caption, folder, filter);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    SaveChoice choice;
+    choice.fileName = dialog->selectedFiles().first();
+    choice.selectedFilter = dialog->selectedNameFilter();
+    choice.filterIndex = static_cast<int>(FilterEntries(filter).indexOf(choice.selectedFilter)) + 1;
+    return choice;
 }
 
 void ScriptedDialogs::ShowMessage(const QString& text) { messages << text; }
@@ -68,16 +132,29 @@ int ScriptedDialogs::MessageBox(const QString& text, const QString&, int, int) {
     return answer;
 }
 
-QString ScriptedDialogs::OpenFileName(const QString&, const QString&, const QString&) {
+QString ScriptedDialogs::OpenFileName(const QString& caption, const QString& folder,
+                                      const QString& filter) {
+    fileDialogs.push_back({caption, folder, filter});
     if (fileNames.empty()) return {};
     QString name = fileNames.front();
     fileNames.pop_front();
     return name;
 }
 
-QString ScriptedDialogs::SaveFileName(const QString& caption, const QString& folder,
-                                      const QString& filter) {
-    return OpenFileName(caption, folder, filter);
+SaveChoice ScriptedDialogs::SaveFile(const QString& caption, const QString& folder,
+                                     const QString& filter) {
+    int index = 1;
+    if (!filterIndexes.empty()) {
+        index = filterIndexes.front();
+        filterIndexes.pop_front();
+    }
+    SaveChoice choice;
+    choice.fileName = OpenFileName(caption, folder, filter);
+    if (choice.fileName.isEmpty()) return {};
+    const QStringList entries = FilterEntries(filter);
+    choice.filterIndex = index;
+    if (index >= 1 && index <= entries.size()) choice.selectedFilter = entries[index - 1];
+    return choice;
 }
 
 long long QtDialogs::PickColor(std::uint32_t initialBgr) {

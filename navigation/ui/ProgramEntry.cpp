@@ -33,6 +33,7 @@
 #include "tools/ui/TFShape.h"
 #include "tools/ui/TNavset.h"
 #include "tools/ui/TfLatency.h"
+#include "tools/ui/TfRunline1.h"
 #include "tools/ui/TfSVP.h"
 #include "tools/ui/TfTranslationEditor.h"
 #include "tools/ui/TfSVPGraph.h"
@@ -124,16 +125,18 @@ void CreateApplicationWindows() {
     formAbout = new TformAbout();
     // The sound velocity window reaches the offsets window's SV edit and bSVP
     // button through hooks, set before it is made, since its creation may
-    // already switch the profile on. The main window's save (MainWindowSave)
-    // joins with the project commands.
+    // already switch the profile on.
     g_SvpHooks.SetManualSvEnabled = [](bool enabled) {
         if (Offsets) Offsets->SV->setEnabled(enabled);
     };
     g_SvpHooks.SetProfileButtonCaption = [](const QString& caption) {
         if (Offsets) Offsets->bSVP->setText(caption);
     };
+    g_SvpHooks.MainWindowSave = [] {
+        if (FNav) FNav->Save1Click();
+    };
     fSVP = new TfSVP();
-    // The runline generator (fRunline1) is created here.
+    fRunline1 = new TfRunline1(FNav->fcad);
     fLatency = new TfLatency();
     fWaterfal = new TfWaterfal();
     fTheme = new TfTheme(FNav->fcad, FNav);
@@ -165,6 +168,7 @@ void FreeApplicationWindows() {
     freeWindow(fTheme);
     freeWindow(fWaterfal);
     freeWindow(fLatency);
+    freeWindow(fRunline1);
     freeWindow(fSVP);
     g_SvpHooks = TSvpHooks();
     freeWindow(formAbout);

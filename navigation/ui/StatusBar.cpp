@@ -59,7 +59,9 @@ void TStatusBar::paintEvent(QPaintEvent*) {
 
 void TStatusBar::mouseReleaseEvent(QMouseEvent* event) {
     QStatusBar::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) platform::GuardHandler([this] { emit Click(); });
+    if (event->button() != Qt::LeftButton) return;
+    const int x = event->position().toPoint().x();
+    platform::GuardHandler([this, x] { emit Click(x); });
 }
 
 void TStatusBar::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,6 +1,7 @@
 // A status bar of fixed-width text panels, addressed by index from the left,
 // as the main window's layout uses it. Panel widths are pixels; a click or a
-// double-click anywhere on the bar is reported with the bar's own signals.
+// double-click anywhere on the bar is reported with the bar's own signals; a
+// click carries its x in the bar's client pixels.
 #pragma once
 
 #include <QStatusBar>
@@ -25,7 +26,7 @@ class TStatusBar : public QStatusBar {
     int TextWidth(const QString& text) const;
 
   signals:
-    void Click();
+    void Click(int x);
     void DblClick();
 
   protected:

@@ -28,6 +28,7 @@
 #include "foundation/FormPlacement.h"
 #include "foundation/LanguageManager.h"
 #include "navigation/CanvasViewSettings.h"
+#include "navigation/ScreenshotWriter.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TOffsets.h"
@@ -38,6 +39,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "tools/ui/TNavset.h"
+#include "tools/ui/TfRunline1.h"
 #include "tools/ui/TfSVP.h"
 
 TFNav* FNav = nullptr;
@@ -124,6 +126,10 @@ void TFNav::BuildLayout() {
     Turkish1 = MakeAction(Languages1, "Turkish1", QStringLiteral("Turkish"));
     TranslationEditor1 =
         MakeAction(Languages1, "TranslationEditor1", QStringLiteral("Translation Editor"));
+    connect(English1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { English1Click(); }); });
+    connect(Turkish1, &QAction::triggered, this,
+            [this] { platform::GuardHandler([this] { Turkish1Click(); }); });
     connect(TranslationEditor1, &QAction::triggered, this,
             [this] { platform::GuardHandler([this] { TranslationEditor1Click(); }); });
 
@@ -166,6 +172,9 @@ void TFNav::BuildLayout() {
     tScreenshot = MakeTimer(this, "tScreenshot", 60000);
     BuildMapControls();
     BuildWindowMenus();
+    BuildProjectCommands();
+    BuildExchangeMenu();
+    BuildDrawingTools();
 }
 
 void TFNav::FormCreate() {
@@ -206,7 +215,7 @@ void TFNav::FormCreate() {
 
     // 7. The handlers of bRealtime (start and stop), the language, settings
     // import, translation editor and satellite menu items, and the status
-    // bar's click and double-click join here.
+    // bar's double-click join here.
     connect(bRealtime, &QToolButton::clicked, this, [this] {
         // The down state follows the GNSS port, never the click itself.
         SetRealtimeDown(FRealtimeDown);
@@ -218,6 +227,8 @@ void TFNav::FormCreate() {
     connect(PlovanNTRIPClient1, &QAction::triggered, this,
             [this] { platform::GuardHandler([this] { PlovanNTRIPClient1Click(); }); });
     ConnectSatelliteCommands();
+    connect(sStatusBar, &TStatusBar::Click, this,
+            [this](int x) { platform::GuardHandler([this, x] { sStatusBarClick(x); }); });
 
     // 8. Status bar: the language code in panel 4, at least seven panels.
     if (sStatusBar->PanelCount() >= 5) {
@@ -259,10 +270,10 @@ void TFNav::FormCreate() {
     // 12.
     fcad->SetBackgroundColor(ini.ReadInteger("NAVIGATION_SETTINGS", "BackgroundColor", 0xFFFFFF));
 
-    // 13. The canvas events (OnShapeNumberSelected, OnWorldMouseMove,
-    // OnWorldMouseDown, OnDrawBegin, OnDrawEnd, OnDblClick) and bMouseSelect's
-    // click join here. The key preview (FormKeyDown), the small windows' menu
-    // items and the echogram timer:
+    // 13. The canvas events, the drawing tools, bMouseSelect's click and the
+    // key preview (FormKeyDown) with the small windows' menu items and the
+    // echogram timer.
+    ConnectDrawingHandlers();
     ConnectWindowHandlers();
 
     // 14.
@@ -290,7 +301,8 @@ void TFNav::FormCreate() {
 void TFNav::FormShow() {
     // 1.
     EnsureStandardLayers(fcad);
-    // 2. The language is applied to every window here (ApplyLanguage).
+    // 2.
+    ApplyLanguage();
 
     // 3 to 8: one block; a failure anywhere skips the rest of it.
     try {
@@ -364,18 +376,22 @@ void TFNav::FormCloseQuery() {
     // Nothing may touch the drawing or the settings from here on while the
     // project is saved and the settings are written.
     for (QTimer* timer : {tMap, tEchogram, tScreenshot}) timer->stop();
+    // A screenshot still being written gets a few seconds; the worker stops
+    // with the window at the latest.
+    WaitForScreenshots(5000);
     // The close bypasses Stop: rows held through an outage go out now.
     FlushSoundingRows();
     // 4.
     SleepMs(50);
-    // 5. The project is auto-saved here (Save1Click).
+    // 5.
+    Save1Click();
     // 6. Placements.
     if (Offsets) SaveFormPlacement(Offsets);
     if (Navset) SaveFormPlacement(Navset);
     SaveFormPlacement(this);
     if (fRealtime) SaveFormPlacement(fRealtime);
     if (fSVP) SaveFormPlacement(fSVP);
-    // The runline window's placement joins here.
+    if (fRunline1) SaveFormPlacement(fRunline1);
     if (fWaterfal) SaveFormPlacement(fWaterfal);
     if (fJoystick) SaveFormPlacement(fJoystick);
     // 7. Each closes with its own close handling: the navigation settings
@@ -384,7 +400,7 @@ void TFNav::FormCloseQuery() {
     if (Offsets) Offsets->close();
     if (FGPS) FGPS->close();
     if (fRealtime) fRealtime->close();
-    // The runline window is closed here.
+    if (fRunline1) fRunline1->close();
     if (fWaterfal) fWaterfal->close();
     // 8.
     if (!fcad) return;

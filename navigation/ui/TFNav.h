@@ -11,17 +11,21 @@
 #pragma once
 
 #include <QMainWindow>
+#include <filesystem>
 #include <functional>
-#include <set>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/DepthPipeline.h"
 #include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
+#include "navigation/ScreenGrab.h"
 #include "navigation/SoundingRowWriter.h"
+#include "platform/FileDialogs.h"
 
 class QAction;
 class QCloseEvent;
@@ -29,6 +33,7 @@ class QMenu;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class ScreenshotWriter;
 class TStatusBar;
 class TPlovanNumericKeypad;
 class TPlovanSimpleKeyboard;
@@ -68,6 +73,13 @@ class TFNav : public QMainWindow {
 
     // Menu commands.
     void SoundVelocityProfile1Click();
+    // Every caption of the menus, the fixed tool buttons and the windows in
+    // the current language (TFNavLanguages.cpp).
+    void ApplyLanguage();
+    // "Languages" > "English" / "Turkish": switched, applied, shown in
+    // panel 5 and stored at once.
+    void English1Click();
+    void Turkish1Click();
     // "Languages" > "Translation Editor": made on first use, centred on the
     // screen, shown.
     void TranslationEditor1Click();
@@ -77,6 +89,42 @@ class TFNav : public QMainWindow {
     // "Tools" > "Clear Satellite Image Cahses...": the tiles in memory and
     // in the cache folder go (TFNavSatellite.cpp).
     void ClearSatelliteImageCahses1Click();
+
+    // Project commands (File menu, bOpen, bSave, the status bar's project
+    // panel). Save is the auto-save under a time-stamped name in the day's
+    // project folder, also run by Exit, the close, the offsets window's
+    // Realtime button and the sound velocity window's save.
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Exit1Click();
+    // A click at `x` (the status bar's client pixels) on the project panel
+    // opens the project folder.
+    void sStatusBarClick(int x);
+    // The folder the file dialogs start in: the current project's, else the
+    // day's project folder.
+    std::string ProjectDialogFolder() const;
+
+    // Drawing exchange (File "Export...", "Import..."): KML, KMZ and DXF out;
+    // KML/KMZ, XYZ points and DXF in.
+    void Export1Click();
+    void Import1Click();
+    // WGS84 to grid and back with the device settings window's values at
+    // each call, in the projection in use; the grid-to-WGS84 direction is
+    // false when it cannot convert. Without that window nothing is written.
+    void KmlGeographicToGrid(double latitude, double longitude, double& x, double& y);
+    bool GridToGeographicForKml(double x, double y, double& latitude, double& longitude);
+
+    // One cycle of screenshots of every monitor: grabbed here, written by the
+    // screenshot worker; a cycle due while the last one is written is skipped.
+    void tScreenshotTimer();
+    // Waits up to `boundMs` for the screenshots in flight; true when none is.
+    bool WaitForScreenshots(int boundMs);
+    // Where the cycle's pictures come from (GrabScreens; tests replace it).
+    std::function<std::vector<ScreenGrab>()> GrabMonitors = GrabScreens;
+    // The worker that writes the screenshots.
+    ScreenshotWriter* Screenshots() const { return FScreenshotWriter.get(); }
 
     // Realtime start and stop, and the Settings button.
     void bRealtimeClick();
@@ -133,12 +181,58 @@ class TFNav : public QMainWindow {
     // The depths the echogram draws; it survives Stop and Start.
     DepthHistory FDepthHistory;
 
+    // Drawing tools, view, track and selection commands and the canvas's
+    // events (TFNavDrawing.cpp). Each drawing tool puts new shapes on the
+    // user layer and sets the canvas's command mode.
+    void ToolButton10Click();  // point
+    void ToolButton9Click();   // line chain
+    void ToolButton16Click();  // rectangle
+    void ToolButton14Click();  // polyline
+    void ToolButton19Click();  // ellipse
+    void ToolButton15Click();  // polygon
+    void ToolButton17Click();  // spline
+    void ToolButton20Click();  // three-point arc
+    void ToolButton18Click();  // circle
+    void ZoomextentsClick();
+    void ZoomwindowClick();
+    void ZoomdynamicClick();
+    void bFollowVesselClick();
+    void ToolButton13Click();  // do not follow the vessel
+    void tbFixedClick();
+    void tbFloatClick();
+    void tbAutoClick();
+    void ToolButton11Click();  // clear the user's shapes
+    void bSelectTracksClick();
+    void bMouseSelectClick();
+    void bDelSelectedClick();
+    void fcadShapeNumberSelected(short shapeType, int shapeNumber);
+    void fcadWorldMouseMove(double x, double y);
+    void fcadWorldMouseDown(short button, double x, double y);
+    void fcadDrawBegin(short shapeType, double x, double y);
+    void fcadDrawEnd(short shapeType, double x, double y);
+    void fcadDblClick();
+    // F2, F3, F5, Delete and Escape's selection branch of the key preview;
+    // true when the key is consumed.
+    bool DrawingKeyDown(int key);
+
     // "Window" > "Plovan NTRIP Client...": creates the NTRIP settings window
     // when missing, hands it the open GNSS port and position, shows it.
     void PlovanNTRIPClient1Click();
 
     // Controls of the layout.
     QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QAction* Export1 = nullptr;
+    QAction* Import1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QToolButton* bOpen = nullptr;
+    QToolButton* bSave = nullptr;
+    platform::TOpenDialog OpenDialog1;
+    platform::TSaveDialog SaveDialog1;
     QMenu* Window2 = nullptr;
     QAction* PlovanNTRIPClient1 = nullptr;
     QMenu* Tools1 = nullptr;
@@ -167,6 +261,21 @@ class TFNav : public QMainWindow {
     QAction* MarkEvent1 = nullptr;
     QToolButton* btEventAdd = nullptr;
     QToolButton* btEventReset = nullptr;
+    // Drawing tools (tShape), view and shape commands (tDraw), track
+    // clearing (tRealtime), the Edit and Zoom menus' items.
+    QToolButton *ToolButton7 = nullptr, *ToolButton12 = nullptr, *ToolButton21 = nullptr,
+                *ToolButton23 = nullptr, *ToolButton27 = nullptr, *ToolButton28 = nullptr,
+                *ToolButton29 = nullptr, *ToolButton30 = nullptr, *ToolButton31 = nullptr;
+    QToolButton *Zoomin = nullptr, *Zoomout = nullptr, *Zoomextents = nullptr,
+                *Zoomwindow = nullptr, *Zoomdynamic = nullptr, *Zoompan = nullptr;
+    QToolButton *bFollowVessel = nullptr, *ToolButton13 = nullptr, *bSelectTracks = nullptr,
+                *bDelSelected = nullptr, *ToolButton11 = nullptr;
+    QToolButton *tbFixed = nullptr, *tbFloat = nullptr, *tbAuto = nullptr;
+    QAction *ClearFixedTracks1 = nullptr, *ClearUnfixedTracks1 = nullptr,
+            *ClearUserAddedShapes1 = nullptr, *Deletetracksselected1 = nullptr;
+    QMenu* Zoom1 = nullptr;
+    QAction *In1 = nullptr, *Out1 = nullptr, *Extents1 = nullptr, *Window1 = nullptr,
+            *Dynamic1 = nullptr, *Followvessel1 = nullptr, *Donotfollowvessel1 = nullptr;
     QTimer* tMap = nullptr;
     QTimer* tEchogram = nullptr;
     QTimer* tScreenshot = nullptr;
@@ -202,6 +311,7 @@ class TFNav : public QMainWindow {
 
   private:
     void BuildLayout();
+    void SwitchLanguage(const std::string& code);
     // The event buttons, the Edit menu's Mark Event and tMap's handler.
     void BuildMapControls();
     // A failure of the map tick or an event mark: message window, event log;
@@ -212,12 +322,25 @@ class TFNav : public QMainWindow {
     // the echogram timer's and the key preview's (TFNavWindows.cpp).
     void BuildWindowMenus();
     void ConnectWindowHandlers();
+    // The drawing tools' buttons and menu items, and their handlers with the
+    // canvas's events (TFNavDrawing.cpp).
+    void BuildDrawingTools();
+    void ConnectDrawingHandlers();
+    void SetDrawingTool(int command);
+    void ClearTrackLayer(const QString& prompt, const char* layer, const std::string& logText);
+    void StartPolygonSelection(bool tracks);
+    void SelectWithDrawnPolygon(bool tracks);
+    bool FMapPausedByDrawing = false;  // a drawing stopped the running map tick
     // The satellite map's part of FormCreate (TFNavSatellite.cpp): the
     // commands' connections, the canvas with its tile server and projection,
     // the stored state with panel 6.
     void ConnectSatelliteCommands();
     TPlovanCanvas* CreateMapCanvas(const platform::IniFile& ini);
     void ApplySatelliteMapState(bool visible);
+    // The File menu, bOpen and bSave, the dialogs and the screenshot timer.
+    void BuildProjectCommands();
+    // Export1 and Import1, before Exit1.
+    void BuildExchangeMenu();
     // One port message: g_LastPortMessage, the message window, the event log.
     void PortMessage(const std::string& text, bool show);
     // A survey fault: message window (shown), status bar, event log.
@@ -234,6 +357,10 @@ class TFNav : public QMainWindow {
     std::set<std::string> FMapFaults;  // causes of the map and event faults reported
 
     std::string FCurrentFile;
+    // The XYZ import memory: each file's last-write time at its last import.
+    std::map<std::string, std::filesystem::file_time_type> FXyzImportTimes;
+    std::unique_ptr<ScreenshotWriter> FScreenshotWriter;
+    std::set<std::string> FScreenshotsNotTaken;  // positions already logged as not taken
     bool FShown = false;
     std::optional<CanvasViewSettings> FShownView;  // the stored view, until the first show settled
     bool FClosing = false;

@@ -131,7 +131,7 @@ bool TFNav::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         // leaves it.
         if (fRealtime && fRealtime->CompactMode()) fRealtime->btHideClick();
     }
-    return false;
+    return DrawingKeyDown(key);
 }
 
 void TFNav::tEchogramTimer() {

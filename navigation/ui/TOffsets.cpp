@@ -257,8 +257,8 @@ void TOffsets::Timer1Timer() { time->setText(QString::fromStdString(UtcClockText
 
 void TOffsets::BitBtn1Click() {
     const std::string language = Language();
-    // 1. The project is saved here (the main window's Save1Click), whatever
-    // follows.
+    // 1. The project is saved, whatever follows.
+    if (FNav) FNav->Save1Click();
 
     // 2. A warning only.
     const std::string clockText = time->text().toStdString();

@@ -14,43 +14,80 @@ set -euo pipefail
 
 SCREEN_W=1600
 SCREEN_H=1200
+# The caption: this prefix, then the last saved project (none at the first
+# start, the close's auto-save at every later one).
 CAPTION='Plovan Olcum Masasi - '
 
+# The id of the main window, or nothing while there is none. The tree goes
+# into a variable first: under pipefail "xwininfo | grep -q" fails whenever
+# grep stops reading early and xwininfo dies of SIGPIPE on its next write,
+# which a tree of several kilobytes (many windows, a window manager's frames)
+# makes nearly certain, so the window is never seen.
+main_window() {
+  local tree line
+  tree="$(xwininfo -root -tree 2>/dev/null)" || true
+  while read -r line; do
+    if [[ "$line" == *"\"$CAPTION"* ]]; then
+      echo "${line%% *}"; return 0
+    fi
+  done <<<"$tree"
+}
+
+# "left top width height" of window $1: the corner of its frame (the client's
+# corner less the frame extents that a window manager announces) and the size
+# of its client area; nothing while it is not mapped, or not framed yet under
+# a window manager.
+window_geometry() {
+  local info extents
+  info="$(xwininfo -id "$1" 2>/dev/null)" || return 0
+  [[ "$info" == *"Map State: IsViewable"* ]] || return 0
+  extents="$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null)" || true
+  extents="$(sed -n 's/.*= *//p' <<<"$extents" | tr -d ,)"
+  [ -z "$WM" ] || [ -n "$extents" ] || return 0
+  awk -v extents="${extents:-0 0 0 0}" '
+    /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF}
+    END {split(extents, e, " "); print x - e[1], y - e[3], w, h}' <<<"$info"
+}
+
 # One start: waits for the main window, records where the X server has it
-# ("left top width height": the corner of its frame, the size of its client
-# area) in $WORK/xgeometry, closes it.
+# (window_geometry) in $WORK/xgeometry, closes it.
 run_once() {
   local exe="$1"
   "$exe" >"$WORK/program.log" 2>&1 &
-  local pid=$! found="" status=0
-  for _ in $(seq 1 900); do
+  local pid=$! window="" status=0 deadline=$((SECONDS + 90))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     if ! kill -0 "$pid" 2>/dev/null; then
       echo "the program ended before its main window appeared"; cat "$WORK/program.log"; return 1
     fi
-    if xwininfo -root -tree 2>/dev/null | grep -q "\"$CAPTION\""; then
-      found=yes; break
-    fi
+    window="$(main_window)"
+    [ -n "$window" ] && break
     sleep 0.1
   done
-  if [ -z "$found" ]; then
-    echo "no main window after 90 s"; kill -KILL "$pid"; cat "$WORK/program.log"; return 1
+  if [ -z "$window" ]; then
+    echo "no main window after 90 s; the named windows on the screen:"
+    xwininfo -root -tree 2>&1 | grep '"' || true
+    kill -KILL "$pid"; cat "$WORK/program.log"; return 1
   fi
-  sleep 1  # lets a window manager frame and place it
-  # The frame's corner (the client's corner less the frame extents that a
-  # window manager announces) and the client size.
-  local extents
-  extents="$(xprop -name "$CAPTION" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ,)"
-  xwininfo -name "$CAPTION" | awk -v extents="${extents:-0 0 0 0}" '
-    /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
-    /Width:/ {w = $NF} /Height:/ {h = $NF}
-    END {split(extents, e, " "); print x - e[1], y - e[3], w, h}' >"$WORK/xgeometry"
+  # A window manager frames and places the window after it appeared, and the
+  # program may fit it to the screen once more then: the geometry counts once
+  # the window is mapped, framed (under a window manager) and has kept still
+  # for a second, however slow the machine.
+  local geometry="" last="" settle=$((SECONDS + 60))
+  while [ "$SECONDS" -lt "$settle" ]; do
+    sleep 1
+    geometry="$(window_geometry "$window")"
+    [ -n "$geometry" ] && [ "$geometry" = "$last" ] && break
+    last="$geometry"
+  done
+  echo "$geometry" >"$WORK/xgeometry"
   kill -TERM "$pid"
-  for _ in $(seq 1 200); do
-    kill -0 "$pid" 2>/dev/null || break
+  local ending=$((SECONDS + 60))
+  while [ "$SECONDS" -lt "$ending" ] && kill -0 "$pid" 2>/dev/null; do
     sleep 0.1
   done
   if kill -0 "$pid" 2>/dev/null; then
-    echo "the program did not end within 20 s of SIGTERM"; kill -KILL "$pid"; return 1
+    echo "the program did not end within 60 s of SIGTERM"; kill -KILL "$pid"; return 1
   fi
   wait "$pid" || status=$?
   if [ "$status" -ne 0 ]; then
@@ -90,13 +127,14 @@ view() {
 
 inside() {
   local exe="$1" wm="$2"
+  WM="$wm"
   if [ "$wm" = openbox ]; then
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     for _ in $(seq 1 100); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+      [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && break
       sleep 0.1
     done
-    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
+    [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] ||
       { echo "openbox did not start"; cat "$WORK/openbox.log"; return 1; }
   fi
 
@@ -111,6 +149,11 @@ inside() {
   for sub in VLM LOG XYZ SVP JPG MP4; do
     [ -d "${days[0]}/$sub" ] || { echo "no $sub folder in ${days[0]}"; return 1; }
   done
+  # The close auto-saved the drawing and the settings point at it.
+  local saved=("${days[0]}"/VLM/*.vlm)
+  [ -f "${saved[0]}" ] || { echo "no auto-saved project in ${days[0]}/VLM"; return 1; }
+  [ "$(ini_value FILE 'Last File Saved       ')" = "${saved[-1]}" ] ||
+    { echo "Last File Saved is '$(ini_value FILE 'Last File Saved       ')', not ${saved[-1]}"; return 1; }
 
   # The stored size and position come back exactly, start after start, and
   # so does the view.

@@ -1,0 +1,443 @@
+// File "Export..." and "Import..." of the main window offscreen, with the
+// real device settings window, scripted dialogs and a recording shell: the
+// written KML and KMZ checked by xmllint, ogrinfo and unzip; round trips;
+// the XYZ import memory; DXF; the failures that keep what was there.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <cmath>
+#include <filesystem>
+
+#include "canvas/DxfWriter.h"
+#include "canvas/PlovanCanvas.h"
+#include "devices/ui/TFGPS.h"
+#include "foundation/DayPaths.h"
+#include "foundation/EventLog.h"
+#include "foundation/SurveyState.h"
+#include "navigation/StandardLayers.h"
+#include "navigation/ui/TFNav.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "tests/support/RunTool.h"
+#include "tests/support/TempHome.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Have(const char* tool) { return !phxtest::RunTool(std::string("command -v ") + tool).empty(); }
+
+class TFNavExchange : public ::testing::Test {
+  protected:
+    phxtest::TempHome home;
+    std::unique_ptr<TFNav> nav;
+    platform::ScriptedDialogs* dialogs = nullptr;
+    platform::RecordingShell* shell = nullptr;
+
+    void SetUp() override {
+        ResetSurveyState();
+        InitDayPaths();
+        auto d = std::make_unique<platform::ScriptedDialogs>();
+        dialogs = d.get();
+        platform::SetDialogs(std::move(d));
+        auto s = std::make_unique<platform::RecordingShell>();
+        shell = s.get();
+        platform::SetShell(std::move(s));
+        nav = std::make_unique<TFNav>();
+        FNav = nav.get();
+        TFGPSHost host;
+        host.Canvas = [this] { return nav->fcad; };
+        FGPS = new TFGPS(host);
+        SetUtm35();
+        EnsureStandardLayers(nav->fcad);
+    }
+    void TearDown() override {
+        delete FGPS;
+        FGPS = nullptr;
+        nav.reset();
+        platform::SetShell(nullptr);
+        platform::SetDialogs(nullptr);
+        ResetSurveyState();
+    }
+
+    void SetUtm35() {
+        const std::pair<QLineEdit*, const char*> edits[] = {
+            {FGPS->edSMA, "6378137.0"}, {FGPS->edIF, "0.0033528106647474"},
+            {FGPS->edPPM, "0"},         {FGPS->edRX, "0"},
+            {FGPS->edRY, "0"},          {FGPS->edRZ, "0"},
+            {FGPS->edSX, "0"},          {FGPS->edSY, "0"},
+            {FGPS->edSZ, "0"},          {FGPS->edCM, "27"},
+            {FGPS->edRL, "0"},          {FGPS->edSF, "0.9996"},
+            {FGPS->edFE, "500000"},     {FGPS->edFN, "0"}};
+        for (const auto& [edit, text] : edits) edit->setText(QString::fromUtf8(text));
+        FGPS->cbUseTMProjection->setChecked(true);
+    }
+
+    TPlovanCanvas& Canvas() { return *nav->fcad; }
+    std::string Path(const std::string& name) const { return home.home() + name; }
+    static std::string Events() { return phxtest::ReadAll(EventLogPath()); }
+
+    // One Export... with the dialog answering `name` under the filter `index`.
+    void Export(const std::string& name, int index) {
+        dialogs->fileNames.push_back(QString::fromStdString(name));
+        dialogs->filterIndexes.push_back(index);
+        nav->Export1->trigger();
+    }
+    void Import(const std::string& name) {
+        dialogs->fileNames.push_back(QString::fromStdString(name));
+        nav->Import1->trigger();
+    }
+    QStringList TakeMessages() {
+        QStringList m = dialogs->messages;
+        dialogs->messages.clear();
+        return m;
+    }
+
+    // A drawing with every kind of shape on the track, vessel, grid and other
+    // layers, soundings and the vessel away from (0, 0).
+    void Draw() {
+        TPlovanCanvas& c = Canvas();
+        const int other = c.AddLayer("Şamandıra");
+        c.AddPoint(508511.015, 4449960.441, other);
+        c.AddText(other, QStringLiteral("A & B <c>"), 508600, 4450000, 0);
+        c.AddText(other, QString::fromUtf8("Şamandıra"), 508700, 4450100, 0);
+        c.AddLine(508000, 4449000, 508500, 4449500, c.FindLayer("track_fix"));
+        c.AddPolyline({{508000, 4449000}, {508100, 4449200}, {508300, 4449300}},
+                      c.FindLayer("track_nofix"), false);
+        c.AddPolyline({{508000, 4449000}, {508200, 4449100}}, c.FindLayer("track_float"), true);
+        c.AddCircle(508000, 4449000, 10, other);
+        c.AddRectangle(508000, 4449000, 508010, 4449010, other);
+        c.AddLine(508000, 4449000, 508100, 4449100, c.FindLayer(kVesselLayerName));
+        c.AddLine(508000, 4449000, 508100, 4449100, c.FindLayer(kGridLayerName));
+        c.FSoundings.push_back({508400, 4449400, 12.346});
+        c.FSoundings.push_back({508410, 4449410, 7.5});
+        g_Survey.GridEasting = 508450;
+        g_Survey.GridNorthing = 4449450;
+    }
+};
+
+// ogrinfo's feature names, in order; empty when ogrinfo cannot read it.
+std::vector<std::string> OgrNames(const std::string& path) {
+    std::vector<std::string> names;
+    std::istringstream in(phxtest::RunTool("ogrinfo -al " + path + " 2>/dev/null"));
+    const std::string label = "Name (String) = ";
+    for (std::string line; std::getline(in, line);) {
+        const size_t start = line.find_first_not_of(" \t");
+        if (start > 0 && start != std::string::npos &&
+            line.compare(start, label.size(), label) == 0)
+            names.push_back(line.substr(start + label.size()));
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST_F(TFNavExchange, ExportKmlOfEveryLayerKind) {
+    Draw();
+    Export(Path("survey"), 1);  // no extension: the KML filter's
+    ASSERT_EQ(dialogs->fileDialogs.size(), 1u);
+    EXPECT_EQ(dialogs->fileDialogs[0].caption, "Dialog Save");
+    EXPECT_EQ(dialogs->fileDialogs[0].filter,
+              "Google Earth KML [*.kml] (*.kml);;Google Earth KMZ [*.kmz] (*.kmz);;AutoCAD R12 "
+              "DXF [*.dxf] (*.dxf);;All Files [*.*] (*)");
+    const std::string path = Path("survey.kml");
+    ASSERT_TRUE(fs::exists(path));
+    const QString message = QStringLiteral("Exported: 4 tracks, 2 depth points");
+    EXPECT_EQ(TakeMessages(), QStringList{message});
+    EXPECT_NE(Events().find("Exported: 4 tracks, 2 depth points to " + path), std::string::npos);
+    EXPECT_EQ(shell->opened, std::vector<std::string>{home.home()});
+    if (Have("xmllint")) {
+        EXPECT_FALSE(phxtest::RunTool("xmllint --noout " + path + " && echo ok").empty());
+    }
+    if (Have("ogrinfo")) {
+        const std::vector<std::string> expected = {"Point_0", "A & B <c>", "Şamandıra",
+                                                   "Track_1", "Track_2",   "Track_3",
+                                                   "12.35m",  "7.50m",     "Vessel"};
+        EXPECT_EQ(OgrNames(path), expected);
+    }
+}
+
+TEST_F(TFNavExchange, ExportChoosesByExtensionThenFilter) {
+    Draw();
+    const struct {
+        const char* typed;
+        int filter;
+        const char* written;  // "" : nothing
+        const char* kind;     // "kml", "kmz", "dxf"
+    } cases[] = {
+        {"a", 1, "a.kml", "kml"}, {"b", 2, "b.kmz", "kmz"},     {"c", 3, "c.dxf", "dxf"},
+        {"d", 4, "", ""},         {"e.KML", 3, "e.KML", "kml"}, {"f.kmz", 1, "f.kmz", "kmz"},
+        {"g.txt", 1, "", ""},     {"h.DXF", 2, "h.DXF", "dxf"},
+    };
+    for (const auto& c : cases) {
+        Export(Path(c.typed), c.filter);
+        const QStringList messages = TakeMessages();
+        if (!*c.written) {
+            EXPECT_TRUE(messages.isEmpty()) << c.typed;
+            EXPECT_FALSE(fs::exists(Path(c.typed))) << c.typed;
+            EXPECT_FALSE(fs::exists(Path(std::string(c.typed) + ".kml"))) << c.typed;
+            continue;
+        }
+        const std::string path = Path(c.written);
+        const std::string bytes = phxtest::ReadAll(path);
+        ASSERT_FALSE(bytes.empty()) << c.typed;
+        if (std::string(c.kind) == "dxf") {
+            EXPECT_TRUE(messages.isEmpty()) << c.typed;
+            EXPECT_NE(Events().find("Exported DXF: " + path), std::string::npos) << c.typed;
+        } else {
+            EXPECT_EQ(messages.size(), 1) << c.typed;
+            EXPECT_EQ(bytes.substr(0, 2) == "PK", std::string(c.kind) == "kmz") << c.typed;
+        }
+        if (std::string(c.kind) == "kmz" && Have("unzip")) {
+            EXPECT_FALSE(phxtest::RunTool("unzip -tq " + path + " && echo ok").empty());
+        }
+    }
+    // Nothing stray beside them: no intermediate ".kml" of the KMZ files.
+    EXPECT_FALSE(fs::exists(Path("b.kml")));
+    EXPECT_FALSE(fs::exists(Path("f.kml")));
+    // Cancel: nothing.
+    nav->Export1->trigger();
+    EXPECT_TRUE(TakeMessages().isEmpty());
+}
+
+TEST_F(TFNavExchange, ExportRefusalsAndFailures) {
+    Draw();
+    FGPS->edSMA->setText("");
+    Export(Path("a.kml"), 1);
+    EXPECT_EQ(TakeMessages(), QStringList{"Please configure datum parameters in GPS Settings "
+                                          "before exporting to KML/KMZ."});
+    EXPECT_FALSE(fs::exists(Path("a.kml")));
+    SetUtm35();
+    // Under Lambert the Lambert meridian is the one that must be there.
+    FGPS->cbUseLCCProjection->setChecked(true);
+    ASSERT_TRUE(FGPS->cbUseLCCProjection->isChecked());
+    FGPS->eLCCM->setText("");
+    Export(Path("b.kmz"), 2);
+    EXPECT_EQ(TakeMessages().size(), 1);
+    EXPECT_FALSE(fs::exists(Path("b.kmz")));
+    FGPS->cbUseTMProjection->setChecked(true);
+
+    // Unwritable targets: one message each, no log line, the old file kept.
+    const std::string before = Events();
+    fs::create_directory(Path("dir.kml"));
+    fs::create_directory(Path("dir.kmz"));
+    fs::create_directory(Path("dir.dxf"));
+    Export(Path("dir.kml"), 1);
+    Export(Path("dir.kmz"), 2);
+    Export(Path("dir.dxf"), 3);
+    EXPECT_EQ(TakeMessages(),
+              (QStringList{QString::fromStdString("KML export failed: " + Path("dir.kml")),
+                           QString::fromStdString("KML export failed: " + Path("dir.kmz")),
+                           QString::fromStdString("DXF export failed: " + Path("dir.dxf"))}));
+    EXPECT_EQ(Events(), before);
+    EXPECT_TRUE(shell->opened.empty());
+
+    // A point far off the projection's reach is left out and said so.
+    Canvas().AddPoint(5e9, 5e9, Canvas().FindLayer(QString::fromUtf8("Şamandıra")));
+    Export(Path("far.kml"), 1);
+    EXPECT_EQ(TakeMessages(), QStringList{"Exported: 4 tracks, 2 depth points (1 skipped)"});
+}
+
+TEST_F(TFNavExchange, KmlAndKmzRoundTripsAndReimports) {
+    TPlovanCanvas& c = Canvas();
+    const int other = c.AddLayer("drawn");
+    c.AddPoint(508511.015, 4449960.441, other);
+    c.AddPolyline({{508000, 4449000}, {508100, 4449200}, {508300, 4449300}}, other, false);
+    c.AddText(other, QStringLiteral("A & B <c>"), 508600, 4450000, 0);
+    Export(Path("harbour.kml"), 1);
+    Export(Path("bay.kmz"), 2);
+    TakeMessages();
+
+    for (const char* name : {"harbour.kml", "bay.kmz"}) {
+        for (int round = 0; round < 2; ++round) {  // a re-import replaces, never doubles
+            Import(Path(name));
+            EXPECT_TRUE(TakeMessages().isEmpty()) << name;
+            const int layer = c.FindLayer(QString::fromStdString(fs::path(name).stem()));
+            ASSERT_GE(layer, 0) << name;
+            const std::vector<int32_t> ids = c.GetLayerShapeIds(layer);
+            // Point_0's point, the polyline, the text's point, and a name label
+            // on each of the three.
+            ASSERT_EQ(ids.size(), 6u) << name;
+            double x = 0, y = 0;
+            ASSERT_TRUE(c.GetPointXY(ids[0], x, y));
+            EXPECT_NEAR(x, 508511.015, 0.002);
+            EXPECT_NEAR(y, 4449960.441, 0.002);
+            EXPECT_EQ(c.GetPolylinePointCount(ids[2]), 3);
+            EXPECT_NEAR(c.GetPolylineX(ids[2], 1), 508100, 0.5);
+            // Points first, then lines, then the names.
+            std::string text;
+            ASSERT_TRUE(c.GetTextInfo(ids[3], x, y, text));
+            EXPECT_EQ(text, "Point_0");
+            ASSERT_TRUE(c.GetTextInfo(ids[4], x, y, text));
+            EXPECT_EQ(text, "Track_1");
+            EXPECT_NEAR(x, 508000, 0.5);  // at the line's first vertex
+            ASSERT_TRUE(c.GetTextInfo(ids[5], x, y, text));
+            EXPECT_EQ(text, "A & B <c>");
+        }
+        EXPECT_NE(Events().find("Imported KML/KMZ: " + Path(name) +
+                                " to layer: " + fs::path(name).stem().string()),
+                  std::string::npos);
+        EXPECT_EQ(nav->CurrentFile(), Path(name));
+    }
+
+    // A failing re-import keeps the layer as it was.
+    phxtest::WriteAll(Path("harbour.kml"), "not a KML file");
+    Import(Path("harbour.kml"));
+    EXPECT_EQ(TakeMessages(), QStringList{"Failed to load KML/KMZ file: "});
+    EXPECT_EQ(c.GetLayerShapeIds(c.FindLayer("harbour")).size(), 6u);
+    // Missing datum parameters: the message, the layer untouched.
+    FGPS->edCM->setText("");
+    Import(Path("bay.kmz"));
+    EXPECT_EQ(TakeMessages(), QStringList{"Please configure datum parameters in GPS Settings "
+                                          "before importing KML/KMZ files."});
+    EXPECT_EQ(c.GetLayerShapeIds(c.FindLayer("bay")).size(), 6u);
+}
+
+TEST_F(TFNavExchange, LambertExportAndImportUseLambert) {
+    if (!Have("cs2cs")) GTEST_SKIP() << "cs2cs missing";
+    FGPS->cbUseLCCProjection->setChecked(true);
+    const std::pair<QLineEdit*, const char*> edits[] = {
+        {FGPS->eLCCSP1, "39"}, {FGPS->eLCCSP2, "41"},    {FGPS->eLCCCP, "40"},
+        {FGPS->eLCCM, "27"},   {FGPS->eLCCFE, "500000"}, {FGPS->eLCCFN, "200000"}};
+    for (const auto& [edit, text] : edits) edit->setText(QString::fromUtf8(text));
+    const int layer = Canvas().AddLayer("l");
+    Canvas().AddPoint(508513.177, 222208.761, layer);
+    Export(Path("lcc.kml"), 1);
+    const std::string kml = phxtest::ReadAll(Path("lcc.kml"));
+    const std::string oracle = phxtest::RunTool(
+        "echo '508513.177 222208.761' | cs2cs -f %.8f +proj=lcc +lat_1=39 +lat_2=41 +lat_0=40 "
+        "+lon_0=27 +x_0=500000 +y_0=200000 +ellps=WGS84 +to +proj=longlat +datum=WGS84");
+    std::istringstream in(oracle);
+    double lon = 0, lat = 0;
+    ASSERT_TRUE(in >> lon >> lat) << oracle;
+    const size_t coordinates = kml.find("<coordinates>");
+    ASSERT_NE(coordinates, std::string::npos);
+    std::istringstream point(kml.substr(coordinates + 13));
+    double kmlLon = NAN, kmlLat = NAN, height = NAN;
+    char comma1 = 0, comma2 = 0;
+    ASSERT_TRUE(point >> kmlLon >> comma1 >> kmlLat >> comma2 >> height);
+    EXPECT_EQ(comma1, ',');
+    EXPECT_EQ(height, 0.0);
+    EXPECT_NEAR(kmlLon, lon, 1e-8);
+    EXPECT_NEAR(kmlLat, lat, 1e-8);
+
+    Import(Path("lcc.kml"));
+    const std::vector<int32_t> ids = Canvas().GetLayerShapeIds(Canvas().FindLayer("lcc"));
+    ASSERT_EQ(ids.size(), 2u);  // the point and its name
+    double x = 0, y = 0;
+    ASSERT_TRUE(Canvas().GetPointXY(ids[0], x, y));
+    EXPECT_NEAR(x, 508513.177, 0.002);
+    EXPECT_NEAR(y, 222208.761, 0.002);
+}
+
+TEST_F(TFNavExchange, XyzImportMemory) {
+    const std::string path = Path("harbour.xyz");
+    phxtest::WriteAll(path,
+                      "Easting,Northing,Elevation\n500000.0,4500000.0,12.5\n"
+                      "7 500010 4500010 3\n0 0 5\n");
+    Import(path);
+    const int layer = Canvas().FindLayer("harbour");
+    ASSERT_GE(layer, 0);
+    EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 4u);
+    EXPECT_NE(Events().find("Imported XYZ: " + path + " (2 points) to layer: harbour"),
+              std::string::npos);
+    EXPECT_EQ(nav->CurrentFile(), path);
+    EXPECT_TRUE(TakeMessages().isEmpty());
+
+    // Unchanged: skipped, the layer keeps its points.
+    Import(path);
+    EXPECT_EQ(TakeMessages(), QStringList{"File unchanged since last import. Skipping."});
+    EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 4u);
+
+    // Touched: imported again, the layer refilled, not doubled.
+    phxtest::WriteAll(path, "500000 4500000 1\n");
+    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+    Import(path);
+    EXPECT_TRUE(TakeMessages().isEmpty());
+    EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
+
+    // Unchanged but emptied meanwhile: imported again.
+    Canvas().ClearLayer(layer);
+    Import(path);
+    EXPECT_TRUE(TakeMessages().isEmpty());
+    EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
+
+    // A file that cannot be read: the message, the layer kept.
+    fs::remove(path);
+    Import(path);
+    EXPECT_EQ(TakeMessages(),
+              QStringList{QString::fromStdString("Failed to open XYZ file: " + path)});
+    EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
+}
+
+TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
+    TPlovanCanvas& c = Canvas();
+    // "harbour" holds a KML import already.
+    const int harbour = c.AddLayer("harbour");
+    c.AddPoint(1, 2, harbour);
+    TCanvasModel drawing;
+    drawing.AddLine(0, 0, 10, 10, drawing.AddLayer("coast"));
+    ASSERT_TRUE(ExportDXF(drawing, QString::fromStdString(Path("harbour.dxf"))));
+    Import(Path("harbour.dxf"));
+    EXPECT_EQ(c.GetLayerShapeIds(harbour).size(), 1u);
+    const int dxf = c.FindLayer("_dxf_harbour.dxf");
+    ASSERT_GE(dxf, 0);
+    EXPECT_EQ(c.GetLayerShapeIds(dxf).size(), 1u);
+    EXPECT_NE(Events().find("Imported DXF: " + Path("harbour.dxf")), std::string::npos);
+    EXPECT_EQ(nav->CurrentFile(), Path("harbour.dxf"));
+
+    // Any other extension goes to the DXF reader; a failure neither logs nor
+    // becomes the current file, and the earlier import stays.
+    phxtest::WriteAll(Path("harbour.dat"), "no drawing");
+    const std::string before = Events();
+    Import(Path("harbour.dat"));
+    EXPECT_EQ(Events(), before);
+    EXPECT_EQ(nav->CurrentFile(), Path("harbour.dxf"));
+    EXPECT_EQ(c.GetLayerShapeIds(dxf).size(), 1u);
+    EXPECT_EQ(c.GetLayerShapeIds(harbour).size(), 1u);
+}
+
+TEST_F(TFNavExchange, CancelledImportEnsuresTheStandardLayers) {
+    Canvas().RemoveAllShapesAndLayers();
+    nav->Import1->trigger();
+    EXPECT_GE(Canvas().FindLayer(kVesselLayerName), 0);
+    EXPECT_GE(Canvas().FindLayer("track_fix"), 0);
+    EXPECT_TRUE(TakeMessages().isEmpty());
+    ASSERT_EQ(dialogs->fileDialogs.size(), 1u);
+    EXPECT_EQ(dialogs->fileDialogs[0].caption, "Dialog Open");
+    EXPECT_EQ(dialogs->fileDialogs[0].filter,
+              "KML/KMZ Files [*.kml;*.kmz] (*.kml *.kmz);;XYZ Files [*.xyz;*.txt;*.csv] (*.xyz "
+              "*.txt *.csv);;AutoCAD 2018 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)");
+}
+
+TEST_F(TFNavExchange, KmlNamesAtEveryGeometryOfANamedPlacemark) {
+    const std::string kml =
+        "<kml><Document>"
+        "<Placemark><name>Pier</name><LineString><coordinates>27.1,40.2 27.101,40.201"
+        "</coordinates></LineString><Point><coordinates>27.1,40.2</coordinates></Point>"
+        "</Placemark>"
+        "<Placemark><Point><coordinates>27.102,40.202</coordinates></Point></Placemark>"
+        "<Placemark><name>lone</name><LineString><coordinates>27.103,40.203</coordinates>"
+        "</LineString></Placemark>"
+        "</Document></kml>";
+    phxtest::WriteAll(Path("pier.kml"), kml);
+    Import(Path("pier.kml"));
+    const std::vector<int32_t> ids = Canvas().GetLayerShapeIds(Canvas().FindLayer("pier"));
+    // Two points, one line (the one-vertex line is not drawn), then the
+    // names: "Pier" at its point and at its line's first vertex, "lone" at
+    // its single vertex; the unnamed placemark has none.
+    std::vector<int> types;
+    std::vector<std::string> texts;
+    for (const int id : ids) {
+        types.push_back(Canvas().GetShapeType(id));
+        double x = 0, y = 0;
+        std::string text;
+        if (Canvas().GetTextInfo(id, x, y, text)) texts.push_back(text);
+    }
+    const std::vector<int> expectedTypes = {ShapeType::Point, ShapeType::Point, ShapeType::Polyline,
+                                            ShapeType::Text,  ShapeType::Text,  ShapeType::Text};
+    EXPECT_EQ(types, expectedTypes);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Pier", "Pier", "lone"}));
+}
