@@ -21,7 +21,9 @@
 #include "bench/BestRuns.h"
 #include "canvas/CanvasModel.h"
 #include "canvas/ProjectFile.h"
+#include "canvas/ProjectFileIo.h"
 #include "canvas/TaskPool.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -166,6 +168,48 @@ void BM_LoadProject(benchmark::State& state) {
     state.counters["shapes"] = static_cast<double>(shapes);
 }
 
+// The load taken apart into its steps, each timed on its own in one run of
+// the steps LoadProject takes: the file read, the inflate, the UTF-8 check,
+// the records read into the canvas, and the redraw.
+void BM_LoadSteps(benchmark::State& state) {
+    const std::string path = Folder() + "season.vlm";
+    if (!std::filesystem::exists(path) &&
+        !Drawing().SaveProject(QString::fromStdString(path))) {
+        state.SkipWithError("save failed");
+        return;
+    }
+    using Clock = std::chrono::steady_clock;
+    auto seconds = [](Clock::time_point from, Clock::time_point to) {
+        return std::chrono::duration<double>(to - from).count();
+    };
+    for (auto _ : state) {
+        auto model = std::make_unique<TCanvasModel>();
+        const auto t0 = Clock::now();
+        std::string bytes;
+        if (!vlm::ReadProjectFile(path, bytes, vlm::kMaxFileBytes)) state.SkipWithError("read");
+        const auto t1 = Clock::now();
+        vlm::TextBuffer inflated;
+        std::string_view text;
+        if (!vlm::ProjectTextFromFile(bytes, inflated, text)) state.SkipWithError("inflate");
+        const auto t2 = Clock::now();
+        benchmark::DoNotOptimize(platform::IsValidUtf8(text));
+        const auto t3 = Clock::now();
+        vlm::LoadProjectText(*model, text, 0);
+        const auto t4 = Clock::now();
+        model->Redraw();
+        const auto t5 = Clock::now();
+        state.SetIterationTime(seconds(t0, t5));
+        Record("step read", seconds(t0, t1));
+        Record("step inflate", seconds(t1, t2));
+        Record("step utf8", seconds(t2, t3));
+        Record("step records", seconds(t3, t4));
+        Record("step redraw", seconds(t4, t5));
+        state.PauseTiming();
+        model.reset();
+        state.ResumeTiming();
+    }
+}
+
 // The text is inflated into memory taken for it each time, as any reader
 // that holds the text must, into a buffer of exactly the right size, which
 // no reader can know beforehand.
@@ -205,6 +249,7 @@ BENCHMARK(BM_FileBytes)
 BENCHMARK(BM_SaveProject)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_InflateAndSplitFloor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_LoadProject)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadSteps)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void Report() {
     auto& best = Best();
@@ -226,6 +271,13 @@ void Report() {
     line("save", "deflate", 0.5);
     line("bytes", "deflate", 0.5);
     line("load", "inflate", 0.15);
+    // The best of each step over the runs (the steps of different runs).
+    if (best.count("step read")) {
+        std::printf("load steps: read %.1f ms, inflate %.1f ms, UTF-8 check %.1f ms, records "
+                    "%.1f ms, redraw %.1f ms\n",
+                    best["step read"] * 1e3, best["step inflate"] * 1e3, best["step utf8"] * 1e3,
+                    best["step records"] * 1e3, best["step redraw"] * 1e3);
+    }
 }
 
 }  // namespace

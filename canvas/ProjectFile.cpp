@@ -5,6 +5,7 @@
 #include <QFile>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -318,7 +319,7 @@ bool LooksLikeText(std::string_view bytes) {
 }
 
 bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::string_view& text,
-                         size_t maxBytes) {
+                         size_t maxBytes, TaskPool* pool) {
     buffer.Clear();
     text = {};
     if (fileBytes.substr(0, kMagic.size()) != kMagic) {
@@ -326,10 +327,32 @@ bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::st
         text = fileBytes;
         return true;
     }
-    if (Inflate(fileBytes.substr(kMagic.size()), buffer, maxBytes) != InflateStatus::Ok)
+    if (Inflate(fileBytes.substr(kMagic.size()), buffer, maxBytes, pool) != InflateStatus::Ok)
         return false;
     text = buffer.View();
     return true;
+}
+
+bool IsValidUtf8Text(std::string_view text, TaskPool* pool) {
+    // A letter's bytes are all 0x80 and above, so pieces cut after an LF
+    // hold whole letters and the text is valid exactly when each piece is.
+    constexpr size_t kPieceBytes = size_t{4} << 20;
+    if (!pool || text.size() < 2 * kPieceBytes) return platform::IsValidUtf8(text);
+    std::vector<std::string_view> pieces;
+    while (!text.empty()) {
+        size_t end = std::min(text.size(), kPieceBytes);
+        if (end < text.size()) {
+            const size_t lf = text.find('\n', end);
+            end = lf == std::string_view::npos ? text.size() : lf + 1;
+        }
+        pieces.push_back(text.substr(0, end));
+        text.remove_prefix(end);
+    }
+    std::atomic<bool> valid{true};
+    ParallelFor(pool, pieces.size(), [&](size_t i) {
+        if (valid.load() && !platform::IsValidUtf8(pieces[i])) valid = false;
+    });
+    return valid.load();
 }
 
 }  // namespace vlm
@@ -347,6 +370,14 @@ bool TCanvasModel::SaveProject(const QString& fileName, int /*unused*/) {
     }
 }
 
+namespace {
+
+// Files from this size on are loaded with a pool of workers; below it,
+// starting the threads would cost more than they save.
+constexpr size_t kPoolFileBytes = size_t{256} << 10;
+
+}  // namespace
+
 bool TCanvasModel::LoadProject(const QString& fileName, int /*unused1*/, int /*unused2*/,
                                int mode) {
     try {
@@ -354,14 +385,19 @@ bool TCanvasModel::LoadProject(const QString& fileName, int /*unused1*/, int /*u
         if (!vlm::ReadProjectFile(QFile::encodeName(fileName).toStdString(), bytes,
                                   vlm::kMaxFileBytes))
             return false;
+        // A large drawing is read on a few workers beside this thread.
+        std::unique_ptr<vlm::TaskPool> pool;
+        if (bytes.size() >= kPoolFileBytes && vlm::MachineThreads() > 1)
+            pool = std::make_unique<vlm::TaskPool>(vlm::MachineThreads() - 1);
         // The stream is checked whole before anything changes: a damaged or
         // cut file leaves the drawing as it was.
         vlm::TextBuffer inflated;
         std::string_view text;
-        if (!vlm::ProjectTextFromFile(bytes, inflated, text)) return false;
+        if (!vlm::ProjectTextFromFile(bytes, inflated, text, vlm::kMaxInflatedBytes, pool.get()))
+            return false;
         // Files of the Windows program hold its Windows-1254 code page.
         std::string decoded;
-        if (!platform::IsValidUtf8(text)) {
+        if (!vlm::IsValidUtf8Text(text, pool.get())) {
             decoded = platform::Windows1254ToUtf8(text);
             text = decoded;
         }

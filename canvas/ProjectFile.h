@@ -62,9 +62,12 @@ bool LooksLikeText(std::string_view bytes);
 // magic into `buffer`, else the bytes themselves; `text` views the one or the
 // other. Anything but a complete, intact stream, a text beyond `maxBytes`,
 // or bytes without the magic that are not text, gives false and an empty
-// text.
+// text. A pool helps the inflater (see Inflate).
 bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::string_view& text,
-                         size_t maxBytes = kMaxInflatedBytes);
+                         size_t maxBytes = kMaxInflatedBytes, TaskPool* pool = nullptr);
+
+// platform::IsValidUtf8 of `text`, its lines shared among the pool's workers.
+bool IsValidUtf8Text(std::string_view text, TaskPool* pool);
 
 // Reads the records of `text` into `model`. Mode 0 first removes every shape
 // and layer (and the selection and any drawing in progress) and starts again

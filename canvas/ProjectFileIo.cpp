@@ -93,8 +93,10 @@ bool ReadProjectFile(const std::string& path, std::string& bytes, size_t maxByte
         return false;
     }
     // Read to the size found, and one byte beyond the bound at most: a file
-    // that grows while it is read is still held to the bound.
-    bytes.resize(static_cast<size_t>(st.st_size));
+    // that grows while it is read is still held to the bound. The byte after
+    // the size found is room for the read that sees the end, so a file that
+    // keeps its size is read into one buffer without growing it.
+    bytes.resize(static_cast<size_t>(st.st_size) + 1);
     size_t used = 0;
     bool ok = true;
     for (;;) {

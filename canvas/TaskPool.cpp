@@ -3,6 +3,9 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
 #include <utility>
 
 namespace vlm {
@@ -56,6 +59,62 @@ void TaskPool::Work() {
         }
         task();
     }
+}
+
+void ParallelFor(TaskPool* pool, size_t count, const std::function<void(size_t)>& body) {
+    if (!pool || count <= 1) {
+        for (size_t i = 0; i < count; ++i) body(i);
+        return;
+    }
+    // The calls are taken one by one from a shared counter, so a worker that
+    // finishes early takes the next; the state outlives this function only
+    // in tasks that find nothing left to do.
+    struct Shared {
+        std::atomic<size_t> next{0};
+        std::atomic<bool> failed{false};
+        std::mutex mutex;
+        std::condition_variable finished;
+        size_t running = 0;  // under `mutex`
+        std::exception_ptr error;
+    };
+    auto shared = std::make_shared<Shared>();
+    auto work = [shared, count, &body] {
+        for (;;) {
+            const size_t i = shared->next.fetch_add(1);
+            if (i >= count || shared->failed.load()) return;
+            try {
+                body(i);
+            } catch (...) {
+                std::lock_guard<std::mutex> lock(shared->mutex);
+                if (!shared->error) shared->error = std::current_exception();
+                shared->failed = true;
+            }
+        }
+    };
+    const size_t helpers = std::min(pool->Threads(), count - 1);
+    for (size_t h = 0; h < helpers; ++h) {
+        {
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            ++shared->running;
+        }
+        try {
+            pool->Run([shared, work] {
+                work();
+                std::lock_guard<std::mutex> lock(shared->mutex);
+                if (--shared->running == 0) shared->finished.notify_all();
+            });
+        } catch (...) {
+            // Not queued: the calls it would have made are made by the
+            // others.
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            --shared->running;
+            break;
+        }
+    }
+    work();
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    shared->finished.wait(lock, [&] { return shared->running == 0; });
+    if (shared->error) std::rethrow_exception(shared->error);
 }
 
 }  // namespace vlm

@@ -1,6 +1,7 @@
-// A small set of worker threads for the project file's save: tasks run in
-// the order they were given, each on whichever worker is free. The pool is
-// made for one save and gone after it, so no thread outlives the work.
+// A small set of worker threads for the project file's save and load: tasks
+// run in the order they were given, each on whichever worker is free. The
+// pool is made for one save or load and gone after it, so no thread outlives
+// the work.
 #pragma once
 
 #include <condition_variable>
@@ -40,5 +41,11 @@ class TaskPool {
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };
+
+// Runs body(0) .. body(count - 1), on the pool's workers and the calling
+// thread together (on the calling thread alone without a pool), and returns
+// once every call has ended. The first exception a call threw is thrown
+// again then; the calls not yet started when it was thrown are skipped.
+void ParallelFor(TaskPool* pool, size_t count, const std::function<void(size_t)>& body);
 
 }  // namespace vlm

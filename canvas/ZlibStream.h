@@ -119,7 +119,10 @@ class TextBuffer {
 // content). Bytes after the end of the stream are ignored. On any status
 // other than Ok `out` is left empty. A stream zlib writes is inflated by
 // libdeflate (faster), anything else by zlib; both give the same result.
-InflateStatus Inflate(std::string_view data, TextBuffer& out, size_t maxBytes = kMaxInflatedBytes);
+// With a pool, its workers make the output's memory present ahead of the
+// inflater, which then writes without stopping for page faults.
+InflateStatus Inflate(std::string_view data, TextBuffer& out, size_t maxBytes = kMaxInflatedBytes,
+                      TaskPool* pool = nullptr);
 
 // The same with zlib alone, in pieces (for tests and the fuzz target, which
 // hold the two decoders against each other).
