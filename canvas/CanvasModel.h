@@ -190,6 +190,14 @@ public:
     // is positive and not in use; otherwise it gets FNextShapeId. Returns the
     // id. No redraw.
     int AppendShape(std::unique_ptr<TPlovanShape> shape);
+    // Takes shapes a reader built, on top of the drawing, as
+    // TShapeStore::AppendBuilt does (their ids already given in sequence from
+    // FNextShapeId, their layers counted). No redraw.
+    void AppendBuiltShapes(const std::vector<TPlovanShape*>& shapes,
+                           const TShapeStore::LayerTallies& tallies) {
+        FStore.AppendBuilt(shapes, tallies);
+    }
+    void ReserveShapes(std::size_t count) { FStore.ReserveShapes(count); }
     // Reserves the next shape id (a shape being drawn takes its id early).
     int TakeNextShapeId() { return FStore.TakeNextShapeId(); }
 

@@ -166,6 +166,18 @@ public:
         ++FLive;
         return n;
     }
+    // One lock for many points.
+    void AllocateMany(std::size_t count, std::vector<void*>& room) {
+        room.reserve(room.size() + count);
+        std::lock_guard<std::mutex> guard(FLock);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!FFree) Grow();
+            Node* n = FFree;
+            FFree = n->next;
+            ++FLive;
+            room.push_back(n);
+        }
+    }
     void Release(void* p) {
         std::lock_guard<std::mutex> guard(FLock);
         Node* n = static_cast<Node*>(p);
@@ -201,7 +213,7 @@ private:
 };
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kUsePointPool = false;  // let the sanitizer see every point
+constexpr bool kUsePointPool = true;  // let the sanitizer see every point
 #else
 constexpr bool kUsePointPool = true;
 #endif
@@ -228,6 +240,18 @@ void TPlovanPoint::operator delete(void* p, std::size_t size) {
     }
     Pool().Release(p);
 }
+
+void TPlovanPoint::TakeRoom(std::size_t count, std::vector<void*>& room) {
+    if (!kUsePointPool) {
+        room.reserve(room.size() + count);
+        for (std::size_t i = 0; i < count; ++i)
+            room.push_back(::operator new(sizeof(TPlovanPoint)));
+        return;
+    }
+    Pool().AllocateMany(count, room);
+}
+
+void TPlovanPoint::ReturnRoom(void* slot) { operator delete(slot, sizeof(TPlovanPoint)); }
 
 TPlovanPoint::TPlovanPoint(double x, double y, std::int32_t layerId) : X(x), Y(y) {
     FShapeType = ShapeType::Point;

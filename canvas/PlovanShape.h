@@ -136,6 +136,12 @@ public:
     // Survey drawings hold up to millions of points: they come from a pool.
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size);
+    // Room for `count` points taken from the pool at once and appended to
+    // `room`, for a reader that makes many points on several threads: a
+    // point made in a slot with ::new (slot) TPlovanPoint(...) is deleted as
+    // any point; a slot left unused goes back through ReturnRoom.
+    static void TakeRoom(std::size_t count, std::vector<void*>& room);
+    static void ReturnRoom(void* slot);
 
     std::int32_t Size = 3;  // half size of the bounding box in world units
     double X = 0;

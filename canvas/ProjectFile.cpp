@@ -401,7 +401,7 @@ bool TCanvasModel::LoadProject(const QString& fileName, int /*unused1*/, int /*u
             decoded = platform::Windows1254ToUtf8(text);
             text = decoded;
         }
-        vlm::LoadProjectText(*this, text, mode);
+        vlm::LoadProjectText(*this, text, mode, pool.get());
     } catch (const std::exception&) {
         return false;
     }

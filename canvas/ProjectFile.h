@@ -69,9 +69,17 @@ bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::st
 // platform::IsValidUtf8 of `text`, its lines shared among the pool's workers.
 bool IsValidUtf8Text(std::string_view text, TaskPool* pool);
 
+// The parts the reader cuts a text into, at line ends.
+inline constexpr size_t kReadPartBytes = size_t{1} << 20;
+
 // Reads the records of `text` into `model`. Mode 0 first removes every shape
 // and layer (and the selection and any drawing in progress) and starts again
 // from the layer "Default"; any other mode adds to the drawing. No redraw.
-void LoadProjectText(TCanvasModel& model, std::string_view text, int mode);
+// A text of more than one part is read on the pool's workers beside the
+// calling thread, or on a pool of its own when none is given; only the
+// calling thread changes the model. The parts' size changes nothing but the
+// speed (tests make them small).
+void LoadProjectText(TCanvasModel& model, std::string_view text, int mode, TaskPool* pool = nullptr,
+                     size_t partBytes = kReadPartBytes);
 
 }  // namespace vlm

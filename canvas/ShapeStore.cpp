@@ -67,22 +67,27 @@ void TShapeStore::Index(TPlovanShape* shape) {
         // Ids are handed out in sequence, so the dense table grows with the
         // drawing; a far-off id (from outside) goes to the hashed table.
         if (u <= 2 * FIdIndex.size() + 4096) {
-            FIdIndex.resize(std::max(u + 1, FIdIndex.size() + FIdIndex.size() / 2), nullptr);
+            GrowIdIndex(std::max(u + 1, FIdIndex.size() + FIdIndex.size() / 2));
             FIdIndex[u] = shape;
-            // Far-off ids the table now covers move in: a lookup of an id
-            // below its size reads the table alone.
-            for (auto it = FIdOverflow.begin(); it != FIdOverflow.end();) {
-                if (it->first >= 0 && static_cast<std::size_t>(it->first) < FIdIndex.size()) {
-                    FIdIndex[static_cast<std::size_t>(it->first)] = it->second;
-                    it = FIdOverflow.erase(it);
-                } else {
-                    ++it;
-                }
-            }
             return;
         }
     }
     FIdOverflow[id] = shape;
+}
+
+void TShapeStore::GrowIdIndex(std::size_t size) {
+    if (size <= FIdIndex.size()) return;
+    FIdIndex.resize(size, nullptr);
+    // Far-off ids the table now covers move in: a lookup of an id below its
+    // size reads the table alone.
+    for (auto it = FIdOverflow.begin(); it != FIdOverflow.end();) {
+        if (it->first >= 0 && static_cast<std::size_t>(it->first) < FIdIndex.size()) {
+            FIdIndex[static_cast<std::size_t>(it->first)] = it->second;
+            it = FIdOverflow.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void TShapeStore::Unindex(const TPlovanShape* shape) {
@@ -212,6 +217,63 @@ int TShapeStore::Append(std::unique_ptr<TPlovanShape> shape) {
     TPlovanShape* s = shape.release();
     Push(s);
     return s->FId;
+}
+
+void TShapeStore::AppendBuilt(const std::vector<TPlovanShape*>& shapes,
+                              const LayerTallies& tallies) {
+    if (shapes.empty()) return;
+    const std::int32_t first = FNextShapeId;
+    const std::size_t count = shapes.size();
+    // Everything that takes memory first, while nothing has changed: the
+    // list's room, the id table's rows and the tallies' entries.
+    if (FShapes.capacity() < FShapes.size() + count)
+        FShapes.reserve(std::max(FShapes.size() + count, 2 * FShapes.capacity()));
+    // Ids in sequence go to the dense table as Index would put them there
+    // one by one; a run starting far off goes through Index itself.
+    const bool dense = first >= 0 && static_cast<std::size_t>(first) <= 2 * FIdIndex.size() + 4096;
+    if (dense) {
+        const std::size_t last = static_cast<std::size_t>(first) + count - 1;
+        if (last >= FIdIndex.size())
+            GrowIdIndex(std::max(last + 1, FIdIndex.size() + FIdIndex.size() / 2));
+    }
+    std::vector<std::int32_t> added;  // tally entries made here, gone again on failure
+    std::size_t indexed = 0;
+    try {
+        added.reserve(tallies.size());
+        for (const auto& [layer, tally] : tallies)
+            if (FLayerShapes.try_emplace(layer).second) added.push_back(layer);
+        if (dense) {
+            std::copy(shapes.begin(), shapes.end(),
+                      FIdIndex.begin() + static_cast<std::ptrdiff_t>(first));
+            indexed = count;
+        } else {
+            for (; indexed < count; ++indexed) Index(shapes[indexed]);
+        }
+    } catch (...) {
+        for (std::size_t i = 0; i < indexed; ++i) Unindex(shapes[i]);
+        for (const std::int32_t layer : added) FLayerShapes.erase(layer);
+        throw;
+    }
+    FShapes.insert(FShapes.end(), shapes.begin(), shapes.end());
+    for (const auto& [layer, tally] : tallies) {
+        TLayerShapes& t = FLayerShapes[layer];
+        if (t.count == 0) {
+            t = tally;
+            continue;
+        }
+        // As Count would have left it after each of the shapes in turn.
+        t.count += tally.count;
+        if (t.colour != tally.colour) t.colour.reset();
+        if (t.width != tally.width) t.width.reset();
+    }
+    FNextShapeId = first + static_cast<std::int32_t>(count);
+    FShapeCount = static_cast<std::int32_t>(FShapes.size());
+}
+
+void TShapeStore::ReserveShapes(std::size_t count) {
+    FShapes.reserve(FShapes.size() + count);
+    if (FNextShapeId >= 0 && static_cast<std::size_t>(FNextShapeId) <= 2 * FIdIndex.size() + 4096)
+        FIdIndex.reserve(static_cast<std::size_t>(FNextShapeId) + count);
 }
 
 bool TShapeStore::Delete(int id) {

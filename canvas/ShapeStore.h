@@ -26,6 +26,7 @@
 #include <optional>
 #include <type_traits>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "canvas/PlovanShape.h"
@@ -116,6 +117,17 @@ class TShapeStore {
     // Returns the id, -1 for a null shape.
     int Append(std::unique_ptr<TPlovanShape> shape);
     int TakeNextShapeId() { return FNextShapeId++; }
+    // Puts shapes built elsewhere on top, in the order given: they must hold
+    // the ids NextShapeId(), NextShapeId() + 1, ... in that order, and
+    // `tallies` must count them by layer as LayerShapesOf would (each layer
+    // once). The shapes themselves are not read, so another thread may have
+    // built them. All or nothing: when memory runs out nothing is taken and
+    // the caller still owns every shape.
+    using LayerTallies = std::vector<std::pair<std::int32_t, TLayerShapes>>;
+    void AppendBuilt(const std::vector<TPlovanShape*>& shapes, const LayerTallies& tallies);
+    // Room for about `count` more shapes in the drawing list and the id
+    // table, so that shapes added in batches are not copied as they grow.
+    void ReserveShapes(std::size_t count);
     // Deletes the shape; false when no shape has the id.
     bool Delete(int id);
     // Deletes every shape for which `doomed` is true, in one pass; true when
@@ -167,6 +179,7 @@ class TShapeStore {
     void Count(const TPlovanShape& shape);
     void Uncount(const TPlovanShape& shape);
     void Index(TPlovanShape* shape);
+    void GrowIdIndex(std::size_t size);
     void Unindex(const TPlovanShape* shape);
     void Push(TPlovanShape* shape);
 

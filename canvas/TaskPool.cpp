@@ -61,60 +61,83 @@ void TaskPool::Work() {
     }
 }
 
-void ParallelFor(TaskPool* pool, size_t count, const std::function<void(size_t)>& body) {
-    if (!pool || count <= 1) {
-        for (size_t i = 0; i < count; ++i) body(i);
-        return;
-    }
-    // The calls are taken one by one from a shared counter, so a worker that
-    // finishes early takes the next; the state outlives this function only
-    // in tasks that find nothing left to do.
-    struct Shared {
-        std::atomic<size_t> next{0};
-        std::atomic<bool> failed{false};
-        std::mutex mutex;
-        std::condition_variable finished;
-        size_t running = 0;  // under `mutex`
-        std::exception_ptr error;
-    };
-    auto shared = std::make_shared<Shared>();
-    auto work = [shared, count, &body] {
+// The calls are taken one by one from a shared counter, so whoever is free
+// takes the next. A worker counts itself as busy before it looks at the
+// counter: once the waiting thread has found the counter used up (or a
+// failure) and no worker busy, no call can start any more, and the workers
+// still queued find nothing to do.
+struct ParallelRun::Shared {
+    size_t count = 0;
+    std::function<void(size_t)> body;
+    std::atomic<size_t> next{0};
+    std::mutex mutex;
+    std::condition_variable idle;
+    size_t busy = 0;      // under `mutex`
+    bool failed = false;  // under `mutex`
+    std::exception_ptr error;
+
+    // Makes calls until none is left; false when another call failed.
+    void Work() {
         for (;;) {
-            const size_t i = shared->next.fetch_add(1);
-            if (i >= count || shared->failed.load()) return;
-            try {
-                body(i);
-            } catch (...) {
-                std::lock_guard<std::mutex> lock(shared->mutex);
-                if (!shared->error) shared->error = std::current_exception();
-                shared->failed = true;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (failed) return;
+                ++busy;
             }
-        }
-    };
-    const size_t helpers = std::min(pool->Threads(), count - 1);
-    for (size_t h = 0; h < helpers; ++h) {
-        {
-            std::lock_guard<std::mutex> lock(shared->mutex);
-            ++shared->running;
-        }
-        try {
-            pool->Run([shared, work] {
-                work();
-                std::lock_guard<std::mutex> lock(shared->mutex);
-                if (--shared->running == 0) shared->finished.notify_all();
-            });
-        } catch (...) {
-            // Not queued: the calls it would have made are made by the
-            // others.
-            std::lock_guard<std::mutex> lock(shared->mutex);
-            --shared->running;
-            break;
+            const size_t i = next.fetch_add(1);
+            bool ok = true;
+            if (i < count) {
+                try {
+                    body(i);
+                } catch (...) {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    if (!error) error = std::current_exception();
+                    failed = true;
+                    ok = false;
+                }
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            if (--busy == 0) idle.notify_all();
+            if (i >= count || !ok) return;
         }
     }
-    work();
-    std::unique_lock<std::mutex> lock(shared->mutex);
-    shared->finished.wait(lock, [&] { return shared->running == 0; });
-    if (shared->error) std::rethrow_exception(shared->error);
+};
+
+ParallelRun::ParallelRun(TaskPool* pool, size_t count, std::function<void(size_t)> body)
+    : shared_(std::make_shared<Shared>()) {
+    shared_->count = count;
+    shared_->body = std::move(body);
+    if (!pool || count <= 1) return;
+    const size_t helpers = std::min(pool->Threads(), count);
+    for (size_t h = 0; h < helpers; ++h) {
+        try {
+            pool->Run([shared = shared_] { shared->Work(); });
+        } catch (...) {
+            break;  // not queued: the others, and the waiting thread, do its part
+        }
+    }
+}
+
+ParallelRun::~ParallelRun() {
+    if (waited_) return;
+    try {
+        Wait();
+    } catch (...) {
+        // Reported by Wait to a caller that waits; here only the end counts.
+    }
+}
+
+void ParallelRun::Wait() {
+    waited_ = true;
+    shared_->Work();
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    shared_->idle.wait(lock, [this] { return shared_->busy == 0; });
+    if (shared_->error) std::rethrow_exception(shared_->error);
+}
+
+void ParallelFor(TaskPool* pool, size_t count, const std::function<void(size_t)>& body) {
+    ParallelRun run(pool, count, body);
+    run.Wait();
 }
 
 }  // namespace vlm

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -42,10 +43,28 @@ class TaskPool {
     std::vector<std::thread> workers_;
 };
 
-// Runs body(0) .. body(count - 1), on the pool's workers and the calling
-// thread together (on the calling thread alone without a pool), and returns
-// once every call has ended. The first exception a call threw is thrown
-// again then; the calls not yet started when it was thrown are skipped.
+// body(0) .. body(count - 1), started on the pool's workers at once and
+// joined by the thread that waits for them: Wait makes the remaining calls
+// on the calling thread beside the workers (all of them without a pool) and
+// returns once every call has ended, throwing again the first exception a
+// call threw; the calls not started by then are skipped. The destructor
+// waits as well, without throwing. `body` must stay valid until then.
+class ParallelRun {
+  public:
+    ParallelRun(TaskPool* pool, size_t count, std::function<void(size_t)> body);
+    ~ParallelRun();
+    ParallelRun(const ParallelRun&) = delete;
+    ParallelRun& operator=(const ParallelRun&) = delete;
+
+    void Wait();
+
+  private:
+    struct Shared;
+    std::shared_ptr<Shared> shared_;
+    bool waited_ = false;
+};
+
+// A ParallelRun waited for at once.
 void ParallelFor(TaskPool* pool, size_t count, const std::function<void(size_t)>& body);
 
 }  // namespace vlm

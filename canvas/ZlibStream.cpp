@@ -430,7 +430,11 @@ FastResult InflateFast(std::string_view data, TextBuffer& out, size_t maxBytes,
         size_t used = 0, produced = 0;
         libdeflate_result rc;
         {
-            const Prefault prefault(pool, TextBufferAccess::Data(out), capacity);
+            // Project text shrinks to about a tenth: the pages beyond that
+            // are left to the inflater, so that a guess far too large costs
+            // nothing.
+            const Prefault prefault(pool, TextBufferAccess::Data(out),
+                                    std::min(capacity, data.size() * 11));
             rc = libdeflate_zlib_decompress_ex(decompressor, data.data(), data.size(),
                                                TextBufferAccess::Data(out), capacity, &used,
                                                &produced);
