@@ -349,6 +349,14 @@ class TFNav : public QMainWindow {
     void StartRealtime();
     void StopRealtime();
 
+    // Panel 5 shows the last sounder line: the lines of one poll leave their
+    // text here and the panel takes the last one once the poll is over,
+    // since measuring a text's width costs more than the rest of a line.
+    void QueueDepthStatus(std::string text);
+    void ShowDepthStatus();
+    QTimer* FDepthStatusTimer = nullptr;
+    std::optional<std::string> FDepthStatus;
+
     bool FRealtimeDown = false;  // bRealtime's down state, kept by the GNSS port events
     DepthPipeline FDepthPipeline;
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;

@@ -29,6 +29,7 @@
 #include "navigation/ui/TfRealtime.h"
 #include "navigation/ui/TfWaterfal.h"
 #include "platform/Clock.h"
+#include "platform/HandlerGuard.h"
 #include "platform/VclText.h"
 #include "tools/ui/TFMsg.h"
 #include "tools/ui/TNavset.h"
@@ -92,6 +93,8 @@ void TFNav::PortMessage(const std::string& text, bool show) {
 void TFNav::SurveyFault(const std::string& text) {
     const QString message = QString::fromStdString(text);
     if (Links.Message) Links.Message(message, true);
+    // The fault stays in panel 5 over the text of the line that caused it.
+    FDepthStatus.reset();
     if (sStatusBar->PanelCount() >= 6) {
         sStatusBar->SetPanelText(5, message);
         sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(message) + 20);
@@ -328,12 +331,7 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
         if (Links.Message) Links.Message(QString::fromStdString(text), true);
     }
     if (result.parse == DepthLineResult::Parse::Ignored) return;
-    if (sStatusBar->PanelCount() >= 6) {
-        const QString status = QString::fromLatin1(result.statusText.data(),
-                                                   static_cast<int>(result.statusText.size()));
-        sStatusBar->SetPanelText(5, status);
-        sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(status) + 20);
-    }
+    QueueDepthStatus(result.statusText);
     if (fRealtime)
         fRealtime->SetDepthTexts(QString::fromStdString(result.highText),
                                  QString::fromStdString(result.lowText));
@@ -357,6 +355,28 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
         FCsvWriter->Touch(g_CoordinatesCsvPath);
     if (result.xyzRow)
         FXyzWriter->Write(g_XyzDir + g_SessionDate + " Simple XYZ.csv", *result.xyzRow);
+}
+
+void TFNav::QueueDepthStatus(std::string text) {
+    FDepthStatus = std::move(text);
+    if (!FDepthStatusTimer) {
+        FDepthStatusTimer = new QTimer(this);
+        FDepthStatusTimer->setSingleShot(true);
+        FDepthStatusTimer->setInterval(0);
+        connect(FDepthStatusTimer, &QTimer::timeout, this,
+                [this] { platform::GuardHandler([this] { ShowDepthStatus(); }); });
+    }
+    if (!FDepthStatusTimer->isActive()) FDepthStatusTimer->start();
+}
+
+void TFNav::ShowDepthStatus() {
+    if (!FDepthStatus) return;
+    const std::string text = std::move(*FDepthStatus);
+    FDepthStatus.reset();
+    if (sStatusBar->PanelCount() < 6) return;
+    const QString status = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
+    sStatusBar->SetPanelText(5, status);
+    sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(status) + 20);
 }
 
 void TFNav::FlushSoundingRows() {

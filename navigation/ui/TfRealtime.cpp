@@ -338,9 +338,15 @@ void TfRealtime::SetClientHeight(int height) { setFixedSize(kRealtimeClientWidth
 
 int TfRealtime::ClientHeight() const { return height(); }
 
-void TfRealtime::SetGpsColor(TColor colour) { SetBoxColor(GPSGroupBox, colour, kNavy); }
+void TfRealtime::SetGpsColor(TColor colour) {
+    if (FGpsColour == colour) return;
+    FGpsColour = colour;
+    SetBoxColor(GPSGroupBox, colour, kNavy);
+}
 
 void TfRealtime::SetDepthFramesColor(TColor colour) {
+    if (FDepthFramesColour == colour) return;
+    FDepthFramesColour = colour;
     SetBoxColor(DepthFrameHi, colour, clBlack);
     SetBoxColor(DepthFrameLo, colour, clBlack);
 }
