@@ -110,20 +110,24 @@ bool SoundingRowWriter::TryOnce(const std::string& path, std::string& why) {
     // folder deleted, renamed and something else put in its place), after a
     // failed write, and for every row while the rows go to an "_n" name, so
     // that each of those rows tries the own name first.
+    // One stat of the name per row: when it still leads to the open file
+    // (same device and inode), its size is the file's.
     struct stat st {};
-    if (fd_ >= 0) {
-        struct stat named {};
-        if (openFor_ != path || target_ != path || ::fstat(fd_, &st) != 0 || st.st_nlink == 0 ||
-            ::stat(path.c_str(), &named) != 0 || named.st_ino != st.st_ino ||
-            named.st_dev != st.st_dev)
-            CloseFile();
-    }
+    if (fd_ >= 0 && (openFor_ != path || target_ != path || ::stat(path.c_str(), &st) != 0 ||
+                     st.st_ino != ino_ || st.st_dev != dev_ || st.st_nlink == 0))
+        CloseFile();
     if (fd_ < 0) {
         std::string target;
         const int fd = OpenTarget(path, target, why);
         if (fd < 0) return false;
-        if (::fstat(fd, &st) != 0) st.st_size = 0;
+        if (::fstat(fd, &st) != 0) {
+            why = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
         fd_ = fd;
+        ino_ = st.st_ino;
+        dev_ = st.st_dev;
         openFor_ = path;
         target_ = target;
     }

@@ -76,6 +76,8 @@ class SoundingRowWriter {
     bool outage_ = false;
     std::string lastTarget_;
     int fd_ = -1;          // the open file, -1 for none
+    ino_t ino_ = 0;        // its inode and device
+    dev_t dev_ = 0;
     std::string openFor_;  // the name asked for when fd_ was opened
     std::string target_;   // the name fd_ was opened under (the own or an "_n" name)
     std::string bytes_;    // scratch of WriteHeld, kept for its capacity

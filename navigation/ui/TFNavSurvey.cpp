@@ -313,7 +313,7 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
     // 5 to 10.
     DepthLineInputs in;
     if (FGPS) {
-        in.messageType = FGPS->SBESMessageText();
+        in.messageType = messageType;
         in.format = &FGPS->SBESScanFormat();
     }
     in.draft =
