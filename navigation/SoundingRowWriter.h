@@ -43,8 +43,8 @@ class SoundingRowWriter {
     // Puts the header into the empty or missing file `path` (the rows of
     // lines without a depth); a failure is not an outage.
     void Touch(const std::string& path);
-    // Writes held rows, if any, to `path` (the close) and lets the file go;
-    // returns the number still held, which the caller reports as lost.
+    // Writes held rows, if any, to `path` and lets the file go (Stop, the
+    // close); returns the number still held, which the close reports as lost.
     size_t Flush(const std::string& path);
 
     size_t HeldRows() const { return held_.size(); }

@@ -191,6 +191,12 @@ void TFNav::StopRealtime() {
     // 1. Closing the open GNSS port reports the disconnect.
     ZGPS1->Close();
     ZSENSOR->Close();
+    // The row files are let go with the ports (held rows written when they
+    // can be), so the medium they are on can be taken out.
+    if (FCsvWriter) {
+        FCsvWriter->Flush(g_CoordinatesCsvPath);
+        FXyzWriter->Flush(g_XyzDir + g_SessionDate + " Simple XYZ.csv");
+    }
     // 2.
     tMap->stop();
     tEchogram->stop();

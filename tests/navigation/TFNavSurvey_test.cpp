@@ -264,4 +264,33 @@ TEST_F(TFNavSurvey, PanelFiveShowsTheLastLineAndKeepsARowFault) {
     fs::remove(g_CoordinatesCsvPath);
 }
 
+// The descriptors of this process open on `path`.
+int OpenCount(const std::string& path) {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
+        std::error_code linkError;
+        if (fs::read_symlink(fd.path(), linkError) == fs::path(path)) ++n;
+    }
+    return n;
+}
+
+TEST_F(TFNavSurvey, StopLetsTheRowFilesGo) {
+    Create();
+    nav->bRealtimeClick();
+    g_Survey.GridEasting = 1000;  // as a map tick leaves it
+    g_Survey.GridNorthing = 2000;
+    const std::string xyz = g_XyzDir + g_SessionDate + " Simple XYZ.csv";
+    sounderPty->Write("$SDDPT,1.5\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [&] { return phxtest::ReadAll(xyz).find("-1.80") != std::string::npos; }, 3000));
+    EXPECT_EQ(OpenCount(g_CoordinatesCsvPath), 1);
+    EXPECT_EQ(OpenCount(xyz), 1);
+    nav->bRealtimeClick();
+    ASSERT_FALSE(g_Survey.RealtimeRunning);
+    EXPECT_EQ(OpenCount(g_CoordinatesCsvPath), 0);
+    EXPECT_EQ(OpenCount(xyz), 0);
+    EXPECT_EQ(OpenCount(g_LogDir + DateStamp() + " PHX_SBES_V3.log"), 0);
+}
+
 }  // namespace
