@@ -538,6 +538,28 @@ TEST_F(TFNavMenus, ExitEndsWithoutTheCloseAndWritesNothing) {
     EXPECT_TRUE(FNav->isVisible());  // no close ran
 }
 
+// The real exit from the running program, all its windows and workers up:
+// the process ends with 255 and leaves the settings and the project folder
+// as they stood at the click.
+TEST_F(TFNavMenus, RealExitOfTheRunningProgramEndsWith255AndWritesNothing) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    const std::string snapshot = home.home() + "settings-at-click";
+    EXPECT_EXIT(
+        {
+            StartProgram();
+            QApplication::processEvents();
+            std::error_code ec;
+            fs::remove_all(g_ProjectDir, ec);
+            fs::create_directories(g_ProjectDir, ec);
+            phxtest::WriteAll(snapshot, SettingsBytes());
+            platform::SetProcessExit(nullptr);
+            FNav->bExit->click();  // a return would fail the test
+        },
+        ::testing::ExitedWithCode(255), "");
+    EXPECT_EQ(SettingsBytes(), phxtest::ReadAll(snapshot));
+    EXPECT_EQ(FilesIn(g_ProjectDir), 0u);
+}
+
 // The import of an old settings file.
 class SettingsImportTest : public TFNavMenus {
   protected:
