@@ -610,6 +610,26 @@ TEST_F(SettingsImportTest, CopiesTheBytesKeepsTheOldFileAndEndsAtOnce) {
     EXPECT_EQ(ini.ReadString("SETTINGS", "Language", ""), "tr");
 }
 
+// The same in a running program with the real hard exit: 255, and the next
+// start finds the imported bytes.
+TEST_F(SettingsImportTest, RealImportEndsTheRunningProgramWith255) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    const std::string source = home.home() + "old.ini";
+    const std::string imported = "[SETTINGS]\r\nLanguage=tr\r\n";
+    phxtest::WriteAll(source, imported);
+    EXPECT_EXIT(
+        {
+            StartProgram();
+            QApplication::processEvents();
+            Dialogs().fileNames.push_back(QString::fromStdString(source));
+            platform::SetProcessExit(nullptr);
+            FNav->ImportOldPHX1Click();  // a return would fail the test
+        },
+        ::testing::ExitedWithCode(255), "");
+    EXPECT_EQ(SettingsBytes(), imported);
+    EXPECT_EQ(FilesIn(g_ProjectDir), 0u);  // no close, so no auto-save
+}
+
 TEST_F(SettingsImportTest, CancelledMissingAndFailedCopiesKeepTheOldFile) {
     StartProgram();
     auto& d = Dialogs();
