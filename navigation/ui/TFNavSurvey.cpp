@@ -2,9 +2,6 @@
 // reader's events and the sounder's depth lines. They gather the live values,
 // call the survey logic (navigation/GnssSentences, DepthPipeline,
 // SoundingRowWriter, GeodesySessionLog) and show what it returns.
-//
-// Steps on windows that are not part of the program yet wait in the places
-// marked "joins here".
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
