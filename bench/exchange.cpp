@@ -21,6 +21,7 @@
 #include "navigation/XyzPointLines.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFiles.h"
+#include "tests/support/Utm35Settings.h"
 
 namespace {
 
@@ -129,19 +130,7 @@ void BM_ReadKml(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadKml)->Unit(benchmark::kMillisecond);
 
-DeviceSettingsValues Utm35() {
-    DeviceSettingsValues v;
-    v.SemiMajorAxis = "6378137.0";
-    v.Flattening = "0.0033528106647474";
-    v.ScalePPM = v.XRotation = v.YRotation = v.ZRotation = "0";
-    v.XShift = v.YShift = v.ZShift = "0";
-    v.CentralMeridian = "27";
-    v.ReferenceLatitude = "0";
-    v.ScaleFactor = "0.9996";
-    v.FalseEasting = "500000";
-    v.FalseNorthing = "0";
-    return v;
-}
+DeviceSettingsValues Utm35() { return phxtest::Utm35Settings(); }
 
 // The settings are copied at every point, as the window's snapshot is.
 const DeviceSettingsValues kUtm35 = Utm35();

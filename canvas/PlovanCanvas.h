@@ -32,6 +32,7 @@
 #include "canvas/CanvasModel.h"
 #include "canvas/TileFetcher.h"
 #include "canvas/ViewMath.h"
+#include "platform/GuiWake.h"
 
 class GdiCanvas;
 
@@ -132,6 +133,8 @@ private:
     bool FUpdatePending = false;  // a paint was asked for and has not run yet
 
     tiles::TileFetcherOptions FTileOptions;
+    // The fetcher's worker wakes the GUI thread through it: it outlives the fetcher.
+    std::unique_ptr<platform::GuiWake> FTileWake;
     // Its worker is stopped with it, before the widget goes.
     std::unique_ptr<tiles::TileFetcher> FTileFetcher;
     std::set<std::string>* FTilesWanted = nullptr;  // the requests of the paint under way

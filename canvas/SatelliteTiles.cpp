@@ -58,9 +58,9 @@ const QImage* TPlovanCanvas::GetTile(int zoom, int column, int row) {
     }
 
     if (!FTileFetcher) {
-        FTileFetcher = std::make_unique<tiles::TileFetcher>(FTileOptions, [this] {
-            QMetaObject::invokeMethod(this, [this] { TakeArrivedTiles(); }, Qt::QueuedConnection);
-        });
+        FTileWake = std::make_unique<platform::GuiWake>([this] { TakeArrivedTiles(); });
+        platform::GuiWake* wake = FTileWake.get();
+        FTileFetcher = std::make_unique<tiles::TileFetcher>(FTileOptions, [wake] { wake->Wake(); });
     }
     FTileFetcher->Request({zoom, column, row, file});
     if (FTilesWanted) FTilesWanted->insert(key);

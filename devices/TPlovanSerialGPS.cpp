@@ -14,6 +14,7 @@
 #include "devices/NmeaParse.h"
 #include "platform/Clock.h"
 #include "platform/HandlerGuard.h"
+#include "platform/TextFiles.h"
 #include "platform/VclText.h"
 
 namespace {
@@ -123,6 +124,7 @@ void TPlovanSerialGPS::Open() {
 
 void TPlovanSerialGPS::ClosePortAndLog() {
     FHandle->Close();
+    FlushLog();
     if (FLogFile) {
         std::fclose(FLogFile);
         FLogFile = nullptr;
@@ -163,6 +165,21 @@ void TPlovanSerialGPS::LoseDevice() {
 
 void TPlovanSerialGPS::PollTimerTick() {
     if (!FOpen) return;
+    // The lines of one poll go to the port log in one write when it ends,
+    // also when a handler throws.
+    inPoll_ = true;
+    try {
+        DrainPort();
+    } catch (...) {
+        inPoll_ = false;
+        FlushLog();
+        throw;
+    }
+    inPoll_ = false;
+    FlushLog();
+}
+
+void TPlovanSerialGPS::DrainPort() {
     char buffer[kReadChunk + 1];
     size_t taken = 0;
     const uint64_t generation = generation_;
@@ -264,14 +281,14 @@ bool TPlovanSerialGPS::WriteLogText(const std::string& text, std::string& why) {
         why = std::strerror(errno);
         return false;
     }
+    // Straight to the descriptor: stdio holds nothing of the log, so a
+    // failed write leaves nothing behind to be written later.
     const int fd = fileno(FLogFile);
     struct stat st {};
     const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : 0;
-    if (std::fwrite(text.data(), 1, text.size(), FLogFile) == text.size() &&
-        std::fflush(FLogFile) == 0)
-        return true;
+    if (platform::WriteAllBytes(fd, text)) return true;
     why = std::strerror(errno);
-    // No half line stays behind; what stdio still holds is dropped with the file.
+    // No half line stays behind.
     (void)!::ftruncate(fd, before);
     std::fclose(FLogFile);
     FLogFile = nullptr;
@@ -280,16 +297,23 @@ bool TPlovanSerialGPS::WriteLogText(const std::string& text, std::string& why) {
 
 void TPlovanSerialGPS::LogLine(const std::string& line) {
     if (!FLogEnabled || (!FLogFile && !logBroken_)) return;
-    std::string text;
     if (FLogTimestamp) {
         const platform::DateTime now = platform::Now();
-        text = platform::FormatDateTime("yyyy-MM-dd", now) + " " +
-               platform::FormatDateTime("HH:nn:ss.zzz", now) + " ";
+        logPending_ += platform::FormatDateTime("yyyy-MM-dd", now);
+        logPending_ += ' ';
+        logPending_ += platform::FormatDateTime("HH:nn:ss.zzz", now);
+        logPending_ += ' ';
     }
-    text += line;
+    logPending_ += line;
     // A text-mode log: CR LF line ends, as on the system the logs came from.
-    text += "\r\n";
+    logPending_ += "\r\n";
+    ++logPendingLines_;
+    if (!inPoll_) FlushLog();
+}
 
+void TPlovanSerialGPS::FlushLog() {
+    if (logPending_.empty()) return;
+    const int64_t lines = logPendingLines_;
     std::string why;
     // A log whose file was removed (its day folder deleted) would swallow
     // every line unseen: the name is opened anew.
@@ -301,8 +325,11 @@ void TPlovanSerialGPS::LogLine(const std::string& line) {
     } else if (!FLogFile) {
         ReopenLog();
     }
-    bool ok = WriteLogText(text, why);
-    if (!ok && ReopenLog()) ok = WriteLogText(text, why);
+    bool ok = WriteLogText(logPending_, why);
+    if (!ok && ReopenLog()) ok = WriteLogText(logPending_, why);
+    // Taken before any report, whose handler may throw.
+    logPending_.clear();
+    logPendingLines_ = 0;
     if (ok && !logBroken_) return;
     const std::string name = std::filesystem::path(FLogFileName).filename().string();
     if (ok && !logGapReported_) {
@@ -311,7 +338,7 @@ void TPlovanSerialGPS::LogLine(const std::string& line) {
         if (OnLogGap) OnLogGap(this, "Port log " + name + " was removed; it is written anew.");
         return;
     }
-    if (!ok) ++logLinesLost_;
+    if (!ok) logLinesLost_ += lines;
     if (!logGapReported_) {
         logGapReported_ = true;
         if (OnLogGap)

@@ -1,9 +1,10 @@
 // The serial line reader: one per serial port (the GNSS receiver, the echo
 // sounder). It has no thread of its own: a poll timer on the GUI thread
 // drains the port, cuts the bytes into lines, writes each line to an
-// optional port log, raises OnNewCommand for it and, for an NMEA sentence
-// ('$' first), then parses GGA, RMC and VTG into the position, fix quality,
-// satellites, speed and course, raising OnPosition3DChange and OnSpeedChange
+// optional port log (the lines of one poll in one write as it ends), raises
+// OnNewCommand for it and, for an NMEA sentence ('$' first), then parses
+// GGA, RMC and VTG into the position, fix quality, satellites, speed and
+// course, raising OnPosition3DChange and OnSpeedChange
 // when those change. An idle timer raises OnIdle once per silence, between
 // one and two idle periods after the last byte.
 //
@@ -192,7 +193,15 @@ class TPlovanSerialGPS : public QObject {
     bool logBroken_ = false;
     bool logGapReported_ = false;
     int64_t logLinesLost_ = 0;
+    // Lines logged during a poll wait here and go to the file in one write
+    // when the poll ends or the log closes; outside a poll each line goes
+    // at once.
+    std::string logPending_;
+    int64_t logPendingLines_ = 0;
+    bool inPoll_ = false;
     bool ReopenLog();
     bool WriteLogText(const std::string& text, std::string& why);
+    void FlushLog();
+    void DrainPort();
     int64_t badChecksumCount_ = 0;
 };

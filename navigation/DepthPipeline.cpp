@@ -1,6 +1,9 @@
 #include "navigation/DepthPipeline.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 const char* const kRawCsvHeader =
     "Date,Lat,Lon,Easting,Northing,Elevation (Hi),Elevation (Lo),True Depth (Hi),True Depth "
@@ -16,8 +19,26 @@ using platform::FloatToStrF;
 constexpr double kNoCorrectionVelocity = 1500.0;
 constexpr double kNoDepth = 0.0001;  // a raw depth at or under it is "no depth"
 
+// A row repeats most of its fields from the row before (position, offsets,
+// tide) and a conversion costs far more than a look-up, so the texts of the
+// values met last are kept, one per slot of a small table.
 std::string Fixed(double value, int decimals) {
-    return FloatToStrF(value, FloatFormat::Fixed, 15, decimals);
+    struct Entry {
+        uint64_t bits = 0;
+        int decimals = -1;
+        std::string text;
+    };
+    thread_local std::array<Entry, 64> memo;
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const uint64_t hash = (bits ^ static_cast<uint64_t>(decimals)) * 0x9E3779B97F4A7C15ull;
+    Entry& entry = memo[hash >> 58];
+    if (entry.decimals != decimals || entry.bits != bits) {
+        entry.text = FloatToStrF(value, FloatFormat::Fixed, 15, decimals);
+        entry.bits = bits;
+        entry.decimals = decimals;
+    }
+    return entry.text;
 }
 
 // What a message type needs on the line and how many values it scans.

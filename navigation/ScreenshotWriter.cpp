@@ -47,7 +47,20 @@ std::string WriteScreenshotPng(const QImage& image, const std::string& path) {
 }
 
 ScreenshotWriter::ScreenshotWriter(std::function<void(const std::string&)> onError, QObject* parent)
-    : QObject(parent), FOnError(std::move(onError)), FWorker([this] { Run(); }) {}
+    : QObject(parent),
+      FOnError(std::move(onError)),
+      FErrorWake([this] { ReportErrors(); }),
+      FWorker([this] { Run(); }) {}
+
+void ScreenshotWriter::ReportErrors() {
+    std::vector<std::string> errors;
+    {
+        std::lock_guard lock(FMutex);
+        errors.swap(FErrors);
+    }
+    for (const std::string& error : errors)
+        if (FOnError) FOnError(error);
+}
 
 ScreenshotWriter::~ScreenshotWriter() {
     {
@@ -90,14 +103,11 @@ void ScreenshotWriter::Run() {
         FPictures.clear();
         lock.unlock();
         const std::string error = WriteCycle(folder, pictures);
-        if (!error.empty())
-            QMetaObject::invokeMethod(
-                this,
-                [this, error] {
-                    if (FOnError) FOnError(error);
-                },
-                Qt::QueuedConnection);
         lock.lock();
+        if (!error.empty()) {
+            FErrors.push_back(error);
+            FErrorWake.Wake();
+        }
         FBusy = false;
         FIdle.notify_all();
     }

@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/GuiWake.h"
+
 // `image` as a 24-bit RGB PNG at zlib level 9, replacing `path` whole (a
 // temporary file and a rename). Empty on success, else the message the
 // surveyor sees: "Cannot create file \"<path>\".".
@@ -50,6 +52,7 @@ class ScreenshotWriter : public QObject {
 
   private:
     void Run();
+    void ReportErrors();  // GUI thread
     std::string WriteCycle(const std::string& folder, const std::vector<Picture>& pictures);
 
     std::function<void(const std::string&)> FOnError;
@@ -60,5 +63,7 @@ class ScreenshotWriter : public QObject {
     bool FStop = false;
     std::string FFolder;
     std::vector<Picture> FPictures;
+    std::vector<std::string> FErrors;  // failed cycles' messages, not yet reported
+    platform::GuiWake FErrorWake;      // the worker's call to report them
     std::thread FWorker;  // last: starts once the members above exist
 };

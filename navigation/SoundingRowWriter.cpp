@@ -42,11 +42,6 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
-off_t SizeOf(int fd) {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 ? st.st_size : 0;
-}
-
 std::string FileName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -56,6 +51,8 @@ std::string FileName(const std::string& path) {
 
 SoundingRowWriter::SoundingRowWriter(std::string header, Hooks hooks, size_t capBytes)
     : header_(std::move(header)), hooks_(std::move(hooks)), cap_(capBytes) {}
+
+SoundingRowWriter::~SoundingRowWriter() { CloseFile(); }
 
 std::string SoundingRowWriter::NumberedName(const std::string& path, int n) {
     const size_t slash = path.find_last_of('/');
@@ -86,29 +83,60 @@ int SoundingRowWriter::OpenTarget(const std::string& path, std::string& target, 
     return -1;
 }
 
-bool SoundingRowWriter::WriteHeld(int fd, std::string& why) {
-    std::string bytes;
-    const off_t before = SizeOf(fd);
-    if (before == 0) bytes = header_ + "\r\n";
-    for (const std::string& row : held_) bytes += row + "\r\n";
-    if (WriteAll(fd, bytes)) return true;
+bool SoundingRowWriter::WriteHeld(int fd, off_t before, std::string& why) {
+    bytes_.clear();
+    if (before == 0) bytes_ = header_ + "\r\n";
+    for (const std::string& row : held_) {
+        bytes_ += row;
+        bytes_ += "\r\n";
+    }
+    if (WriteAll(fd, bytes_)) return true;
     why = std::strerror(errno);
     // No half row: cut the file back to where this write began.
     (void)!::ftruncate(fd, before);  // a device (no size) cannot be cut; nothing was kept
     return false;
 }
 
+void SoundingRowWriter::CloseFile() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    openFor_.clear();
+    target_.clear();
+}
+
 bool SoundingRowWriter::TryOnce(const std::string& path, std::string& why) {
-    std::string target;
-    const int fd = OpenTarget(path, target, why);
-    if (fd < 0) return false;
-    const bool ok = WriteHeld(fd, why);
-    if (::close(fd) != 0 && ok) {
-        why = std::strerror(errno);
-        return false;
+    // The file stays open from row to row. It is opened anew for another
+    // name (a new day), when the name no longer leads to it (removed, its
+    // folder deleted, renamed and something else put in its place), after a
+    // failed write, and for every row while the rows go to an "_n" name, so
+    // that each of those rows tries the own name first.
+    // One stat of the name per row: when it still leads to the open file
+    // (same device and inode), its size is the file's.
+    struct stat st {};
+    if (fd_ >= 0 && (openFor_ != path || target_ != path || ::stat(path.c_str(), &st) != 0 ||
+                     st.st_ino != ino_ || st.st_dev != dev_ || st.st_nlink == 0))
+        CloseFile();
+    if (fd_ < 0) {
+        std::string target;
+        const int fd = OpenTarget(path, target, why);
+        if (fd < 0) return false;
+        if (::fstat(fd, &st) != 0) {
+            why = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        fd_ = fd;
+        ino_ = st.st_ino;
+        dev_ = st.st_dev;
+        openFor_ = path;
+        target_ = target;
     }
-    if (ok) lastTarget_ = target;
-    return ok;
+    if (WriteHeld(fd_, st.st_size, why)) {
+        lastTarget_ = target_;
+        return true;
+    }
+    CloseFile();
+    return false;
 }
 
 void SoundingRowWriter::Hold(const std::string& row) {
@@ -158,6 +186,11 @@ void SoundingRowWriter::Touch(const std::string& path) {
 }
 
 size_t SoundingRowWriter::Flush(const std::string& path) {
+    // The file is let go either way; the next row opens it again.
+    struct Release {
+        SoundingRowWriter& w;
+        ~Release() { w.CloseFile(); }
+    } release{*this};
     if (held_.empty()) return lost_;
     std::string why;
     if (!TryOnce(path, why)) {

@@ -1,6 +1,7 @@
 // The writer of the two sounding logs (raw depth CSV and simple XYZ): rows
-// are appended with CR LF, each file opened and closed per row, a header
-// written into an empty file. No row is lost silently:
+// are appended with CR LF, a header written into an empty file. The file
+// stays open between rows while its name still leads to it (see TryOnce);
+// each row is in the file when Write returns. No row is lost silently:
 // - a name that refuses the open by its nature (EACCES, EISDIR, EROFS: held
 //   by another program, a folder in its place, a read-only medium) diverts
 //   the row to the first of name + "_1" .. "_99" before the extension that
@@ -16,6 +17,8 @@
 // window.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -30,6 +33,9 @@ class SoundingRowWriter {
     static constexpr size_t kDefaultCapBytes = 64u << 20;
 
     SoundingRowWriter(std::string header, Hooks hooks, size_t capBytes = kDefaultCapBytes);
+    ~SoundingRowWriter();
+    SoundingRowWriter(const SoundingRowWriter&) = delete;
+    SoundingRowWriter& operator=(const SoundingRowWriter&) = delete;
 
     // Appends `row` (no line end) to `path`, after any held rows. Returns
     // true when the row reached a file now, false when it is held or lost.
@@ -37,8 +43,8 @@ class SoundingRowWriter {
     // Puts the header into the empty or missing file `path` (the rows of
     // lines without a depth); a failure is not an outage.
     void Touch(const std::string& path);
-    // Writes held rows, if any, to `path` (the close); returns the number
-    // still held, which the caller reports as lost.
+    // Writes held rows, if any, to `path` and lets the file go (Stop, the
+    // close); returns the number still held, which the close reports as lost.
     size_t Flush(const std::string& path);
 
     size_t HeldRows() const { return held_.size(); }
@@ -53,9 +59,11 @@ class SoundingRowWriter {
     // Opens `path` or one of its "_n" names for appending; -1 with errno's
     // reason in `why` when none opens.
     int OpenTarget(const std::string& path, std::string& target, std::string& why);
-    // Writes header (when the file is empty) and the held rows; false with
-    // `why` when a write failed (the file cut back to its size before it).
-    bool WriteHeld(int fd, std::string& why);
+    // Writes header (when the file, `before` bytes long, is empty) and the
+    // held rows; false with `why` when a write failed (the file cut back to
+    // its size before it).
+    bool WriteHeld(int fd, off_t before, std::string& why);
+    void CloseFile();
     bool TryOnce(const std::string& path, std::string& why);
     void Hold(const std::string& row);
 
@@ -67,4 +75,10 @@ class SoundingRowWriter {
     size_t lost_ = 0;  // lost in the present outage
     bool outage_ = false;
     std::string lastTarget_;
+    int fd_ = -1;          // the open file, -1 for none
+    ino_t ino_ = 0;        // its inode and device
+    dev_t dev_ = 0;
+    std::string openFor_;  // the name asked for when fd_ was opened
+    std::string target_;   // the name fd_ was opened under (the own or an "_n" name)
+    std::string bytes_;    // scratch of WriteHeld, kept for its capacity
 };

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -142,6 +143,7 @@ struct IniFile::Model {
 namespace {
 
 std::mutex g_modelsMutex;
+std::atomic<bool> g_writesRefused{false};
 // Settings objects are short-lived, so the models stay for the whole process.
 std::map<std::string, std::shared_ptr<IniFile::Model>>& Models() {
     static std::map<std::string, std::shared_ptr<IniFile::Model>> models;
@@ -175,6 +177,10 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     }
 }
 
+void IniFile::SetWritesRefused(bool refused) { g_writesRefused = refused; }
+
+bool IniFile::WritesRefused() { return g_writesRefused; }
+
 void IniFile::DropCachedModels() {
     std::lock_guard lock(g_modelsMutex);
     Models().clear();
@@ -200,6 +206,7 @@ double IniFile::ReadFloat(std::string_view section, std::string_view key, double
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    if (g_writesRefused) return false;
     // A line break in a value would start a new line of the file, and the
     // next reading would take what follows it as keys or sections of its own.
     std::string oneLine(value);
@@ -254,6 +261,7 @@ std::vector<std::string> IniFile::ReadSections() const {
 }
 
 bool IniFile::EraseSection(std::string_view section) {
+    if (g_writesRefused) return false;
     std::lock_guard lock(model_->mutex);
     size_t s = model_->FindSection(section);
     if (s == model_->lines.size()) return true;
@@ -265,6 +273,7 @@ bool IniFile::EraseSection(std::string_view section) {
 }
 
 bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
+    if (g_writesRefused) return false;
     std::lock_guard lock(model_->mutex);
     size_t s = model_->FindSection(section);
     if (s == model_->lines.size()) return true;

@@ -51,6 +51,13 @@ public:
     // Forgets the shared models, so the next IniFile reads the disk again.
     static void DropCachedModels();
 
+    // While refused, every write, erase and delete of every IniFile returns
+    // false and changes neither the file nor what is read: a file that is
+    // being replaced from outside (a settings import) must reach the disk as
+    // it came, whatever a timer or a window still wants to store.
+    static void SetWritesRefused(bool refused);
+    static bool WritesRefused();
+
     struct Model;
 
 private:

@@ -27,6 +27,7 @@
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
+#include "platform/Launcher.h"
 #include "platform/Styles.h"
 #include "tools/SvpHooks.h"
 #include "tools/ui/TFMsg.h"
@@ -194,7 +195,14 @@ int RunProgram(QApplication& app, const StartupSettings& settings) {
         CreateApplicationWindows();
         FNav->show();
         QApplication::exec();
+        const bool restart = FNav && FNav->RestartRequested();
         FreeApplicationWindows();
+        // A restart starts the new instance last: the close has auto-saved the
+        // project and stored the view, and the freed windows (the NTRIP
+        // window among them) have stored their settings.
+        if (restart)
+            platform::launcher().StartDetached(
+                QCoreApplication::applicationFilePath().toStdString(), {});
     } catch (const std::exception& e) {
         platform::ShowMessage(QString::fromUtf8(e.what()));
     } catch (...) {

@@ -102,36 +102,21 @@ void TFNav::BuildLayout() {
 
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    // Menus in the order File, Edit, Zoom, Window, Tools, Languages, Help;
+    // File, Edit and Zoom go in front of Window when their commands are built.
+    Window2 = MainMenu1->addMenu(QStringLiteral("Window"));
+    Window2->setObjectName(QStringLiteral("Window2"));
     Tools1 = MainMenu1->addMenu(QStringLiteral("Tools"));
     Tools1->setObjectName(QStringLiteral("Tools1"));
-    ImportOldPHX1 = MakeAction(Tools1, "ImportOldPHX1", QStringLiteral("Import Old PHX..."));
-    Tools1->addSeparator();
-    ShowSatelliteImage1 =
-        MakeAction(Tools1, "ShowSatelliteImage1", QStringLiteral("Show Satellite Image"));
-    ClearSatelliteImageCahses1 = MakeAction(Tools1, "ClearSatelliteImageCahses1",
-                                            QStringLiteral("Clear Satellite Image Cahses..."));
-    // Menus in the order File, Edit, Zoom, Window, Tools, Languages, Help.
-    Window2 = new QMenu(QStringLiteral("Window"), MainMenu1);
-    Window2->setObjectName(QStringLiteral("Window2"));
-    MainMenu1->insertMenu(Tools1->menuAction(), Window2);
-    PlovanNTRIPClient1 =
-        MakeAction(Window2, "PlovanNTRIPClient1", QStringLiteral("Plovan NTRIP Client..."));
-    SoundVelocityProfile1 =
-        MakeAction(Window2, "SoundVelocityProfile1", QStringLiteral("Sound Velocity Profile..."));
-    connect(SoundVelocityProfile1, &QAction::triggered, this,
-            [this] { platform::GuardHandler([this] { SoundVelocityProfile1Click(); }); });
     Languages1 = MainMenu1->addMenu(QStringLiteral("Languages"));
     Languages1->setObjectName(QStringLiteral("Languages1"));
     English1 = MakeAction(Languages1, "English1", QStringLiteral("English"));
     Turkish1 = MakeAction(Languages1, "Turkish1", QStringLiteral("Turkish"));
     TranslationEditor1 =
         MakeAction(Languages1, "TranslationEditor1", QStringLiteral("Translation Editor"));
-    connect(English1, &QAction::triggered, this,
-            [this] { platform::GuardHandler([this] { English1Click(); }); });
-    connect(Turkish1, &QAction::triggered, this,
-            [this] { platform::GuardHandler([this] { Turkish1Click(); }); });
-    connect(TranslationEditor1, &QAction::triggered, this,
-            [this] { platform::GuardHandler([this] { TranslationEditor1Click(); }); });
+    Help1 = MainMenu1->addMenu(QStringLiteral("Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    BuildMenuCatalogue();
 
     tRealtime = MakeToolBar(this, "tRealtime", QStringLiteral("Realtime"));
     bRealtime = new QToolButton(tRealtime);
@@ -143,7 +128,7 @@ void TFNav::BuildLayout() {
     ConnectIcon = new QToolButton(tRealtime);
     ConnectIcon->setObjectName(QStringLiteral("ConnectIcon"));
     ConnectIcon->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ConnectIcon->setText(QStringLiteral("Settings"));
+    ConnectIcon->setText(QStringLiteral("Connect"));
     tRealtime->addWidget(ConnectIcon);
 
     tDraw = MakeToolBar(this, "tDraw", QStringLiteral("Draw"));
@@ -171,10 +156,10 @@ void TFNav::BuildLayout() {
     tEchogram = MakeTimer(this, "tEchogram", 200);
     tScreenshot = MakeTimer(this, "tScreenshot", 60000);
     BuildMapControls();
-    BuildWindowMenus();
     BuildProjectCommands();
     BuildExchangeMenu();
     BuildDrawingTools();
+    BuildProgramButtons();
 }
 
 void TFNav::FormCreate() {
@@ -213,19 +198,23 @@ void TFNav::FormCreate() {
     for (QToolBar* bar : {tRealtime, tDraw, tShape})
         bar->setStyleSheet("QToolBar { border: 0px; }");
 
-    // 7. The handlers of bRealtime (start and stop), the language, settings
-    // import, translation editor and satellite menu items, and the status
-    // bar's double-click join here.
+    // 7. The handlers the layout leaves unassigned: bRealtime (start and
+    // stop), the language, settings import, translation editor and satellite
+    // menu items, and the status bar's click and double-click.
     connect(bRealtime, &QToolButton::clicked, this, [this] {
         // The down state follows the GNSS port, never the click itself.
         SetRealtimeDown(FRealtimeDown);
         platform::GuardHandler([this] { bRealtimeClick(); });
     });
-    connect(ConnectIcon, &QToolButton::clicked, this,
-            [this] { platform::GuardHandler([this] { ConnectIconClick(); }); });
-
-    connect(PlovanNTRIPClient1, &QAction::triggered, this,
-            [this] { platform::GuardHandler([this] { PlovanNTRIPClient1Click(); }); });
+    const auto item = [this](QAction* action, void (TFNav::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, handler] {
+            platform::GuardHandler([this, handler] { (this->*handler)(); });
+        });
+    };
+    item(TranslationEditor1, &TFNav::TranslationEditor1Click);
+    item(ImportOldPHX1, &TFNav::ImportOldPHX1Click);
+    item(English1, &TFNav::English1Click);
+    item(Turkish1, &TFNav::Turkish1Click);
     ConnectSatelliteCommands();
     connect(sStatusBar, &TStatusBar::Click, this,
             [this](int x) { platform::GuardHandler([this, x] { sStatusBarClick(x); }); });
@@ -271,8 +260,7 @@ void TFNav::FormCreate() {
     fcad->SetBackgroundColor(ini.ReadInteger("NAVIGATION_SETTINGS", "BackgroundColor", 0xFFFFFF));
 
     // 13. The canvas events, the drawing tools, bMouseSelect's click and the
-    // key preview (FormKeyDown) with the small windows' menu items and the
-    // echogram timer.
+    // key preview (FormKeyDown), with the echogram timer.
     ConnectDrawingHandlers();
     ConnectWindowHandlers();
 

@@ -219,6 +219,34 @@ class TFNav : public QMainWindow {
     // when missing, hands it the open GNSS port and position, shows it.
     void PlovanNTRIPClient1Click();
 
+    // The show commands of the Window, Tools and Help menus and the realtime
+    // bar, and the program's own end (TFNavMenus.cpp).
+    void NavigationSettings1Click();
+    void OffsetsandValues1Click();
+    void themeSelection1Click();
+    // Saves the project, puts the runline window at its stored place, shows it.
+    void Generate1Click();
+    void Parameters1Click();  // the device settings window made visible
+    void VesselShape1Click();
+    void LatencyWatchSet1Click();
+    void tbRunlineClick();
+    // Starts "PlovanAux" beside the executable; never a program of that name
+    // elsewhere. Without it a message names the path looked at.
+    void RemoteSupport1Click();
+    // Closes the main window with its whole close handling; the program entry
+    // frees the windows and only then starts the new instance.
+    void bRestartClick();
+    bool RestartRequested() const { return FRestartRequested; }
+    // End the process at once with status -1: bExit through the C library's
+    // exit, ToolButton4 without even that. Neither runs the close query or
+    // writes a setting.
+    void bExitClick();
+    void ToolButton4Click();
+    // "Tools" > "Import Old PHX...": an old settings file replaces the
+    // current one (which is kept beside it as ".bak"), then the process ends
+    // at once; from the copy to the end no setting is written.
+    void ImportOldPHX1Click();
+
     // Controls of the layout.
     QMenuBar* MainMenu1 = nullptr;
     QMenu* File1 = nullptr;
@@ -246,6 +274,10 @@ class TFNav : public QMainWindow {
     QAction* ImportOldPHX1 = nullptr;
     QAction* ShowSatelliteImage1 = nullptr;
     QAction* ClearSatelliteImageCahses1 = nullptr;
+    QAction *NavigationSettings1 = nullptr, *OffsetsandValues1 = nullptr,
+            *themeSelection1 = nullptr, *Generate1 = nullptr, *Parameters1 = nullptr;
+    QAction *VesselShape1 = nullptr, *LatencyWatchSet1 = nullptr, *RemoteSupport1 = nullptr;
+    QToolButton *tbRunline = nullptr, *bRestart = nullptr, *bExit = nullptr;
     QAction* English1 = nullptr;
     QAction* Turkish1 = nullptr;
     QAction* TranslationEditor1 = nullptr;
@@ -318,9 +350,12 @@ class TFNav : public QMainWindow {
     // once for each cause until MapFaultCleared.
     void MapFault(const std::string& key, const std::string& text);
     void MapFaultCleared(const std::string& key);
-    // The menu items of the survey's small windows, and their handlers,
-    // the echogram timer's and the key preview's (TFNavWindows.cpp).
-    void BuildWindowMenus();
+    // The Window, Tools and Help menus in their order, with the handlers the
+    // layout binds (TFNavMenus.cpp); the realtime bar's runline, restart and
+    // exit buttons, after the others.
+    void BuildMenuCatalogue();
+    void BuildProgramButtons();
+    // The echogram timer's handler and the key preview (TFNavWindows.cpp).
     void ConnectWindowHandlers();
     // The drawing tools' buttons and menu items, and their handlers with the
     // canvas's events (TFNavDrawing.cpp).
@@ -349,6 +384,14 @@ class TFNav : public QMainWindow {
     void StartRealtime();
     void StopRealtime();
 
+    // Panel 5 shows the last sounder line: the lines of one poll leave their
+    // text here and the panel takes the last one once the poll is over,
+    // since measuring a text's width costs more than the rest of a line.
+    void QueueDepthStatus(std::string text);
+    void ShowDepthStatus();
+    QTimer* FDepthStatusTimer = nullptr;
+    std::optional<std::string> FDepthStatus;
+
     bool FRealtimeDown = false;  // bRealtime's down state, kept by the GNSS port events
     DepthPipeline FDepthPipeline;
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
@@ -364,6 +407,7 @@ class TFNav : public QMainWindow {
     bool FShown = false;
     std::optional<CanvasViewSettings> FShownView;  // the stored view, until the first show settled
     bool FClosing = false;
+    bool FRestartRequested = false;
 };
 
 // The project folder shown for a project path: the parent of the folder that

@@ -2,9 +2,6 @@
 // reader's events and the sounder's depth lines. They gather the live values,
 // call the survey logic (navigation/GnssSentences, DepthPipeline,
 // SoundingRowWriter, GeodesySessionLog) and show what it returns.
-//
-// Steps on windows that are not part of the program yet wait in the places
-// marked "joins here".
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -29,6 +26,7 @@
 #include "navigation/ui/TfRealtime.h"
 #include "navigation/ui/TfWaterfal.h"
 #include "platform/Clock.h"
+#include "platform/HandlerGuard.h"
 #include "platform/VclText.h"
 #include "tools/ui/TFMsg.h"
 #include "tools/ui/TNavset.h"
@@ -92,6 +90,8 @@ void TFNav::PortMessage(const std::string& text, bool show) {
 void TFNav::SurveyFault(const std::string& text) {
     const QString message = QString::fromStdString(text);
     if (Links.Message) Links.Message(message, true);
+    // The fault stays in panel 5 over the text of the line that caused it.
+    FDepthStatus.reset();
     if (sStatusBar->PanelCount() >= 6) {
         sStatusBar->SetPanelText(5, message);
         sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(message) + 20);
@@ -188,6 +188,12 @@ void TFNav::StopRealtime() {
     // 1. Closing the open GNSS port reports the disconnect.
     ZGPS1->Close();
     ZSENSOR->Close();
+    // The row files are let go with the ports (held rows written when they
+    // can be), so the medium they are on can be taken out.
+    if (FCsvWriter) {
+        FCsvWriter->Flush(g_CoordinatesCsvPath);
+        FXyzWriter->Flush(g_XyzDir + g_SessionDate + " Simple XYZ.csv");
+    }
     // 2.
     tMap->stop();
     tEchogram->stop();
@@ -310,7 +316,7 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
     // 5 to 10.
     DepthLineInputs in;
     if (FGPS) {
-        in.messageType = FGPS->SBESMessageText();
+        in.messageType = messageType;
         in.format = &FGPS->SBESScanFormat();
     }
     in.draft =
@@ -328,12 +334,7 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
         if (Links.Message) Links.Message(QString::fromStdString(text), true);
     }
     if (result.parse == DepthLineResult::Parse::Ignored) return;
-    if (sStatusBar->PanelCount() >= 6) {
-        const QString status = QString::fromLatin1(result.statusText.data(),
-                                                   static_cast<int>(result.statusText.size()));
-        sStatusBar->SetPanelText(5, status);
-        sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(status) + 20);
-    }
+    QueueDepthStatus(result.statusText);
     if (fRealtime)
         fRealtime->SetDepthTexts(QString::fromStdString(result.highText),
                                  QString::fromStdString(result.lowText));
@@ -357,6 +358,28 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
         FCsvWriter->Touch(g_CoordinatesCsvPath);
     if (result.xyzRow)
         FXyzWriter->Write(g_XyzDir + g_SessionDate + " Simple XYZ.csv", *result.xyzRow);
+}
+
+void TFNav::QueueDepthStatus(std::string text) {
+    FDepthStatus = std::move(text);
+    if (!FDepthStatusTimer) {
+        FDepthStatusTimer = new QTimer(this);
+        FDepthStatusTimer->setSingleShot(true);
+        FDepthStatusTimer->setInterval(0);
+        connect(FDepthStatusTimer, &QTimer::timeout, this,
+                [this] { platform::GuardHandler([this] { ShowDepthStatus(); }); });
+    }
+    if (!FDepthStatusTimer->isActive()) FDepthStatusTimer->start();
+}
+
+void TFNav::ShowDepthStatus() {
+    if (!FDepthStatus) return;
+    const std::string text = std::move(*FDepthStatus);
+    FDepthStatus.reset();
+    if (sStatusBar->PanelCount() < 6) return;
+    const QString status = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
+    sStatusBar->SetPanelText(5, status);
+    sStatusBar->SetPanelWidth(5, sStatusBar->TextWidth(status) + 20);
 }
 
 void TFNav::FlushSoundingRows() {

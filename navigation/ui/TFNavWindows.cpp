@@ -1,4 +1,4 @@
-// The main window's side of its small survey windows: the menu items that
+// The main window's side of its small survey windows: the commands that
 // show the realtime data, echogram and About windows and open the day
 // folder, the zoom buttons, the echogram timer with the sounder watchdog and
 // the echogram drawing, and the key preview with its Escape branch.
@@ -24,12 +24,6 @@
 #include "platform/HandlerGuard.h"
 
 namespace {
-
-QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
 
 // Sees every key aimed at a widget inside the main window before that
 // widget does, as the form's key preview does. A key that travels up the
@@ -60,30 +54,7 @@ class KeyPreview : public QObject {
 
 }  // namespace
 
-void TFNav::BuildWindowMenus() {
-    mRealtimeWindow1 = AddItem(Window2, "mRealtimeWindow1", QStringLiteral("Realtime Window..."));
-    Echogram1 = AddItem(Window2, "Echogram1", QStringLiteral("Echogram..."));
-    OpenLogFolder1 = AddItem(Tools1, "OpenLogFolder1", QStringLiteral("Open Log Folder"));
-    OpenLogFolder1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    Help1 = MainMenu1->findChild<QMenu*>(QStringLiteral("Help1"), Qt::FindDirectChildrenOnly);
-    if (!Help1) {
-        // Last of the menus: File, Edit, Zoom, Window, Tools, Languages, Help.
-        Help1 = MainMenu1->addMenu(QStringLiteral("Help"));
-        Help1->setObjectName(QStringLiteral("Help1"));
-    }
-    About1 = AddItem(Help1, "About1", QStringLiteral("About..."));
-}
-
 void TFNav::ConnectWindowHandlers() {
-    const auto item = [this](QAction* action, void (TFNav::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] {
-            platform::GuardHandler([this, handler] { (this->*handler)(); });
-        });
-    };
-    item(mRealtimeWindow1, &TFNav::mRealtimeWindow1Click);
-    item(Echogram1, &TFNav::Echogram1Click);
-    item(OpenLogFolder1, &TFNav::OpenLogFolder1Click);
-    item(About1, &TFNav::About1Click);
     connect(tEchogram, &QTimer::timeout, this,
             [this] { platform::GuardHandler([this] { tEchogramTimer(); }); });
     qApp->installEventFilter(new KeyPreview(this));

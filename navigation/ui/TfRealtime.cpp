@@ -114,11 +114,14 @@ TColor FixColourValue(FixColour colour) {
 
 void SetBoxColor(QGroupBox* box, TColor colour, TColor titleColour) {
     box->setProperty(kColorProperty, static_cast<int>(colour));
-    box->setStyleSheet(
+    const QString sheet =
         QStringLiteral("QGroupBox#%1 { background-color: %2; border: 1px solid #808080;"
                        " margin-top: 8px; padding-top: 4px; }"
                        " QGroupBox#%1::title { subcontrol-origin: margin; left: 6px; color: %3; }")
-            .arg(box->objectName(), CssColor(colour), CssColor(titleColour)));
+            .arg(box->objectName(), CssColor(colour), CssColor(titleColour));
+    // Every depth line sets the frames' colour; a new style sheet restyles
+    // the box and all its children, so an unchanged one is not set again.
+    if (box->styleSheet() != sheet) box->setStyleSheet(sheet);
 }
 
 TColor TfRealtime::BoxColor(const QGroupBox* box) {
@@ -335,9 +338,15 @@ void TfRealtime::SetClientHeight(int height) { setFixedSize(kRealtimeClientWidth
 
 int TfRealtime::ClientHeight() const { return height(); }
 
-void TfRealtime::SetGpsColor(TColor colour) { SetBoxColor(GPSGroupBox, colour, kNavy); }
+void TfRealtime::SetGpsColor(TColor colour) {
+    if (FGpsColour == colour) return;
+    FGpsColour = colour;
+    SetBoxColor(GPSGroupBox, colour, kNavy);
+}
 
 void TfRealtime::SetDepthFramesColor(TColor colour) {
+    if (FDepthFramesColour == colour) return;
+    FDepthFramesColour = colour;
     SetBoxColor(DepthFrameHi, colour, clBlack);
     SetBoxColor(DepthFrameLo, colour, clBlack);
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "canvas/CanvasColor.h"
 #include "navigation/GnssSentences.h"
@@ -90,6 +91,9 @@ class TfRealtime : public QWidget {
     void LeaveCompactMode();
 
     int FHideImage = 0;
+    // The colours last set through SetGpsColor and SetDepthFramesColor:
+    // every line sets them, a change restyles.
+    std::optional<TColor> FGpsColour, FDepthFramesColour;
 };
 
 // The frame colours the survey handlers paint.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "devices/TPlovanSerialGPS.h"
 #include "tests/support/SerialRig.h"
@@ -72,6 +73,32 @@ TEST(TPlovanSerialGPSLog, IdleForgetsTheFix) {
     EXPECT_EQ(rig.idles, 1);
     rig.Deliver(kGga + "\r\n");
     EXPECT_EQ(rig.positions.size(), 2u);
+}
+
+TEST(TPlovanSerialGPSLog, APollsLinesReachTheLogWhenAHandlerThrowsOrCloses) {
+    Rig rig;
+    rig.gps.FLogEnabled = true;
+    rig.gps.FLogFileName = rig.home.home() + "port.log";
+    rig.gps.Open();
+    ASSERT_TRUE(rig.gps.FOpen);
+    rig.gps.OnNewCommand = [](TPlovanSerialGPS*, const std::string& line) {
+        if (line == "$A,2") throw std::runtime_error("handler failed");
+    };
+    const std::string bytes = "$A,1\r\n$A,2\r\n$A,3\r\n";
+    ASSERT_EQ(rig.pty->Write(bytes), bytes.size());
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [&] { return rig.gps.FHandle->QueuedBytes() >= static_cast<long>(bytes.size()); }, 2000));
+    EXPECT_THROW(rig.gps.PollTimerTick(), std::runtime_error);
+    EXPECT_EQ(phxtest::ReadAll(rig.gps.FLogFileName), "$A,1\r\n$A,2\r\n");
+    // A handler that closes the reader: the lines before the close are in
+    // the log once it is closed.
+    rig.gps.OnNewCommand = [](TPlovanSerialGPS* s, const std::string& line) {
+        if (line == "$A,5") s->Close();
+    };
+    rig.Deliver("$A,4\r\n$A,5\r\n$A,6\r\n");
+    EXPECT_FALSE(rig.gps.FOpen);
+    EXPECT_EQ(phxtest::ReadAll(rig.gps.FLogFileName),
+              "$A,1\r\n$A,2\r\n$A,3\r\n$A,4\r\n$A,5\r\n");
 }
 
 }  // namespace

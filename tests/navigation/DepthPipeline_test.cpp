@@ -213,6 +213,26 @@ TEST_F(Depth, NoValidSoundVelocityUsesNoCorrection) {
     EXPECT_TRUE(Run("$SDDPT,10").notes.empty());
 }
 
+TEST_F(Depth, RepeatedValuesKeepTheirTextPerDecimals) {
+    // The same value at 10 and at 2 decimals, and values changing between
+    // rows: each field is its own value's text, whatever was converted before.
+    DepthLineResult r;
+    const std::pair<double, const char*> rows[] = {
+        {1.25, "1.2500000000,1.2500000000,1.25,1.25"},
+        {-0.005, "-0.0050000000,-0.0050000000,-0.01,-0.01"},
+        {1.25, "1.2500000000,1.2500000000,1.25,1.25"},
+        {0.0, "0.0000000000,0.0000000000,0.00,0.00"},
+    };
+    for (const auto& [value, want] : rows) {
+        SCOPED_TRACE(want);
+        state.GnssLatitude = state.GnssLongitude = value;
+        state.GridEasting = state.GridNorthing = value;
+        const std::string row = BuildRawCsvRow(state, r, "NMEA DPT", 4, in.now);
+        EXPECT_EQ(row.substr(std::string("2026-12-10 093005123,").size(), std::string(want).size()),
+                  want);
+    }
+}
+
 TEST(DepthHeader, EighteenFields) {
     const std::string header = kRawCsvHeader;
     EXPECT_EQ(std::count(header.begin(), header.end(), ','), 17);

@@ -22,24 +22,13 @@
 #include "navigation/StandardLayers.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/Utm35Settings.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-DeviceSettingsValues Utm35() {
-    DeviceSettingsValues v;
-    v.SemiMajorAxis = "6378137.0";
-    v.Flattening = "0.0033528106647474";
-    v.ScalePPM = v.XRotation = v.YRotation = v.ZRotation = "0";
-    v.XShift = v.YShift = v.ZShift = "0";
-    v.CentralMeridian = "27";
-    v.ReferenceLatitude = "0";
-    v.ScaleFactor = "0.9996";
-    v.FalseEasting = "500000";
-    v.FalseNorthing = "0";
-    return v;
-}
+DeviceSettingsValues Utm35() { return phxtest::Utm35Settings(); }
 
 const KmlGridToGeographicFn kToUtm35 = [](double x, double y, double& lat, double& lon) {
     return KmlGridToGeographic(Utm35(), x, y, lat, lon);

@@ -2,6 +2,8 @@
 // and GeographicLib, the parameters read at each Start, the unchanged fix,
 // the vessel symbol, the idle zero position, the track rules and the
 // sounding labels.
+#include "navigation/MapTick.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,26 +14,16 @@
 #include "foundation/DisplayValues.h"
 #include "foundation/SurveyState.h"
 #include "geodesy/LambertConformalConic.h"
-#include "navigation/MapTick.h"
 #include "navigation/StandardLayers.h"
 #include "tests/support/RunTool.h"
+#include "tests/support/Utm35Settings.h"
 
 namespace {
 
 constexpr double kPi = 3.141592653589793;
 
 DeviceSettingsValues Utm35() {
-    DeviceSettingsValues v;
-    v.SemiMajorAxis = "6378137.0";
-    v.Flattening = "0.0033528106647474";
-    for (std::string* t : {&v.XRotation, &v.YRotation, &v.ZRotation, &v.XShift, &v.YShift,
-                           &v.ZShift, &v.ScalePPM})
-        *t = "0";
-    v.CentralMeridian = "27";
-    v.ReferenceLatitude = "0";
-    v.ScaleFactor = "0.9996";
-    v.FalseEasting = "500000";
-    v.FalseNorthing = "0";
+    DeviceSettingsValues v = phxtest::Utm35Settings();
     v.GyroEnabled = true;
     v.SensorEnabled = true;
     return v;
@@ -79,8 +71,8 @@ class MapTick : public ::testing::Test {
 }  // namespace
 
 TEST(MapTickTexts, FixNames) {
-    const std::pair<int, const char*> cases[] = {{0, "No Fix"}, {1, "GPS"},      {2, "DGPS"},
-                                                 {3, "Fix:3"},  {4, "RTK Fix"},  {5, "RTK Float"},
+    const std::pair<int, const char*> cases[] = {{0, "No Fix"}, {1, "GPS"},     {2, "DGPS"},
+                                                 {3, "Fix:3"},  {4, "RTK Fix"}, {5, "RTK Float"},
                                                  {6, "Fix:6"},  {9, "Fix:9"}};
     for (const auto& [quality, name] : cases) EXPECT_EQ(FixName(quality), name);
 }
@@ -108,8 +100,9 @@ TEST(MapTickTexts, StatusTextWithTideDashAndDepths) {
     EXPECT_EQ(PositionStatusText(s),
               "RTK Fix | Spd: 0.0 kn | SV: 12 | Ant: 47.40 m | Tide: - m | Depth: 12.35 m");
     s.highLowFormat = true;
-    EXPECT_EQ(PositionStatusText(s), "RTK Fix | Spd: 0.0 kn | SV: 12 | Ant: 47.40 m | Tide: - m"
-                                     " | HDepth: 12.35 m | LDepth: 13.50 m");
+    EXPECT_EQ(PositionStatusText(s),
+              "RTK Fix | Spd: 0.0 kn | SV: 12 | Ant: 47.40 m | Tide: - m"
+              " | HDepth: 12.35 m | LDepth: 13.50 m");
     s.depthLow = 0;
     EXPECT_NE(PositionStatusText(s).find(" | Depth: 12.35 m"), std::string::npos);
     s.noValidPosition = true;
@@ -141,8 +134,8 @@ TEST_F(MapTick, TransverseMercatorAgainstProjAndGeographicLib) {
         EXPECT_NEAR(g_Survey.GridEasting, cct[0], 0.001);
         EXPECT_NEAR(g_Survey.GridNorthing, cct[1], 0.001);
     }
-    const auto tm = Numbers(phxtest::RunTool(
-        "echo '41 29' | TransverseMercatorProj -l 27 -k 0.9996 -p 9 2>/dev/null"));
+    const auto tm = Numbers(
+        phxtest::RunTool("echo '41 29' | TransverseMercatorProj -l 27 -k 0.9996 -p 9 2>/dev/null"));
     if (tm.size() >= 3) {
         EXPECT_NEAR(g_Survey.GridConvergence, -tm[2], 1e-6);
     }
@@ -191,8 +184,8 @@ TEST_F(MapTick, LambertOneAndTwoParallelsAgainstConicProj) {
     const double e1 = g_Survey.GridEasting, n1 = g_Survey.GridNorthing;
     const double gamma1 = -g_Survey.GridConvergence;
     ASSERT_TRUE(Tick(43, 28.5).projected);
-    const auto two = Numbers(
-        phxtest::RunTool("printf '41 31\\n43 28.5\\n' | ConicProj -c 40 44 -l 30 -p 6"));
+    const auto two =
+        Numbers(phxtest::RunTool("printf '41 31\\n43 28.5\\n' | ConicProj -c 40 44 -l 30 -p 6"));
     ASSERT_EQ(two.size(), 8u) << "ConicProj is part of geographiclib-tools";
     EXPECT_NEAR(e1, two[0], 0.002);
     EXPECT_NEAR(gamma1, two[2], 1e-7);
@@ -216,7 +209,7 @@ TEST_F(MapTick, GeodeticEditsWaitForTheNextStart) {
     device.FalseEasting = "400000";  // edited during the survey
     Tick(41, 29.0001);
     EXPECT_NEAR(g_Survey.GridEasting - e, 8.4, 0.1);  // still the old false easting
-    DropGeodesyCache(g_Survey.MapTick);  // Start
+    DropGeodesyCache(g_Survey.MapTick);               // Start
     Tick(41, 29.0001);
     EXPECT_NEAR(e - g_Survey.GridEasting, 100000 - 8.4, 0.1);
 }
@@ -307,7 +300,7 @@ TEST_F(MapTick, TrackDistanceTable) {
     EXPECT_EQ(step(1009.9, 1000), 0);  // 5 m from the new anchor needed
     EXPECT_EQ(step(1055, 1000), 0);    // 50 m: an outlier adds nothing
     EXPECT_EQ(m.TrackEasting, 1005);
-    EXPECT_GT(step(1010, 1000), 0);    // back in range of the anchor
+    EXPECT_GT(step(1010, 1000), 0);  // back in range of the anchor
     EXPECT_EQ(canvas.GetLayerShapeIds(fix).size(), 2u);
 }
 
@@ -353,9 +346,9 @@ TEST_F(MapTick, TrackLayerAndColourByFixQuality) {
         int quality;
         const char* layer;
         TColor colour;
-    } cases[] = {{4, "track_fix", 0x00AA00},    {5, "track_float", 0x00BBBB},
-                 {2, "track_float", 0x00BBBB},  {3, "track_float", 0x00BBBB},
-                 {1, "track_nofix", clRed},     {0, "track_nofix", clRed},
+    } cases[] = {{4, "track_fix", 0x00AA00},   {5, "track_float", 0x00BBBB},
+                 {2, "track_float", 0x00BBBB}, {3, "track_float", 0x00BBBB},
+                 {1, "track_nofix", clRed},    {0, "track_nofix", clRed},
                  {6, "track_nofix", clRed}};
     MapTickMemory m;
     RecordTrackPoint(m, canvas, 100, 100, 4, s);

@@ -15,6 +15,7 @@
 #include "foundation/DayPaths.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
+#include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
@@ -232,6 +233,64 @@ TEST_F(TFNavSurvey, DayFolderDeletedMidRunLosesNoRow) {
               "Easting,Northing,Elevation\r\n1000.00,2000.00,-2.80\r\n");
     EXPECT_NE(phxtest::ReadAll(g_LogDir + DateStamp() + " PHX_SBES_V3.log").find("$SDDPT,2.5"),
               std::string::npos);
+}
+
+TEST_F(TFNavSurvey, PanelFiveShowsTheLastLineAndKeepsARowFault) {
+    Create();
+    nav->bRealtimeClick();
+    ASSERT_GE(nav->sStatusBar->PanelCount(), 6);
+    sounderPty->Write("$SDDPT,1.5\r\n$SDDPT,2.5*00\r\n$SDDPT,3.5\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return Csv().find(",3.5,") != std::string::npos; }, 3000));
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return nav->sStatusBar->PanelText(5) == "$SDDPT,3.5"; }, 3000));
+    EXPECT_EQ(nav->sStatusBar->PanelWidth(5), nav->sStatusBar->TextWidth("$SDDPT,3.5") + 20);
+    sounderPty->Write("$SDDPT,4.5*00\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return nav->sStatusBar->PanelText(5) == "[CORRUPT] $SDDPT,4.5*00"; }, 3000));
+
+    // A row that cannot be written: the fault, not the line, stays in view.
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    fs::remove(g_CoordinatesCsvPath);
+    fs::create_symlink("/dev/full", g_CoordinatesCsvPath);
+    sounderPty->Write("$SDDPT,5.5\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [] { return Events().find("Sounding rows cannot be written") != std::string::npos; },
+        3000));
+    phxtest::PumpEventsUntil([] { return false; }, 100);
+    EXPECT_EQ(nav->sStatusBar->PanelText(5).toStdString().rfind("Sounding rows cannot be written", 0),
+              0u)
+        << nav->sStatusBar->PanelText(5).toStdString();
+    fs::remove(g_CoordinatesCsvPath);
+}
+
+// The descriptors of this process open on `path`.
+int OpenCount(const std::string& path) {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
+        std::error_code linkError;
+        if (fs::read_symlink(fd.path(), linkError) == fs::path(path)) ++n;
+    }
+    return n;
+}
+
+TEST_F(TFNavSurvey, StopLetsTheRowFilesGo) {
+    Create();
+    nav->bRealtimeClick();
+    g_Survey.GridEasting = 1000;  // as a map tick leaves it
+    g_Survey.GridNorthing = 2000;
+    const std::string xyz = g_XyzDir + g_SessionDate + " Simple XYZ.csv";
+    sounderPty->Write("$SDDPT,1.5\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [&] { return phxtest::ReadAll(xyz).find("-1.80") != std::string::npos; }, 3000));
+    EXPECT_EQ(OpenCount(g_CoordinatesCsvPath), 1);
+    EXPECT_EQ(OpenCount(xyz), 1);
+    nav->bRealtimeClick();
+    ASSERT_FALSE(g_Survey.RealtimeRunning);
+    EXPECT_EQ(OpenCount(g_CoordinatesCsvPath), 0);
+    EXPECT_EQ(OpenCount(xyz), 0);
+    EXPECT_EQ(OpenCount(g_LogDir + DateStamp() + " PHX_SBES_V3.log"), 0);
 }
 
 }  // namespace

@@ -178,3 +178,23 @@ TEST_F(IniFileTest, WindowsCodePageFileKeepsItsLetters) {
     EXPECT_NE(bytes.find("Name of Datum=İzmir şğ\r\n"), std::string::npos) << bytes;
     EXPECT_NE(bytes.find("Note=İstanbul\r\n"), std::string::npos) << bytes;
 }
+
+// While writes are refused, no IniFile changes the file or what is read;
+// afterwards they work again.
+TEST_F(IniFileTest, RefusedWritesChangeNothing) {
+    WriteAll(path, "[A]\r\nk=1\r\nj=2\r\n");
+    IniFile ini(path);
+    IniFile::SetWritesRefused(true);
+    EXPECT_FALSE(ini.WriteString("A", "k", "9"));
+    EXPECT_FALSE(ini.WriteInteger("B", "n", 3));
+    EXPECT_FALSE(ini.DeleteKey("A", "j"));
+    EXPECT_FALSE(ini.EraseSection("A"));
+    EXPECT_FALSE(IniFile(path).WriteBool("A", "b", true));
+    IniFile::SetWritesRefused(false);
+    EXPECT_EQ(ReadAll(path), "[A]\r\nk=1\r\nj=2\r\n");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
+    EXPECT_EQ(ini.ReadString("A", "j", ""), "2");
+    EXPECT_FALSE(ini.SectionExists("B"));
+    EXPECT_TRUE(ini.WriteString("A", "k", "9"));
+    EXPECT_EQ(IniFile(path).ReadString("A", "k", ""), "9");
+}

@@ -1,7 +1,8 @@
 // Test entry: a QApplication on the offscreen platform (unless the
 // environment names another), the C numeric locale as the program sets it,
-// scripted dialogs so no test can block on a modal box, and a recording
-// shell so no test starts a file manager.
+// scripted dialogs so no test can block on a modal box, a recording shell
+// so no test starts a file manager, and a recording launcher and exit so no
+// test starts a program or ends itself unless it asks for the real ones.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <cstdlib>
 
 #include "platform/Dialogs.h"
+#include "platform/Launcher.h"
+#include "platform/ProcessExit.h"
 #include "platform/Shell.h"
 
 int main(int argc, char** argv) {
@@ -18,5 +21,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     platform::SetDialogs(std::make_unique<platform::ScriptedDialogs>());
     platform::SetShell(std::make_unique<platform::RecordingShell>());
+    platform::SetLauncher(std::make_unique<platform::RecordingLauncher>());
+    platform::SetProcessExit(std::make_unique<platform::RecordingExit>());
     return RUN_ALL_TESTS();
 }
