@@ -70,7 +70,7 @@ bool ProjectTextFromFile(std::string_view fileBytes, TextBuffer& buffer, std::st
 bool IsValidUtf8Text(std::string_view text, TaskPool* pool);
 
 // The parts the reader cuts a text into, at line ends.
-inline constexpr size_t kReadPartBytes = size_t{1} << 20;
+inline constexpr size_t kReadPartBytes = size_t{512} << 10;
 
 // Reads the records of `text` into `model`. Mode 0 first removes every shape
 // and layer (and the selection and any drawing in progress) and starts again

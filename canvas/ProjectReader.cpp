@@ -1,5 +1,5 @@
 // The reader of the project text. The text is cut at line ends into parts of
-// about a megabyte, and the parts are read a window of a few at a time in
+// half a megabyte, and the parts are read a window of a few at a time in
 // four steps: each part's lines are taken apart into records and vertices on
 // a thread of its own (the records of a part read as if the part began with
 // a record, which it nearly always does); then, on the calling thread and in
