@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "tests/support/OpenDescriptors.h"
 #include "tests/support/TempHome.h"
 
 namespace {
@@ -133,37 +134,26 @@ TEST(RowWriterNames, NumberedName) {
     EXPECT_EQ(SoundingRowWriter::NumberedName("/a.d/name", 99), "/a.d/name_99");
 }
 
-// The descriptors of this process open on `path`.
-int OpenCount(const std::string& path) {
-    int n = 0;
-    std::error_code ec;
-    for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
-        std::error_code linkError;
-        if (fs::read_symlink(fd.path(), linkError) == fs::path(path)) ++n;
-    }
-    return n;
-}
-
 TEST_F(RowWriter, FileStaysOpenUntilItsNameLeadsElsewhere) {
     ASSERT_TRUE(writer.Write(path, "r1"));
     ASSERT_TRUE(writer.Write(path, "r2"));
-    EXPECT_EQ(OpenCount(path), 1);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(path), 1);
     // Renamed by the surveyor: the rows go to a new file at the name.
     const std::string aside = dir + "aside.csv";
     fs::rename(path, aside);
     EXPECT_TRUE(writer.Write(path, "r3"));
     EXPECT_EQ(phxtest::ReadAll(aside), "H\r\nr1\r\nr2\r\n");
     EXPECT_EQ(phxtest::ReadAll(path), "H\r\nr3\r\n");
-    EXPECT_EQ(OpenCount(aside), 0);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(aside), 0);
     // Another name (a new day) lets the old file go.
     const std::string next = dir + "2026-12-11 Coordinates.csv";
     EXPECT_TRUE(writer.Write(next, "r4"));
-    EXPECT_EQ(OpenCount(path), 0);
-    EXPECT_EQ(OpenCount(next), 1);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(path), 0);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(next), 1);
     EXPECT_EQ(phxtest::ReadAll(next), "H\r\nr4\r\n");
     // The close writes nothing more and lets the file go.
     EXPECT_EQ(writer.Flush(next), 0u);
-    EXPECT_EQ(OpenCount(next), 0);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(next), 0);
     EXPECT_TRUE(reports.empty());
 }
 

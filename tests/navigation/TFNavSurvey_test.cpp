@@ -19,6 +19,7 @@
 #include "navigation/ui/TFNav.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
+#include "tests/support/OpenDescriptors.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
 
@@ -258,21 +259,10 @@ TEST_F(TFNavSurvey, PanelFiveShowsTheLastLineAndKeepsARowFault) {
         [] { return Events().find("Sounding rows cannot be written") != std::string::npos; },
         3000));
     phxtest::PumpEventsUntil([] { return false; }, 100);
-    EXPECT_EQ(nav->sStatusBar->PanelText(5).toStdString().rfind("Sounding rows cannot be written", 0),
-              0u)
+    EXPECT_EQ(
+        nav->sStatusBar->PanelText(5).toStdString().rfind("Sounding rows cannot be written", 0), 0u)
         << nav->sStatusBar->PanelText(5).toStdString();
     fs::remove(g_CoordinatesCsvPath);
-}
-
-// The descriptors of this process open on `path`.
-int OpenCount(const std::string& path) {
-    int n = 0;
-    std::error_code ec;
-    for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
-        std::error_code linkError;
-        if (fs::read_symlink(fd.path(), linkError) == fs::path(path)) ++n;
-    }
-    return n;
 }
 
 TEST_F(TFNavSurvey, StopLetsTheRowFilesGo) {
@@ -284,13 +274,13 @@ TEST_F(TFNavSurvey, StopLetsTheRowFilesGo) {
     sounderPty->Write("$SDDPT,1.5\r\n");
     ASSERT_TRUE(phxtest::PumpEventsUntil(
         [&] { return phxtest::ReadAll(xyz).find("-1.80") != std::string::npos; }, 3000));
-    EXPECT_EQ(OpenCount(g_CoordinatesCsvPath), 1);
-    EXPECT_EQ(OpenCount(xyz), 1);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(g_CoordinatesCsvPath), 1);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(xyz), 1);
     nav->bRealtimeClick();
     ASSERT_FALSE(g_Survey.RealtimeRunning);
-    EXPECT_EQ(OpenCount(g_CoordinatesCsvPath), 0);
-    EXPECT_EQ(OpenCount(xyz), 0);
-    EXPECT_EQ(OpenCount(g_LogDir + DateStamp() + " PHX_SBES_V3.log"), 0);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(g_CoordinatesCsvPath), 0);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(xyz), 0);
+    EXPECT_EQ(phxtest::OpenDescriptorCount(g_LogDir + DateStamp() + " PHX_SBES_V3.log"), 0);
 }
 
 }  // namespace
