@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/TextFiles.h"
+
 namespace {
 
 bool Diverts(int error) { return error == EACCES || error == EISDIR || error == EROFS; }
@@ -26,20 +28,6 @@ int OpenAppend(const std::string& path) {
         return -1;
     }
     return fd;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 std::string FileName(const std::string& path) {
@@ -90,7 +78,7 @@ bool SoundingRowWriter::WriteHeld(int fd, off_t before, std::string& why) {
         bytes_ += row;
         bytes_ += "\r\n";
     }
-    if (WriteAll(fd, bytes_)) return true;
+    if (platform::WriteAllBytes(fd, bytes_)) return true;
     why = std::strerror(errno);
     // No half row: cut the file back to where this write began.
     (void)!::ftruncate(fd, before);  // a device (no size) cannot be cut; nothing was kept
@@ -186,17 +174,15 @@ void SoundingRowWriter::Touch(const std::string& path) {
 }
 
 size_t SoundingRowWriter::Flush(const std::string& path) {
-    // The file is let go either way; the next row opens it again.
-    struct Release {
-        SoundingRowWriter& w;
-        ~Release() { w.CloseFile(); }
-    } release{*this};
-    if (held_.empty()) return lost_;
     std::string why;
-    if (!TryOnce(path, why)) {
+    bool written = held_.empty() || TryOnce(path, why);
+    if (!written) {
         if (hooks_.ensureFolders) hooks_.ensureFolders();
-        if (!TryOnce(path, why)) return held_.size() + lost_;
+        written = TryOnce(path, why);
     }
+    // The file is let go either way; the next row opens it again.
+    CloseFile();
+    if (!written) return held_.size() + lost_;
     held_.clear();
     heldBytes_ = 0;
     return lost_;

@@ -14,4 +14,10 @@ bool GuardHandler(const std::function<void()>& handler) noexcept;
 // How many exceptions were swallowed while a box was already showing.
 int SuppressedHandlerErrors();
 
+// The slot of a control: runs `owner`'s `handler` under GuardHandler.
+template <class Owner>
+auto Guarded(Owner* owner, void (Owner::*handler)()) {
+    return [owner, handler] { GuardHandler([owner, handler] { (owner->*handler)(); }); };
+}
+
 }  // namespace platform

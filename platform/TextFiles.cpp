@@ -14,8 +14,9 @@ namespace platform {
 bool WriteAllBytes(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;  // nothing taken: the medium is full
             return false;
         }
         bytes.remove_prefix(static_cast<size_t>(n));

@@ -14,7 +14,8 @@ namespace platform {
 std::string ToCrLf(std::string_view text);
 
 // Writes every byte to `fd`, going on after short writes and EINTR; false on
-// any error (also EFBIG under a file-size limit).
+// any error (also EFBIG under a file-size limit; ENOSPC when a write takes
+// nothing).
 bool WriteAllBytes(int fd, std::string_view bytes);
 
 // Opens `path` for appending, writes `text` with CR LF line ends, closes.

@@ -30,6 +30,7 @@
 #include "navigation/CanvasViewSettings.h"
 #include "navigation/ScreenshotWriter.h"
 #include "navigation/StandardLayers.h"
+#include "navigation/ui/MenuItems.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TOffsets.h"
 #include "navigation/ui/TfJoystick.h"
@@ -62,12 +63,6 @@ QToolBar* MakeToolBar(QMainWindow* window, const char* name, const QString& titl
     bar->setObjectName(QString::fromLatin1(name));
     window->addToolBar(Qt::TopToolBarArea, bar);
     return bar;
-}
-
-QAction* MakeAction(QMenu* menu, const char* name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
 }
 
 }  // namespace
@@ -110,10 +105,10 @@ void TFNav::BuildLayout() {
     Tools1->setObjectName(QStringLiteral("Tools1"));
     Languages1 = MainMenu1->addMenu(QStringLiteral("Languages"));
     Languages1->setObjectName(QStringLiteral("Languages1"));
-    English1 = MakeAction(Languages1, "English1", QStringLiteral("English"));
-    Turkish1 = MakeAction(Languages1, "Turkish1", QStringLiteral("Turkish"));
+    English1 = AddMenuItem(Languages1, "English1", QStringLiteral("English"));
+    Turkish1 = AddMenuItem(Languages1, "Turkish1", QStringLiteral("Turkish"));
     TranslationEditor1 =
-        MakeAction(Languages1, "TranslationEditor1", QStringLiteral("Translation Editor"));
+        AddMenuItem(Languages1, "TranslationEditor1", QStringLiteral("Translation Editor"));
     Help1 = MainMenu1->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     BuildMenuCatalogue();
@@ -207,9 +202,7 @@ void TFNav::FormCreate() {
         platform::GuardHandler([this] { bRealtimeClick(); });
     });
     const auto item = [this](QAction* action, void (TFNav::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] {
-            platform::GuardHandler([this, handler] { (this->*handler)(); });
-        });
+        connect(action, &QAction::triggered, this, platform::Guarded(this, handler));
     };
     item(TranslationEditor1, &TFNav::TranslationEditor1Click);
     item(ImportOldPHX1, &TFNav::ImportOldPHX1Click);

@@ -14,6 +14,7 @@
 #include "canvas/PlovanCanvas.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
+#include "navigation/ui/MenuItems.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "navigation/ui/TfRealtime.h"
@@ -36,20 +37,6 @@ QToolButton* AddButton(QToolBar* bar, const char* name, const char* caption) {
     button->setText(QString::fromUtf8(caption));
     bar->addWidget(button);
     return button;
-}
-
-QAction* AddItem(QMenu* menu, const char* name, const char* caption) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
-
-// A shortcut that the menu only shows: another item owns the key, or a
-// form handler needs it (two live actions with one key make Qt fire
-// neither).
-void ShowShortcut(QAction* action, const QKeySequence& keys) {
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WidgetShortcut);
 }
 
 bool Confirmed(const QString& prompt) {
@@ -95,39 +82,36 @@ void TFNav::BuildDrawingTools() {
         Edit1->setObjectName(QStringLiteral("Edit1"));
         MainMenu1->insertMenu(Window2->menuAction(), Edit1);
     }
-    ClearFixedTracks1 = AddItem(Edit1, "ClearFixedTracks1", "Clear tracks fixed");
-    ClearUnfixedTracks1 = AddItem(Edit1, "ClearUnfixedTracks1", "Clear tracks unfixed");
-    ClearUserAddedShapes1 = AddItem(Edit1, "ClearUserAddedShapes1", "Clear shapes user added");
-    Deletetracksselected1 = AddItem(Edit1, "Deletetracksselected1", "Delete tracks selected");
+    ClearFixedTracks1 = AddMenuItem(Edit1, "ClearFixedTracks1", "Clear tracks fixed");
+    ClearUnfixedTracks1 = AddMenuItem(Edit1, "ClearUnfixedTracks1", "Clear tracks unfixed");
+    ClearUserAddedShapes1 = AddMenuItem(Edit1, "ClearUserAddedShapes1", "Clear shapes user added");
+    Deletetracksselected1 = AddMenuItem(Edit1, "Deletetracksselected1", "Delete tracks selected");
 
     // Zoom comes between Edit and Window.
     Zoom1 = new QMenu(QStringLiteral("Zoom"), MainMenu1);
     Zoom1->setObjectName(QStringLiteral("Zoom1"));
     MainMenu1->insertMenu(Window2->menuAction(), Zoom1);
-    In1 = AddItem(Zoom1, "In1", "In");
-    Out1 = AddItem(Zoom1, "Out1", "Out");
-    Extents1 = AddItem(Zoom1, "Extents1", "Extents");
-    Window1 = AddItem(Zoom1, "Window1", "Window");
-    Dynamic1 = AddItem(Zoom1, "Dynamic1", "Dynamic");
-    Followvessel1 = AddItem(Zoom1, "Followvessel1", "Follow vessel");
-    Donotfollowvessel1 = AddItem(Zoom1, "Donotfollowvessel1", "Do not follow vessel");
+    In1 = AddMenuItem(Zoom1, "In1", "In");
+    Out1 = AddMenuItem(Zoom1, "Out1", "Out");
+    Extents1 = AddMenuItem(Zoom1, "Extents1", "Extents");
+    Window1 = AddMenuItem(Zoom1, "Window1", "Window");
+    Dynamic1 = AddMenuItem(Zoom1, "Dynamic1", "Dynamic");
+    Followvessel1 = AddMenuItem(Zoom1, "Followvessel1", "Follow vessel");
+    Donotfollowvessel1 = AddMenuItem(Zoom1, "Donotfollowvessel1", "Do not follow vessel");
     // Ctrl+I, Ctrl+O and Ctrl+W are the File menu's Import, Open and Save As.
-    ShowShortcut(In1, QKeySequence(Qt::CTRL | Qt::Key_I));
-    ShowShortcut(Out1, QKeySequence(Qt::CTRL | Qt::Key_O));
-    ShowShortcut(Window1, QKeySequence(Qt::CTRL | Qt::Key_W));
+    ShowShortcutOnly(In1, QKeySequence(Qt::CTRL | Qt::Key_I));
+    ShowShortcutOnly(Out1, QKeySequence(Qt::CTRL | Qt::Key_O));
+    ShowShortcutOnly(Window1, QKeySequence(Qt::CTRL | Qt::Key_W));
     Extents1->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E));
     Dynamic1->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D));
 }
 
 void TFNav::ConnectDrawingHandlers() {
-    const auto guarded = [this](void (TFNav::*handler)()) {
-        return [this, handler] { platform::GuardHandler([this, handler] { (this->*handler)(); }); };
+    const auto button = [this](QToolButton* b, void (TFNav::*handler)()) {
+        connect(b, &QToolButton::clicked, this, platform::Guarded(this, handler));
     };
-    const auto button = [&](QToolButton* b, void (TFNav::*handler)()) {
-        connect(b, &QToolButton::clicked, this, guarded(handler));
-    };
-    const auto item = [&](QAction* a, void (TFNav::*handler)()) {
-        connect(a, &QAction::triggered, this, guarded(handler));
+    const auto item = [this](QAction* a, void (TFNav::*handler)()) {
+        connect(a, &QAction::triggered, this, platform::Guarded(this, handler));
     };
     button(ToolButton7, &TFNav::ToolButton10Click);
     button(ToolButton12, &TFNav::ToolButton9Click);
@@ -243,7 +227,7 @@ void TFNav::StartPolygonSelection(bool tracks) {
     if (tracks) {
         g_Survey.TrackDeleteLock = false;
         // Shown only: the form's Delete key deletes the selection.
-        ShowShortcut(Deletetracksselected1, QKeySequence(Qt::Key_Delete));
+        ShowShortcutOnly(Deletetracksselected1, QKeySequence(Qt::Key_Delete));
     }
     // One request at a time: the polygon drawn next answers this one.
     g_Survey.SelectTracksPending = tracks;

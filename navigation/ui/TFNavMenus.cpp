@@ -19,6 +19,7 @@
 #include "foundation/DayPaths.h"
 #include "foundation/FormPlacement.h"
 #include "navigation/SettingsImport.h"
+#include "navigation/ui/MenuItems.h"
 #include "navigation/ui/TFNav.h"
 #include "navigation/ui/TOffsets.h"
 #include "platform/Dialogs.h"
@@ -35,17 +36,6 @@
 
 namespace {
 
-QAction* AddItem(QMenu* menu, const char* name, const char* caption) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
-
-void ShowShortcutOnly(QAction* action, const QKeySequence& keys) {
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WidgetShortcut);
-}
-
 void ShowInFront(QWidget* window) {
     if (!window) return;
     window->show();
@@ -56,22 +46,21 @@ void ShowInFront(QWidget* window) {
 
 void TFNav::BuildMenuCatalogue() {
     const auto item = [this](QAction* action, void (TFNav::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] {
-            platform::GuardHandler([this, handler] { (this->*handler)(); });
-        });
+        connect(action, &QAction::triggered, this, platform::Guarded(this, handler));
     };
 
-    NavigationSettings1 = AddItem(Window2, "NavigationSettings1", "Navigation Settings...");
-    mRealtimeWindow1 = AddItem(Window2, "mRealtimeWindow1", "Realtime Window...");
-    Echogram1 = AddItem(Window2, "Echogram1", "Echogram...");
+    NavigationSettings1 = AddMenuItem(Window2, "NavigationSettings1", "Navigation Settings...");
+    mRealtimeWindow1 = AddMenuItem(Window2, "mRealtimeWindow1", "Realtime Window...");
+    Echogram1 = AddMenuItem(Window2, "Echogram1", "Echogram...");
     ShowShortcutOnly(Echogram1, QKeySequence(Qt::CTRL | Qt::Key_O));
-    OffsetsandValues1 = AddItem(Window2, "OffsetsandValues1", "Offsets...");
+    OffsetsandValues1 = AddMenuItem(Window2, "OffsetsandValues1", "Offsets...");
     ShowShortcutOnly(OffsetsandValues1, QKeySequence(Qt::CTRL | Qt::Key_O));
-    themeSelection1 = AddItem(Window2, "themeSelection1", "Theme Selection...");
-    SoundVelocityProfile1 = AddItem(Window2, "SoundVelocityProfile1", "Sound Velocity Profile...");
-    PlovanNTRIPClient1 = AddItem(Window2, "PlovanNTRIPClient1", "Plovan NTRIP Client...");
-    Generate1 = AddItem(Window2, "Generate1", "Generate Runline...");
-    Parameters1 = AddItem(Window2, "Parameters1", "Device Settings...");
+    themeSelection1 = AddMenuItem(Window2, "themeSelection1", "Theme Selection...");
+    SoundVelocityProfile1 =
+        AddMenuItem(Window2, "SoundVelocityProfile1", "Sound Velocity Profile...");
+    PlovanNTRIPClient1 = AddMenuItem(Window2, "PlovanNTRIPClient1", "Plovan NTRIP Client...");
+    Generate1 = AddMenuItem(Window2, "Generate1", "Generate Runline...");
+    Parameters1 = AddMenuItem(Window2, "Parameters1", "Device Settings...");
     Parameters1->setShortcut(QKeySequence(Qt::Key_F10));
     item(NavigationSettings1, &TFNav::NavigationSettings1Click);
     item(mRealtimeWindow1, &TFNav::mRealtimeWindow1Click);
@@ -85,21 +74,21 @@ void TFNav::BuildMenuCatalogue() {
 
     // The import and the satellite items get their handlers when the window
     // is created.
-    VesselShape1 = AddItem(Tools1, "VesselShape1", "Vessel Shape...");
-    OpenLogFolder1 = AddItem(Tools1, "OpenLogFolder1", "Open Log Folder");
+    VesselShape1 = AddMenuItem(Tools1, "VesselShape1", "Vessel Shape...");
+    OpenLogFolder1 = AddMenuItem(Tools1, "OpenLogFolder1", "Open Log Folder");
     OpenLogFolder1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    LatencyWatchSet1 = AddItem(Tools1, "LatencyWatchSet1", "Latency Watch/Set");
-    ImportOldPHX1 = AddItem(Tools1, "ImportOldPHX1", "Import Old PHX...");
+    LatencyWatchSet1 = AddMenuItem(Tools1, "LatencyWatchSet1", "Latency Watch/Set");
+    ImportOldPHX1 = AddMenuItem(Tools1, "ImportOldPHX1", "Import Old PHX...");
     Tools1->addSeparator();
-    ShowSatelliteImage1 = AddItem(Tools1, "ShowSatelliteImage1", "Show Satellite Image");
+    ShowSatelliteImage1 = AddMenuItem(Tools1, "ShowSatelliteImage1", "Show Satellite Image");
     ClearSatelliteImageCahses1 =
-        AddItem(Tools1, "ClearSatelliteImageCahses1", "Clear Satellite Image Cahses...");
+        AddMenuItem(Tools1, "ClearSatelliteImageCahses1", "Clear Satellite Image Cahses...");
     item(VesselShape1, &TFNav::VesselShape1Click);
     item(OpenLogFolder1, &TFNav::OpenLogFolder1Click);
     item(LatencyWatchSet1, &TFNav::LatencyWatchSet1Click);
 
-    RemoteSupport1 = AddItem(Help1, "RemoteSupport1", "Remote Support...");
-    About1 = AddItem(Help1, "About1", "About...");
+    RemoteSupport1 = AddMenuItem(Help1, "RemoteSupport1", "Remote Support...");
+    About1 = AddMenuItem(Help1, "About1", "About...");
     item(RemoteSupport1, &TFNav::RemoteSupport1Click);
     item(About1, &TFNav::About1Click);
 }
@@ -111,16 +100,14 @@ void TFNav::BuildProgramButtons() {
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
         b->setText(QString::fromUtf8(caption));
         tRealtime->addWidget(b);
-        connect(b, &QToolButton::clicked, this, [this, handler] {
-            platform::GuardHandler([this, handler] { (this->*handler)(); });
-        });
+        connect(b, &QToolButton::clicked, this, platform::Guarded(this, handler));
         return b;
     };
     tbRunline = button("tbRunline", "Runline", &TFNav::tbRunlineClick);
     bRestart = button("bRestart", "Restart", &TFNav::bRestartClick);
     bExit = button("bExit", "Exit", &TFNav::bExitClick);
     connect(ConnectIcon, &QToolButton::clicked, this,
-            [this] { platform::GuardHandler([this] { ConnectIconClick(); }); });
+            platform::Guarded(this, &TFNav::ConnectIconClick));
 }
 
 void TFNav::NavigationSettings1Click() { ShowInFront(Navset); }

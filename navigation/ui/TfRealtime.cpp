@@ -114,14 +114,11 @@ TColor FixColourValue(FixColour colour) {
 
 void SetBoxColor(QGroupBox* box, TColor colour, TColor titleColour) {
     box->setProperty(kColorProperty, static_cast<int>(colour));
-    const QString sheet =
+    box->setStyleSheet(
         QStringLiteral("QGroupBox#%1 { background-color: %2; border: 1px solid #808080;"
                        " margin-top: 8px; padding-top: 4px; }"
                        " QGroupBox#%1::title { subcontrol-origin: margin; left: 6px; color: %3; }")
-            .arg(box->objectName(), CssColor(colour), CssColor(titleColour));
-    // Every depth line sets the frames' colour; a new style sheet restyles
-    // the box and all its children, so an unchanged one is not set again.
-    if (box->styleSheet() != sheet) box->setStyleSheet(sheet);
+            .arg(box->objectName(), CssColor(colour), CssColor(titleColour)));
 }
 
 TColor TfRealtime::BoxColor(const QGroupBox* box) {

@@ -91,8 +91,9 @@ class TfRealtime : public QWidget {
     void LeaveCompactMode();
 
     int FHideImage = 0;
-    // The colours last set through SetGpsColor and SetDepthFramesColor:
-    // every line sets them, a change restyles.
+    // The colours last set through SetGpsColor and SetDepthFramesColor: every
+    // line sets them, and a new style sheet restyles the box and all its
+    // children, so only a change restyles.
     std::optional<TColor> FGpsColour, FDepthFramesColour;
 };
 
