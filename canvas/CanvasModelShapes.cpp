@@ -132,10 +132,10 @@ bool TCanvasModel::GetShapeEndPoints(int id, double& x1, double& y1, double& x2,
     if (!s) return false;
     if (s->FShapeType == ShapeType::Line) {
         if (const auto* l = dynamic_cast<const TPlovanLine*>(s)) {
-            x1 = l->P[0].X;
-            y1 = l->P[0].Y;
-            x2 = l->P[1].X;
-            y2 = l->P[1].Y;
+            x1 = l->X1;
+            y1 = l->Y1;
+            x2 = l->X2;
+            y2 = l->Y2;
             return true;
         }
     }

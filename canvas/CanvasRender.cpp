@@ -310,13 +310,13 @@ void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int
     auto draw = [&] { shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, w, h); };
 
     if (auto* line = As<TPlovanLine>(&shape)) {
-        double x1 = line->P[0].X, y1 = line->P[0].Y, x2 = line->P[1].X, y2 = line->P[1].Y;
+        double x1 = line->X1, y1 = line->Y1, x2 = line->X2, y2 = line->Y2;
         if (!viewmath::ClipSegment(x1, y1, x2, y2, xmin, ymin, xmax, ymax)) return;
-        std::swap(line->P[0].X, x1), std::swap(line->P[0].Y, y1);
-        std::swap(line->P[1].X, x2), std::swap(line->P[1].Y, y2);
+        std::swap(line->X1, x1), std::swap(line->Y1, y1);
+        std::swap(line->X2, x2), std::swap(line->Y2, y2);
         draw();
-        std::swap(line->P[0].X, x1), std::swap(line->P[0].Y, y1);
-        std::swap(line->P[1].X, x2), std::swap(line->P[1].Y, y2);
+        std::swap(line->X1, x1), std::swap(line->Y1, y1);
+        std::swap(line->X2, x2), std::swap(line->Y2, y2);
         return;
     }
     auto* poly = As<TPlovanPolyline>(&shape);

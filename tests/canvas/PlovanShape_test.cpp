@@ -437,19 +437,19 @@ TEST(PlovanShapeBounds, EveryClass) {
 TEST(PlovanShapeTransform, MoveScaleRotate) {
     TPlovanLine line(0, 0, 10, 0, 0);
     line.Rotate(90, 0, 0);
-    EXPECT_NEAR(line.P[1].X, 0, 1e-12);
-    EXPECT_NEAR(line.P[1].Y, 10, 1e-12);
+    EXPECT_NEAR(line.X2, 0, 1e-12);
+    EXPECT_NEAR(line.Y2, 10, 1e-12);
     EXPECT_NEAR(line.FMaxY, 10, 1e-12);
     line.Move(1, 2);
-    EXPECT_NEAR(line.P[0].X, 1, 1e-12);
+    EXPECT_NEAR(line.X1, 1, 1e-12);
     EXPECT_NEAR(line.FMinY, 2, 1e-12);
     line.Scale(2, 3, 1, 2);
-    EXPECT_NEAR(line.P[1].Y, 32, 1e-12);
+    EXPECT_NEAR(line.Y2, 32, 1e-12);
 
     TPlovanRectangle rect(0, 0, 10, 5, 0);
     rect.Rotate(45, 3, 3);
-    EXPECT_EQ(rect.P[1].X, 10);
-    EXPECT_EQ(rect.P[1].Y, 5);
+    EXPECT_EQ(rect.X2, 10);
+    EXPECT_EQ(rect.Y2, 5);
 
     TPlovanText text(5, 5, QStringLiteral("a"), 0, 0);
     text.Rotate(30, 0, 0);
@@ -466,7 +466,7 @@ TEST(PlovanShapeTransform, MoveScaleRotate) {
 
     TPlovanArc arc(0, 0, 1, 1, 2, 0, 0);
     arc.Scale(-1, 1, 0, 0);
-    EXPECT_EQ(arc.P[2].X, -2);
+    EXPECT_EQ(arc.X3, -2);
     EXPECT_EQ(arc.FMinX, -2);
 }
 
@@ -503,26 +503,26 @@ TEST(PlovanShapeTransform, PolylineVerticesAreFloats) {
 
 TEST(PlovanShapeFields, CallerValuesDefaultUntilSet) {
     TPlovanPoint p;
-    EXPECT_EQ(p.Name(), QString());
-    EXPECT_EQ(p.AuxColor(), clWhite);
-    EXPECT_EQ(p.Tag(), 0);
-    p.SetName(QStringLiteral("buoy"));
-    p.SetTag(15);
-    p.SetAuxColor(0x123);
-    p.SetStyle(3);
-    p.SetAuxValue(-4);
-    p.SetLabel(QStringLiteral("lbl"));
-    EXPECT_EQ(p.Name(), QStringLiteral("buoy"));
-    EXPECT_EQ(p.Tag(), 15);
-    EXPECT_EQ(p.AuxColor(), 0x123);
-    EXPECT_EQ(p.Style(), 3);
-    EXPECT_EQ(p.AuxValue(), -4);
-    EXPECT_EQ(p.Label(), QStringLiteral("lbl"));
+    EXPECT_EQ(p.FName(), QString());
+    EXPECT_EQ(p.FAuxColor(), clWhite);
+    EXPECT_EQ(p.FTag(), 0);
+    p.SetFName(QStringLiteral("buoy"));
+    p.SetFTag(15);
+    p.SetFAuxColor(0x123);
+    p.SetFStyle(3);
+    p.SetFAuxValue(-4);
+    p.SetFLabel(QStringLiteral("lbl"));
+    EXPECT_EQ(p.FName(), QStringLiteral("buoy"));
+    EXPECT_EQ(p.FTag(), 15);
+    EXPECT_EQ(p.FAuxColor(), 0x123);
+    EXPECT_EQ(p.FStyle(), 3);
+    EXPECT_EQ(p.FAuxValue(), -4);
+    EXPECT_EQ(p.FLabel(), QStringLiteral("lbl"));
     TPlovanPoint other;
-    EXPECT_EQ(other.Name(), QString());  // values belong to one shape
+    EXPECT_EQ(other.FName(), QString());  // values belong to one shape
 
     TPlovanText t(0, 0, QStringLiteral("depth 5"), 2, 7);
-    EXPECT_EQ(t.Label(), QStringLiteral("depth 5"));
+    EXPECT_EQ(t.FLabel(), QStringLiteral("depth 5"));
     EXPECT_EQ(t.FontName, QStringLiteral("Arial"));
     EXPECT_EQ(t.Height, 10);
     EXPECT_EQ(t.FLayerId, 7);

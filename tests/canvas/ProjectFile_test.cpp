@@ -50,8 +50,7 @@ std::string Dump(const TCanvasModel& m) {
     for (const TPlovanShape* s : m.FShapes) {
         out += "#" + std::to_string(s->FId) + " ";
         if (auto* l = dynamic_cast<const TPlovanLine*>(s)) {
-            out +=
-                "LINE " + Pen(*s) + " " + Xy(l->P[0].X, l->P[0].Y) + " " + Xy(l->P[1].X, l->P[1].Y);
+            out += "LINE " + Pen(*s) + " " + Xy(l->X1, l->Y1) + " " + Xy(l->X2, l->Y2);
         } else if (auto* c = dynamic_cast<const TPlovanCircle*>(s)) {
             out += "CIRCLE " + Pen(*s) + " " + Xy(c->X, c->Y) + " r" + Num(c->Radius);
         } else if (auto* p = dynamic_cast<const TPlovanPoint*>(s)) {
@@ -63,19 +62,18 @@ std::string Dump(const TCanvasModel& m) {
                    std::to_string(t->Bold) + " i" + std::to_string(t->Italic) + " [" +
                    t->Text.toStdString() + "]";
         } else if (auto* r = dynamic_cast<const TPlovanRectangle*>(s)) {
-            out += "RECTANGLE " + Pen(*s) + " " + Xy(r->P[0].X, r->P[0].Y) + " " +
-                   Xy(r->P[1].X, r->P[1].Y) + " fill" + std::to_string(s->FFillColor) + " s" +
-                   std::to_string(s->FFillStyle) + " v" + Num(r->Value);
+            out += "RECTANGLE " + Pen(*s) + " " + Xy(r->X1, r->Y1) + " " + Xy(r->X2, r->Y2) +
+                   " fill" + std::to_string(s->FFillColor) + " s" + std::to_string(s->FFillStyle) +
+                   " v" + Num(r->Value);
         } else if (auto* e = dynamic_cast<const TPlovanEllipse*>(s)) {
-            out += "ELLIPSE " + Pen(*s) + " " + Xy(e->P[0].X, e->P[0].Y) + " " +
-                   Xy(e->P[1].X, e->P[1].Y);
+            out += "ELLIPSE " + Pen(*s) + " " + Xy(e->X1, e->Y1) + " " + Xy(e->X2, e->Y2);
         } else if (auto* pl = dynamic_cast<const TPlovanPolyline*>(s)) {
             out += "POLY" + std::to_string(s->FShapeType) + (pl->Closed ? " closed " : " open ") +
                    Pen(*s);
             for (const TFloatPoint& v : pl->Points) out += " " + Xy(v.X, v.Y);
         } else if (auto* a = dynamic_cast<const TPlovanArc*>(s)) {
-            out += "ARC " + Pen(*s) + " " + Xy(a->P[0].X, a->P[0].Y) + " " +
-                   Xy(a->P[1].X, a->P[1].Y) + " " + Xy(a->P[2].X, a->P[2].Y);
+            out += "ARC " + Pen(*s) + " " + Xy(a->X1, a->Y1) + " " + Xy(a->X2, a->Y2) + " " +
+                   Xy(a->X3, a->Y3);
         } else {
             out += "?";
         }
@@ -642,7 +640,7 @@ TEST(ProjectFileThreads, LargeTextsReadAsSmallOnes) {
         ASSERT_EQ(s->FId, static_cast<int>(i) + 1);
         std::string got;
         if (auto* l = dynamic_cast<const TPlovanLine*>(s))
-            got = "LINE " + Num(l->P[0].X);
+            got = "LINE " + Num(l->X1);
         else if (auto* p = dynamic_cast<const TPlovanPolyline*>(s))
             got = "POLY " + std::to_string(p->Count());
         else if (auto* pt = dynamic_cast<const TPlovanPoint*>(s))
