@@ -98,13 +98,6 @@ std::vector<TPointD> ClipRing(std::vector<TPointD> ring, double xmin, double ymi
     return ring;
 }
 
-std::vector<TFloatPoint> ToFloat(const std::vector<TPointD>& points) {
-    std::vector<TFloatPoint> out;
-    out.reserve(points.size());
-    for (const TPointD& p : points) out.push_back({static_cast<float>(p.X), static_cast<float>(p.Y)});
-    return out;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -326,15 +319,12 @@ void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int
         draw();
         return;
     }
-    std::vector<TFloatPoint> original;
+    std::vector<TPointD> original;
     original.swap(poly->Points);
     if (poly->Closed == 1 && original.size() > 2) {
-        std::vector<TPointD> ring;
-        ring.reserve(original.size());
-        for (const TFloatPoint& p : original) ring.push_back({p.X, p.Y});
-        ring = ClipRing(std::move(ring), xmin, ymin, xmax, ymax);
+        std::vector<TPointD> ring = ClipRing(original, xmin, ymin, xmax, ymax);
         if (ring.size() >= 3) {
-            poly->Points = ToFloat(ring);
+            poly->Points = ring;
             draw();
         }
     } else {
@@ -342,7 +332,7 @@ void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int
         std::vector<TPointD> run;
         auto flush = [&] {
             if (run.size() >= 2) {
-                poly->Points = ToFloat(run);
+                poly->Points = run;
                 draw();
             }
             run.clear();

@@ -45,7 +45,7 @@ int EndsOrVerticesInside(const TPlovanShape& s, const PolygonTest& poly) {
     if (const auto* l = dynamic_cast<const TPlovanLine*>(&s))
         return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2) ? 1 : 0;
     if (const auto* pl = dynamic_cast<const TPlovanPolyline*>(&s)) {
-        for (const TFloatPoint& v : pl->Points)
+        for (const TPointD& v : pl->Points)
             if (poly.Inside(v.X, v.Y)) return 1;
         return 0;
     }

@@ -181,7 +181,7 @@ std::string DxfExportText(const TCanvasModel& model) {
                 w.Pair(8, layer);
                 w.Pair(66, "1");
                 w.Pair(70, p->Closed ? "1" : "0");
-                for (const TFloatPoint& v : p->Points) Vertex(w, layer, v.X, v.Y);
+                for (const TPointD& v : p->Points) Vertex(w, layer, v.X, v.Y);
                 w.Pair(0, "SEQEND");
                 w.Pair(8, layer);
                 break;

@@ -4,9 +4,9 @@
 // and moves, scales and rotates itself.
 //
 // Units and conventions: world coordinates are doubles in metres, easting x
-// to the right and northing y up; polyline vertices are stored as 32-bit
-// floats (at projected coordinates of several million metres the step is
-// 0.5 m). Colours are TColor values 0x00BBGGRR. Angles are degrees,
+// to the right and northing y up (polyline vertices too: a survey line at a
+// projected northing of several million metres keeps its millimetres).
+// Colours are TColor values 0x00BBGGRR. Angles are degrees,
 // counter-clockwise in the y-up world. Pen widths are pixels; the hit
 // tolerance is in world units.
 //
@@ -37,6 +37,7 @@ struct TPointD {
     double Y = 0;
 };
 
+// The vertex type of the polygon selections.
 struct TFloatPoint {
     float X = 0;
     float Y = 0;
@@ -271,7 +272,7 @@ public:
     void Scale(double sx, double sy, double cx, double cy) override;
     void Rotate(double angle, double cx, double cy) override;
 
-    // Appends a vertex (rounded to float) and grows the bounds.
+    // Appends a vertex and grows the bounds.
     void AddPoint(double x, double y);
     double GetX(int i) const;  // 0 when out of range
     double GetY(int i) const;
@@ -279,7 +280,7 @@ public:
     void SetPoint(int i, double x, double y);
     int Count() const { return static_cast<int>(Points.size()); }
 
-    std::vector<TFloatPoint> Points;
+    std::vector<TPointD> Points;
     std::uint8_t Closed = 0;
 };
 

@@ -85,10 +85,10 @@ class Record {
 };
 
 void AppendVertices(std::string& out, const TPlovanPolyline& polyline) {
-    for (const TFloatPoint& p : polyline.Points) {
-        AppendReal(out, static_cast<double>(p.X));
+    for (const TPointD& p : polyline.Points) {
+        AppendReal(out, p.X);
         out.push_back(' ');
-        AppendReal(out, static_cast<double>(p.Y));
+        AppendReal(out, p.Y);
         out.push_back('\n');
     }
 }

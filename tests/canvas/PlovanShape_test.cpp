@@ -483,22 +483,25 @@ TEST(PlovanShapeTransform, CircleRadiusSurvivesAMirror) {
     }
 }
 
-TEST(PlovanShapeTransform, PolylineVerticesAreFloats) {
+// At projected coordinates a vertex keeps what a float would round to the
+// next half metre.
+TEST(PlovanShapeTransform, PolylineVerticesKeepTheirDoubles) {
     TPlovanPolyline p;
     p.AddPoint(4500000.3, 500000.3);
-    EXPECT_EQ(p.GetX(0), 4500000.5);
-    EXPECT_EQ(p.FMinX, 4500000.5);
+    EXPECT_EQ(p.GetX(0), 4500000.3);
+    EXPECT_EQ(p.FMinX, 4500000.3);
     EXPECT_EQ(p.GetX(1), 0);
     EXPECT_EQ(p.GetY(-1), 0);
     p.AddPoint(0, 0);
     p.SetPoint(1, 10, 20);
-    EXPECT_EQ(p.FMaxY, static_cast<double>(500000.3f));
+    EXPECT_EQ(p.FMaxY, 500000.3);
     p.SetPoint(2, 99, 99);  // out of range: nothing
     EXPECT_EQ(p.Count(), 2);
     p.Move(0.3, 0);
-    EXPECT_EQ(p.GetX(0), static_cast<double>(static_cast<float>(4500000.5 + 0.3)));
+    EXPECT_EQ(p.GetX(0), 4500000.3 + 0.3);
     p.Rotate(90, 0, 0);
-    EXPECT_EQ(p.GetX(1), static_cast<double>(static_cast<float>(-20.0)));
+    EXPECT_DOUBLE_EQ(p.GetX(1), -20.0);
+    EXPECT_DOUBLE_EQ(p.GetY(1), 10.0 + 0.3);
 }
 
 TEST(PlovanShapeFields, CallerValuesDefaultUntilSet) {

@@ -70,7 +70,7 @@ std::string Dump(const TCanvasModel& m) {
         } else if (auto* pl = dynamic_cast<const TPlovanPolyline*>(s)) {
             out += "POLY" + std::to_string(s->FShapeType) + (pl->Closed ? " closed " : " open ") +
                    Pen(*s);
-            for (const TFloatPoint& v : pl->Points) out += " " + Xy(v.X, v.Y);
+            for (const TPointD& v : pl->Points) out += " " + Xy(v.X, v.Y);
         } else if (auto* a = dynamic_cast<const TPlovanArc*>(s)) {
             out += "ARC " + Pen(*s) + " " + Xy(a->X1, a->Y1) + " " + Xy(a->X2, a->Y2) + " " +
                    Xy(a->X3, a->Y3);
@@ -256,7 +256,7 @@ TEST(ProjectFileSave, RoundTripGivesTheSameDrawingAndTheSameText) {
     EXPECT_NE(a.find("LAYER 3 track_fix \xc5\x9e"
                      "ile\n"),
               std::string::npos);
-    EXPECT_NE(a.find("POLYLINE 3 3 65280 2\n4500000.500000 1.000000\n"), std::string::npos);
+    EXPECT_NE(a.find("POLYLINE 3 3 65280 2\n4500000.300000 1.000000\n"), std::string::npos);
     EXPECT_NE(a.find("ARC 1.000000 1.000000 2.000000 2.000000 3.000000 1.000000 2 0 1\n"),
               std::string::npos);
 }
@@ -361,7 +361,7 @@ TEST(ProjectFile, ReaderRules) {
         // adds no vertex.
         {"huge_count.txt", 0, nullptr,
          "world 0 1000 0 1000\nlayer 0 [Default]\n"
-         "#1 POLY5 open L0 c255 w1 10,10 20,20 30,30 4500000.5,-4500000.5\n"},
+         "#1 POLY5 open L0 c255 w1 10,10 20,20 30,30 4500000.3,-4500000.3\n"},
         // Numbers that are not finite, or not in the plain grammar, are not
         // read; a vertex beyond the float range adds none.
         {"nonfinite.txt", 0, nullptr,
@@ -536,8 +536,7 @@ TEST(ProjectFile, NonFiniteNumbersAreWrittenAsZero) {
     const int point = model.AddPoint(1, 1, 0);
     static_cast<TPlovanPoint*>(model.FindShape(point))->Z = nan;
     model.AddPolyline({{1, 1}, {2, 2}}, 0, false);
-    static_cast<TPlovanPolyline*>(model.FShapes.back())->Points[0].X =
-        std::numeric_limits<float>::infinity();
+    static_cast<TPlovanPolyline*>(model.FShapes.back())->Points[0].X = inf;
     const std::string text = vlm::ProjectText(model);
     EXPECT_EQ(text.find("nan"), std::string::npos);
     EXPECT_EQ(text.find("inf"), std::string::npos);
