@@ -133,13 +133,14 @@ public:
     void Scale(double sx, double sy, double cx, double cy) override;
     void Rotate(double angle, double cx, double cy) override;
 
-    // Survey drawings hold up to millions of points: they come from a pool.
+    // Survey drawings hold up to millions of points: they come from a pool
+    // (in the address sanitizer's build, each from the general allocator).
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size);
-    // Room for `count` points taken from the pool at once and appended to
-    // `room`, for a reader that makes many points on several threads: a
-    // point made in a slot with ::new (slot) TPlovanPoint(...) is deleted as
-    // any point; a slot left unused goes back through ReturnRoom.
+    // Room for `count` points taken at once and appended to `room`, for a
+    // reader that makes many points on several threads: a point made in a
+    // slot with ::new (slot) TPlovanPoint(...) is deleted as any point; a
+    // slot left unused goes back through ReturnRoom.
     static void TakeRoom(std::size_t count, std::vector<void*>& room);
     static void ReturnRoom(void* slot);
 

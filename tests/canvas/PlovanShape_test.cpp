@@ -15,8 +15,21 @@
 #include <set>
 #include <utility>
 
+#include "canvas/CanvasModel.h"
 #include "canvas/GdiCanvas.h"
+#include "canvas/ProjectFile.h"
 #include "tests/canvas/PixelProbe.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PHX_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PHX_TEST_ASAN 1
+#endif
+#endif
+#if defined(PHX_TEST_ASAN)
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace bg = boost::geometry;
 using BPoint = bg::model::d2::point_xy<double>;
@@ -534,4 +547,45 @@ TEST(PlovanShapeFields, CallerValuesDefaultUntilSet) {
     EXPECT_EQ(t.FFillColor, clWhite);
     EXPECT_EQ(t.FVisible, 1);
     EXPECT_EQ(t.FWidth, 1);
+}
+
+// ---- Point memory ----
+
+// Points come from a pool but for the address sanitizer, which must see each
+// as a block of its own: its end guarded, its memory poisoned once deleted.
+// The points made one by one, in room taken at once (as the project reader
+// makes them on its threads, also through LoadProjectText here) and the
+// room left unused all keep to that.
+TEST(PlovanShapePoints, EveryWayOfMakingPointsIsSoundMemory) {
+    std::vector<void*> room;
+    TPlovanPoint::TakeRoom(3, room);
+    ASSERT_EQ(room.size(), 3u);
+    EXPECT_EQ(std::set<void*>(room.begin(), room.end()).size(), 3u);
+    std::vector<TPlovanShape*> points;
+    points.push_back(new TPlovanPoint(1, 2, 0));
+    points.push_back(::new (room[0]) TPlovanPoint(3, 4, 0));
+    points.push_back(::new (room[1]) TPlovanPoint(5, 6, 0));
+    TPlovanPoint::ReturnRoom(room[2]);
+
+    TCanvasModel model;
+    vlm::LoadProjectText(model, "POINT 7 8 0 255 1 -3.5\nPOINT 9 10 0 255 1 -4\n", 0);
+    ASSERT_EQ(model.FShapes.size(), 2u);
+    EXPECT_EQ(static_cast<const TPlovanPoint*>(model.FShapes[1])->Z, -4);
+    std::vector<void*> freed{room[2]};
+    for (TPlovanShape* s : model.FShapes) freed.push_back(s);
+    for (TPlovanShape* s : points) {
+        EXPECT_EQ(s->FShapeType, ShapeType::Point);
+        freed.push_back(s);
+    }
+#if defined(PHX_TEST_ASAN)
+    for (TPlovanShape* s : points)
+        EXPECT_TRUE(__asan_address_is_poisoned(reinterpret_cast<char*>(s) + sizeof(TPlovanPoint)))
+            << "the end of a point is not guarded";
+#endif
+    for (TPlovanShape* s : points) delete s;
+    model.ClearLayer(-1);
+#if defined(PHX_TEST_ASAN)
+    for (void* p : freed)
+        EXPECT_TRUE(__asan_address_is_poisoned(p)) << "a deleted point is readable";
+#endif
 }
