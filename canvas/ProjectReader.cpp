@@ -175,8 +175,9 @@ bool ParseRecordLine(std::string_view line, Record& p) {
 }
 
 // The vertex reading of a line after a POLYLINE record: x and y, each within
-// the range of a 32-bit float (the vertex type of older files, which skipped
-// any other). Only a line that starts like a number can be one.
+// the range of a 32-bit float, so a file reads as it did when vertices were
+// floats (a vertex beyond that range adds none). Only a line that starts
+// like a number can be one.
 bool ReadVertex(std::string_view line, TPointD& vertex) {
     if (line.empty() || line.front() == '#') return false;
     size_t first = 0;
