@@ -154,7 +154,7 @@ public:
 // map both, the box is their minimum and maximum, and rotating turns both
 // unless the class keeps its own rule.
 class TPlovanTwoPointShape : public TPlovanShape {
-  public:
+public:
     void UpdateBounds() override;
     void Move(double dx, double dy) override;
     void Scale(double sx, double sy, double cx, double cy) override;
@@ -162,14 +162,14 @@ class TPlovanTwoPointShape : public TPlovanShape {
 
     double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
 
-  protected:
+protected:
     TPlovanTwoPointShape(double x1, double y1, double x2, double y2)
         : X1(x1), Y1(y1), X2(x2), Y2(y2) {}
 };
 
 // Type 3: from (X1, Y1) to (X2, Y2).
 class TPlovanLine : public TPlovanTwoPointShape {
-  public:
+public:
     TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId);
     void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
               int height) override;
@@ -196,12 +196,12 @@ public:
 // A shape given by two opposite corners (X1, Y1), (X2, Y2) of its box, which
 // stays axis-aligned: rotating it only recomputes the bounds.
 class TPlovanCornerShape : public TPlovanTwoPointShape {
-  public:
+public:
     void Rotate(double angle, double cx, double cy) override;
 
 protected:
-  TPlovanCornerShape(double x1, double y1, double x2, double y2)
-      : TPlovanTwoPointShape(x1, y1, x2, y2) {}
+    TPlovanCornerShape(double x1, double y1, double x2, double y2)
+        : TPlovanTwoPointShape(x1, y1, x2, y2) {}
 };
 
 class TPlovanRectangle : public TPlovanCornerShape {
@@ -288,7 +288,7 @@ public:
 // Type 10: start (X1, Y1), middle (X2, Y2) and end (X3, Y3), drawn as two
 // straight segments.
 class TPlovanArc : public TPlovanShape {
-  public:
+public:
     TPlovanArc(double x1, double y1, double x2, double y2, double x3, double y3,
                std::int32_t layerId);
     void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
