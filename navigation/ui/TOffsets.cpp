@@ -1,5 +1,6 @@
 #include "navigation/ui/TOffsets.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -323,8 +324,7 @@ void TOffsets::TextEditClick(QWidget* sender) {
     if (FNav && sender) FNav->ShowSimpleKeyboard(sender);
 }
 
-// The sound velocity window's cUseSVP is read here.
-bool TOffsets::SoundVelocityProfileUsed() const { return false; }
+bool TOffsets::SoundVelocityProfileUsed() const { return fSVP && fSVP->cUseSVP->isChecked(); }
 
 void TOffsets::CheckNumberOnExit(QLineEdit* edit) {
     // A window that closed meanwhile is not left for another control.

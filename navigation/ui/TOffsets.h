@@ -77,6 +77,7 @@ class TOffsets : public QWidget {
     // Leaving a number edit: a text the number format cannot read shows the
     // conversion error and takes the focus back.
     void CheckNumberOnExit(QLineEdit* edit);
+    // The sound velocity window's cUseSVP is ticked: the log names the profile.
     bool SoundVelocityProfileUsed() const;
 
     OffsetsValues FValues;

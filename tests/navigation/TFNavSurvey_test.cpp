@@ -19,9 +19,11 @@
 #include "navigation/ui/TFNav.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
+#include "tests/support/GeodeticEdits.h"
 #include "tests/support/OpenDescriptors.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/Utm35Settings.h"
 
 namespace {
 
@@ -93,6 +95,19 @@ class TFNavSurvey : public ::testing::Test {
         };
         nav->Links.Offsets = [] { return OffsetsCopy{0.5, 1500, 1.5, 0.2}; };
         nav->Links.DepthAlert = [] { return std::optional<double>(1.0); };
+    }
+    // WGS 84 in UTM zone 32, where the fixes below lie.
+    void TypeUtm32() {
+        DeviceSettingsValues v = phxtest::Utm35Settings();
+        v.CentralMeridian = "9";
+        phxtest::TypeGeodeticSet(*FGPS, v);
+    }
+    // An RTK fix at 48.1173 N 11.516667 E (UTM 32: E 687299.58, N 5332401.25),
+    // handled.
+    void Fix() {
+        g_Survey.LastFixTick = 0;
+        gnssPty->Write(Nmea("$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,"));
+        ASSERT_TRUE(phxtest::PumpEventsUntil([] { return g_Survey.GnssLatitude != 0; }, 3000));
     }
 
     std::string Csv() const { return phxtest::ReadAll(g_CoordinatesCsvPath); }
@@ -219,19 +234,19 @@ TEST_F(TFNavSurvey, CorruptAndRefusedLinesGoOnWithOneMessage) {
 
 TEST_F(TFNavSurvey, DayFolderDeletedMidRunLosesNoRow) {
     Create();
+    TypeUtm32();
     nav->bRealtimeClick();
     sounderPty->Write("$SDDPT,1.5\r\n");
     ASSERT_TRUE(phxtest::PumpEventsUntil(
         [this] { return Csv().find(",1.5,") != std::string::npos; }, 3000));
     fs::remove_all(g_DayDir);
-    g_Survey.GridEasting = 1000;  // as a map tick leaves it
-    g_Survey.GridNorthing = 2000;
+    Fix();
     sounderPty->Write("$SDDPT,2.5\r\n");
     ASSERT_TRUE(phxtest::PumpEventsUntil(
         [this] { return Csv().find(",2.5,") != std::string::npos; }, 3000));
     EXPECT_EQ(Csv().rfind(std::string(kRawCsvHeader), 0), 0u);
     EXPECT_EQ(phxtest::ReadAll(g_XyzDir + g_SessionDate + " Simple XYZ.csv"),
-              "Easting,Northing,Elevation\r\n1000.00,2000.00,-2.80\r\n");
+              "Easting,Northing,Elevation\r\n687299.58,5332401.25,-2.80\r\n");
     EXPECT_NE(phxtest::ReadAll(g_LogDir + DateStamp() + " PHX_SBES_V3.log").find("$SDDPT,2.5"),
               std::string::npos);
 }
@@ -267,9 +282,9 @@ TEST_F(TFNavSurvey, PanelFiveShowsTheLastLineAndKeepsARowFault) {
 
 TEST_F(TFNavSurvey, StopLetsTheRowFilesGo) {
     Create();
+    TypeUtm32();
     nav->bRealtimeClick();
-    g_Survey.GridEasting = 1000;  // as a map tick leaves it
-    g_Survey.GridNorthing = 2000;
+    Fix();
     const std::string xyz = g_XyzDir + g_SessionDate + " Simple XYZ.csv";
     sounderPty->Write("$SDDPT,1.5\r\n");
     ASSERT_TRUE(phxtest::PumpEventsUntil(
