@@ -241,7 +241,9 @@ void TFNav::GeodesyRefused(const std::string& why) {
 }
 
 bool TFNav::PositionIsFresh() const {
-    return PositionFresh(g_Survey, platform::TickCount(), ZGPS1->FOpen);
+    // A device that went away leaves the reader open with its port closed.
+    const bool open = ZGPS1->FOpen && ZGPS1->FHandle->IsOpen();
+    return PositionFresh(g_Survey, platform::TickCount(), open);
 }
 
 void TFNav::ShowNoFix() {

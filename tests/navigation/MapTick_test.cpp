@@ -238,6 +238,15 @@ TEST_F(MapTick, ARefusedSetIsReportedOnceAndProjectsNothingUntilTheNextStart) {
     EXPECT_GT(g_Survey.GridEasting, 600000);
 }
 
+TEST_F(MapTick, AVesselLayerThatWasNotFoundClearsNothing) {
+    // Clearing layer -1 would clear the whole drawing.
+    const int user = canvas.FindLayer("plovan_usershape");
+    const int id = canvas.AddLine(0, 0, 10, 10, user);
+    g_Survey.VesselLayerId = -1;
+    ASSERT_TRUE(Tick(41, 29).drawn);
+    EXPECT_EQ(canvas.GetLayerShapeIds(user), std::vector<int32_t>{id});
+}
+
 TEST_F(MapTick, AStaleFixShowsNoFixAndLeavesNoTrace) {
     ASSERT_TRUE(Tick(41, 29).drawn);
     EXPECT_EQ(g_Survey.FixQuality, 4);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
 #include "foundation/DayPaths.h"
@@ -173,9 +174,14 @@ TEST_F(TFNavSurvey, StartDepthRowsAndStopInOrder) {
 TEST_F(TFNavSurvey, ClickNeverTogglesTheDownState) {
     Create();
     fs::remove(home.appData() + "Plovan/PHX/ports/COM3");  // a GNSS port that does not open
+    g_Survey.FixQuality = 4;  // the last session's
+    g_Survey.PositionStatusText = "RTK Fix | Spd: 4.2 kn";
     nav->bRealtime->click();
     EXPECT_TRUE(g_Survey.RealtimeRunning);
     EXPECT_FALSE(nav->bRealtime->isChecked());
+    // The position box says no fix rather than the last session's.
+    EXPECT_EQ(g_Survey.FixQuality, 0);
+    EXPECT_EQ(g_Survey.PositionStatusText, "No Fix");
     // The failure is said and logged; realtime still starts.
     EXPECT_TRUE(Said("GPS port COM3 could not be opened: "));
     const std::string events = Events();
@@ -278,6 +284,42 @@ TEST_F(TFNavSurvey, PanelFiveShowsTheLastLineAndKeepsARowFault) {
         nav->sStatusBar->PanelText(5).toStdString().rfind("Sounding rows cannot be written", 0), 0u)
         << nav->sStatusBar->PanelText(5).toStdString();
     fs::remove(g_CoordinatesCsvPath);
+}
+
+TEST_F(TFNavSurvey, TheShallowAlertComparesTheCanvasColour) {
+    Create();
+    nav->bRealtimeClick();
+    ASSERT_TRUE(nav->bRealtime->isChecked());  // the alert acts while connected
+    sounderPty->Write("$SDDPT,0.2\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil([this] { return nav->fcad->FBackgroundColor == clRed; },
+                                         3000));
+    sounderPty->Write("$SDDPT,5.0\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return nav->fcad->FBackgroundColor == 0xFFFFFF; }, 3000));
+    // Another window changes the background: the next deep line puts it right.
+    nav->fcad->SetBackgroundColor(0x123456);
+    sounderPty->Write("$SDDPT,5.5\r\n");
+    EXPECT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return nav->fcad->FBackgroundColor == 0xFFFFFF; }, 3000));
+}
+
+TEST_F(TFNavSurvey, TheGnssMonitorTurnsWhiteWithTheTickAndRedOnATimeout) {
+    Create();
+    nav->bRealtimeClick();
+    nav->ZGPS1Timeout();
+    EXPECT_EQ(FGPS->GpsMemoColor(), 0x0000FFu);
+    gnssPty->Write(Nmea("$GPZDA,123519.00,10,12,2026,00,00") + Nmea("$GPHDT,10.0,T"));
+    ASSERT_TRUE(phxtest::PumpEventsUntil([this] { return nav->tMap->isActive(); }, 3000));
+    EXPECT_EQ(FGPS->GpsMemoColor(), 0xFFFFFFu);
+}
+
+TEST_F(TFNavSurvey, AConnectWithoutTheVesselLayerBringsItBack) {
+    Create();
+    nav->fcad->RemoveAllShapesAndLayers();
+    nav->bRealtimeClick();
+    ASSERT_TRUE(nav->ZGPS1->FOpen);
+    EXPECT_EQ(g_Survey.VesselLayerId, nav->fcad->FindLayer("~~Plovan Vessel"));
+    EXPECT_GE(g_Survey.VesselLayerId, 0);
 }
 
 TEST_F(TFNavSurvey, StopLetsTheRowFilesGo) {
