@@ -21,6 +21,7 @@
 #include "navigation/ui/TOffsets.h"
 #include "navigation/ui/TfRealtime.h"
 #include "tests/navigation/SurveyRig.h"
+#include "tests/support/Nmea.h"
 #include "tests/support/RunTool.h"
 #include "tools/ui/TFMsg.h"
 #include "tools/ui/TNavset.h"
@@ -35,13 +36,7 @@ constexpr const char* kGridOfTheSettings =
     "+f=0.003367003367003367 +step +proj=tmerc +lon_0=-71 +lat_0=0 +k=0.9996 +x_0=500000 +y_0=0 "
     "+a=6378388 +f=0.003367003367003367";
 
-std::string Nmea(const std::string& body) {
-    unsigned char sum = 0;
-    for (char c : body.substr(1)) sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return body + tail;
-}
+using phxtest::Nmea;
 
 // A GGA and a ZDA of a fix `north` and `east` metres from 42°21' N 71°01' W.
 std::string Epoch(double north, double east, int quality = 4) {

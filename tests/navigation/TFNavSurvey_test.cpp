@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
-#include <cstdio>
 #include <filesystem>
 
 #include "canvas/PlovanCanvas.h"
@@ -21,6 +20,7 @@
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "tests/support/GeodeticEdits.h"
+#include "tests/support/Nmea.h"
 #include "tests/support/OpenDescriptors.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
@@ -30,14 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The sentence with its NMEA checksum.
-std::string Nmea(const std::string& body) {
-    unsigned char sum = 0;
-    for (char c : body.substr(1)) sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return body + tail;
-}
+using phxtest::Nmea;
 
 void StorePort(const char* section, const char* port, bool sensor) {
     platform::IniFile ini(SettingsFilePath());
