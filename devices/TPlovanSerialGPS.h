@@ -12,9 +12,9 @@
 // file, EIO or a hang-up: an unplugged adapter, a closed pseudo-terminal)
 // raises OnPortLost once with the reason; the reader then tries to open the
 // same port name again every FReopenInterval ms until it succeeds, raises
-// OnPortReopened and reads on as before (timers, port log and values
-// unchanged). A partial line from before the loss is dropped. Close ends
-// the attempts.
+// OnPortReopened and reads on as before (same timers and port log). The
+// last fix is forgotten at the loss (a gone device has no fix), and a
+// partial line from before it is dropped. Close ends the attempts.
 //
 // Lines end at LF, at CR LF (also when the CR ends one read and the LF
 // begins the next) and at a lone CR. Receivers that mix binary frames with
