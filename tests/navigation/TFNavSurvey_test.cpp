@@ -237,7 +237,9 @@ TEST_F(TFNavSurvey, UnpluggedDevicesAreSaidOnceAndComeBackWithoutStop) {
     gnssPty->LinkAsCom(3);
     sounderPty->LinkAsCom(4);
     ASSERT_TRUE(phxtest::PumpEventsUntil(
-        [&] { return count("GPS port COM3 reopened") == 1 && count("Sensor port COM4 reopened") == 1; },
+        [&] {
+            return count("GPS port COM3 reopened") == 1 && count("Sensor port COM4 reopened") == 1;
+        },
         3000));
     gnssPty->Write(fix("538"));
     ASSERT_TRUE(phxtest::PumpEventsUntil(
