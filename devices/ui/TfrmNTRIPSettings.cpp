@@ -162,6 +162,9 @@ void TfrmNTRIPSettings::BuildLayout() {
     // handler too (LoadSettings relies on it).
     Bind(chkShowLog, &QCheckBox::toggled, this, [this] { chkShowLogClick(); });
     Bind(chkOutputPort, &QCheckBox::toggled, this, [this] { chkOutputPortClick(); });
+    // The surveyor's own pick of an output replaces a stored one not shown.
+    for (QComboBox* box : {boxOutputPort, boxOutputBaud})
+        Bind(box, &QComboBox::activated, this, [this] { FStoredOutput.reset(); });
     Bind(rbFromGPS, &QRadioButton::toggled, this, [this] {
         if (rbFromGPS->isChecked()) rbFromGPSClick();
     });
@@ -313,6 +316,7 @@ void TfrmNTRIPSettings::LoadSettings() {
     }
     boxOutputBaud->setCurrentIndex(s.outputBaud);
     chkOutputPort->setChecked(s.outputEnabled);
+    KeepStoredOutputUnlessShown(s);
     FAutoConnect = s.autoConnect;
     FLoading = false;
     UpdatePositionControls();
@@ -320,6 +324,23 @@ void TfrmNTRIPSettings::LoadSettings() {
         FAutoConnectPending = true;
         AddLog("Auto-connect enabled - will connect on startup");
     }
+}
+
+void TfrmNTRIPSettings::KeepStoredOutputUnlessShown(const devices::NtripSettings& stored) {
+    FStoredOutput.reset();
+    // Item 0 is the GNSS port under any of its captions.
+    const bool gpsItem = stored.outputPort.empty() ||
+                         stored.outputPort.find("This port (GPS)") != std::string::npos ||
+                         stored.outputPort.find("This Port (GPS)") != std::string::npos;
+    const bool portShown = gpsItem ? boxOutputPort->currentIndex() == 0
+                                   : S(boxOutputPort->currentText()) == stored.outputPort;
+    if (portShown && boxOutputBaud->currentIndex() == stored.outputBaud &&
+        chkOutputPort->isChecked() == stored.outputEnabled)
+        return;
+    FStoredOutput = stored;
+    if (stored.outputEnabled && !gpsItem)
+        AddLog("Output port " + stored.outputPort +
+               " is not available; corrections go to the GPS port");
 }
 
 void TfrmNTRIPSettings::SaveSettings() {
@@ -336,6 +357,11 @@ void TfrmNTRIPSettings::SaveSettings() {
     s.outputPort = S(boxOutputPort->currentText());
     s.outputBaud = boxOutputBaud->currentIndex();
     s.outputEnabled = chkOutputPort->isChecked();
+    if (FStoredOutput) {
+        s.outputPort = FStoredOutput->outputPort;
+        s.outputBaud = FStoredOutput->outputBaud;
+        s.outputEnabled = FStoredOutput->outputEnabled;
+    }
     s.autoConnect = FAutoConnect;
     platform::IniFile ini(FSettingsFile);
     devices::WriteNtripSettings(ini, s);
@@ -383,8 +409,10 @@ void TfrmNTRIPSettings::ClientSourceTableReceived(const std::vector<std::string>
 
 void TfrmNTRIPSettings::btnConnectClick() {
     if (!FClient) return;
-    if (FClient->FConnected.load()) {
-        AddLog("Disconnecting (manual)...");
+    // A connect on its way or a retry chain stops as a connection does.
+    if (FClient->FConnected.load() || FClient->AttemptInProgress()) {
+        AddLog(FClient->FConnected.load() ? "Disconnecting (manual)..."
+                                          : "Stopping the connection attempts (manual)...");
         FAutoConnect = false;
         SaveSettings();
         FClient->FAutoReconnect = false;
@@ -437,7 +465,10 @@ void TfrmNTRIPSettings::ClientStatusChanged(int32_t status, const std::string&) 
             AddLog("Auto-connect enabled for next startup");
         }
     }
-    btnConnect->setText(QString::fromLatin1(captions->button));
+    // While a connect is on its way or a retry is due the button stops it.
+    btnConnect->setText(FClient && FClient->AttemptInProgress()
+                            ? QStringLiteral("Stop")
+                            : QString::fromLatin1(captions->button));
     setWindowTitle(QString::fromLatin1(captions->window));
 }
 

@@ -237,8 +237,13 @@ void TFNav::FormCreate() {
     ZSENSOR->OnNewCommand = [this](TPlovanSerialGPS*, const std::string& l) {
         ZSENSORNewCommand(l);
     };
-    for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR})
+    for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR}) {
         reader->OnLogGap = [this](TPlovanSerialGPS*, const std::string& t) { SurveyFault(t); };
+        reader->OnPortLost = [this](TPlovanSerialGPS* r, const std::string& why) {
+            PortLost(r, why);
+        };
+        reader->OnPortReopened = [this](TPlovanSerialGPS* r) { PortReopened(r); };
+    }
     Links = ApplicationLinks();
 
     // 10.

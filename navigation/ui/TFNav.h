@@ -141,6 +141,9 @@ class TFNav : public QMainWindow {
     // The depth pipeline of the sounder's lines, and its watchdog's report.
     void ZSENSORNewCommand(const std::string& line);
     void ZSENSORTimeout();
+    // A port whose device went away while open, and its return (either reader).
+    void PortLost(TPlovanSerialGPS* reader, const std::string& why);
+    void PortReopened(TPlovanSerialGPS* reader);
     // Appends the start block to the day's geodesy record; a failure is
     // reported (once per cause) and the start goes on.
     void WriteGeodesySessionLog();

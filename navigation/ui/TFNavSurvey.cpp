@@ -253,6 +253,33 @@ void TFNav::ZGPS1Timeout() {
     // The device settings window's MemoGPS turns clRed here.
 }
 
+namespace {
+
+std::string PortTitle(const TPlovanSerialGPS* reader, const TPlovanSerialGPS* gnss) {
+    return std::string(reader == gnss ? "GPS port " : "Sensor port ") +
+           TPlovanSerialGPS::PortName(reader->FPortNumber);
+}
+
+}  // namespace
+
+void TFNav::PortLost(TPlovanSerialGPS* reader, const std::string& why) {
+    if (reader == ZGPS1) {
+        // No fix comes from a device that is gone; the next line after its
+        // return starts the tick again.
+        tMap->stop();
+        if (fRealtime) fRealtime->SetGpsColor(kFrameRed);
+    }
+    const std::string text = PortTitle(reader, ZGPS1) + " lost: " + why;
+    g_LastPortMessage = QString::fromStdString(text);
+    SurveyFault(text);
+}
+
+void TFNav::PortReopened(TPlovanSerialGPS* reader) {
+    const std::string text = PortTitle(reader, ZGPS1) + " reopened";
+    g_LastPortMessage = QString::fromStdString(text);
+    SurveyFault(text);
+}
+
 void TFNav::ZGPS1Send(const std::string& text) {
     PortMessage("Command sent to device: " + text, true);
 }
