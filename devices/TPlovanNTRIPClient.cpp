@@ -151,7 +151,8 @@ void TPlovanNTRIPClient::AppendRawData(const char* bytes, size_t count) {
 
 bool TPlovanNTRIPClient::AttemptInProgress() const {
     if (FReconnectTimer->isActive()) return true;
-    return FThread && !FThread->Finished() && !FConnected.load();
+    // A source table request (no mount point) is no connection attempt.
+    return FThread && !FThread->Finished() && !FConnected.load() && !FMountPoint.empty();
 }
 
 void TPlovanNTRIPClient::DoStatus(int32_t status, const std::string& message, TNTRIPRetry retry) {
