@@ -23,6 +23,7 @@
 #include "navigation/DepthPipeline.h"
 #include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
+#include "navigation/RetryingWriter.h"
 #include "navigation/ScreenGrab.h"
 #include "navigation/SoundingRowWriter.h"
 #include "platform/FileDialogs.h"
@@ -69,7 +70,9 @@ class TFNav : public QMainWindow {
     // Handlers of the window's own life.
     void FormCreate();
     void FormShow();
-    void FormCloseQuery();
+    // False when the close must not go on: the drawing could not be saved
+    // and the surveyor kept the program open.
+    bool FormCloseQuery();
 
     // Menu commands.
     void SoundVelocityProfile1Click();
@@ -99,6 +102,12 @@ class TFNav : public QMainWindow {
     void Save1Click();
     void SaveAs1Click();
     void Exit1Click();
+    // The auto-save of Save1Click; true when the drawing is in its file.
+    // A save into a folder that has gone makes the day's folders again and
+    // tries once more. `name` receives the file's name.
+    bool AutoSave(std::string* name = nullptr);
+    // Save As; true when the drawing went to the chosen file.
+    bool SaveProjectAs();
     // A click at `x` (the status bar's client pixels) on the project panel
     // opens the project folder.
     void sStatusBarClick(int x);
@@ -384,6 +393,9 @@ class TFNav : public QMainWindow {
     // A survey fault: message window (shown), status bar, event log.
     void SurveyFault(const std::string& text);
     void SetRealtimeDown(bool down);
+    // The close's box for a drawing that could not be saved as `name`:
+    // Save As (true when it saved), close without it (true), or stay (false).
+    bool CloseWithoutAutoSave(const std::string& name);
     void StartRealtime();
     void StopRealtime();
 
@@ -399,7 +411,11 @@ class TFNav : public QMainWindow {
     DepthPipeline FDepthPipeline;
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
     std::optional<bool> FShallowShown;  // the background the alert last set: red or normal
-    std::string FGeodesyFault;          // the last geodesy log fault reported
+    // The event marks' lines and the geodesy record: held and written again
+    // when their folder has gone (made at the first use).
+    RetryingWriter& EventLines();
+    RetryingWriter& GeodesyRecord();
+    std::unique_ptr<RetryingWriter> FEventLines, FGeodesyRecord;
     std::set<std::string> FMapFaults;  // causes of the map and event faults reported
 
     std::string FCurrentFile;

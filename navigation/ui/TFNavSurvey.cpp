@@ -194,6 +194,7 @@ void TFNav::StopRealtime() {
         FCsvWriter->Flush(g_CoordinatesCsvPath);
         FXyzWriter->Flush(g_XyzDir + g_SessionDate + " Simple XYZ.csv");
     }
+    if (FEventLines) FEventLines->Retry(EventLogPath());
     // 2.
     tMap->stop();
     tEchogram->stop();
@@ -214,18 +215,22 @@ void TFNav::StopRealtime() {
     g_Survey.RealtimeRunning = false;
 }
 
+RetryingWriter& TFNav::GeodesyRecord() {
+    if (!FGeodesyRecord)
+        FGeodesyRecord = std::make_unique<RetryingWriter>(
+            "Geodesy records",
+            [](const std::string& path, const std::deque<std::string>& blocks, std::string& why) {
+                return AppendGeodesyBlocks(path, blocks, platform::Now(), &why);
+            },
+            RetryingWriter::Hooks{[] { return EnsureDataFolders(); },
+                                  [this](const std::string& t) { SurveyFault(t); }});
+    return *FGeodesyRecord;
+}
+
 void TFNav::WriteGeodesySessionLog() {
     if (!FGPS) return;
     const platform::DateTime now = platform::Now();
-    const std::string path = GeodesyLogPath(g_LogDir, now);
-    std::string why;
-    if (AppendGeodesySessionLog(path, FGPS->Values(), now, &why)) {
-        FGeodesyFault.clear();
-        return;
-    }
-    if (why == FGeodesyFault) return;
-    FGeodesyFault = why;
-    SurveyFault("The geodesy log " + path + " could not be written: " + why);
+    GeodesyRecord().Write(GeodesyLogPath(g_LogDir, now), GeodesySessionText(FGPS->Values(), now));
 }
 
 void TFNav::ZGPS1Connect(int port) {
@@ -410,6 +415,12 @@ void TFNav::ShowDepthStatus() {
 }
 
 void TFNav::FlushSoundingRows() {
+    // Held event lines and geodesy blocks get their last chance too.
+    if (FEventLines && !FEventLines->Retry(EventLogPath()))
+        SurveyFault(std::to_string(FEventLines->Held()) + " event lines were lost at the close.");
+    if (FGeodesyRecord && !FGeodesyRecord->Retry(GeodesyLogPath(g_LogDir, platform::Now())))
+        SurveyFault(std::to_string(FGeodesyRecord->Held()) +
+                    " geodesy records were lost at the close.");
     const std::pair<SoundingRowWriter*, std::string> files[] = {
         {FCsvWriter.get(), g_CoordinatesCsvPath},
         {FXyzWriter.get(), g_XyzDir + g_SessionDate + " Simple XYZ.csv"}};

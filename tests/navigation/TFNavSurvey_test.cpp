@@ -255,6 +255,45 @@ TEST_F(TFNavSurvey, UnpluggedDevicesAreSaidOnceAndComeBackWithoutStop) {
     EXPECT_EQ(events.find("Disconnected from GPS"), std::string::npos);
 }
 
+TEST_F(TFNavSurvey, GeodesyRecordsOutliveAVanishedFolderAndAnOutage) {
+    Create();
+    const std::string record = g_LogDir + DateStamp() + " Geodesy.txt";
+    auto blocks = [&] {
+        const std::string text = phxtest::ReadAll(record);
+        size_t n = 0;
+        for (size_t at = text.find("=== SESSION START"); at != std::string::npos;
+             at = text.find("=== SESSION START", at + 1))
+            ++n;
+        return n;
+    };
+    nav->bRealtimeClick();
+    nav->bRealtimeClick();
+    // The day folder goes between two runs: the second Start makes it again.
+    fs::remove_all(g_DayDir);
+    nav->bRealtimeClick();
+    nav->bRealtimeClick();
+    EXPECT_EQ(blocks(), 1u);
+    EXPECT_FALSE(Said("Geodesy records"));
+
+    // A folder in the record's place: two Starts, one report, both blocks held.
+    fs::remove(record);
+    fs::create_directories(record);
+    for (int i = 0; i < 2; ++i) {
+        nav->bRealtimeClick();
+        nav->bRealtimeClick();
+    }
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                            [](const auto& m) {
+                                return m.first.rfind("Geodesy records cannot be written to ", 0) ==
+                                       0;
+                            }),
+              1);
+    fs::remove(record);
+    nav->bRealtimeClick();
+    EXPECT_EQ(blocks(), 3u);
+    EXPECT_TRUE(Said(" Geodesy.txt: 3 held written, 0 lost."));
+}
+
 TEST_F(TFNavSurvey, CorruptAndRefusedLinesGoOnWithOneMessage) {
     Create();
     nav->bRealtimeClick();
