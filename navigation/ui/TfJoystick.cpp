@@ -9,6 +9,7 @@
 
 #include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
+#include "foundation/FormPlacement.h"
 #include "navigation/JogCommands.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/HandlerGuard.h"
@@ -89,6 +90,14 @@ void TfJoystick::BitBtn5Click() { Send(JogCentre(g_JogCounters)); }
 
 void TfJoystick::Timer1Timer() {
     if (!FGPS || FGPS->SBESMessageText() != "Plovan SMT") hide();
+}
+
+// Its place of the last run comes back, as for the other windows; the first
+// run puts it in the map's top right corner.
+void TfJoystick::setVisible(bool visible) {
+    if (visible && !isVisible())
+        RestoreFormPlacement(this, false, kMinimumRestoredSize, OpeningPlace::TopRight);
+    QWidget::setVisible(visible);
 }
 
 void TfJoystick::closeEvent(QCloseEvent* event) { event->ignore(); }

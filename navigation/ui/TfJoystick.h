@@ -42,6 +42,7 @@ class TfJoystick : public QWidget {
     QTimer* Timer1 = nullptr;        // 1000 ms, for the whole run
 
   protected:
+    void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:

@@ -8,7 +8,6 @@
 class QFrame;
 class QLabel;
 class QPushButton;
-class QShowEvent;
 
 class TformAbout : public QDialog {
     Q_OBJECT
@@ -22,7 +21,7 @@ class TformAbout : public QDialog {
     QPushButton* BitBtn2 = nullptr;  // OK
 
   protected:
-    void showEvent(QShowEvent* event) override;
+    void setVisible(bool visible) override;
 };
 
 extern TformAbout* formAbout;

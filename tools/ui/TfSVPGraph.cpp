@@ -1,7 +1,6 @@
 #include "tools/ui/TfSVPGraph.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -9,12 +8,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "foundation/FormPlacement.h"
 #include "platform/HandlerGuard.h"
 #include "platform/VclText.h"
 
@@ -370,12 +369,9 @@ bool TfSVPGraph::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TfSVPGraph::showEvent(QShowEvent* event) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
-    QDialog::showEvent(event);
+void TfSVPGraph::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this, OpeningPlace::Centre);
+    QDialog::setVisible(visible);
 }
 
 void TfSVPGraph::resizeEvent(QResizeEvent* event) {

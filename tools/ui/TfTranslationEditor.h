@@ -44,6 +44,7 @@ class TfTranslationEditor : public QWidget {
     QLabel* LabelStatus;
 
   protected:
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
 
   private:
