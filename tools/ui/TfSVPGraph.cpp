@@ -225,6 +225,10 @@ void TfSVPGraph::DrawProfile(QPainter& canvas) {
             canvas.setPen(kNavy);
             canvas.setBrush(Qt::blue);
         }
+        // The outline of a one-pixel pen runs on the rectangle's edges, the
+        // right and bottom ones included: the marker covers 9 pixels, x - 4 to
+        // x + 4, as the ellipse from (x - 4, y - 4) to (x + 5, y + 5) whose
+        // right and bottom edges are outside.
         canvas.drawEllipse(QRect(line[static_cast<int>(i)] - QPoint(4, 4), QSize(8, 8)));
     }
     canvas.setBrush(Qt::NoBrush);
