@@ -154,28 +154,6 @@ QRect BarsOf(const TFNav& nav) {
     return bars;
 }
 
-// Runs `next` once every window kept still for a second (at most a minute).
-void WhenStill(std::function<void()> next) {
-    struct Watch {
-        std::optional<std::map<std::string, XPlace>> last;
-        int still = 0, polls = 0;
-    };
-    auto watch = std::make_shared<Watch>();
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [watch, poll, next] {
-        const auto now = Snapshot();
-        watch->still = now && now == watch->last ? watch->still + 1 : 0;
-        watch->last = now;
-        if (watch->still >= 10 || ++watch->polls > 600) {
-            if (watch->still < 10) std::fprintf(g_Report, "unsettled\n");
-            next();
-            return;
-        }
-        QTimer::singleShot(100, *poll);
-    };
-    QTimer::singleShot(100, *poll);
-}
-
 void Report(const char* step) {
     for (const auto& [name, window] : Shown()) {
         if (const std::optional<XPlace> p = XPlaceOf(window))
@@ -257,41 +235,57 @@ void Messages() {
     std::fflush(g_Report);
 }
 
-// Each step waits for the windows to keep still, then the next one runs.
-void Tour() {
-    const std::vector<std::function<void()>> steps = {
-        [] { RunCommands(); },
-        [] {
-            Report("open");
-            CloseAll();
-        },
-        [] { RunCommands(); },
-        [] {
-            Report("reopen");
-            DragAll();
-        },
-        [] {
-            Report("moved");
-            CloseAll();
-        },
-        [] { RunCommands(); },
-        [] {
-            Report("back");
-            Messages();
-            CloseAll();
-        },
-        [] { FNav->close(); },
-    };
-    auto next = std::make_shared<std::function<void(size_t)>>();
-    *next = [steps, next](size_t i) {
-        if (i >= steps.size()) return;
-        WhenStill([steps, next, i] {
-            steps[i]();
-            (*next)(i + 1);
-        });
-    };
-    (*next)(0);
-}
+// The tour's steps, each once every window kept still for a second after the
+// one before (a minute at the most: then "unsettled" goes into the report).
+class Tour : public QObject {
+  public:
+    explicit Tour(QObject* parent) : QObject(parent) {
+        FSteps = {
+            [] { RunCommands(); },
+            [] {
+                Report("open");
+                CloseAll();
+            },
+            [] { RunCommands(); },
+            [] {
+                Report("reopen");
+                DragAll();
+            },
+            [] {
+                Report("moved");
+                CloseAll();
+            },
+            [] { RunCommands(); },
+            [] {
+                Report("back");
+                Messages();
+                CloseAll();
+            },
+            [] { FNav->close(); },
+        };
+        connect(&FPoll, &QTimer::timeout, this, [this] { Poll(); });
+        FPoll.start(100);
+    }
+
+  private:
+    void Poll() {
+        const auto now = Snapshot();
+        FStill = now && now == FLast ? FStill + 1 : 0;
+        FLast = now;
+        if (FStill < 10 && ++FPolls <= 600) return;
+        if (FStill < 10) std::fprintf(g_Report, "unsettled\n");
+        FStill = FPolls = 0;
+        FLast.reset();
+        if (FNext + 1 >= FSteps.size()) FPoll.stop();
+        if (FNext < FSteps.size()) FSteps[FNext++]();
+    }
+
+    std::vector<std::function<void()>> FSteps;
+    size_t FNext = 0;
+    QTimer FPoll;
+    std::optional<std::map<std::string, XPlace>> FLast;
+    int FStill = 0, FPolls = 0;
+};
 
 }  // namespace
 
@@ -314,9 +308,9 @@ int main(int argc, char** argv) {
     g_Dialogs = dialogs.get();
     platform::SetDialogs(std::move(dialogs));
     // The battery window stays up for the tour whatever the sounder's type.
-    QTimer::singleShot(0, [] {
+    QTimer::singleShot(0, [&app] {
         if (fJoystick) fJoystick->Timer1->stop();
-        Tour();
+        new Tour(&app);
     });
     return RunProgram(app, settings);
 }
