@@ -114,8 +114,8 @@ void MoveFrameTo(QWidget* form, QPoint corner) {
 // window manager has framed the window.
 struct Request {
     QPoint corner;                        // of the frame
-    bool sized = false;                   // the client size below was set
-    QSize minimum;                        // client minimum of a stored size
+    bool sized = false;                   // the placement set the client size too
+    QSize minimum;                        // the client's minimum of a stored size
     std::optional<OpeningPlace> opening;  // placed in the opening area
 };
 

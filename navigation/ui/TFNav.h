@@ -80,8 +80,7 @@ class TFNav : public QMainWindow {
     // panel 5 and stored at once.
     void English1Click();
     void Turkish1Click();
-    // "Languages" > "Translation Editor": made on first use, centred on the
-    // screen, shown.
+    // "Languages" > "Translation Editor": made on first use, shown.
     void TranslationEditor1Click();
     // "Tools" > "Show Satellite Image", the status bar's double-click and
     // F5: the satellite background on or off, shown in panel 6 and stored.

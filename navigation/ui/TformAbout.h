@@ -1,6 +1,6 @@
 // The About dialog of the "Help" menu: the program's name and an OK button.
-// Modal, centred on the main window; created once at start, shown again at
-// every menu click.
+// Modal, centred on the main window's map at its first show and where it was
+// left at later ones; created once at start, shown again at every menu click.
 #pragma once
 
 #include <QDialog>
