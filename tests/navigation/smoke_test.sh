@@ -140,7 +140,7 @@ TOUR_WINDOWS="FNav Navset Offsets fJoystick FMsg fWaterfal fRealtime fTheme fSVP
 # Lines "<name> <frame left top width height> <client width height>" of step
 # $2 in the tour's report $1, by name.
 tour_step() {
-  awk -v step="$2" '$1 == step {$1 = ""; sub(/^ /, ""); print}' "$1" | sort
+  awk -v step="$2" '$1 == step {$1 = ""; sub(/^ /, ""); print}' "$1" | LC_ALL=C sort
 }
 
 # One start of the tour: report in $WORK/tour$1.txt, settings file kept as
@@ -186,7 +186,7 @@ tour_once() {
     diff <(tour_step "$report" moved) <(tour_step "$report" back); return 1
   fi
   local dragged
-  dragged="$(join <(tour_step "$report" reopen) <(tour_step "$report" moved) |
+  dragged="$(LC_ALL=C join <(tour_step "$report" reopen) <(tour_step "$report" moved) |
              awk '$1 != "FNav" && ($8 != $2 + 24 || $9 != $3 + 16) {print $1, "from", $2, $3, "to", $8, $9}')"
   [ -z "$dragged" ] || { echo "tour start $run: not moved by 24, 16 as dragged:"; echo "$dragged"; return 1; }
 }
