@@ -320,7 +320,7 @@ class TFNav : public QMainWindow {
 
     // The on-screen keypad and keyboard for `target`: made once as children
     // of the window, then retargeted, placed in the client area below the
-    // menu bar and raised.
+    // menu bar and raised; hidden with the window `target` is in.
     void ShowNumericKeypad(QWidget* target);
     void ShowSimpleKeyboard(QWidget* target);
     // Created on first use as children of the window, freed with it.
