@@ -19,6 +19,7 @@
 #include "devices/OutputPortWriter.h"
 #include "devices/TPlovanNTRIPClient.h"
 #include "foundation/DayPaths.h"
+#include "foundation/FormPlacement.h"
 #include "platform/Clock.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
@@ -198,6 +199,11 @@ void TfrmNTRIPSettings::FormCreate() {
 }
 
 void TfrmNTRIPSettings::FormShow() { UpdatePositionControls(); }
+
+void TfrmNTRIPSettings::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this);
+    QDialog::setVisible(visible);
+}
 
 void TfrmNTRIPSettings::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

@@ -149,6 +149,7 @@ class TfrmNTRIPSettings : public QDialog {
     static constexpr std::chrono::seconds kDataSilence{30};
 
   protected:
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
 
   private:

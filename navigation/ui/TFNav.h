@@ -83,8 +83,7 @@ class TFNav : public QMainWindow {
     // panel 5 and stored at once.
     void English1Click();
     void Turkish1Click();
-    // "Languages" > "Translation Editor": made on first use, centred on the
-    // screen, shown.
+    // "Languages" > "Translation Editor": made on first use, shown.
     void TranslationEditor1Click();
     // "Tools" > "Show Satellite Image", the status bar's double-click and
     // F5: the satellite background on or off, shown in panel 6 and stored.
@@ -333,7 +332,7 @@ class TFNav : public QMainWindow {
 
     // The on-screen keypad and keyboard for `target`: made once as children
     // of the window, then retargeted, placed in the client area below the
-    // menu bar and raised.
+    // menu bar and raised; hidden with the window `target` is in.
     void ShowNumericKeypad(QWidget* target);
     void ShowSimpleKeyboard(QWidget* target);
     // Created on first use as children of the window, freed with it.
