@@ -20,11 +20,19 @@ constexpr double kDegreesPerRadian = 180.0 / 3.141592653589793;
 // ---------------------------------------------------------------------------
 // Mouse down
 
+void TCanvasModel::EndCommandOfChangedTool() {
+    if (FCommand == FCommandInProgress || !(FDrawing || FHasStartPoint || FTempShape)) return;
+    FLineChainPoints.clear();
+    FEndedShapeId = -1;
+    CancelDrawing();
+}
+
 void TCanvasModel::MouseDown(int button, int shift, int px, int py) {
     FMouseX = px;
     FMouseY = py;
     if (OnMouseDown)
         OnMouseDown(this, static_cast<short>(button), static_cast<short>(shift), px, py);
+    EndCommandOfChangedTool();
     double x = 0, y = 0;
     ScreenToWorld(px, py, x, y);
 
@@ -95,6 +103,7 @@ void TCanvasModel::StartCommand(double x, double y) {
     // A new command: nothing of the last one is handed on any more.
     FEndedShapeId = -1;
     FLineChainPoints.clear();
+    FCommandInProgress = FCommand;
     FDrawing = 1;
     FHasStartPoint = 1;
     FStartX = FCurrentX = x;
@@ -212,6 +221,7 @@ void TCanvasModel::LeftClickCommand(int px, int py, double x, double y) {
             return;
         case -3:  // zoom window
             if (!FHasStartPoint) {
+                FCommandInProgress = FCommand;
                 FDrawing = 1;
                 FHasStartPoint = 1;
                 FStartX = FCurrentX = x;
@@ -257,6 +267,7 @@ void TCanvasModel::MouseMove(int shift, int px, int py) {
     FMouseX = px;
     FMouseY = py;
     if (OnMouseMove) OnMouseMove(this, static_cast<short>(shift), px, py);
+    EndCommandOfChangedTool();
     double x = 0, y = 0;
     ScreenToWorld(px, py, x, y);
 
@@ -319,6 +330,7 @@ void TCanvasModel::MouseUp(int button, int shift, int px, int py) {
 
 void TCanvasModel::KeyDown(int key, int shift) {
     if (OnKeyDown) OnKeyDown(this, key, static_cast<short>(shift));
+    EndCommandOfChangedTool();
     if (key == KeyDelete && FAllowKeyDelete) {
         DeleteSelection();
     } else if (key == KeyEscape && (FDrawing || FHasStartPoint)) {

@@ -414,6 +414,9 @@ protected:
     // store has already told its culling index of.
     void DrawingChanged();
     // Steps of the commands (CanvasCommands.cpp).
+    // A tool picked while a command was in progress: ends that command as
+    // Escape does, so the new tool starts clean.
+    void EndCommandOfChangedTool();
     void StartCommand(double x, double y);
     void ClearStartPoint();
     void BeginVertexShape(double x, double y);

@@ -434,7 +434,8 @@ void TPlovanCanvas::DrawGrid(GdiCanvas& canvas) {
 // Rubber band and scale bar
 
 void TPlovanCanvas::DrawRubberBand(GdiCanvas& canvas) {
-    if (!FDrawing || !FHasStartPoint) return;
+    // A tool picked meanwhile has ended the drawing, whose band goes with it.
+    if (!FDrawing || !FHasStartPoint || FCommand != FCommandInProgress) return;
     const int w = width(), h = height();
     const PixelMap map(*this, w, h);
     const double sx = map.X(FStartX), sy = map.Y(FStartY);

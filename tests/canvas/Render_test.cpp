@@ -315,30 +315,38 @@ TEST(Render, LongLinesWithFarEndsShowTheirVisiblePart) {
     EXPECT_TRUE(NearPixel(frame, 200, 200, clBlack));
 }
 
+// The band's state is set by hand here, each mode being the one its
+// drawing was started in.
 TEST(Render, RubberBandIsAnXorOverlay) {
     Canvas400 canvas;
     canvas.FDrawing = 1;
     canvas.FHasStartPoint = 1;
-    canvas.FCommand = 3;
+    canvas.FCommand = canvas.FCommandInProgress = 3;
     canvas.FStartX = 100, canvas.FStartY = 500;
     canvas.FCurrentX = 900, canvas.FCurrentY = 500;
     QImage frame = canvas.renderFrame();
     EXPECT_EQ(At(frame, 200, 200), clBlack);  // white XOR white
     EXPECT_EQ(At(canvas.FBackBuffer, 200, 200), clWhite);
 
-    canvas.FCommand = 1;  // rectangle from (40, 200) to (360, 40)
+    canvas.FCommand = canvas.FCommandInProgress = 1;  // rectangle from (40, 200) to (360, 40)
     canvas.FCurrentY = 900;
     frame = canvas.renderFrame();
     EXPECT_EQ(At(frame, 40, 100), clBlack);
     EXPECT_EQ(At(frame, 200, 100), clWhite);
 
-    canvas.FCommand = 0;  // no band in select mode
+    canvas.FCommand = canvas.FCommandInProgress = 0;  // no band in select mode
     frame = canvas.renderFrame();
     EXPECT_EQ(At(frame, 200, 200), clWhite);
     EXPECT_EQ(At(frame, 40, 100), clWhite);
 
-    // A far-off end still draws the visible part.
+    // A tool picked while a line was drawn: that line's band is gone.
     canvas.FCommand = 3;
+    canvas.FCommandInProgress = 5;
+    frame = canvas.renderFrame();
+    EXPECT_EQ(At(frame, 200, 200), clWhite);
+
+    // A far-off end still draws the visible part.
+    canvas.FCommand = canvas.FCommandInProgress = 3;
     canvas.FCurrentX = 1e13;
     canvas.FCurrentY = 500;
     frame = canvas.renderFrame();
@@ -373,17 +381,18 @@ TEST(Render, RubberBandOfVertexShapesAndCircles) {
     canvas.FStartX = 500, canvas.FStartY = 500;
     canvas.FCurrentX = 500, canvas.FCurrentY = 900;  // pixel (200, 40)
 
-    canvas.FCommand = 5;
+    canvas.FCommand = canvas.FCommandInProgress = 5;
     QImage frame = canvas.renderFrame();
     EXPECT_EQ(At(frame, 120, 200), clBlack);  // through the vertices
     EXPECT_EQ(At(frame, 200, 120), clBlack);  // then to the mouse
     EXPECT_EQ(At(frame, 120, 120), clWhite);
 
-    canvas.FCommand = 6;  // a polygon also closes back to the first vertex
+    // A polygon also closes back to the first vertex.
+    canvas.FCommand = canvas.FCommandInProgress = 6;
     frame = canvas.renderFrame();
     EXPECT_TRUE(NearPixel(frame, 120, 120, clBlack));
 
-    canvas.FCommand = 19;  // circle about the start through the mouse
+    canvas.FCommand = canvas.FCommandInProgress = 19;  // circle about the start through the mouse
     canvas.FCurrentX = 600, canvas.FCurrentY = 500;  // 100 m = 40 px
     frame = canvas.renderFrame();
     EXPECT_TRUE(NearPixel(frame, 160, 200, clBlack));
