@@ -340,6 +340,14 @@ void TCanvasModel::KeyDown(int key, int shift) {
     }
 }
 
+void TCanvasModel::KeyUp(int key, int shift) {
+    if (OnKeyUp) OnKeyUp(this, key, static_cast<short>(shift));
+}
+
+void TCanvasModel::Click() {
+    if (OnClick) OnClick(this);
+}
+
 void TCanvasModel::DblClick() {
     if (OnDblClick) OnDblClick(this);
 }

@@ -101,6 +101,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
     // Into the back buffer.
     void DrawMapBackground(GdiCanvas& canvas);
@@ -131,6 +132,7 @@ private:
 
     int FLastDrawnCount = 0;
     bool FUpdatePending = false;  // a paint was asked for and has not run yet
+    bool FClickArmed = false;     // a left press whose release may be a click
 
     tiles::TileFetcherOptions FTileOptions;
     // The fetcher's worker wakes the GUI thread through it: it outlives the fetcher.
