@@ -15,12 +15,12 @@
 // screenshots read frames headless.
 //
 // The shape pass culls through a run index over the drawing order, decimates
-// points closer than 3 pixels, leaves out points and short segments whose
-// pixels their own layer has drawn already, cuts shapes under half a pixel
-// and then draws at most kMaxDrawnShapes shapes; when more would be drawn,
-// the oldest shapes are left out first, and the layers tagged as live (Tag 1,
-// the vessel) are always drawn. Texts come last, at most one per 60 x 60
-// pixel cell.
+// points closer than 3 pixels, cuts shapes under half a pixel, leaves out
+// points and short one-pixel segments whose every pixel a newer shape paints
+// (the frame stays the same) and then draws at most kMaxDrawnShapes shapes;
+// when more would be drawn, the oldest shapes are left out first, and the
+// layers tagged as live (Tag 1, the vessel) are always drawn. Texts come
+// last, at most one per 60 x 60 pixel cell.
 #pragma once
 
 #include <QImage>
@@ -28,6 +28,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "canvas/CanvasModel.h"
 #include "canvas/TileFetcher.h"
@@ -131,6 +132,9 @@ private:
     void BackgroundChanged();
 
     int FLastDrawnCount = 0;
+    // The pixels the shape pass has seen painted, one bit each; kept so
+    // that a rebuild allocates it only when the size changes.
+    std::vector<std::uint64_t> FPaintedPixels;
     bool FUpdatePending = false;  // a paint was asked for and has not run yet
     bool FClickArmed = false;     // a left press whose release may be a click
 
