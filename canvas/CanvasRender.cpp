@@ -434,9 +434,13 @@ void TPlovanCanvas::DrawGrid(GdiCanvas& canvas) {
     auto columnX = [&](int64_t k) { return static_cast<double>(columns->first + k) * sx; };
     auto rowY = [&](int64_t k) { return static_cast<double>(rows->first + k) * sy; };
 
+    // The grid's own pen, whatever the shapes left: the gaps of its dots
+    // show what lies beneath (a solid brush would fill them).
+    canvas.SetPenMode(pmCopy);
     canvas.SetPenColor(FGridColor);
     canvas.SetPenWidth(1);
     canvas.SetPenStyle(psDot);
+    canvas.SetBrushStyle(bsClear);
     for (int64_t k = 0; k < columns->count; ++k) {
         const int px = RoundPixel(map.X(columnX(k)));
         canvas.MoveTo(px, pyTop);
@@ -452,6 +456,7 @@ void TPlovanCanvas::DrawGrid(GdiCanvas& canvas) {
     canvas.SetFontName(QStringLiteral("Tahoma"));
     canvas.SetFontSize(8);
     canvas.SetFontStyle(0);
+    canvas.SetFontOrientation(0);  // a text drawn before may have turned it
     canvas.SetFontColor(clBlack);
     canvas.SetBrushColor(clWhite);
     canvas.SetBrushStyle(bsSolid);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <functional>
 #include <memory>
 
 #include "canvas/GdiCanvas.h"
@@ -147,6 +148,38 @@ TEST(Render, GridBelowOrAboveTheShapes) {
     canvas.Redraw();
     frame = canvas.renderFrame();
     EXPECT_GE(CountInColumn(frame, 160, 0, 350, clSilver), 60);
+}
+
+// The grid over the shapes looks as over an empty drawing wherever the
+// shapes paint nothing: neither a turned text nor a solid fill drawn last
+// lends it its font or its brush (which would fill the gaps of the dots).
+TEST(Render, GridOnTopHasItsOwnFontAndPen) {
+    const auto turnedText = [](TPlovanCanvas& c) {
+        const int id = c.AddText(0, QStringLiteral("turned"), 500, 500, 0);
+        c.RotateShape(id, 90, 500, 500);
+    };
+    const auto filledBox = [](TPlovanCanvas& c) { AddFilledBox(c, 600, 100, 700, 150, 0x00FF00); };
+    for (const auto& addShapes : {std::function<void(TPlovanCanvas&)>(turnedText),
+                                  std::function<void(TPlovanCanvas&)>(filledBox)}) {
+        const auto frame = [&](bool grid, bool shapes) {
+            Canvas400 c;
+            c.FGridVisible = grid ? 1 : 0;
+            c.FGridOnTop = 1;
+            if (shapes) addShapes(c);
+            return c.renderFrame();
+        };
+        const QImage both = frame(true, true), gridOnly = frame(true, false);
+        const QImage shapesOnly = frame(false, true), empty = frame(false, false);
+        int compared = 0;
+        for (int y = 0; y < 400; ++y) {
+            for (int x = 0; x < 400; ++x) {
+                if (At(shapesOnly, x, y) != At(empty, x, y)) continue;  // a shape's pixel
+                ++compared;
+                ASSERT_EQ(At(both, x, y), At(gridOnly, x, y)) << x << "," << y;
+            }
+        }
+        EXPECT_GT(compared, 150000);
+    }
 }
 
 TEST(Render, ScaleBarFrameAndFill) {
