@@ -8,17 +8,17 @@
 #include <vector>
 
 #include "canvas/GdiCanvas.h"
+#include "canvas/PixelDrawing.h"
 #include "canvas/PlovanCanvas.h"
 #include "canvas/ShapeDrawing.h"
 
+using pixeldraw::ClippedLine;
+using pixeldraw::kClipMarginPx;
+using pixeldraw::PinnedPixel;
+using pixeldraw::PixelMap;
 using viewmath::RoundPixel;
 
 namespace {
-
-// Long lines are clipped in doubles to the view grown by this many pixels
-// before they become integer pixels: far enough out that a clipped end never
-// shows, well inside the painter's coordinate range.
-constexpr double kClipMarginPx = 1e6;
 
 // A shape of exactly class T, or of a class derived from it.
 template <class T>
@@ -65,33 +65,6 @@ Footprint LineFootprint(const TPlovanLine& line, const shapedraw::ViewMap& m) {
     if (dx == 0 && dy == 0) return {0, 0, 0, true};
     if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return {};
     return {ax, ay, 1, false};
-}
-
-// The client mapping of the view in doubles (the canvas's rounding comes
-// after clipping); a span of exactly 0 counts as 1.
-struct PixelMap {
-    double left, top, sx, sy;
-    PixelMap(const TCanvasModel& m, int w, int h)
-        : left(m.FWorldLeft), top(m.FWorldTop) {
-        const double dx = m.FWorldRight - m.FWorldLeft, dy = m.FWorldTop - m.FWorldBottom;
-        sx = w / (dx == 0 ? 1 : dx);
-        sy = h / (dy == 0 ? 1 : dy);
-    }
-    double X(double x) const { return (x - left) * sx; }
-    double Y(double y) const { return (top - y) * sy; }
-};
-
-// A pixel line clipped to the client area grown by the margin.
-void ClippedLine(GdiCanvas& canvas, double x0, double y0, double x1, double y1, int w, int h) {
-    if (!viewmath::ClipSegment(x0, y0, x1, y1, -kClipMarginPx, -kClipMarginPx, w + kClipMarginPx,
-                               h + kClipMarginPx))
-        return;
-    canvas.MoveTo(RoundPixel(x0), RoundPixel(y0));
-    canvas.LineTo(RoundPixel(x1), RoundPixel(y1));
-}
-
-int PinnedPixel(double v, int size) {
-    return RoundPixel(std::clamp(v, -kClipMarginPx, size + kClipMarginPx));
 }
 
 // Sutherland-Hodgman clipping of a closed ring to a box.
@@ -532,9 +505,7 @@ void TPlovanCanvas::DrawRubberBand(GdiCanvas& canvas) {
             // far-off centre or radius must not overflow the integers.
             const double cx = std::floor(sx + 0.5), cy = std::floor(sy + 0.5);
             const double o = std::fabs(std::floor(map.X(FStartX + r) + 0.5) - cx);
-            canvas.SetBrushStyle(bsClear);
-            canvas.Ellipse(PinnedPixel(cx - o, w), PinnedPixel(cy - o, h), PinnedPixel(cx + o, w),
-                           PinnedPixel(cy + o, h));
+            pixeldraw::ClippedCircle(canvas, cx, cy, o, w, h);
             break;
         }
         default:
