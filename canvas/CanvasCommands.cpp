@@ -45,7 +45,7 @@ void TCanvasModel::MouseDown(int button, int shift, int px, int py) {
             if (shape->Count() >= 2) {
                 shape->UpdateBounds();
                 FEndedShapeId = AppendShape(std::move(shape));
-                Redraw();
+                DrawingChanged();
             }
         }
         FDrawing = 0;
@@ -88,7 +88,7 @@ void TCanvasModel::MouseDown(int button, int shift, int px, int py) {
                     if (OnShapeNumberSelected)
                         OnShapeNumberSelected(this, static_cast<short>(GetShapeType(id)), id);
                 }
-                Redraw();
+                DrawingChanged();
             }
             // 4.
             LeftClickCommand(px, py, x, y);
@@ -181,7 +181,7 @@ void TCanvasModel::LeftClickCommand(int px, int py, double x, double y) {
                     FTempShape->AddPoint(x, y);
                     FStartX = x;
                     FStartY = y;
-                    Redraw();
+                    DrawingChanged();
                 }
             }
             return;
@@ -204,7 +204,7 @@ void TCanvasModel::LeftClickCommand(int px, int py, double x, double y) {
                 AppendShape(std::move(arc));
             }
             ClearStartPoint();
-            Redraw();
+            DrawingChanged();
             return;
         case 17:  // point
             FEndedShapeId = -1;
@@ -257,7 +257,7 @@ void TCanvasModel::ZoomToWindow(double x, double y) {
         halfH = h / 2;
     }
     SetView(cx - halfW, cy + halfH, cx + halfW, cy - halfH);
-    Redraw();
+    DrawingChanged();
 }
 
 // ---------------------------------------------------------------------------
