@@ -292,26 +292,36 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
         }
     }
 
-    for (const std::vector<Pick>* pass : {&shapes, &texts}) {
-        for (const Pick& p : *pass) {
+    ShapePass pass;
+    pass.w = w;
+    pass.h = h;
+    const double mx = kClipMarginPx * (right - left) / w, my = kClipMarginPx * (top - bottom) / h;
+    pass.clipLeft = left - mx;
+    pass.clipRight = right + mx;
+    pass.clipBottom = bottom - my;
+    pass.clipTop = top + my;
+    for (const std::vector<Pick>* picks : {&shapes, &texts}) {
+        for (const Pick& p : *picks) {
             if (p.dropped) continue;
-            DrawOneShape(canvas, *FShapes[p.index], w, h);
+            DrawOneShape(canvas, *FShapes[p.index], pass);
             ++FLastDrawnCount;
         }
     }
 }
 
-void TPlovanCanvas::DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h) {
+void TPlovanCanvas::DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, ShapePass& pass) {
     const TColor original = shape.FColor;
-    const TColor adjusted = ContrastColor(original);
-    if (adjusted != original) shape.FColor = adjusted;
-    const double mx = kClipMarginPx * (FWorldRight - FWorldLeft) / w;
-    const double my = kClipMarginPx * (FWorldTop - FWorldBottom) / h;
-    if (shape.FMinX < FWorldLeft - mx || shape.FMaxX > FWorldRight + mx ||
-        shape.FMinY < FWorldBottom - my || shape.FMaxY > FWorldTop + my)
-        DrawClippedShape(canvas, shape, w, h);
+    if (!pass.adjustedOnce || original != pass.lastColour) {
+        pass.adjustedOnce = true;
+        pass.lastColour = original;
+        pass.lastAdjusted = ContrastColor(original);
+    }
+    shape.FColor = pass.lastAdjusted;
+    if (shape.FMinX < pass.clipLeft || shape.FMaxX > pass.clipRight ||
+        shape.FMinY < pass.clipBottom || shape.FMaxY > pass.clipTop)
+        DrawClippedShape(canvas, shape, pass);
     else
-        shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, w, h);
+        shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, pass.w, pass.h);
     shape.FColor = original;
 }
 
@@ -319,11 +329,11 @@ void TPlovanCanvas::DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, 
 // out in world doubles and drawn through the shape's own recipe, so no pixel
 // coordinate ever leaves the painter's range. Curves (splines, three-point
 // arcs) and other shapes keep their own drawing.
-void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h) {
-    const double mx = kClipMarginPx * (FWorldRight - FWorldLeft) / w;
-    const double my = kClipMarginPx * (FWorldTop - FWorldBottom) / h;
-    const double xmin = FWorldLeft - mx, xmax = FWorldRight + mx;
-    const double ymin = FWorldBottom - my, ymax = FWorldTop + my;
+void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape,
+                                     const ShapePass& pass) {
+    const int w = pass.w, h = pass.h;
+    const double xmin = pass.clipLeft, xmax = pass.clipRight;
+    const double ymin = pass.clipBottom, ymax = pass.clipTop;
     auto draw = [&] { shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, w, h); };
 
     if (auto* line = As<TPlovanLine>(&shape)) {

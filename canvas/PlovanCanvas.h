@@ -121,10 +121,19 @@ protected:
 private:
     // Asks Qt for a paint unless one is already pending.
     void ScheduleUpdate();
+    // What the shape pass works out once for all its shapes: the client
+    // size it draws for, the view grown by the clip margin, and the colour
+    // adjusted to the background last (consecutive shapes mostly share one).
+    struct ShapePass {
+        int w = 1, h = 1;
+        double clipLeft = 0, clipRight = 0, clipBottom = 0, clipTop = 0;
+        bool adjustedOnce = false;
+        TColor lastColour = 0, lastAdjusted = 0;
+    };
     // Draws one shape with its colour adjusted to the background and long
     // lines and polylines clipped to the view grown by a margin.
-    void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
-    void DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
+    void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, ShapePass& pass);
+    void DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, const ShapePass& pass);
 
     // The background's tiles; the keys it asked the fetcher for go to `wanted`.
     void DrawMapTiles(GdiCanvas& canvas, std::set<std::string>& wanted);
