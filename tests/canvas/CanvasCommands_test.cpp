@@ -3,6 +3,7 @@
 // pixel (px, py) is the world point (px, 1000 - py).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -266,7 +267,7 @@ struct ToolGesture {
     struct Result {
         std::vector<std::string> shapes;  // type and box of each added shape
         std::vector<std::string> events;
-        double left, right, top, bottom;
+        std::array<double, 4> view;  // left, right, top, bottom
     };
 
     static std::string Describe(const TPlovanShape& s) {
@@ -287,7 +288,7 @@ struct ToolGesture {
         }
         c.MouseDown(ButtonRight, 0, 900, 900);
         c.MouseUp(ButtonRight, 0, 900, 900);
-        Result r{{}, {}, c.FWorldLeft, c.FWorldRight, c.FWorldTop, c.FWorldBottom};
+        Result r{{}, {}, {c.FWorldLeft, c.FWorldRight, c.FWorldTop, c.FWorldBottom}};
         for (int i = before; i < c.FShapeCount; ++i) r.shapes.push_back(Describe(*c.FShapes[i]));
         r.events.assign(rec.events.begin() + static_cast<std::ptrdiff_t>(eventsBefore),
                         rec.events.end());
@@ -347,10 +348,7 @@ TEST(CanvasToolChange, EveryPairOfToolsStartsTheNewToolClean) {
             EXPECT_EQ(c.FShapeCount, before + to.tool.added);
             EXPECT_EQ(got.shapes, expected.shapes);
             EXPECT_EQ(got.events, expected.events);
-            EXPECT_EQ(got.left, expected.left);
-            EXPECT_EQ(got.right, expected.right);
-            EXPECT_EQ(got.top, expected.top);
-            EXPECT_EQ(got.bottom, expected.bottom);
+            EXPECT_EQ(got.view, expected.view);
             EXPECT_EQ(c.FTempShape, nullptr);
             EXPECT_EQ(c.FDrawing, 0);
         }
