@@ -205,7 +205,7 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
                 case ShapeType::Line:
                     if (const auto* line = As<TPlovanLine>(s)) {
                         paints = LineFootprint(*line, pixels);
-                        if (paints.side == 0 && paints.empty && !live) continue;
+                        if (paints.empty && !live) continue;  // it paints nothing
                     }
                     break;
                 case ShapeType::Rectangle:
