@@ -26,6 +26,21 @@ size_t FindSection(const std::vector<DxfPair>& pairs, std::string_view name) {
     return std::string_view::npos;
 }
 
+// The name of the section a cut-off file ends inside, or nothing when every
+// SECTION before the end (or the EOF record) has its ENDSEC.
+std::optional<std::string_view> OpenSectionAtEnd(const std::vector<DxfPair>& pairs) {
+    std::optional<std::string_view> open;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (pairs[i].code != 0) continue;
+        const std::string_view type = pairs[i].value;
+        if (type == "EOF") return std::nullopt;
+        if (type == "ENDSEC") open.reset();
+        if (type == "SECTION")
+            open = i + 1 < pairs.size() && pairs[i + 1].code == 2 ? pairs[i + 1].value : "";
+    }
+    return open;
+}
+
 // The index of the next (0, type) pair at or after `at`.
 size_t NextRecord(const std::vector<DxfPair>& pairs, size_t at) {
     while (at < pairs.size() && pairs[at].code != 0) ++at;
@@ -106,6 +121,15 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
     DxfImportResult result;
     try {
         const std::vector<DxfPair> pairs = DxfSplitPairs(bytes);
+        // A file cut off before its structure closes would import only what
+        // precedes the cut.
+        if (const auto open = OpenSectionAtEnd(pairs)) {
+            const QString section = QString::fromUtf8(open->data(), int(open->size()));
+            platform::ShowMessage(
+                QStringLiteral("DXF load failed: the file ends inside the %1 section")
+                    .arg(section.isEmpty() ? QStringLiteral("unnamed") : section));
+            return result;
+        }
         const size_t entities = FindSection(pairs, "ENTITIES");
         if (entities == std::string_view::npos) {
             platform::ShowMessage(QStringLiteral("DXF load failed: ENTITIES section not found"));
@@ -134,6 +158,7 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
         while (at < pairs.size() && pairs[at].value != "ENDSEC" && !reader.LimitReached())
             at = reader.Read(pairs, at);
         result.shapes = reader.Count();
+        result.skipped = reader.Skipped();
         result.imported = result.shapes >= 1 && !reader.LimitReached();
     } catch (const std::exception&) {
         // Out of memory on a damaged file: the shapes made so far stay.
