@@ -26,19 +26,29 @@ size_t FindSection(const std::vector<DxfPair>& pairs, std::string_view name) {
     return std::string_view::npos;
 }
 
-// The name of the section a cut-off file ends inside, or nothing when every
-// SECTION before the end (or the EOF record) has its ENDSEC.
-std::optional<std::string_view> OpenSectionAtEnd(const std::vector<DxfPair>& pairs) {
-    std::optional<std::string_view> open;
+// Where a cut-off file ends: inside a section, or after one but before the
+// next section or the EOF record. A file that ends right after an ENDSEC has
+// lost at most its EOF record and counts as whole, as does one without any
+// section (it is no drawing, which the ENTITIES check says).
+struct DxfCut {
+    std::string_view section;  // the section it ends inside or after
+    bool inside = false;
+};
+std::optional<DxfCut> CutOffAt(const std::vector<DxfPair>& pairs) {
+    std::optional<DxfCut> cut;
+    bool closedLast = false;  // the last record is an ENDSEC
     for (size_t i = 0; i < pairs.size(); ++i) {
         if (pairs[i].code != 0) continue;
         const std::string_view type = pairs[i].value;
         if (type == "EOF") return std::nullopt;
-        if (type == "ENDSEC") open.reset();
+        closedLast = type == "ENDSEC" && cut && cut->inside;
+        if (closedLast) cut->inside = false;
         if (type == "SECTION")
-            open = i + 1 < pairs.size() && pairs[i + 1].code == 2 ? pairs[i + 1].value : "";
+            cut = DxfCut{i + 1 < pairs.size() && pairs[i + 1].code == 2 ? pairs[i + 1].value : "",
+                         true};
     }
-    return open;
+    if (closedLast) return std::nullopt;
+    return cut;
 }
 
 // The index of the next (0, type) pair at or after `at`.
@@ -123,11 +133,13 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
         const std::vector<DxfPair> pairs = DxfSplitPairs(bytes);
         // A file cut off before its structure closes would import only what
         // precedes the cut.
-        if (const auto open = OpenSectionAtEnd(pairs)) {
-            const QString section = QString::fromUtf8(open->data(), int(open->size()));
+        if (const auto cut = CutOffAt(pairs)) {
+            const QString section =
+                QString::fromUtf8(cut->section.data(), int(cut->section.size()));
             platform::ShowMessage(
-                QStringLiteral("DXF load failed: the file ends inside the %1 section")
-                    .arg(section.isEmpty() ? QStringLiteral("unnamed") : section));
+                QStringLiteral("DXF load failed: the file ends %1 the %2 section")
+                    .arg(cut->inside ? "inside" : "after",
+                         section.isEmpty() ? QStringLiteral("unnamed") : section));
             return result;
         }
         const size_t entities = FindSection(pairs, "ENTITIES");

@@ -15,13 +15,15 @@
 // world (x -> -x); other extrusions are left out. Texts and names are decoded
 // as DxfDecodeText says.
 //
-// Failures: a missing or unreadable file, one that ends inside a section
-// (cut off: the message "DXF load failed: the file ends inside the ENTITIES
-// section", or the section it ends in), or one without an ENTITIES section
-// (the message "DXF load failed: ENTITIES section not found"), returns false
-// and leaves the canvas as it was, also an earlier import of the same file.
-// Messages go through the dialogs seam, one per failed import. More than kDxfMaxShapes shapes
-// stop the import: the shapes made stay, the result is false.
+// Failures: a missing or unreadable file, one cut off before its structure
+// closes (the message "DXF load failed: the file ends inside the ENTITIES
+// section", or "... ends after the HEADER section" for a cut between
+// sections; only the EOF record may be missing), or one without an ENTITIES
+// section (the message "DXF load failed: ENTITIES section not found"),
+// returns false and leaves the canvas as it was, also an earlier import of
+// the same file. Messages go through the dialogs seam, one per failed import.
+// More than kDxfMaxShapes shapes stop the import: the shapes made stay, the
+// result is false.
 // GUI thread only.
 #pragma once
 

@@ -110,7 +110,7 @@ TEST(XyzPointLines, PointsAndLabelsOnTheLayer) {
                                  "500010\t4500010\t-3.456\r\n"
                                  "1 2 3") +
                              std::string(2000, ' ') +
-                             "4\n"                    // a long line is one line: N X Y Z
+                             "4\n"  // a long line is one line: N X Y Z
                              "500020 4500020 1.006\n"
                              "500030,5 4500030,5 2,5";  // no line end after the last
     const XyzLinePoints read = ReadXyzLines(text);
