@@ -13,22 +13,14 @@
 #include "canvas/DxfReader.h"
 #include "platform/Dialogs.h"
 #include "tests/support/RunTool.h"
+#include "tests/support/ScopedDialogs.h"
 #include "tests/support/TempHome.h"
 
 namespace {
 
 const std::string kFixtures = std::string(PHX_TEST_DATA_DIR) + "/dxf/";
 
-struct Dialogs {
-    Dialogs() {
-        auto d = std::make_unique<platform::ScriptedDialogs>();
-        scripted = d.get();
-        old = platform::SetDialogs(std::move(d));
-    }
-    ~Dialogs() { platform::SetDialogs(std::move(old)); }
-    platform::ScriptedDialogs* scripted;
-    std::unique_ptr<platform::Dialogs> old;
-};
+using Dialogs = phxtest::ScopedDialogs;
 
 std::vector<const TPlovanShape*> ImportedShapes(const TCanvasModel& m) {
     std::vector<const TPlovanShape*> out;

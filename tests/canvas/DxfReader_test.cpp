@@ -11,23 +11,14 @@
 #include "canvas/DxfEntities.h"
 #include "platform/Dialogs.h"
 #include "tests/support/RunTool.h"
+#include "tests/support/ScopedDialogs.h"
 #include "tests/support/TempHome.h"
 
 namespace {
 
 const std::string kFixtures = std::string(PHX_TEST_DATA_DIR) + "/dxf/";
 
-// Installs ScriptedDialogs for one test and gives its record.
-struct Dialogs {
-    Dialogs() {
-        auto d = std::make_unique<platform::ScriptedDialogs>();
-        scripted = d.get();
-        old = platform::SetDialogs(std::move(d));
-    }
-    ~Dialogs() { platform::SetDialogs(std::move(old)); }
-    platform::ScriptedDialogs* scripted;
-    std::unique_ptr<platform::Dialogs> old;
-};
+using Dialogs = phxtest::ScopedDialogs;
 
 std::vector<const TPlovanShape*> ShapesOf(const TCanvasModel& m, int layer) {
     std::vector<const TPlovanShape*> out;
