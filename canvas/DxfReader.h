@@ -13,7 +13,9 @@
 // Paper-space entities (67 = 1) are left out. Entities drawn in their object
 // coordinate system with the extrusion (0, 0, -1) are mirrored into the
 // world (x -> -x); other extrusions are left out. Texts and names are decoded
-// as DxfDecodeText says.
+// as DxfDecodeText says; TEXT and MTEXT values lose their formatting codes
+// (DxfStripMText). An MTEXT without a rotation (50) takes the angle of its
+// direction vector (11, 21).
 //
 // Failures: a missing or unreadable file, one cut off before its structure
 // closes (the message "DXF load failed: the file ends inside the ENTITIES
