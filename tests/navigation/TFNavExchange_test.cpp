@@ -372,6 +372,75 @@ TEST_F(TFNavExchange, XyzImportMemory) {
     EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
 }
 
+// A file without a point (emptied, or written with decimal commas) is
+// refused and keeps the earlier import; lines that are not read are counted
+// and shown.
+TEST_F(TFNavExchange, XyzLinesNotReadAreSaidAndAnEmptyFileChangesNothing) {
+    const std::string path = Path("harbour.xyz");
+    phxtest::WriteAll(path,
+                      "Easting Northing Depth\n500000 4500000 12.5\n500003,5 4500003,5 15,3\n"
+                      "500010 4500010\n");
+    Import(path);
+    const std::string imported =
+        "Imported XYZ: " + path + " (1 points) to layer: harbour (2 lines skipped)";
+    EXPECT_EQ(TakeMessages(), QStringList{QString::fromStdString(imported)});
+    EXPECT_NE(Events().find(imported), std::string::npos);
+    const int layer = Canvas().FindLayer("harbour");
+    ASSERT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
+
+    const struct {
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {"", ""},
+        {"Easting Northing Depth\n", ""},
+        {"500003,5 4500003,5 15,3\n500004,5 4500004,5 15,3\n", " (2 lines skipped)"},
+    };
+    int touched = 0;
+    for (const auto& c : refused) {
+        phxtest::WriteAll(path, c.text);
+        fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(++touched));
+        const std::string before = Events();
+        const int current = Canvas().FCurrentLayer;
+        nav->SetCurrentFile(Path("other.vlm"));
+        Import(path);
+        EXPECT_EQ(TakeMessages(),
+                  QStringList{QString::fromStdString("No points in XYZ file: " + path + c.message)})
+            << c.text;
+        EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u) << c.text;
+        EXPECT_EQ(Events(), before) << c.text;
+        EXPECT_EQ(Canvas().FCurrentLayer, current) << c.text;
+        EXPECT_EQ(nav->CurrentFile(), Path("other.vlm")) << c.text;
+    }
+}
+
+// A cut-off DXF: the reader's one message, and nothing changes (no layer
+// named after the file either).
+TEST_F(TFNavExchange, CutOffDxfChangesNothing) {
+    TCanvasModel drawing;
+    drawing.AddLine(0, 0, 10, 10, drawing.AddLayer("coast"));
+    drawing.AddLine(5, 5, 10, 10, drawing.AddLayer("coast"));
+    const std::string text = DxfExportText(drawing);
+    phxtest::WriteAll(Path("pier.dxf"), text.substr(0, text.rfind("LINE")));
+    const size_t layers = Canvas().FLayers.size();
+    const int current = Canvas().FCurrentLayer;
+    const std::string before = Events();
+    Import(Path("pier.dxf"));
+    EXPECT_EQ(TakeMessages(), QStringList{"DXF load failed: the file ends inside the ENTITIES "
+                                          "section"});
+    EXPECT_EQ(Canvas().FLayers.size(), layers);
+    EXPECT_EQ(Canvas().FCurrentLayer, current);
+    EXPECT_EQ(Events(), before);
+
+    // Whole, it makes both layers and leaves the import layer current.
+    phxtest::WriteAll(Path("pier.dxf"), text);
+    Import(Path("pier.dxf"));
+    EXPECT_TRUE(TakeMessages().isEmpty());
+    EXPECT_GE(Canvas().FindLayer("pier"), 0);
+    EXPECT_EQ(Canvas().FCurrentLayer, Canvas().FindLayer("_dxf_pier.dxf"));
+    EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FCurrentLayer).size(), 2u);
+}
+
 TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
     TPlovanCanvas& c = Canvas();
     // "harbour" holds a KML import already.
