@@ -322,8 +322,8 @@ void TfrmNTRIPSettings::LoadSettings() {
     }
 }
 
-void TfrmNTRIPSettings::SaveSettings() {
-    if (FLoading) return;
+bool TfrmNTRIPSettings::SaveSettings() {
+    if (FLoading) return true;
     devices::NtripSettings s;
     s.server = S(edtServer->text());
     s.port = S(edtPort->text());
@@ -338,7 +338,9 @@ void TfrmNTRIPSettings::SaveSettings() {
     s.outputEnabled = chkOutputPort->isChecked();
     s.autoConnect = FAutoConnect;
     platform::IniFile ini(FSettingsFile);
-    devices::WriteNtripSettings(ini, s);
+    if (devices::WriteNtripSettings(ini, s)) return true;
+    AddLog("Failed to save settings to " + FSettingsFile);
+    return false;
 }
 
 void TfrmNTRIPSettings::UpdatePositionControls() {
@@ -433,8 +435,7 @@ void TfrmNTRIPSettings::ClientStatusChanged(int32_t status, const std::string&) 
         FDataFlowing = true;
         if (!FAutoConnect) {
             FAutoConnect = true;
-            SaveSettings();
-            AddLog("Auto-connect enabled for next startup");
+            if (SaveSettings()) AddLog("Auto-connect enabled for next startup");
         }
     }
     btnConnect->setText(QString::fromLatin1(captions->button));
