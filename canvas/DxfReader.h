@@ -12,20 +12,30 @@
 // world (x -> -x); other extrusions are left out. Texts and names are decoded
 // as DxfDecodeText says.
 //
-// Failures: a missing or unreadable file, or one without an ENTITIES section
-// (the message "DXF load failed: ENTITIES section not found" then goes
-// through the dialogs seam), returns false and leaves the canvas as it was,
+// Failures: a missing file, a file that cannot be read (not a regular file,
+// larger than kDxfMaxFileBytes, no permission: "DXF load failed: " + path +
+// " (" + why + ")"; a FIFO is refused at once), or one without an ENTITIES
+// section ("DXF load failed: ENTITIES section not found"; the messages go
+// through the dialogs seam) returns false and leaves the canvas as it was,
 // also an earlier import of the same file. More than kDxfMaxShapes shapes
 // stop the import: the shapes made stay, the result is false.
 // GUI thread only.
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <string_view>
 
 #include "canvas/CanvasModel.h"
 
 inline constexpr long long kDxfMaxShapes = 10'000'000;
+
+// The reader keeps the whole file and, beside it, every (code, value) pair of
+// it: a 24-byte record for what is most often 8 to 12 bytes of file, about
+// 2.5 bytes held per byte read. The file is capped so that both stay within
+// the 1 GiB that a drawing's load may take: 1 + 2.5 = 7 / 2.
+inline constexpr std::size_t kDxfMemoryBytes = std::size_t{1} << 30;
+inline constexpr std::size_t kDxfMaxFileBytes = kDxfMemoryBytes / 7 * 2;
 
 struct DxfImportResult {
     bool imported = false;  // at least one shape was made (and the limit not hit)

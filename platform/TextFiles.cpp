@@ -140,7 +140,9 @@ FileReadResult ReadRegularFile(const std::string& path, std::string& bytes, size
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        return {error == ENOENT ? FileReadStatus::Missing : FileReadStatus::Unreadable, error};
+        // A folder on the way that is a file leaves no file there either.
+        const bool missing = error == ENOENT || error == ENOTDIR;
+        return {missing ? FileReadStatus::Missing : FileReadStatus::Unreadable, error};
     }
     struct stat st {};
     FileReadResult result;

@@ -55,7 +55,7 @@ enum class FileReadStatus { Ok, Missing, NotRegular, TooLarge, Unreadable };
 
 struct FileReadResult {
     FileReadStatus status = FileReadStatus::Ok;
-    int error = 0;             // errno of a Missing or Unreadable file
+    int error = 0;             // errno of a Missing (ENOENT, ENOTDIR) or Unreadable file
     std::size_t maxBytes = 0;  // the bound of a TooLarge file
     bool ok() const { return status == FileReadStatus::Ok; }
 };
