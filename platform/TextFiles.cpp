@@ -46,6 +46,19 @@ void SyncFolderOf(const std::string& path) {
     }
 }
 
+// Closes the temporary file `fd` written (`written`) and renames it over
+// `target`, durably; on any failure it is removed and false is returned.
+bool PutInPlace(int fd, bool written, const std::string& temporary, const std::string& target) {
+    bool ok = ::close(fd) == 0 && written;
+    if (ok) ok = std::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolderOf(target);
+    return true;
+}
+
 // The file a save through `path` replaces: `path` itself, or the final
 // target of the links it names (a relative target is taken from the link's
 // own folder). False for a loop of links.
@@ -99,15 +112,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned m
     if (fd < 0) return false;
     // The mode holds whatever the umask says, so a private file is never
     // readable by others, not even for a moment.
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    SyncFolderOf(path);
-    return true;
+    const bool ok = ::fchmod(fd, mode) == 0 && WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
+    return PutInPlace(fd, ok, temporary, path);
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, FileModes modes) {
@@ -123,16 +129,9 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, FileModes mode
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                           static_cast<mode_t>(modes.created));
     if (fd < 0) return false;
-    bool ok = (!exists || KeepMode(fd, old.st_mode & modes.kept & 0777)) &&
-              WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok) ok = std::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    SyncFolderOf(target);
-    return true;
+    const bool ok = (!exists || KeepMode(fd, old.st_mode & modes.kept & 0777)) &&
+                    WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
+    return PutInPlace(fd, ok, temporary, target);
 }
 
 FileReadResult ReadRegularFile(const std::string& path, std::string& bytes, size_t maxBytes) {
