@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <QCoreApplication>
+#include <QThread>
 #include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "platform/Dialogs.h"
 #include "platform/TextCodec.h"
@@ -50,6 +53,10 @@ struct IniFile::Model {
     // The file was there but could not be read: writing the model would
     // replace whatever it holds, so it is never written in this run.
     bool unreadable = false;
+    // What to tell the user about it, until it could be shown: a message box
+    // needs the application and its GUI thread, and the settings are read
+    // before the application is made.
+    std::string untold;
 
     void Parse(std::string_view text) {
         lines.clear();
@@ -165,28 +172,39 @@ std::string Unquote(std::string_view value) {
 }  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
-    std::lock_guard lock(g_modelsMutex);
-    auto& slot = Models()[path_];
-    if (!slot) slot = std::make_shared<Model>();
-    model_ = slot;
-    // Another program (or a file copy) may have replaced the file.
-    std::lock_guard modelLock(model_->mutex);
-    const FileStamp stamp = StampOf(path_);
-    if (model_->unreadable || stamp == model_->stamp) return;
-    model_->stamp = stamp;
-    std::string text;
-    const FileReadResult read = ReadRegularFile(path_, text, kSettingsMaxFileBytes);
-    if (read.ok() || read.status == FileReadStatus::Missing) {
-        model_->lines.clear();
-        model_->byteOrderMark = false;
-        model_->Parse(text);
-        return;
+    const QCoreApplication* application = QCoreApplication::instance();
+    const bool canTell = application && QThread::currentThread() == application->thread();
+    std::string message;
+    {
+        std::lock_guard lock(g_modelsMutex);
+        auto& slot = Models()[path_];
+        if (!slot) slot = std::make_shared<Model>();
+        model_ = slot;
+        // Another program (or a file copy) may have replaced the file.
+        std::lock_guard modelLock(model_->mutex);
+        const FileStamp stamp = StampOf(path_);
+        if (!model_->unreadable && !(stamp == model_->stamp)) {
+            model_->stamp = stamp;
+            std::string text;
+            const FileReadResult read = ReadRegularFile(path_, text, kSettingsMaxFileBytes);
+            if (read.ok() || read.status == FileReadStatus::Missing) {
+                model_->lines.clear();
+                model_->byteOrderMark = false;
+                model_->Parse(text);
+            } else {
+                // What was read before stays readable; the file is left as it is.
+                model_->unreadable = true;
+                model_->untold = "The settings file " + FileReadProblem(path_, read) +
+                                 " cannot be read. The program goes on with its default "
+                                 "settings and writes nothing to that file until it is "
+                                 "started again.";
+            }
+        }
+        if (canTell) message = std::exchange(model_->untold, {});
     }
-    // What was read before stays readable; the file is left as it is.
-    model_->unreadable = true;
-    ShowMessage("The settings file " + FileReadProblem(path_, read) +
-                " cannot be read. The program goes on with its default settings and writes "
-                "nothing to that file until it is started again.");
+    // Outside the locks: the box runs the event loop, whose handlers read
+    // settings too.
+    if (!message.empty()) ShowMessage(message);
 }
 
 IniFile::Batch::Batch(IniFile& ini) : ini_(ini) { ++ini_.batchDepth_; }

@@ -7,6 +7,7 @@
 #include <clocale>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "platform/Dialogs.h"
 #include "tests/support/Fifo.h"
@@ -332,11 +333,17 @@ TEST_F(IniFileTest, AnUnreadableFileIsToldOnceAndNeverWritten) {
     Dialogs().messages.clear();
 }
 
-// A FIFO in place of the file is refused at once, never read.
+// A FIFO in place of the file is refused at once, never read. Found where
+// no box can be shown (before the application is made, or here off the GUI
+// thread), it is told by the next IniFile on the GUI thread.
 TEST_F(IniFileTest, AFifoInPlaceOfTheFileIsRefusedAtOnce) {
     phxtest::GuardedFifo fifo(path);
     ASSERT_TRUE(fifo.ok());
     Dialogs().messages.clear();
+    bool unreadable = false;
+    std::thread([&] { unreadable = IniFile(path).Unreadable(); }).join();
+    EXPECT_TRUE(unreadable);
+    EXPECT_TRUE(Dialogs().messages.isEmpty());
     IniFile ini(path);
     EXPECT_TRUE(ini.Unreadable());
     EXPECT_FALSE(ini.WriteString("A", "b", "c"));
