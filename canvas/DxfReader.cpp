@@ -183,9 +183,13 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
 }
 
 DxfImportResult LoadDxfFile(TCanvasModel& model, const QString& fileName) {
-    const QFileInfo info(fileName);
-    if (!info.exists() || info.isDir()) return {};
     std::string bytes;
-    if (!platform::ReadFile(fileName.toStdString(), bytes)) return {};
-    return LoadDxfBytes(model, bytes, QStringLiteral("_dxf_") + info.fileName());
+    const std::string path = fileName.toStdString();
+    const platform::FileReadResult read = platform::ReadRegularFile(path, bytes, kDxfMaxFileBytes);
+    if (read.status == platform::FileReadStatus::Missing) return {};
+    if (!read.ok()) {
+        platform::ShowMessage("DXF load failed: " + platform::FileReadProblem(path, read));
+        return {};
+    }
+    return LoadDxfBytes(model, bytes, QStringLiteral("_dxf_") + QFileInfo(fileName).fileName());
 }

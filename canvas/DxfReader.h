@@ -17,24 +17,34 @@
 // (DxfStripMText). An MTEXT without a rotation (50) takes the angle of its
 // direction vector (11, 21).
 //
-// Failures: a missing or unreadable file, one cut off before its structure
-// closes (the message "DXF load failed: the file ends inside the ENTITIES
-// section", or "... ends after the HEADER section" for a cut between
-// sections; only the EOF record may be missing), or one without an ENTITIES
-// section (the message "DXF load failed: ENTITIES section not found"),
-// returns false and leaves the canvas as it was, also an earlier import of
-// the same file. Messages go through the dialogs seam, one per failed import.
-// More than kDxfMaxShapes shapes stop the import: the shapes made stay, the
+// Failures: a missing file, a file that cannot be read (not a regular file,
+// larger than kDxfMaxFileBytes, no permission: "DXF load failed: " + path +
+// " (" + why + ")"; a FIFO is refused at once), one cut off before its
+// structure closes (the message "DXF load failed: the file ends inside the
+// ENTITIES section", or "... ends after the HEADER section" for a cut
+// between sections; only the EOF record may be missing), or one without an
+// ENTITIES section ("DXF load failed: ENTITIES section not found") returns
+// false and leaves the canvas as it was, also an earlier import of the same
+// file. Messages go through the dialogs seam, one per failed import. More
+// than kDxfMaxShapes shapes stop the import: the shapes made stay, the
 // result is false.
 // GUI thread only.
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <string_view>
 
 #include "canvas/CanvasModel.h"
 
 inline constexpr long long kDxfMaxShapes = 10'000'000;
+
+// The reader keeps the whole file and, beside it, every (code, value) pair of
+// it: a 24-byte record for what is most often 8 to 12 bytes of file, about
+// 2.5 bytes held per byte read. The file is capped so that both stay within
+// the 1 GiB that a drawing's load may take: 1 + 2.5 = 7 / 2.
+inline constexpr std::size_t kDxfMemoryBytes = std::size_t{1} << 30;
+inline constexpr std::size_t kDxfMaxFileBytes = kDxfMemoryBytes / 7 * 2;
 
 struct DxfImportResult {
     bool imported = false;  // at least one shape was made (and the limit not hit)

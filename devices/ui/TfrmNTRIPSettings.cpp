@@ -349,8 +349,8 @@ void TfrmNTRIPSettings::KeepStoredOutputUnlessShown(const devices::NtripSettings
                " is not available; corrections go to the GPS port");
 }
 
-void TfrmNTRIPSettings::SaveSettings() {
-    if (FLoading) return;
+bool TfrmNTRIPSettings::SaveSettings() {
+    if (FLoading) return true;
     devices::NtripSettings s;
     s.server = S(edtServer->text());
     s.port = S(edtPort->text());
@@ -370,7 +370,9 @@ void TfrmNTRIPSettings::SaveSettings() {
     }
     s.autoConnect = FAutoConnect;
     platform::IniFile ini(FSettingsFile);
-    devices::WriteNtripSettings(ini, s);
+    if (devices::WriteNtripSettings(ini, s)) return true;
+    AddLog("Failed to save settings to " + FSettingsFile);
+    return false;
 }
 
 void TfrmNTRIPSettings::UpdatePositionControls() {
@@ -467,8 +469,7 @@ void TfrmNTRIPSettings::ClientStatusChanged(int32_t status, const std::string&) 
         FDataFlowing = true;
         if (!FAutoConnect) {
             FAutoConnect = true;
-            SaveSettings();
-            AddLog("Auto-connect enabled for next startup");
+            if (SaveSettings()) AddLog("Auto-connect enabled for next startup");
         }
     }
     // While a connect is on its way or a retry is due the button stops it.

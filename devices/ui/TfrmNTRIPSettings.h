@@ -158,7 +158,8 @@ class TfrmNTRIPSettings : public QDialog {
     void LoadProfiles();
     void SaveProfile();
     void LoadSettings();
-    void SaveSettings();
+    // False, and a log line, when the settings file could not be written.
+    bool SaveSettings();
     void UpdatePositionControls();
     void OpenOutputPort();
     void CloseOutputPort();

@@ -9,6 +9,7 @@
 #include "canvas/DxfReader.h"
 #include "canvas/DxfWriter.h"
 #include "canvas/PlovanCanvas.h"
+#include "canvas/XyzImport.h"
 #include "devices/ui/TFGPS.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
@@ -222,8 +223,11 @@ void TFNav::Import1Click() {
             return;
         }
         std::string text;
-        if (!platform::ReadFile(file, text)) {
-            platform::ShowMessage("Failed to open XYZ file: " + file);
+        const platform::FileReadResult opened =
+            platform::ReadRegularFile(file, text, kXyzMaxFileBytes);
+        if (!opened.ok()) {
+            platform::ShowMessage("Failed to open XYZ file: " +
+                                  platform::FileReadProblem(file, opened));
             EnsureStandardLayers(fcad);
             return;
         }

@@ -181,10 +181,14 @@ TEST(DxfReader, ReimportReplacesTheShapesAndAFailedOneKeepsThem) {
     }
     EXPECT_EQ(d.scripted->messages, QStringList(2, "DXF load failed: ENTITIES section not found"));
 
-    // Missing and unreadable files: false, no message, nothing touched.
+    // A missing file: false, no message; one that is no regular file: one
+    // message saying so. Nothing touched.
     EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(home.home() + "none.dxf")).read);
-    EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(home.home())).read);
     EXPECT_EQ(d.scripted->messages.size(), 2);
+    EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(home.home() + "AppData")).read);
+    ASSERT_EQ(d.scripted->messages.size(), 3);
+    EXPECT_EQ(d.scripted->messages[2].toStdString(),
+              "DXF load failed: " + home.home() + "AppData (not a regular file)");
     EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
 }
 

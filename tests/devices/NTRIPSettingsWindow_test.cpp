@@ -302,6 +302,23 @@ TEST_F(NTRIPSettingsWindow, StatusTable) {
     EXPECT_EQ(w.windowTitle(), "Plovan NTRIP Client - Disconnected");
 }
 
+// A save that fails (a settings file the user made read-only, which root
+// cannot write either) is a log line, and the first corrections then claim
+// no auto-connect for the next start.
+TEST_F(NTRIPSettingsWindow, AFailedSaveIsLoggedAndNotCountedAsDone) {
+    Store("Server", "caster.example");
+    TfrmNTRIPSettings& w = Make();
+    ASSERT_EQ(::chmod(SettingsFilePath().c_str(), 0400), 0);
+    const std::string before = phxtest::ReadAll(SettingsFilePath());
+    w.ClientStatusChanged(3, "");
+    EXPECT_TRUE(w.FDataFlowing);
+    EXPECT_EQ(CountLog("Failed to save settings to " + SettingsFilePath()), 1);
+    EXPECT_FALSE(HasLog("Auto-connect enabled for next startup"));
+    EXPECT_EQ(phxtest::ReadAll(SettingsFilePath()), before);
+    EXPECT_EQ(Stored("AutoConnect"), "<missing>");
+    ::chmod(SettingsFilePath().c_str(), 0600);
+}
+
 TEST_F(NTRIPSettingsWindow, GnssPortAndPosition) {
     TfrmNTRIPSettings& w = Make();
     auto port = platform::SerialPort::Create();

@@ -20,6 +20,7 @@
 #include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TempHome.h"
 
@@ -368,7 +369,8 @@ TEST_F(TFNavExchange, XyzImportMemory) {
     fs::remove(path);
     Import(path);
     EXPECT_EQ(TakeMessages(),
-              QStringList{QString::fromStdString("Failed to open XYZ file: " + path)});
+              QStringList{QString::fromStdString("Failed to open XYZ file: " + path +
+                                                 " (no such file or directory)")});
     EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
 }
 
@@ -466,6 +468,41 @@ TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
     EXPECT_EQ(nav->CurrentFile(), Path("harbour.dxf"));
     EXPECT_EQ(c.GetLayerShapeIds(dxf).size(), 1u);
     EXPECT_EQ(c.GetLayerShapeIds(harbour).size(), 1u);
+}
+
+// A FIFO picked for any import is refused at once with one message saying
+// so; the drawing stays as it was. So is a file over the cap of its kind.
+TEST_F(TFNavExchange, AFifoOrAnOversizedFileForEveryImportIsRefusedAtOnce) {
+    const int before = static_cast<int>(Canvas().FShapes.size());
+    const auto refusal = [](const std::string& path, const std::string& why) {
+        const std::string ext = path.substr(path.rfind('.'));
+        const std::string problem = path + " (" + why + ")";
+        if (ext == ".kml" || ext == ".kmz") return "Failed to load KML/KMZ file: " + problem;
+        if (ext == ".dxf") return "DXF load failed: " + problem;
+        return "Failed to open XYZ file: " + problem;
+    };
+    for (const char* name : {"p.kml", "p.kmz", "p.xyz", "p.txt", "p.csv", "p.dxf"}) {
+        SCOPED_TRACE(name);
+        phxtest::GuardedFifo fifo(Path(name));
+        ASSERT_TRUE(fifo.ok());
+        Import(fifo.path());
+        EXPECT_FALSE(fifo.TimedOut());
+        EXPECT_EQ(TakeMessages(),
+                  QStringList{QString::fromStdString(refusal(fifo.path(), "not a regular file"))});
+    }
+    const std::pair<const char*, const char*> oversized[] = {{"big.kml", "larger than 512 MB"},
+                                                             {"big.kmz", "larger than 1024 MB"},
+                                                             {"big.xyz", "larger than 128 MB"},
+                                                             {"big.dxf", "larger than 292 MB"}};
+    for (const auto& [name, why] : oversized) {
+        SCOPED_TRACE(name);
+        phxtest::WriteAll(Path(name), "500000 4500000 1\n");
+        fs::resize_file(Path(name), std::uintmax_t{2} << 30);  // sparse
+        Import(Path(name));
+        EXPECT_EQ(TakeMessages(), QStringList{QString::fromStdString(refusal(Path(name), why))});
+        fs::remove(Path(name));
+    }
+    EXPECT_EQ(static_cast<int>(Canvas().FShapes.size()), before);
 }
 
 TEST_F(TFNavExchange, CancelledImportEnsuresTheStandardLayers) {
