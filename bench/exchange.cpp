@@ -82,7 +82,7 @@ void BM_ImportXyzPointsAndLabels(benchmark::State& state) {
         TCanvasModel m;
         std::string text;
         platform::ReadFile(path, text);
-        benchmark::DoNotOptimize(AddXyzPoints(m, text, m.AddLayer("labels")));
+        benchmark::DoNotOptimize(AddXyzPoints(m, ReadXyzLines(text).points, m.AddLayer("labels")));
     }
     ::unlink(path.c_str());
 }

@@ -42,12 +42,13 @@ void InitDayPaths() { InitDayPaths(platform::Now()); }
 
 std::string SettingsFilePath() {
     // The application-data folder always exists on Windows; its stand-in here
-    // (~/.config on a fresh account) may not.
-    platform::EnsureDirectory(platform::AppDataDir());
+    // (~/.config on a fresh account) may not. The file holds the caster
+    // password, so the folders made for it are the user's alone.
+    platform::EnsureDirectory(platform::AppDataDir(), 0700);
     const std::string plovan = platform::AppDataDir() + "Plovan/";
-    platform::EnsureDirectory(plovan);
+    platform::EnsureDirectory(plovan, 0700);
     const std::string phx = plovan + "PHX/";
-    platform::EnsureDirectory(phx);
+    platform::EnsureDirectory(phx, 0700);
     return phx + "PlovanHX.ini";
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tools/SvpProfile.h"
+
 const char* const kRawCsvHeader =
     "Date,Lat,Lon,Easting,Northing,Elevation (Hi),Elevation (Lo),True Depth (Hi),True Depth "
     "(Lo),Raw Depth (Hi),Raw Depth (Lo),Message Format,Sound Velocity,Transducer Draft,GPS, RTK "
@@ -93,12 +95,11 @@ double DepthPipeline::SoundVelocityFor(double raw, const SurveyState& state,
              "No valid sound velocity: depths are not corrected (1500 m/s).");
         return fallback;
     }
-    size_t index = static_cast<size_t>(std::trunc(raw + 0.5));
-    const bool beyond = index >= profile.lines.size();
-    Note(result, DepthNote::ProfileBeyondEnd, beyond,
+    const SvpLine line = SvpLineFor(raw, profile.lines.size());
+    const size_t index = line.index;
+    Note(result, DepthNote::ProfileBeyondEnd, line.beyond,
          "Depth " + platform::FloatToStr(raw) +
              " m is beyond the sound velocity profile: its deepest line is used.");
-    if (beyond) index = profile.lines.size() - 1;
     const std::optional<double> sv = platform::ParseFloat(profile.lines[index]);
     const bool bad = !sv || !std::isfinite(*sv) || *sv <= 0;
     Note(result, DepthNote::ProfileLineBad, bad,

@@ -154,7 +154,12 @@ bool TPlacemarkReader::LoadFromFile(const std::string& path) {
         if (text.empty()) return false;
     } else {
         std::string bytes;
-        platform::ReadFile(path, bytes);
+        const platform::FileReadResult read =
+            platform::ReadRegularFile(path, bytes, kKmzMaxEntryBytes);
+        if (!read.ok()) {
+            FLastError = platform::FileReadProblem(path, read);
+            return false;
+        }
         text = KmlBytesToText(bytes);
     }
     const bool result = ParseKml(text);
@@ -163,12 +168,12 @@ bool TPlacemarkReader::LoadFromFile(const std::string& path) {
 }
 
 std::string TPlacemarkReader::ExtractKmz(const std::string& path) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
     std::string archive;
     // A KMZ larger than the entry cap plus its directory is no drawing.
-    if (ec || size > kKmzMaxEntryBytes * 2 || !platform::ReadFile(path, archive)) {
-        FLastError = "Failed to copy KMZ file";
+    const platform::FileReadResult read =
+        platform::ReadRegularFile(path, archive, kKmzMaxEntryBytes * 2);
+    if (!read.ok()) {
+        FLastError = platform::FileReadProblem(path, read);
         return {};
     }
     return ExtractKmzBytes(archive);

@@ -12,8 +12,10 @@
 // A KMZ archive is read in memory (libzip): the entry "doc.kml" in any case,
 // else the first top-level ".kml" entry in case-insensitive name order; an
 // entry is read only up to kKmzMaxEntryBytes. Nothing is written to disk.
-// Errors go to FLastError (never shown here):
-//   "File not found: " + path, "Failed to copy KMZ file" (unreadable),
+// Files are read through platform::ReadRegularFile: a KML file of at most
+// kKmzMaxEntryBytes, a KMZ archive of at most twice that; a FIFO is refused
+// at once. Errors go to FLastError (never shown here):
+//   "File not found: " + path, path + " (" + why it was not read + ")",
 //   "No KML file found in KMZ archive" (no archive, no entry),
 //   "Failed to read extracted KML file" (read error, encrypted, too large),
 //   "Empty KML content".

@@ -184,6 +184,9 @@ class TFGPS : public QDialog {
     std::array<QComboBox*, 11> GnssPortBoxes() const;
     std::array<QComboBox*, 11> SensorPortBoxes() const;
 
+    // Opens centred in the map area; later shows where it was left.
+    void setVisible(bool visible) override;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -212,7 +215,6 @@ class TFGPS : public QDialog {
     mutable std::string FGridSystemError;
     mutable bool FGridSystemStale = true;
     bool FCreating = false;  // FormCreate runs: its save leaves the screenshot key alone
-    bool FCentred = false;
     uint32_t FGpsMemoColor = 0xFFFFFF;
 };
 

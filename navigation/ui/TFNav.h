@@ -23,6 +23,7 @@
 #include "navigation/DepthPipeline.h"
 #include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
+#include "navigation/RetryingWriter.h"
 #include "navigation/ScreenGrab.h"
 #include "navigation/SoundingRowWriter.h"
 #include "platform/FileDialogs.h"
@@ -69,7 +70,9 @@ class TFNav : public QMainWindow {
     // Handlers of the window's own life.
     void FormCreate();
     void FormShow();
-    void FormCloseQuery();
+    // False when the close must not go on: the drawing could not be saved
+    // and the surveyor kept the program open.
+    bool FormCloseQuery();
 
     // Menu commands.
     void SoundVelocityProfile1Click();
@@ -80,8 +83,7 @@ class TFNav : public QMainWindow {
     // panel 5 and stored at once.
     void English1Click();
     void Turkish1Click();
-    // "Languages" > "Translation Editor": made on first use, centred on the
-    // screen, shown.
+    // "Languages" > "Translation Editor": made on first use, shown.
     void TranslationEditor1Click();
     // "Tools" > "Show Satellite Image", the status bar's double-click and
     // F5: the satellite background on or off, shown in panel 6 and stored.
@@ -99,6 +101,12 @@ class TFNav : public QMainWindow {
     void Save1Click();
     void SaveAs1Click();
     void Exit1Click();
+    // The auto-save of Save1Click; true when the drawing is in its file.
+    // A save into a folder that has gone makes the day's folders again and
+    // tries once more. `name` receives the file's name.
+    bool AutoSave(std::string* name = nullptr);
+    // Save As; true when the drawing went to the chosen file.
+    bool SaveProjectAs();
     // A click at `x` (the status bar's client pixels) on the project panel
     // opens the project folder.
     void sStatusBarClick(int x);
@@ -141,6 +149,9 @@ class TFNav : public QMainWindow {
     // The depth pipeline of the sounder's lines, and its watchdog's report.
     void ZSENSORNewCommand(const std::string& line);
     void ZSENSORTimeout();
+    // A port whose device went away while open, and its return (either reader).
+    void PortLost(TPlovanSerialGPS* reader, const std::string& why);
+    void PortReopened(TPlovanSerialGPS* reader);
     // Appends the start block to the day's geodesy record; a failure is
     // reported (once per cause) and the start goes on.
     void WriteGeodesySessionLog();
@@ -321,7 +332,7 @@ class TFNav : public QMainWindow {
 
     // The on-screen keypad and keyboard for `target`: made once as children
     // of the window, then retargeted, placed in the client area below the
-    // menu bar and raised.
+    // menu bar and raised; hidden with the window `target` is in.
     void ShowNumericKeypad(QWidget* target);
     void ShowSimpleKeyboard(QWidget* target);
     // Created on first use as children of the window, freed with it.
@@ -379,6 +390,9 @@ class TFNav : public QMainWindow {
     // A survey fault: message window (shown), status bar, event log.
     void SurveyFault(const std::string& text);
     void SetRealtimeDown(bool down);
+    // The close's box for a drawing that could not be saved as `name`:
+    // Save As (true when it saved), close without it (true), or stay (false).
+    bool CloseWithoutAutoSave(const std::string& name);
     void StartRealtime();
     void StopRealtime();
     // Start reads the geodetic set the map, the rows and the event marks
@@ -408,7 +422,11 @@ class TFNav : public QMainWindow {
     bool FRealtimeDown = false;  // bRealtime's down state, kept by the GNSS port events
     DepthPipeline FDepthPipeline;
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
-    std::string FGeodesyFault;          // the last geodesy log fault reported
+    // The event marks' lines and the geodesy record: held and written again
+    // when their folder has gone (made at the first use).
+    RetryingWriter& EventLines();
+    RetryingWriter& GeodesyRecord();
+    std::unique_ptr<RetryingWriter> FEventLines, FGeodesyRecord;
     std::set<std::string> FMapFaults;  // causes of the map and event faults reported
 
     std::string FCurrentFile;

@@ -9,6 +9,7 @@
 #include "canvas/DxfReader.h"
 #include "canvas/DxfWriter.h"
 #include "canvas/PlovanCanvas.h"
+#include "canvas/XyzImport.h"
 #include "devices/ui/TFGPS.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
@@ -222,26 +223,49 @@ void TFNav::Import1Click() {
             return;
         }
         std::string text;
-        if (!platform::ReadFile(file, text)) {
-            platform::ShowMessage("Failed to open XYZ file: " + file);
+        const platform::FileReadResult opened =
+            platform::ReadRegularFile(file, text, kXyzMaxFileBytes);
+        if (!opened.ok()) {
+            platform::ShowMessage("Failed to open XYZ file: " +
+                                  platform::FileReadProblem(file, opened));
+            EnsureStandardLayers(fcad);
+            return;
+        }
+        // A file without a point (emptied, or all lines unreadable) leaves
+        // an earlier import of it in place.
+        const XyzLinePoints read = ReadXyzLines(text);
+        const std::string skipped =
+            read.skipped > 0 ? " (" + std::to_string(read.skipped) + " lines skipped)" : "";
+        if (read.points.empty()) {
+            platform::ShowMessage("No points in XYZ file: " + file + skipped);
             EnsureStandardLayers(fcad);
             return;
         }
         if (!ec) FXyzImportTimes[file] = written;
         const int target = PrepareLayer(*fcad, layer);
-        const int count = AddXyzPoints(*fcad, text, target);
-        Log("Imported XYZ: " + file + " (" + std::to_string(count) +
-            " points) to layer: " + layerName);
+        const int count = AddXyzPoints(*fcad, read.points, target);
+        const std::string message = "Imported XYZ: " + file + " (" + std::to_string(count) +
+                                    " points) to layer: " + layerName + skipped;
+        Log(message);
+        // Lines that were not read are shown, not only logged.
+        if (read.skipped > 0) platform::ShowMessage(message);
         SetCurrentFile(file);
         fcad->ZoomExtents();
     } else {
         // The shapes go to "_dxf_" + the file's name; the layer named after
         // the file is only made when missing, so an import of "harbour.kml"
         // keeps its shapes.
-        if (fcad->FindLayer(layer) < 0) fcad->AddLayer(layer);
-        if (LoadDxfFile(*fcad, chosen).imported) {
+        // A failed import (the reader shows why) changes nothing.
+        const DxfImportResult read = LoadDxfFile(*fcad, chosen);
+        if (read.imported) {
+            if (fcad->FindLayer(layer) < 0) {
+                fcad->AddLayer(layer);
+                fcad->FCurrentLayer = fcad->GetImportLayer();
+            }
             SetCurrentFile(file);
-            Log("Imported DXF: " + file);
+            Log("Imported DXF: " + file +
+                (read.skipped > 0 ? " (" + std::to_string(read.skipped) + " entities skipped)"
+                                  : ""));
         }
     }
     // 5.

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <cerrno>
+#include <cstring>
 
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
@@ -200,13 +202,23 @@ void TFNav::btEventAddClick() {
         values.depthHighText = fRealtime->lDepthHi->text().toStdString();
         values.depthLowText = fRealtime->lDepthLo->text().toStdString();
     }
-    const std::string events = EventLogPath();
-    const std::string line = EventLine(next.number, values);
-    if (platform::AppendText(events, line))
-        MapFaultCleared("events file");
-    else
-        MapFault("events file", "Event " + std::to_string(next.number) +
-                                    " could not be written to " + events + ": " + line.substr(1));
+    EventLines().Write(EventLogPath(), EventLine(next.number, values));
+}
+
+RetryingWriter& TFNav::EventLines() {
+    if (!FEventLines)
+        FEventLines = std::make_unique<RetryingWriter>(
+            "Event lines",
+            [](const std::string& path, const std::deque<std::string>& lines, std::string& why) {
+                std::string text;
+                for (const std::string& line : lines) text += line;
+                if (platform::AppendText(path, text)) return true;
+                why = std::strerror(errno);
+                return false;
+            },
+            RetryingWriter::Hooks{[] { return EnsureDataFolders(); },
+                                  [this](const std::string& t) { SurveyFault(t); }});
+    return *FEventLines;
 }
 
 void TFNav::btEventResetClick() {

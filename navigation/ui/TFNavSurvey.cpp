@@ -205,6 +205,7 @@ void TFNav::StopRealtime() {
         FCsvWriter->Flush(g_CoordinatesCsvPath);
         FXyzWriter->Flush(g_XyzDir + g_SessionDate + " Simple XYZ.csv");
     }
+    if (FEventLines) FEventLines->Retry(EventLogPath());
     // 2.
     tMap->stop();
     tEchogram->stop();
@@ -225,6 +226,18 @@ void TFNav::StopRealtime() {
     g_Survey.RealtimeRunning = false;
 }
 
+RetryingWriter& TFNav::GeodesyRecord() {
+    if (!FGeodesyRecord)
+        FGeodesyRecord = std::make_unique<RetryingWriter>(
+            "Geodesy records",
+            [](const std::string& path, const std::deque<std::string>& blocks, std::string& why) {
+                return AppendGeodesyBlocks(path, blocks, platform::Now(), &why);
+            },
+            RetryingWriter::Hooks{[] { return EnsureDataFolders(); },
+                                  [this](const std::string& t) { SurveyFault(t); }});
+    return *FGeodesyRecord;
+}
+
 void TFNav::ReadGeodeticSet() {
     if (!FGPS) return;
     DropGeodesyCache(g_Survey.MapTick);
@@ -241,9 +254,8 @@ void TFNav::GeodesyRefused(const std::string& why) {
 }
 
 bool TFNav::PositionIsFresh() const {
-    // A device that went away leaves the reader open with its port closed.
-    const bool open = ZGPS1->FOpen && ZGPS1->FHandle->IsOpen();
-    return PositionFresh(g_Survey, platform::TickCount(), open);
+    // A device that went away leaves the reader open with its port lost.
+    return PositionFresh(g_Survey, platform::TickCount(), ZGPS1->FOpen && !ZGPS1->PortLost());
 }
 
 void TFNav::ShowNoFix() {
@@ -266,15 +278,7 @@ bool TFNav::DrawingInProgress() const { return fcad && (fcad->FDrawing || fcad->
 void TFNav::WriteGeodesySessionLog() {
     if (!FGPS) return;
     const platform::DateTime now = platform::Now();
-    const std::string path = GeodesyLogPath(g_LogDir, now);
-    std::string why;
-    if (AppendGeodesySessionLog(path, FGPS->Values(), now, &why)) {
-        FGeodesyFault.clear();
-        return;
-    }
-    if (why == FGeodesyFault) return;
-    FGeodesyFault = why;
-    SurveyFault("The geodesy log " + path + " could not be written: " + why);
+    GeodesyRecord().Write(GeodesyLogPath(g_LogDir, now), GeodesySessionText(FGPS->Values(), now));
 }
 
 void TFNav::ZGPS1Connect(int port) {
@@ -311,6 +315,35 @@ void TFNav::ZGPS1Idle() {
 void TFNav::ZGPS1Timeout() {
     PortMessage("GPS Timeout!", true);
     if (FGPS) FGPS->SetGpsMemoColor(kMonitorTimedOut);
+}
+
+namespace {
+
+std::string PortTitle(const TPlovanSerialGPS* reader, const TPlovanSerialGPS* gnss) {
+    return std::string(reader == gnss ? "GPS port " : "Sensor port ") +
+           TPlovanSerialGPS::PortName(reader->FPortNumber);
+}
+
+}  // namespace
+
+void TFNav::PortLost(TPlovanSerialGPS* reader, const std::string& why) {
+    if (reader == ZGPS1) {
+        // No fix comes from a device that is gone; the next line after its
+        // return starts the tick again.
+        tMap->stop();
+        FMapPausedByDrawing = false;
+        g_Survey.LastFixTick = 0;
+        ShowNoFix();
+    }
+    const std::string text = PortTitle(reader, ZGPS1) + " lost: " + why;
+    g_LastPortMessage = QString::fromStdString(text);
+    SurveyFault(text);
+}
+
+void TFNav::PortReopened(TPlovanSerialGPS* reader) {
+    const std::string text = PortTitle(reader, ZGPS1) + " reopened";
+    g_LastPortMessage = QString::fromStdString(text);
+    SurveyFault(text);
 }
 
 void TFNav::ZGPS1Send(const std::string& text) {
@@ -458,6 +491,12 @@ void TFNav::ShowDepthStatus() {
 }
 
 void TFNav::FlushSoundingRows() {
+    // Held event lines and geodesy blocks get their last chance too.
+    if (FEventLines && !FEventLines->Retry(EventLogPath()))
+        SurveyFault(std::to_string(FEventLines->Held()) + " event lines were lost at the close.");
+    if (FGeodesyRecord && !FGeodesyRecord->Retry(GeodesyLogPath(g_LogDir, platform::Now())))
+        SurveyFault(std::to_string(FGeodesyRecord->Held()) +
+                    " geodesy records were lost at the close.");
     const std::pair<SoundingRowWriter*, std::string> files[] = {
         {FCsvWriter.get(), g_CoordinatesCsvPath},
         {FXyzWriter.get(), g_XyzDir + g_SessionDate + " Simple XYZ.csv"}};

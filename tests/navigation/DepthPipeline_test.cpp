@@ -111,6 +111,31 @@ TEST_F(Depth, ProfileIndexRoundsHalfUp) {
     EXPECT_EQ(r.notes.back().first, DepthNote::ProfileLineBad);
 }
 
+TEST_F(Depth, HugeDepthsReadTheProfileWithinItsLines) {
+    in.profile.inUse = true;
+    for (int i = 0; i < 10; ++i) in.profile.lines.push_back(std::to_string(1400 + i * 10));
+    in.draft = 0;
+    const struct {
+        const char* line;
+        double raw;
+        double velocity;  // the profile line's velocity the correction used
+    } cases[] = {
+        {"$SDDPT,1e25,0.0", 1e25, 1490},
+        {"$SDDPT,1.7e308,0.0", 1.7e308, 1490},
+        {"$SDDPT,18446744073709551616,0.0", 18446744073709551616.0, 1490},
+        {"$SDDPT,9.4999,0.0", 9.4999, 1490},
+        {"$SDDPT,0.4,0.0", 0.4, 1400},
+        {"$SDDPT,-1e25,0.0", -1e25, 0},  // no depth: nothing to correct
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const DepthLineResult r = Run(c.line);
+        ASSERT_EQ(r.parse, DepthLineResult::Parse::Parsed);
+        EXPECT_DOUBLE_EQ(state.DepthHigh, c.raw > 0 ? c.raw * c.velocity / 1500 : 0);
+        EXPECT_TRUE(r.csvRow);
+    }
+}
+
 TEST_F(Depth, NoDepthValues) {
     state.DepthHigh = 7;
     in.realtimeDown = true;

@@ -196,7 +196,7 @@ TEST(PlacemarkReader, KmzArchives) {
     std::filesystem::create_directory(home.home() + "dir.kmz");
     TPlacemarkReader reader;
     EXPECT_FALSE(reader.LoadFromFile(home.home() + "dir.kmz"));
-    EXPECT_EQ(reader.FLastError, "Failed to copy KMZ file");
+    EXPECT_EQ(reader.FLastError, home.home() + "dir.kmz (not a regular file)");
     // Quotes and shell words in the name are only a name.
     const std::string odd = home.home() + "it's \"x\"; rm -rf $HOME.kmz";
     phxtest::WriteAll(odd, good);

@@ -163,13 +163,14 @@ TEST_F(SurveyDropout, NoRowTakesAPositionThatIsNotFresh) {
     Depth(12);
     EXPECT_EQ(Rows(Xyz()).size(), fresh + 2);
     gnss->CloseMaster();
-    ASSERT_TRUE(phxtest::PumpEventsUntil([] { return !FNav->ZGPS1->FHandle->IsOpen(); }, 5000));
+    ASSERT_TRUE(phxtest::PumpEventsUntil([] { return FNav->ZGPS1->PortLost(); }, 5000));
+    ExpectNoFix("the device gone");
     Later(50);
     Depth(12.5);
     EXPECT_EQ(Rows(Csv()).back()[kGps], "0");
     EXPECT_EQ(Rows(Xyz()).size(), fresh + 2);
     FNav->tMapTimer();
-    ExpectNoFix("the device gone");
+    ExpectNoFix("the device gone, a tick later");
     Stop();
     ExpectNoFix("stopped");
 }

@@ -163,6 +163,25 @@ TEST_F(TFNavDrawingTest, TheFirstShapesAfterAStartLandOnTheUserLayer) {
     EXPECT_EQ(c->GetShapeLayer(c->FEndedShapeId), g_Survey.UserShapeLayerId);
 }
 
+// A polyline half drawn, then the rectangle tool: the clicks draw a
+// rectangle of their own and the polyline never joins the drawing.
+TEST_F(TFNavDrawingTest, AnotherToolEndsTheShapeBeingDrawn) {
+    Button("ToolButton23")->click();
+    Click(100, 100);
+    Click(200, 150);
+    Button("ToolButton21")->click();
+    Click(600, 600);
+    Click(700, 700);
+    RightClick(900, 900);
+    const std::vector<std::int32_t> ids = c->GetLayerShapeIds(g_Survey.UserShapeLayerId);
+    ASSERT_EQ(ids.size(), 1u);
+    const TPlovanShape* s = c->FindShape(ids[0]);
+    EXPECT_EQ(s->FShapeType, 1);
+    EXPECT_DOUBLE_EQ(s->FMinX, 600);
+    EXPECT_DOUBLE_EQ(s->FMaxY, 400);
+    EXPECT_EQ(c->FTempShape, nullptr);
+}
+
 TEST_F(TFNavDrawingTest, ZoomCommandsAndMenus) {
     nav->Zoomin->click();
     EXPECT_NEAR(c->GetViewWidth(), 800, 1e-9);

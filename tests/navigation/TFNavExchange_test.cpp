@@ -20,6 +20,7 @@
 #include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TempHome.h"
 
@@ -368,8 +369,78 @@ TEST_F(TFNavExchange, XyzImportMemory) {
     fs::remove(path);
     Import(path);
     EXPECT_EQ(TakeMessages(),
-              QStringList{QString::fromStdString("Failed to open XYZ file: " + path)});
+              QStringList{QString::fromStdString("Failed to open XYZ file: " + path +
+                                                 " (no such file or directory)")});
     EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
+}
+
+// A file without a point (emptied, or written with decimal commas) is
+// refused and keeps the earlier import; lines that are not read are counted
+// and shown.
+TEST_F(TFNavExchange, XyzLinesNotReadAreSaidAndAnEmptyFileChangesNothing) {
+    const std::string path = Path("harbour.xyz");
+    phxtest::WriteAll(path,
+                      "Easting Northing Depth\n500000 4500000 12.5\n500003,5 4500003,5 15,3\n"
+                      "500010 4500010\n");
+    Import(path);
+    const std::string imported =
+        "Imported XYZ: " + path + " (1 points) to layer: harbour (2 lines skipped)";
+    EXPECT_EQ(TakeMessages(), QStringList{QString::fromStdString(imported)});
+    EXPECT_NE(Events().find(imported), std::string::npos);
+    const int layer = Canvas().FindLayer("harbour");
+    ASSERT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
+
+    const struct {
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {"", ""},
+        {"Easting Northing Depth\n", ""},
+        {"500003,5 4500003,5 15,3\n500004,5 4500004,5 15,3\n", " (2 lines skipped)"},
+    };
+    int touched = 0;
+    for (const auto& c : refused) {
+        phxtest::WriteAll(path, c.text);
+        fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(++touched));
+        const std::string before = Events();
+        const int current = Canvas().FCurrentLayer;
+        nav->SetCurrentFile(Path("other.vlm"));
+        Import(path);
+        EXPECT_EQ(TakeMessages(),
+                  QStringList{QString::fromStdString("No points in XYZ file: " + path + c.message)})
+            << c.text;
+        EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u) << c.text;
+        EXPECT_EQ(Events(), before) << c.text;
+        EXPECT_EQ(Canvas().FCurrentLayer, current) << c.text;
+        EXPECT_EQ(nav->CurrentFile(), Path("other.vlm")) << c.text;
+    }
+}
+
+// A cut-off DXF: the reader's one message, and nothing changes (no layer
+// named after the file either).
+TEST_F(TFNavExchange, CutOffDxfChangesNothing) {
+    TCanvasModel drawing;
+    drawing.AddLine(0, 0, 10, 10, drawing.AddLayer("coast"));
+    drawing.AddLine(5, 5, 10, 10, drawing.AddLayer("coast"));
+    const std::string text = DxfExportText(drawing);
+    phxtest::WriteAll(Path("pier.dxf"), text.substr(0, text.rfind("LINE")));
+    const size_t layers = Canvas().FLayers.size();
+    const int current = Canvas().FCurrentLayer;
+    const std::string before = Events();
+    Import(Path("pier.dxf"));
+    EXPECT_EQ(TakeMessages(), QStringList{"DXF load failed: the file ends inside the ENTITIES "
+                                          "section"});
+    EXPECT_EQ(Canvas().FLayers.size(), layers);
+    EXPECT_EQ(Canvas().FCurrentLayer, current);
+    EXPECT_EQ(Events(), before);
+
+    // Whole, it makes both layers and leaves the import layer current.
+    phxtest::WriteAll(Path("pier.dxf"), text);
+    Import(Path("pier.dxf"));
+    EXPECT_TRUE(TakeMessages().isEmpty());
+    EXPECT_GE(Canvas().FindLayer("pier"), 0);
+    EXPECT_EQ(Canvas().FCurrentLayer, Canvas().FindLayer("_dxf_pier.dxf"));
+    EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FCurrentLayer).size(), 2u);
 }
 
 TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
@@ -397,6 +468,41 @@ TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
     EXPECT_EQ(nav->CurrentFile(), Path("harbour.dxf"));
     EXPECT_EQ(c.GetLayerShapeIds(dxf).size(), 1u);
     EXPECT_EQ(c.GetLayerShapeIds(harbour).size(), 1u);
+}
+
+// A FIFO picked for any import is refused at once with one message saying
+// so; the drawing stays as it was. So is a file over the cap of its kind.
+TEST_F(TFNavExchange, AFifoOrAnOversizedFileForEveryImportIsRefusedAtOnce) {
+    const int before = static_cast<int>(Canvas().FShapes.size());
+    const auto refusal = [](const std::string& path, const std::string& why) {
+        const std::string ext = path.substr(path.rfind('.'));
+        const std::string problem = path + " (" + why + ")";
+        if (ext == ".kml" || ext == ".kmz") return "Failed to load KML/KMZ file: " + problem;
+        if (ext == ".dxf") return "DXF load failed: " + problem;
+        return "Failed to open XYZ file: " + problem;
+    };
+    for (const char* name : {"p.kml", "p.kmz", "p.xyz", "p.txt", "p.csv", "p.dxf"}) {
+        SCOPED_TRACE(name);
+        phxtest::GuardedFifo fifo(Path(name));
+        ASSERT_TRUE(fifo.ok());
+        Import(fifo.path());
+        EXPECT_FALSE(fifo.TimedOut());
+        EXPECT_EQ(TakeMessages(),
+                  QStringList{QString::fromStdString(refusal(fifo.path(), "not a regular file"))});
+    }
+    const std::pair<const char*, const char*> oversized[] = {{"big.kml", "larger than 512 MB"},
+                                                             {"big.kmz", "larger than 1024 MB"},
+                                                             {"big.xyz", "larger than 128 MB"},
+                                                             {"big.dxf", "larger than 292 MB"}};
+    for (const auto& [name, why] : oversized) {
+        SCOPED_TRACE(name);
+        phxtest::WriteAll(Path(name), "500000 4500000 1\n");
+        fs::resize_file(Path(name), std::uintmax_t{2} << 30);  // sparse
+        Import(Path(name));
+        EXPECT_EQ(TakeMessages(), QStringList{QString::fromStdString(refusal(Path(name), why))});
+        fs::remove(Path(name));
+    }
+    EXPECT_EQ(static_cast<int>(Canvas().FShapes.size()), before);
 }
 
 TEST_F(TFNavExchange, CancelledImportEnsuresTheStandardLayers) {

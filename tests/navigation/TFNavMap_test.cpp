@@ -249,15 +249,39 @@ TEST_F(TFNavMap, AnUnwritableSettingsFileStillGivesTheLine) {
     EXPECT_NE(messages[0].find(settings), std::string::npos);
 }
 
-TEST_F(TFNavMap, AnUnwritableEventsFileIsReportedOnce) {
+TEST_F(TFNavMap, EventLinesOutliveAnOutageInOrderWithOneReportEach) {
+    // A folder where the events file belongs: nothing can be written there.
     fs::remove(EventLogPath());  // the port's connect line
     fs::create_directories(EventLogPath());
     nav->btEventAddClick();
     nav->btEventAddClick();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find(EventLogPath()), std::string::npos);
-    EXPECT_NE(messages[0].find("Event No:1,"), std::string::npos);  // the line is not lost
+    EXPECT_EQ(messages[0].rfind("Event lines cannot be written to " + DateStamp() +
+                                    " Events.log: ",
+                                0),
+              0u)
+        << messages[0];
     EXPECT_EQ(platform::IniFile(SettingsFilePath()).ReadInteger("EVENTS", "Event Number", 0), 2);
+
+    // Writable again: the held lines go first, in order, with the next mark.
+    fs::remove(EventLogPath());
+    nav->btEventAddClick();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].rfind("Event lines written again to ", 0), 0u) << messages[1];
+    EXPECT_NE(messages[1].find(": 3 held written, 0 lost."), std::string::npos) << messages[1];
+    const std::string events = phxtest::ReadAll(EventLogPath());
+    const size_t one = events.find("Event No:1,"), two = events.find("Event No:2,"),
+                 three = events.find("Event No:3,");
+    ASSERT_NE(three, std::string::npos) << events;
+    EXPECT_LT(one, two);
+    EXPECT_LT(two, three);
+}
+
+TEST_F(TFNavMap, AMarkAfterTheDayFolderWentMakesItAgain) {
+    fs::remove_all(g_DayDir);
+    nav->btEventAddClick();
+    EXPECT_NE(phxtest::ReadAll(EventLogPath()).find("Event No:1,"), std::string::npos);
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(TFNavMap, LatencyIsShownWhileItsWindowIs) {

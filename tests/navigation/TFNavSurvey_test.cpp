@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "canvas/PlovanCanvas.h"
@@ -211,6 +214,99 @@ TEST_F(TFNavSurvey, SounderPortHeldByAnotherReaderIsSaid) {
     EXPECT_NE(Events().find("Sensor port COM4 could not be opened"), std::string::npos);
     EXPECT_TRUE(nav->tEchogram->isActive());  // the watchdog is armed all the same
     other.Close();
+}
+
+TEST_F(TFNavSurvey, UnpluggedDevicesAreSaidOnceAndComeBackWithoutStop) {
+    Create();
+    nav->ZGPS1->FReopenInterval = 50;
+    nav->ZSENSOR->FReopenInterval = 50;
+    nav->bRealtimeClick();
+    ASSERT_TRUE(nav->ZGPS1->FOpen && nav->ZSENSOR->FOpen);
+    auto count = [this](const std::string& part) {
+        return std::count_if(messages.begin(), messages.end(), [&](const auto& m) {
+            return m.first.find(part) != std::string::npos && m.second;
+        });
+    };
+    auto fix = [](const char* minutes) {
+        return Nmea(std::string("$GPGGA,123519,4807.") + minutes +
+                    ",N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,");
+    };
+    gnssPty->Write(fix("038"));
+    ASSERT_TRUE(phxtest::PumpEventsUntil([] { return g_Survey.GnssLatitude != 0; }, 3000));
+
+    // Both devices go away: each is said at once, once, on screen and in the log.
+    gnssPty->CloseMaster();
+    sounderPty->CloseMaster();
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [&] { return count("GPS port COM3 lost: ") == 1 && count("Sensor port COM4 lost: ") == 1; },
+        3000));
+    EXPECT_FALSE(nav->tMap->isActive());
+    EXPECT_TRUE(nav->ZGPS1->PortLost());
+    EXPECT_EQ(nav->sStatusBar->PanelText(5).toStdString().rfind("Sensor port COM4 lost: ", 0), 0u);
+    phxtest::PumpEventsFor(300);
+    EXPECT_EQ(count(" lost: "), 2);
+
+    // They come back under their names: lines flow again without Stop and Start.
+    gnssPty = std::make_unique<phxtest::Pty>();
+    sounderPty = std::make_unique<phxtest::Pty>();
+    gnssPty->LinkAsCom(3);
+    sounderPty->LinkAsCom(4);
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [&] {
+            return count("GPS port COM3 reopened") == 1 && count("Sensor port COM4 reopened") == 1;
+        },
+        3000));
+    gnssPty->Write(fix("538"));
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [] { return std::abs(g_Survey.GnssLatitude - (48 + 7.538 / 60)) < 1e-9; }, 3000));
+    sounderPty->Write("$SDDPT,7.5,0.0\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return Csv().find(",7.5,0,NMEA DPT,") != std::string::npos; }, 3000))
+        << Csv();
+    EXPECT_TRUE(g_Survey.RealtimeRunning);
+    const std::string events = Events();
+    EXPECT_LT(events.find("GPS port COM3 lost: "), events.find("GPS port COM3 reopened"));
+    EXPECT_NE(events.find("Sensor port COM4 reopened"), std::string::npos);
+    EXPECT_EQ(events.find("Disconnected from GPS"), std::string::npos);
+}
+
+TEST_F(TFNavSurvey, GeodesyRecordsOutliveAVanishedFolderAndAnOutage) {
+    Create();
+    const std::string record = g_LogDir + DateStamp() + " Geodesy.txt";
+    auto blocks = [&] {
+        const std::string text = phxtest::ReadAll(record);
+        size_t n = 0;
+        for (size_t at = text.find("=== SESSION START"); at != std::string::npos;
+             at = text.find("=== SESSION START", at + 1))
+            ++n;
+        return n;
+    };
+    nav->bRealtimeClick();
+    nav->bRealtimeClick();
+    // The day folder goes between two runs: the second Start makes it again.
+    fs::remove_all(g_DayDir);
+    nav->bRealtimeClick();
+    nav->bRealtimeClick();
+    EXPECT_EQ(blocks(), 1u);
+    EXPECT_FALSE(Said("Geodesy records"));
+
+    // A folder in the record's place: two Starts, one report, both blocks held.
+    fs::remove(record);
+    fs::create_directories(record);
+    for (int i = 0; i < 2; ++i) {
+        nav->bRealtimeClick();
+        nav->bRealtimeClick();
+    }
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                            [](const auto& m) {
+                                return m.first.rfind("Geodesy records cannot be written to ", 0) ==
+                                       0;
+                            }),
+              1);
+    fs::remove(record);
+    nav->bRealtimeClick();
+    EXPECT_EQ(blocks(), 3u);
+    EXPECT_TRUE(Said(" Geodesy.txt: 3 held written, 0 lost."));
 }
 
 TEST_F(TFNavSurvey, CorruptAndRefusedLinesGoOnWithOneMessage) {
