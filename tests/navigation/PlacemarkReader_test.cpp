@@ -54,7 +54,11 @@ TEST(PlacemarkReader, CoordinateTuples) {
         {"27.1,40.2 0,0 27.3,40.4,12.5", {{27.1, 40.2, 0}, {27.3, 40.4, 12.5}}},
         {"\r\n\t 27.1,40.2\r\n27.2,40.3\r27.3,40.4\n",
          {{27.1, 40.2, 0}, {27.2, 40.3, 0}, {27.3, 40.4, 0}}},
-        {"27.1, 40.2, 0", {}},  // blanks after commas: no tuple is whole
+        // Blanks beside commas stay inside the tuple.
+        {"27.1, 40.2, 3", {{27.1, 40.2, 3}}},
+        {"27.1 ,40.2 , 3 27.2,\r\n\t40.3", {{27.1, 40.2, 3}, {27.2, 40.3, 0}}},
+        {"27.1 , 40.2,1 , 2", {{27.1, 40.2, 0}}},
+        {", 27.1,40.2 27.2,", {}},
         {"27.1,40.2,1,2", {{27.1, 40.2, 0}}},
         {"27.1,40.2,x", {{27.1, 40.2, 0}}},
         {"27.1 40.2", {}},
@@ -96,7 +100,8 @@ TEST(PlacemarkReader, PlacemarksGeometriesAndTexts) {
             "<Placemark><LineString><coordinates>3,3</coordinates></LineString></Placemark>"
             "<Placemark><name>empty</name></Placemark>");
     ASSERT_TRUE(reader.ParseKml(text));
-    ASSERT_EQ(reader.FPlacemarks.size(), 3u);
+    ASSERT_EQ(reader.FPlacemarks.size(), 4u);
+    EXPECT_EQ(reader.NotReadSummary(), " (1 placemarks not read: no geometry)");
     EXPECT_EQ(reader.FPlacemarks[0].Name, "A & B <c>");
     EXPECT_EQ(reader.FPlacemarks[0].Description, "<b>x</b> &amp;");
     EXPECT_EQ(reader.FPlacemarks[1].Name, "ŞşŞ");
@@ -105,23 +110,29 @@ TEST(PlacemarkReader, PlacemarksGeometriesAndTexts) {
     EXPECT_EQ(reader.FPlacemarks[1].Geometries[0].Type, 0);
     EXPECT_EQ(reader.FPlacemarks[1].Geometries[1].Type, 2);
     EXPECT_EQ(reader.FPlacemarks[1].Geometries[1].Coords.size(), 4u);
-    EXPECT_EQ(reader.FPlacemarks[2].Geometries[0].Coords.size(), 1u);
+    EXPECT_EQ(reader.FPlacemarks[3].Geometries[0].Coords.size(), 1u);
 
-    EXPECT_EQ(calls.size(), 7u);
+    EXPECT_EQ(calls.size(), 8u);
     EXPECT_EQ(calls[0], (std::pair<double, double>{40.2, 27.1}));
     const auto points = reader.GetPoints();
-    ASSERT_EQ(points.size(), 2u);
+    ASSERT_EQ(points.size(), 3u);
     EXPECT_EQ(points[0].X, 27100);
     EXPECT_EQ(reader.GetLines().size(), 1u);  // the single-vertex line string is not a line
     EXPECT_EQ(reader.GetProjectedLines().size(), 1u);
-    EXPECT_EQ(reader.GetProjectedPoints().size(), 2u);
+    EXPECT_EQ(reader.GetProjectedPoints().size(), 3u);
     calls.clear();
     reader.ProjectAll();
-    EXPECT_EQ(calls.size(), 7u);
+    EXPECT_EQ(calls.size(), 8u);
 
+    // Nothing usable: refused, and the reason says what was there.
     EXPECT_FALSE(reader.ParseKml(
-        Kml("<Placemark id=\"a\"><Point><coordinates>1,2</coordinates></Point></Placemark>")));
-    EXPECT_EQ(reader.FLastError, "");
+        Kml("<Placemark><name>a</name></Placemark><Placemark><Point><coordinates>0,0"
+            "</coordinates></Point></Placemark>")));
+    EXPECT_EQ(reader.FLastError, std::string(kNoPlacemarkError) +
+                                     " (2 placemarks not read: no geometry, no coordinates)");
+    EXPECT_TRUE(reader.FPlacemarks.empty());
+    EXPECT_FALSE(reader.ParseKml("not a KML file"));
+    EXPECT_EQ(reader.FLastError, kNoPlacemarkError);
     EXPECT_FALSE(reader.ParseKml(""));
     EXPECT_EQ(reader.FLastError, "Empty KML content");
 }

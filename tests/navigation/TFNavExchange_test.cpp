@@ -6,9 +6,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <thread>
 
 #include "canvas/DxfWriter.h"
 #include "canvas/PlovanCanvas.h"
@@ -16,6 +19,7 @@
 #include "foundation/DayPaths.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
+#include "navigation/PlacemarkReader.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
@@ -85,9 +89,19 @@ class TFNavExchange : public ::testing::Test {
         dialogs->filterIndexes.push_back(index);
         nav->Export1->trigger();
     }
+    // One Import... of `name`, and the wait for a KML/KMZ import's worker.
     void Import(const std::string& name) {
         dialogs->fileNames.push_back(QString::fromStdString(name));
         nav->Import1->trigger();
+        WaitForKmlImport();
+    }
+    void WaitForKmlImport() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (nav->KmlImportRunning() && std::chrono::steady_clock::now() < deadline) {
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_FALSE(nav->KmlImportRunning());
     }
     QStringList TakeMessages() {
         QStringList m = dialogs->messages;
@@ -285,7 +299,8 @@ TEST_F(TFNavExchange, KmlAndKmzRoundTripsAndReimports) {
     // A failing re-import keeps the layer as it was.
     phxtest::WriteAll(Path("harbour.kml"), "not a KML file");
     Import(Path("harbour.kml"));
-    EXPECT_EQ(TakeMessages(), QStringList{"Failed to load KML/KMZ file: "});
+    EXPECT_EQ(TakeMessages(),
+              QStringList{QString("Failed to load KML/KMZ file: ") + kNoPlacemarkError});
     EXPECT_EQ(c.GetLayerShapeIds(c.FindLayer("harbour")).size(), 6u);
     // Missing datum parameters: the message, the layer untouched.
     FGPS->edCM->setText("");
