@@ -3,10 +3,34 @@
 #include <cmath>
 #include <memory>
 
+namespace {
+
+bool IsZero(const geodesy::SevenParameters& p) {
+    return p.scalePpm == 0 && p.rxArcSec == 0 && p.ryArcSec == 0 && p.rzArcSec == 0 && p.txM == 0 &&
+           p.tyM == 0 && p.tzM == 0;
+}
+
+// Both sets the same ellipsoid without a shift: the datum chain would give
+// each position back to within its iteration's 1e-12 rad.
+bool IsIdentity(const DeviceGridSystem& s) {
+    return s.source.ellipsoid.a == s.target.ellipsoid.a &&
+           s.source.ellipsoid.f == s.target.ellipsoid.f && IsZero(s.source.toWgs84) &&
+           IsZero(s.target.toWgs84);
+}
+
+// Onto (-180, 180], as the chain's atan2 puts it.
+double WrapLongitude(double degrees) {
+    const double wrapped = std::remainder(degrees, 360.0);
+    return wrapped == -180 ? 180 : wrapped;
+}
+
+}  // namespace
+
 SurveyGridConversion::SurveyGridConversion(const DeviceGridSystem& system)
     : system_(system),
       toLocal_(geodesy::DatumShift::Create(system.source, system.target)),
-      toWgs84_(geodesy::DatumShift::Create(system.target, system.source)) {
+      toWgs84_(geodesy::DatumShift::Create(system.target, system.source)),
+      identity_(IsIdentity(system)) {
     if (!system.lambert)
         tm_ = geodesy::TransverseMercator::Create(system.target.ellipsoid, system.tm);
     else if (system.lambertOneParallel)
@@ -20,6 +44,10 @@ bool SurveyGridConversion::IsValid() const { return toLocal_ && toWgs84_ && (tm_
 std::optional<geodesy::Geodetic> SurveyGridConversion::ToLocal(double latitudeDeg,
                                                                double longitudeDeg) const {
     if (!toLocal_) return std::nullopt;
+    if (identity_) {
+        if (!std::isfinite(longitudeDeg) || !(std::fabs(latitudeDeg) <= 90)) return std::nullopt;
+        return geodesy::Geodetic{latitudeDeg, WrapLongitude(longitudeDeg), 0};
+    }
     return toLocal_->Transform({latitudeDeg, longitudeDeg, 0});
 }
 
@@ -61,6 +89,12 @@ bool SurveyGridConversion::ToGeographic(double easting, double northing, double&
         if (!conic_ || conic_->Inverse(easting, northing, phi, lambda) != 0) return false;
         localLat = geodesy::RadToDeg(phi);
         localLon = geodesy::RadToDeg(lambda);
+    }
+    if (identity_) {
+        if (!std::isfinite(localLat) || !std::isfinite(localLon)) return false;
+        latitudeDeg = localLat;
+        longitudeDeg = WrapLongitude(localLon);
+        return true;
     }
     const auto wgs = toWgs84_->Transform({localLat, localLon, 0});
     if (!wgs || !std::isfinite(wgs->latitudeDeg) || !std::isfinite(wgs->longitudeDeg)) return false;

@@ -1,7 +1,9 @@
 // The survey's conversion between WGS 84 and the grid, in both directions:
 // WGS 84 -> datum shift into the local datum -> Transverse Mercator or
 // Lambert (one or two parallels) as the device settings select, and back.
-// Heights are taken as 0 through the datum chain, as the map tick does.
+// Heights are taken as 0 through the datum chain, as the map tick does; a
+// system whose local datum is WGS 84 itself (the same ellipsoid, no shift)
+// skips the chain, which would only give each position back.
 //
 // A conversion is made once from a grid system (its datum shifts and its
 // projection built then) and is constant afterwards: it reads no settings
@@ -42,6 +44,7 @@ class SurveyGridConversion {
     std::optional<geodesy::DatumShift> toLocal_, toWgs84_;
     std::optional<geodesy::TransverseMercator> tm_;
     std::optional<geodesy::LambertConic> conic_;
+    bool identity_ = false;  // no datum shift: the chain is skipped
 };
 
 // Functions that fail (return false) for every point when the system's

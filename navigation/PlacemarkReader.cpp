@@ -262,7 +262,7 @@ class PlacemarkBuilder {
                 Open(tag);
             } else if (tag.kind == KmlTag::Empty) {
                 Open(tag);
-                CloseTop(tag.begin);
+                CloseTop(tag.end);  // no content
             } else {
                 Close(tag);
             }
@@ -532,6 +532,13 @@ bool TPlacemarkReader::LoadKmz(const std::string& path) {
         FLastError = "Failed to copy KMZ file";
         return false;
     }
+    return LoadKmzBytes(archive);
+}
+
+bool TPlacemarkReader::LoadKmzBytes(std::string_view archive) {
+    FPlacemarks.clear();
+    FNotRead.clear();
+    FLastError.clear();
     const KmzArchive zip(archive);
     const zip_int64_t main = zip.IsOpen() ? zip.MainEntry() : -1;
     if (main < 0) {

@@ -88,6 +88,8 @@ class TPlacemarkReader {
 
     // True when at least one placemark was read.
     bool LoadFromFile(const std::string& path);
+    // LoadFromFile of a KMZ archive's bytes.
+    bool LoadKmzBytes(std::string_view archive);
     // The main KML text of a KMZ archive file; empty with FLastError set.
     std::string ExtractKmz(const std::string& path);
     // The same from the archive's bytes.
