@@ -22,7 +22,8 @@
 #include "canvas/PlovanShape.h"
 
 // (latitude, longitude, out x, out y); false when the point is refused. It
-// runs on the worker thread, so it must not touch shared state.
+// runs on several threads at once (the vertices are projected in slices on
+// up to four), so it must not touch shared state.
 using KmlProjectFn = std::function<bool(double, double, double&, double&)>;
 
 struct KmlImportShapes {

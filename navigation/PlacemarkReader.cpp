@@ -578,6 +578,7 @@ bool TPlacemarkReader::LoadKmzBytes(std::string_view archive) {
 }
 
 std::string TPlacemarkReader::ExtractKmz(const std::string& path) {
+    FLastError.clear();
     std::string archive;
     if (!ReadArchive(path, archive)) {
         FLastError = "Failed to copy KMZ file";
@@ -587,6 +588,7 @@ std::string TPlacemarkReader::ExtractKmz(const std::string& path) {
 }
 
 std::string TPlacemarkReader::ExtractKmzBytes(std::string_view archive) {
+    FLastError.clear();
     const KmzArchive zip(archive);
     const zip_int64_t main = zip.IsOpen() ? zip.MainEntry() : -1;
     if (main < 0) {
