@@ -224,30 +224,23 @@ TEST(KmlWriter, ClosedShapesArePolygonsAndBlankTextsAreLeftOut) {
     m.AddPolyline({{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 1000}}, other, true);
     const KmlDocument doc = BuildKmlDocument(m, "t.kml", kThousandths, 0, 0);
     EXPECT_EQ(doc.tracks, 2);
-    const std::vector<std::string> expected = {
-        "<Placemark>",
-        "<name>Track_0</name>",
-        "<Style><LineStyle><color>ff00ff00</color><width>2</width></LineStyle><PolyStyle><fill>0"
-        "</fill></PolyStyle></Style>",
-        "<Polygon><outerBoundaryIs><LinearRing>",
-        "<coordinates>",
-        "1.00000000,1.00000000,0 2.00000000,1.00000000,0 2.00000000,2.00000000,0 "
-        "1.00000000,1.00000000,0",
-        "</coordinates>",
-        "</LinearRing></outerBoundaryIs></Polygon>",
-        "</Placemark>",
-        "<Placemark>",
-        "<name>Track_1</name>",
-        "<Style><LineStyle><color>ffff00ff</color><width>2</width></LineStyle><PolyStyle><fill>0"
-        "</fill></PolyStyle></Style>",
-        "<Polygon><outerBoundaryIs><LinearRing>",
-        "<coordinates>",
-        "1.00000000,1.00000000,0 2.00000000,1.00000000,0 2.00000000,2.00000000,0 "
-        "1.00000000,1.00000000,0",
-        "</coordinates>",
-        "</LinearRing></outerBoundaryIs></Polygon>",
-        "</Placemark>",
+    // Each ring ends with its first vertex, once.
+    const auto ring = [](const std::string& name, const std::string& color) {
+        return std::vector<std::string>{
+            "<Placemark>",
+            "<name>" + name + "</name>",
+            "<Style><LineStyle><color>" + color +
+                "</color><width>2</width></LineStyle><PolyStyle><fill>0</fill></PolyStyle></Style>",
+            "<Polygon><outerBoundaryIs><LinearRing>",
+            "<coordinates>",
+            "1.00000000,1.00000000,0 2.00000000,1.00000000,0 2.00000000,2.00000000,0 "
+            "1.00000000,1.00000000,0",
+            "</coordinates>",
+            "</LinearRing></outerBoundaryIs></Polygon>",
+            "</Placemark>"};
     };
+    std::vector<std::string> expected = ring("Track_0", "ff00ff00");
+    for (const std::string& line : ring("Track_1", "ffff00ff")) expected.push_back(line);
     EXPECT_EQ(Body(doc.bytes.substr(3)), expected);
     // Our reader takes the ring back as a polygon.
     TPlacemarkReader reader;
