@@ -14,7 +14,6 @@
 #include "foundation/SurveyState.h"
 #include "navigation/KmlProjection.h"
 #include "navigation/KmlWriter.h"
-#include "navigation/PlacemarkReader.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/XyzPointLines.h"
 #include "navigation/ui/StatusBar.h"
