@@ -23,10 +23,12 @@
 #include "navigation/DepthPipeline.h"
 #include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
+#include "navigation/KmlImport.h"
 #include "navigation/RetryingWriter.h"
 #include "navigation/ScreenGrab.h"
 #include "navigation/SoundingRowWriter.h"
 #include "platform/FileDialogs.h"
+#include "platform/GuiWake.h"
 
 class QAction;
 class QCloseEvent;
@@ -123,6 +125,9 @@ class TFNav : public QMainWindow {
     // false when it cannot convert. Without that window nothing is written.
     void KmlGeographicToGrid(double latitude, double longitude, double& x, double& y);
     bool GridToGeographicForKml(double x, double y, double& latitude, double& longitude);
+    // A KML/KMZ import is read on a worker while status panel 2 shows its
+    // progress; Import1 is disabled until its shapes are on the map.
+    bool KmlImportRunning() const { return FKmlImport != nullptr; }
 
     // One cycle of screenshots of every monitor: grabbed here, written by the
     // screenshot worker; a cycle due while the last one is written is skipped.
@@ -432,6 +437,11 @@ class TFNav : public QMainWindow {
     std::string FCurrentFile;
     // The XYZ import memory: each file's last-write time at its last import.
     std::map<std::string, std::filesystem::file_time_type> FXyzImportTimes;
+    // The KML/KMZ import in flight: the worker's wake-up call outlives it.
+    void StartKmlImport(const std::string& file);
+    void KmlImportChanged();
+    std::unique_ptr<platform::GuiWake> FKmlImportWake;
+    std::unique_ptr<KmlImportJob> FKmlImport;
     std::unique_ptr<ScreenshotWriter> FScreenshotWriter;
     std::set<std::string> FScreenshotsNotTaken;  // positions already logged as not taken
     bool FShown = false;

@@ -15,9 +15,9 @@
 #include "foundation/SurveyState.h"
 #include "navigation/KmlProjection.h"
 #include "navigation/KmlWriter.h"
-#include "navigation/PlacemarkReader.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/XyzPointLines.h"
+#include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
@@ -69,9 +69,25 @@ int PrepareLayer(TCanvasModel& canvas, const QString& name) {
     return id;
 }
 
+// The layer an import of `path` fills: the file's name without its folder
+// and extension.
+std::string LayerNameOf(const std::string& path) {
+    const std::string base = NameOf(path);
+    return base.substr(0, base.size() - ExtensionOf(base).size());
+}
+
 bool LayerHasShapes(const TCanvasModel& canvas, const QString& name) {
     const int id = canvas.FindLayer(name);
     return id >= 0 && !canvas.GetLayerShapeIds(id).empty();
+}
+
+// The settings' projection for one command, parsed once; nullopt after its
+// message.
+std::optional<KmlGridProjection> CommandProjection(const TFGPS& gps) {
+    std::string why;
+    auto projection = KmlGridProjection::FromSettings(gps.Values(), &why);
+    if (!projection) platform::ShowMessage("The geodetic parameters cannot be used: " + why);
+    return projection;
 }
 
 }  // namespace
@@ -130,11 +146,13 @@ void TFNav::Export1Click() {
             "Please configure datum parameters in GPS Settings before exporting to KML/KMZ."));
         return;
     }
-    // 2 to 7.
+    // 2 to 7, with the parameters parsed once.
+    const auto projection = CommandProjection(*FGPS);
+    if (!projection) return;
     const KmlDocument doc = BuildKmlDocument(
         *fcad, NameOf(name),
-        [this](double x, double y, double& lat, double& lon) {
-            return GridToGeographicForKml(x, y, lat, lon);
+        [&projection](double x, double y, double& lat, double& lon) {
+            return projection->ToGeographic(x, y, lat, lon);
         },
         g_Survey.GridEasting, g_Survey.GridNorthing);
     // 8. A ".kmz" is the KML in a ZIP archive; either file goes in place
@@ -168,8 +186,7 @@ void TFNav::Import1Click() {
     // only once its file has been read.
     const std::string file = chosen.toStdString();
     const std::string ext = Lower(ExtensionOf(file));
-    const std::string base = NameOf(file);
-    const std::string layerName = base.substr(0, base.size() - ExtensionOf(base).size());
+    const std::string layerName = LayerNameOf(file);
     const QString layer = QString::fromStdString(layerName);
 
     // 3.
@@ -180,37 +197,8 @@ void TFNav::Import1Click() {
                             "before importing KML/KMZ files."));
             return;
         }
-        TPlacemarkReader reader;
-        reader.FOnProject = [this](double lat, double lon, double& x, double& y) {
-            KmlGeographicToGrid(lat, lon, x, y);
-        };
-        if (!reader.LoadFromFile(file)) {
-            platform::ShowMessage("Failed to load KML/KMZ file: " + reader.FLastError);
-            EnsureStandardLayers(fcad);
-            return;
-        }
-        const int target = PrepareLayer(*fcad, layer);
-        reader.ProjectAll();
-        for (const TPlacemarkCoord& c : reader.GetPoints())
-            if (c.X != 0 || c.Y != 0) fcad->AddPoint(c.X, c.Y, target);
-        for (const auto& line : reader.GetLines()) {
-            std::vector<TPointD> points;
-            for (const TPlacemarkCoord& c : line)
-                if (c.X != 0 || c.Y != 0) points.push_back({c.X, c.Y});
-            if (points.size() >= 2) fcad->AddPolyline(points, target, false);
-        }
-        for (const TPlacemark& p : reader.FPlacemarks) {
-            if (p.Name.empty()) continue;
-            for (const TPlacemarkGeometry& g : p.Geometries) {
-                if (g.Coords.empty()) continue;
-                const TPlacemarkCoord& first = g.Coords.front();
-                if (first.X != 0 || first.Y != 0)
-                    fcad->AddText(target, QString::fromStdString(p.Name), first.X, first.Y, 0);
-            }
-        }
-        Log("Imported KML/KMZ: " + file + " to layer: " + layerName);
-        SetCurrentFile(file);
-        fcad->ZoomExtents();
+        StartKmlImport(file);
+        return;
     } else if (ext == ".xyz" || ext == ".txt" || ext == ".csv") {
         // An unchanged file is passed over only while its points are still
         // on the map.
@@ -270,4 +258,65 @@ void TFNav::Import1Click() {
     }
     // 5.
     EnsureStandardLayers(fcad);
+}
+
+void TFNav::StartKmlImport(const std::string& file) {
+    auto projection = CommandProjection(*FGPS);
+    if (!projection) {
+        EnsureStandardLayers(fcad);
+        return;
+    }
+    if (!FKmlImportWake)
+        FKmlImportWake = std::make_unique<platform::GuiWake>([this] { KmlImportChanged(); });
+    platform::GuiWake* wake = FKmlImportWake.get();
+    FKmlImport = std::make_unique<KmlImportJob>(
+        file,
+        [p = *projection](double lat, double lon, double& x, double& y) {
+            return p.ToGrid(lat, lon, x, y);
+        },
+        [wake] { wake->Wake(); });
+    Import1->setEnabled(false);
+    KmlImportChanged();
+}
+
+void TFNav::KmlImportChanged() {
+    if (!FKmlImport) return;
+    const auto showStatus = [this](const QString& text) {
+        if (sStatusBar->PanelCount() < 3) return;
+        sStatusBar->SetPanelText(2, text);
+        sStatusBar->SetPanelWidth(2, sStatusBar->TextWidth(text) + 20);
+    };
+    if (!FKmlImport->Done()) {
+        showStatus(QStringLiteral("Importing %1: %2%")
+                       .arg(QString::fromStdString(NameOf(FKmlImport->Path())))
+                       .arg(FKmlImport->Percent()));
+        return;
+    }
+    // The worker has ended; it is joined when `job` goes.
+    const std::unique_ptr<KmlImportJob> job = std::move(FKmlImport);
+    Import1->setEnabled(true);
+    showStatus(QString());
+    const std::string& file = job->Path();
+    if (!job->Succeeded()) {
+        platform::ShowMessage("Failed to load KML/KMZ file: " + job->Error());
+        EnsureStandardLayers(fcad);
+        return;
+    }
+    // Points, then lines, then the names.
+    const std::string layerName = LayerNameOf(file);
+    const int target = PrepareLayer(*fcad, QString::fromStdString(layerName));
+    const KmlImportShapes& shapes = job->Shapes();
+    for (const TPointD& p : shapes.points) fcad->AddPoint(p.X, p.Y, target);
+    for (const KmlImportShapes::Line& line : shapes.lines)
+        fcad->AddPolyline(line.vertices, target, line.closed);
+    for (const KmlImportShapes::Label& label : shapes.labels)
+        fcad->AddText(target, QString::fromStdString(label.text), label.at.X, label.at.Y, 0);
+    // What was left out is said in the log line and shown.
+    const std::string notes = shapes.notReadSummary + KmlNotConvertedSummary(shapes);
+    const std::string line = "Imported KML/KMZ: " + file + " to layer: " + layerName + notes;
+    Log(line);
+    SetCurrentFile(file);
+    fcad->ZoomExtents();
+    EnsureStandardLayers(fcad);
+    if (!notes.empty()) platform::ShowMessage(line);
 }
