@@ -54,7 +54,7 @@ std::string SettingsFilePath() {
 
 std::string DateStamp() { return platform::FormatDateTime("yyyy-mm-dd", platform::Now()); }
 
-bool EnsureDataFolders() {
+bool MakeDataFolders() {
     const std::string root = platform::VlmRoot();
     const std::string today = root + DateStamp() + "/";
     bool ok = true;
@@ -62,12 +62,17 @@ bool EnsureDataFolders() {
                                       g_DayDir, g_LogDir, g_XyzDir, g_ProjectDir, g_SvpDir}) {
         if (!platform::EnsureDirectory(folder)) ok = false;
     }
+    (void)g_dayPathsReady;
+    return ok;
+}
+
+bool EnsureDataFolders() {
+    const bool ok = MakeDataFolders();
     if (!ok && !g_folderFailureShown) {
         g_folderFailureShown = true;
         platform::ShowMessage(QStringLiteral(
             "Cannot create log folder C:\\VLM\\log\\. Check if you are authorized create folder "
             "at this address."));
     }
-    (void)g_dayPathsReady;
     return ok;
 }

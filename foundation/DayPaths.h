@@ -46,3 +46,5 @@ std::string DateStamp();
 // message for the whole run and the remaining steps still run. Returns
 // whether every folder exists afterwards.
 bool EnsureDataFolders();
+// The same without the message, for writers that report their own failure.
+bool MakeDataFolders();

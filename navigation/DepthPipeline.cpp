@@ -170,6 +170,16 @@ DepthLineResult DepthPipeline::Process(SurveyState& state, std::string_view line
             const double sv = SoundVelocityFor(raw, state, inputs.profile, result);
             result.soundVelocityUsed = sv;
             depth = raw * sv / 1500.0 + draft;
+            // A raw depth near the largest double overflows the correction:
+            // no depth, rather than an infinity for the alert and the echogram.
+            const bool finite = std::isfinite(depth);
+            Note(result, DepthNote::DepthOutOfRange, !finite,
+                 "Depth " + platform::FloatToStr(raw) + " m is out of range: no depth is used.");
+            if (!finite) {
+                depth = 0;
+                text = "--.--";
+                return;
+            }
             text = Fixed(depth, 2);
         };
         correct(result.rawHigh, state.DepthHigh, result.highText);

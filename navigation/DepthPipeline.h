@@ -59,6 +59,7 @@ enum class DepthNote {
     NoSoundVelocity,   // no valid single sound velocity: 1500 (no correction)
     ProfileLineBad,    // a profile line is not a number: the single velocity is used
     ProfileBeyondEnd,  // a raw depth beyond the last line: the deepest line is used
+    DepthOutOfRange,   // the corrected depth overflows: no depth
 };
 
 struct DepthLineResult {

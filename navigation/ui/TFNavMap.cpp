@@ -216,7 +216,7 @@ RetryingWriter& TFNav::EventLines() {
                 why = std::strerror(errno);
                 return false;
             },
-            RetryingWriter::Hooks{[] { return EnsureDataFolders(); },
+            RetryingWriter::Hooks{[] { return MakeDataFolders(); },
                                   [this](const std::string& t) { SurveyFault(t); }});
     return *FEventLines;
 }

@@ -179,7 +179,8 @@ bool TFNav::AutoSave(std::string* savedName) {
     if (fcad) {
         ClearUnstoredLayers(fcad);
         saved = fcad->SaveProject(Q(name));
-        if (!saved && EnsureDataFolders()) saved = fcad->SaveProject(Q(name));
+        // The failure is this save's own message: the folders are made quietly.
+        if (!saved && MakeDataFolders()) saved = fcad->SaveProject(Q(name));
     }
     if (!saved) {
         // The key and the caption keep pointing at the last project that was

@@ -233,7 +233,7 @@ RetryingWriter& TFNav::GeodesyRecord() {
             [](const std::string& path, const std::deque<std::string>& blocks, std::string& why) {
                 return AppendGeodesyBlocks(path, blocks, platform::Now(), &why);
             },
-            RetryingWriter::Hooks{[] { return EnsureDataFolders(); },
+            RetryingWriter::Hooks{[] { return MakeDataFolders(); },
                                   [this](const std::string& t) { SurveyFault(t); }});
     return *FGeodesyRecord;
 }

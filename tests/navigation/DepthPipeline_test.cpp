@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -116,23 +117,26 @@ TEST_F(Depth, HugeDepthsReadTheProfileWithinItsLines) {
     for (int i = 0; i < 10; ++i) in.profile.lines.push_back(std::to_string(1400 + i * 10));
     in.draft = 0;
     const struct {
-        const char* line;
-        double raw;
-        double velocity;  // the profile line's velocity the correction used
+        const char* raw;
+        double velocity;  // 0: no depth
+        DepthNote note;
     } cases[] = {
-        {"$SDDPT,1e25,0.0", 1e25, 1490},
-        {"$SDDPT,1.7e308,0.0", 1.7e308, 1490},
-        {"$SDDPT,18446744073709551616,0.0", 18446744073709551616.0, 1490},
-        {"$SDDPT,9.4999,0.0", 9.4999, 1490},
-        {"$SDDPT,0.4,0.0", 0.4, 1400},
-        {"$SDDPT,-1e25,0.0", -1e25, 0},  // no depth: nothing to correct
+        {"1e25", 1490, DepthNote::ProfileBeyondEnd},
+        {"18446744073709551616", 1490, DepthNote::ProfileBeyondEnd},  // 2^64
+        {"9.5", 1490, DepthNote::ProfileBeyondEnd},                   // rounds to 10
+        {"1e308", 0, DepthNote::DepthOutOfRange},                     // raw x velocity overflows
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        const DepthLineResult r = Run(c.line);
+        SCOPED_TRACE(c.raw);
+        pipeline = DepthPipeline();
+        const double raw = std::stod(c.raw);
+        const DepthLineResult r = Run(std::string("$SDDPT,") + c.raw);
         ASSERT_EQ(r.parse, DepthLineResult::Parse::Parsed);
-        EXPECT_DOUBLE_EQ(state.DepthHigh, c.raw > 0 ? c.raw * c.velocity / 1500 : 0);
-        EXPECT_TRUE(r.csvRow);
+        EXPECT_EQ(state.DepthHigh, c.velocity == 0 ? 0 : raw * c.velocity / 1500);
+        EXPECT_EQ(r.highText == "--.--", c.velocity == 0);
+        EXPECT_TRUE(std::any_of(r.notes.begin(), r.notes.end(),
+                                [&](const auto& note) { return note.first == c.note; }));
+        ASSERT_TRUE(r.csvRow);  // the raw depth is kept
     }
 }
 

@@ -11,17 +11,25 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "canvas/PlovanCanvas.h"
+#include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
 #include "navigation/ui/TOffsets.h"
+#include "navigation/ui/TfRealtime.h"
+#include "navigation/ui/TfWaterfal.h"
+#include "platform/Clock.h"
+#include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "tests/navigation/SurveyRig.h"
 #include "tools/ui/TfSVP.h"
@@ -243,6 +251,76 @@ TEST_F(SurveyEndToEnd, FullDiskMidRunHoldsRowsAndSaysSoOnce) {
     EXPECT_EQ(Count(phxtest::ReadAll(events), "Sounding rows written again"), 1u);
     // The simple XYZ file never stopped.
     EXPECT_EQ(Count(phxtest::ReadAll(g_XyzDir + g_SessionDate + " Simple XYZ.csv"), "\r\n"), 5u);
+}
+
+// Numbers of any size in every number field: each reaches a cast to an
+// integer (a profile line, an echogram row, a pixel) only within its bound.
+// The sanitizer tree traps any cast that overflows.
+TEST_F(SurveyEndToEnd, HostileNumbersReachNoCastWithoutABound) {
+    CreateWindows();
+    Offsets->hide();
+    std::string why;
+    ASSERT_TRUE(Run({now, "profile", 0, "1500|1510|1520"}, why)) << why;
+    // The stored set gives no grid ("0,35", an inverse flattening): one that does.
+    FGPS->edRX->setText("0.35");
+    FGPS->edIF->setText("0.0033528106647474");
+    FNav->bRealtime->click();
+    ASSERT_TRUE(g_Survey.RealtimeRunning);
+    const auto tick = [&] {
+        FNav->tMapTimer();
+        FNav->tEchogramTimer();
+        (void)FNav->fcad->grab();
+        if (fWaterfal) (void)fWaterfal->grab();
+    };
+    for (const char* line :
+         {"$GPZDA,193913.00,07,09,2018,00,00\n", "$GPHDT,1e25,T\n", "$GPRMC,,A,,,,,1e300,1e25,,,\n",
+          "$GPVTG,1e25,T,,M,1e300,N,,K,N\n",
+          "$GPGGA,235009,4100.000,N,03300.000,E,4,1e25,0.9,1e25,M,1e308,M,,\n"}) {
+        ASSERT_TRUE(Run({now, "gnss", 1, line}, why)) << line << why;
+        tick();
+    }
+    EXPECT_NE(g_Survey.GridEasting, 0);  // the map tick projected the fix
+
+    // A raw depth, the sound velocity its row names and the depth shown: a
+    // depth beyond the column takes its deepest line, one whose correction
+    // overflows is no depth.
+    const struct {
+        const char* raw;
+        const char* velocity;
+        bool shown;
+    } depths[] = {
+        {"0.7", "1510.00", true},
+        {"1.5", "1520.00", true},
+        {"1e25", "1520.00", true},
+        {"2.5", "1520.00", true},
+        {"4294967296.5", "1520.00", true},
+        {"1e308", "1520.00", false},
+        {"1.7976931348623157e308", "1520.00", false},
+        {"-1e25", "1530.00", false},  // no depth: the single sound velocity
+        {"0.7", "1510.00", true},
+    };
+    for (const auto& d : depths) {
+        SCOPED_TRACE(d.raw);
+        now.millisecond += 10;
+        ASSERT_TRUE(Run({now, "sounder", 1, "$SDDPT," + std::string(d.raw) + ",0.0\r\n"}, why))
+            << why;
+        tick();
+        const std::string rows = phxtest::ReadAll(g_CoordinatesCsvPath);
+        const std::string last = rows.substr(rows.rfind("\r\n", rows.size() - 3) + 2);
+        std::vector<std::string> fields;
+        std::stringstream cells(last);
+        for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(cell);
+        ASSERT_EQ(fields.size(), 18u) << last;
+        EXPECT_EQ(fields[12], d.velocity) << last;
+        EXPECT_EQ(fRealtime->lDepthHi->text() != "--.--", d.shown);
+        EXPECT_EQ(g_Survey.DepthHigh != 0, d.shown);
+    }
+    // The echogram drew the huge depths among the small ones.
+    const auto& history = FNav->FDepthHistory.depths;
+    EXPECT_NE(std::find(history.begin(), history.end(), g_Survey.DepthHigh), history.end());
+    EXPECT_NE(std::find_if(history.begin(), history.end(), [](double d) { return d > 1e24; }),
+              history.end());
+    FNav->bRealtime->click();
 }
 
 }  // namespace
