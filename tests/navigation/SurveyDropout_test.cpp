@@ -171,6 +171,24 @@ TEST_F(SurveyDropout, NoRowTakesAPositionThatIsNotFresh) {
     EXPECT_EQ(Rows(Xyz()).size(), fresh + 2);
     FNav->tMapTimer();
     ExpectNoFix("the device gone, a tick later");
+
+    // It comes back under its name: lines and rows flow again without Stop,
+    // and the outage was said once.
+    gnss = std::make_unique<phxtest::Pty>();
+    gnss->LinkAsCom(3);
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [] { return Events().find("GPS port COM3 reopened") != std::string::npos; }, 5000));
+    Later(50);
+    Fix(3, 0);
+    Depth(13);
+    FNav->tMapTimer();
+    ExpectRtkFix("the device back");
+    EXPECT_EQ(Rows(Csv()).back()[kGps], "4");
+    EXPECT_EQ(Rows(Xyz()).size(), fresh + 3);
+    const std::string events = Events();
+    const size_t lost = events.find("GPS port COM3 lost: ");
+    ASSERT_NE(lost, std::string::npos);
+    EXPECT_EQ(events.find("GPS port COM3 lost: ", lost + 1), std::string::npos);
     Stop();
     ExpectNoFix("stopped");
 }
