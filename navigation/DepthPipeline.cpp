@@ -190,45 +190,43 @@ DepthLineResult DepthPipeline::Process(SurveyState& state, std::string_view line
     }
 
     // Rows: the CSV keeps every line with a raw depth; the XYZ file, the
-    // deliverable, only a corrected depth of this line at a projected position.
+    // deliverable, only a corrected depth of this line at a fresh, projected
+    // position.
     if (result.rawHigh == 0 && result.rawLow == 0) return result;
-    result.csvRow =
-        BuildRawCsvRow(state, result, inputs.messageType, inputs.fixQuality, inputs.now);
+    result.csvRow = BuildRawCsvRow(state, result, inputs);
     state.NewDepthFlag = true;
     const double xyzDepth = rule->into == TypeRule::Low ? state.DepthLow
                             : rule->into == TypeRule::HighLow && state.DepthHigh == 0
                                 ? state.DepthLow
                                 : state.DepthHigh;
-    const bool projected = state.GridEasting != 0 || state.GridNorthing != 0;
-    if (xyzDepth != 0 && projected)
-        result.xyzRow = Fixed(state.GridEasting, 2) + "," + Fixed(state.GridNorthing, 2) + "," +
-                        Fixed(state.ManualTide - xyzDepth, 2);
+    if (xyzDepth != 0 && inputs.positionFresh && inputs.grid)
+        result.xyzRow = Fixed(inputs.grid->easting, 2) + "," + Fixed(inputs.grid->northing, 2) +
+                        "," + Fixed(state.ManualTide - xyzDepth, 2);
     return result;
 }
 
 std::string BuildRawCsvRow(const SurveyState& s, const DepthLineResult& line,
-                           const std::string& messageType, int fixQuality,
-                           const platform::DateTime& now) {
+                           const DepthLineInputs& in) {
     std::string row;
     const auto add = [&row](const std::string& field) {
         if (!row.empty()) row += ',';
         row += field;
     };
-    row = platform::DateTimeToStr(now);
+    row = platform::DateTimeToStr(in.now);
     add(Fixed(s.GnssLatitude, 10));
     add(Fixed(s.GnssLongitude, 10));
-    add(Fixed(s.GridEasting, 2));
-    add(Fixed(s.GridNorthing, 2));
+    add(Fixed(in.grid ? in.grid->easting : 0, 2));
+    add(Fixed(in.grid ? in.grid->northing : 0, 2));
     add(Fixed(s.ManualTide - s.DepthHigh, 2));
     add(Fixed(s.ManualTide - s.DepthLow, 2));
     add(Fixed(s.DepthHigh, 2));
     add(Fixed(s.DepthLow, 2));
     add(platform::FloatToStr(line.rawHigh));
     add(platform::FloatToStr(line.rawLow));
-    add(messageType);
+    add(in.messageType);
     add(Fixed(line.soundVelocityUsed, 2));
     add(Fixed(s.TransducerDraft, 2));
-    add(std::to_string(fixQuality));
+    add(std::to_string(in.positionFresh ? in.fixQuality : 0));
     add(Fixed(s.RtkAntennaHeight, 2));
     add(Fixed(s.ManualTide, 2));
     add(Fixed(s.RtkTide, 2));

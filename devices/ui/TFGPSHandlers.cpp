@@ -292,12 +292,25 @@ void TFGPS::EchoSensorLine(const std::string& line) { EchoLine(MemoSensor, line)
 
 void TFGPS::cSBESMessageChange() {
     const std::string text = TextOf(cSBESMessage);
-    const SBESMessageType* type = FindSBESMessageType(text);
-    if (!type) return;
+    if (!FindSBESMessageType(text)) return;
     eSBESFormat->setText(Q(FormatAfterTypeChoice(text, TextOf(eSBESFormat))));
-    if (type->layout == SBESLayout::Unchanged) return;
+    ApplyStoredSBESMessageType();
+}
+
+void TFGPS::ApplyStoredSBESMessageType() {
+    const SBESMessageType* type = FindSBESMessageType(TextOf(cSBESMessage));
+    if (!type || type->layout == SBESLayout::Unchanged) return;
     // The realtime window switches its layout here once it exists.
     if (FHost.LowFrequencyDepth) FHost.LowFrequencyDepth(type->layout == SBESLayout::TwoDepth);
+}
+
+void TFGPS::SetGpsMemoColor(uint32_t bgr) {
+    if (bgr == FGpsMemoColor) return;
+    FGpsMemoColor = bgr;
+    MemoGPS->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: #%1%2%3; }")
+                               .arg(bgr & 0xFF, 2, 16, QLatin1Char('0'))
+                               .arg((bgr >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+                               .arg((bgr >> 16) & 0xFF, 2, 16, QLatin1Char('0')));
 }
 
 void TFGPS::eSBESFormatChange() {

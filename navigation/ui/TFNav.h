@@ -343,8 +343,6 @@ class TFNav : public QMainWindow {
     // Created on first use as children of the window, freed with it.
     TPlovanNumericKeypad* FNumericKeypad = nullptr;
     TPlovanSimpleKeyboard* FSimpleKeyboard = nullptr;
-    // Datum text built by the first map tick.
-    std::string FDatumParams;
     // Raw port lines are echoed into the device settings window.
     bool FEchoRawSentences = false;
 
@@ -402,6 +400,21 @@ class TFNav : public QMainWindow {
     bool CloseWithoutAutoSave(const std::string& name);
     void StartRealtime();
     void StopRealtime();
+    // Start reads the geodetic set the map, the rows and the event marks
+    // use until the next Start; a refused one is said once (its edit and
+    // reason) and leaves no grid position at all.
+    void ReadGeodeticSet();
+    void GeodesyRefused(const std::string& why);
+    // The latest position stands for now (PositionFresh with ZGPS1's port).
+    bool PositionIsFresh() const;
+    // No fix stands (idle, closed or failed port, Stop, or no fix for two
+    // seconds): the position box, the realtime window and the speed readout
+    // say so until a fresh fix.
+    void ShowNoFix();
+    // tMap starts: GPSGroupBox lime, the GNSS monitor white.
+    void StartMapTick();
+    // The canvas has a drawing in progress; the map stands still meanwhile.
+    bool DrawingInProgress() const;
 
     // Panel 5 shows the last sounder line: the lines of one poll leave their
     // text here and the panel takes the last one once the poll is over,
@@ -414,7 +427,6 @@ class TFNav : public QMainWindow {
     bool FRealtimeDown = false;  // bRealtime's down state, kept by the GNSS port events
     DepthPipeline FDepthPipeline;
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
-    std::optional<bool> FShallowShown;  // the background the alert last set: red or normal
     // The event marks' lines and the geodesy record: held and written again
     // when their folder has gone (made at the first use).
     RetryingWriter& EventLines();

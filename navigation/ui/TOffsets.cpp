@@ -1,5 +1,6 @@
 #include "navigation/ui/TOffsets.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -332,8 +333,7 @@ void TOffsets::TextEditClick(QWidget* sender) {
     if (FNav && sender) FNav->ShowSimpleKeyboard(sender);
 }
 
-// The sound velocity window's cUseSVP is read here.
-bool TOffsets::SoundVelocityProfileUsed() const { return false; }
+bool TOffsets::SoundVelocityProfileUsed() const { return fSVP && fSVP->cUseSVP->isChecked(); }
 
 OffsetsField TOffsets::NumberFieldOf(const QLineEdit* edit) const {
     if (edit == OffsetA) return OffsetsField::OffsetA;

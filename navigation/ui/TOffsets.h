@@ -82,6 +82,7 @@ class TOffsets : public QWidget {
     // conversion error with the field's name and takes the focus back.
     void CheckNumberOnExit(QLineEdit* edit);
     OffsetsField NumberFieldOf(const QLineEdit* edit) const;
+    // The sound velocity window's cUseSVP is ticked: the log names the profile.
     bool SoundVelocityProfileUsed() const;
 
     OffsetsValues FValues;

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <limits>
 
 #include "canvas/CanvasOverlayGeometry.h"
 #include "canvas/GdiCanvas.h"
@@ -231,6 +232,8 @@ TEST_F(Overlays, DepthAndSpeedTexts) {
         {7.25, 0, true, 0, false, "7.2", "5m", "", ""},
         {-1, 0, true, 4.26, true, "--.-", "m", "4.3", "kn"},
         {7.5, 0, false, 7.25, true, "", "", "7.3", "kn"},
+        // No speed known: it reads like no depth.
+        {0, 0, true, std::numeric_limits<double>::quiet_NaN(), true, "--.-", "m", "--.-", "kn"},
     };
     for (const Case& c : cases) {
         TCanvasOverlayData d;

@@ -437,6 +437,40 @@ TEST_F(TFNavDrawingTest, TheMapTickResumesOnlyWhenTheDrawingPausedIt) {
     nav->tMap->stop();
 }
 
+TEST_F(TFNavDrawingTest, TheMapPauseHoldsUntilTheDrawingEnds) {
+    // Realtime on, a ZDA seen: each GNSS line would start a stopped tick.
+    g_Survey.RealtimeRunning = true;
+    g_Survey.RealtimeStartTick = 1;
+    g_Survey.ZdaSeen = true;
+    const std::string line = "$GPHDT,10.0,T";
+    const struct {
+        const char* what;
+        bool idleWhileDrawing;
+        bool cancel;  // Escape instead of the right click that ends it
+    } cases[] = {{"ended", false, false}, {"cancelled", false, true}, {"idle", true, false}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        nav->tMap->start();
+        nav->ToolButton23->click();
+        Click(100, 100);
+        ASSERT_FALSE(nav->tMap->isActive());
+        if (k.idleWhileDrawing) nav->ZGPS1Idle();
+        nav->ZGPS1NewCommand(line);  // the line the pause used to end at
+        EXPECT_FALSE(nav->tMap->isActive());
+        if (k.cancel) {
+            c->KeyDown(KeyEscape, 0);
+            EXPECT_FALSE(nav->tMap->isActive());
+            nav->ZGPS1NewCommand(line);  // nothing ends the pause but the next line
+        } else {
+            Click(200, 200);
+            RightClick(0, 0);
+            Click(0, 0);  // the swallowed click after the end
+        }
+        EXPECT_TRUE(nav->tMap->isActive());
+    }
+    nav->tMap->stop();
+}
+
 TEST_F(TFNavDrawingTest, MeasureToggleAndClickedPanel) {
     RightClick(0, 900);  // world (0, 100)
     EXPECT_TRUE(g_Survey.MeasureActive);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -22,6 +24,7 @@
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "tests/support/TempHome.h"
+#include "tools/ui/TfSVP.h"
 
 namespace {
 
@@ -170,6 +173,24 @@ TEST_F(TOffsetsTest, RealtimeLogsStoresStartsRealtimeAndCloses) {
     EXPECT_EQ(realtimeClicks, 1);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(g_Survey.TrackDeleteLock);
+}
+
+TEST_F(TOffsetsTest, WithTheProfileOnTheLogNamesIt) {
+    fSVP = new TfSVP();
+    fSVP->mSVPColumn->setPlainText("1500\n1501\n1502");
+    fSVP->cUseSVP->setChecked(true);
+    ASSERT_TRUE(fSVP->cUseSVP->isChecked());
+    TOffsets w;
+    w.show();
+    Fill(w);
+    w.BitBtn1->click();
+    const std::string log = phxtest::ReadAll(OffsetsLogPath());
+    EXPECT_NE(log.find("Sound Velocity....................\t=Sound velocity profile used\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(Stored("SV"), "1500");  // the edit's text is still stored
+    delete fSVP;
+    fSVP = nullptr;
 }
 
 TEST_F(TOffsetsTest, TwoPressesInTurkishAppendTwoBlocksAndRunningRealtimeIsNotToggled) {
