@@ -4,7 +4,10 @@
 // Goals on this machine: a mouse move while a polyline is being drawn, with
 // the frame it asks for, under 2 ms (the rubber band must not rebuild the
 // drawing); a pan step under 2 ms (its rebuild is the paint's, measured by
-// canvas_render); 100,000 runlines generated and added under 300 ms.
+// canvas_render); a click (click selection, a vertex, an arc's three points,
+// a zoom window), with the frame it asks for, under 2 ms in a harbour view
+// (the click must not make the rendering index the whole drawing again);
+// 100,000 runlines generated and added under 300 ms.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -95,6 +98,71 @@ void BM_Runlines(benchmark::State& state) {
 }
 BENCHMARK(BM_Runlines)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The kinds of click of BM_Click.
+enum ClickKind { kSelect, kVertex, kArc, kZoomWindow };
+const char* const kClickNames[] = {"select", "vertex", "arc", "zoom window"};
+
+void BM_Click(benchmark::State& state) {
+    TPlovanCanvas& c = Drawing();
+    const auto kind = static_cast<ClickKind>(state.range(0));
+    // A harbour view: 1 % of the spans, so the frame's rebuild is small and
+    // what the click leaves to the paint shows.
+    const double w = kExtent / 100, h = w * 800 / 1280;
+    const double cx = kOriginX + kExtent * 0.37, cy = kOriginY + kExtent * 0.52;
+    const auto harbour = [&] { c.SetView(cx - w / 2, cy + h / 2, cx + w / 2, cy - h / 2); };
+    harbour();
+    c.renderFrame();
+    const auto click = [&](int px, int py) {
+        c.MouseDown(CanvasInput::ButtonLeft, 0, px, py);
+        c.MouseUp(CanvasInput::ButtonLeft, 0, px, py);
+    };
+    int step = 0;
+    for (auto _ : state) {
+        const int px = 300 + step % 500, py = 200 + step % 300;
+        ++step;
+        const auto start = std::chrono::steady_clock::now();
+        switch (kind) {
+            case kSelect:
+                c.FCommand = 0;
+                click(px, py);
+                break;
+            case kVertex:
+                if (!c.FDrawing) {
+                    c.FCommand = 5;
+                    click(100, 100);
+                }
+                click(px, py);
+                break;
+            case kArc:
+                c.FCommand = 10;
+                click(px, py);
+                click(px + 40, py - 30);
+                click(px + 80, py);
+                break;
+            case kZoomWindow:
+                c.FCommand = -3;
+                click(px, py);
+                click(px + 400, py + 250);
+                break;
+        }
+        benchmark::DoNotOptimize(c.renderFrame());
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        Record(std::string("click/") + kClickNames[kind], took.count());
+        // Untimed: the drawing and the view as they were.
+        if (kind == kArc) c.DeleteShape(c.FShapes.back()->FId);
+        if (kind == kZoomWindow) harbour();
+    }
+    c.KeyDown(CanvasInput::KeyEscape, 0);
+    c.FCommand = 0;
+    c.SetView(kOriginX, kOriginY + kExtent * 800 / 1280, kOriginX + kExtent, kOriginY);
+    c.renderFrame();
+}
+BENCHMARK(BM_Click)
+    ->DenseRange(kSelect, kZoomWindow)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 void Goal(const char* what, const char* key, double goalMs) {
     const auto it = Best().find(key);
     if (it == Best().end()) return;
@@ -115,5 +183,9 @@ int main(int argc, char** argv) {
     Goal("mouse move while drawing, 1,000,000 shapes", "move", 2);
     Goal("pan step, 1,000,000 shapes", "pan", 2);
     Goal("100,000 runlines generated and added", "runlines", 300);
+    for (const char* kind : kClickNames) {
+        const std::string what = std::string("click (") + kind + "), 1,000,000 shapes";
+        Goal(what.c_str(), (std::string("click/") + kind).c_str(), 2);
+    }
     return 0;
 }

@@ -1,8 +1,10 @@
 // The survey loop under an hour of data: the program's windows offscreen,
 // realtime started with the button, the GNSS receiver (10 Hz GGA, RMC, VTG,
 // HDT and ZDA: 180,000 lines) and the echo sounder (20 Hz DPT: 72,000 lines)
-// on two pseudo-terminals written as fast as they take the bytes, both port
-// logs on and the poll periods the device settings window starts with.
+// on two pseudo-terminals written as fast as they take the bytes, a second of
+// each in turn (so every depth has a fresh fix and its XYZ row), both port
+// logs on and the poll periods the device settings window starts with. The
+// geodetic set is WGS 84 in UTM zone 32, where the fixes lie.
 //
 // Reports the rows lost (CSV and XYZ rows against depth lines, port log
 // lines against lines sent), the GUI thread's CPU time for the hour and the
@@ -27,6 +29,8 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "devices/TPlovanSerialGPS.h"
 #include "foundation/DayPaths.h"
@@ -41,8 +45,9 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kGnssEpochs = 36000;  // 10 Hz for an hour
-constexpr int kDepthLines = 72000;  // 20 Hz for an hour
+constexpr int kSeconds = 3600;
+constexpr int kGnssEpochs = 10 * kSeconds;  // 10 Hz for an hour
+constexpr int kDepthLines = 20 * kSeconds;  // 20 Hz for an hour
 constexpr int kStallSeconds = 20;   // no progress for this long ends the run
 
 std::string Nmea(const std::string& body) {
@@ -53,10 +58,12 @@ std::string Nmea(const std::string& body) {
     return body + tail;
 }
 
-std::string GnssHour() {
-    std::string out;
+// The hour's bytes, one text per second.
+std::vector<std::string> GnssHour() {
+    std::vector<std::string> seconds(kSeconds);
     char body[160];
     for (int e = 0; e < kGnssEpochs; ++e) {
+        std::string& out = seconds[e / 10];
         const int h = 12 + e / 36000, m = (e / 600) % 60, s = (e / 10) % 60, cs = (e % 10) * 10;
         char time[16];
         std::snprintf(time, sizeof time, "%02d%02d%02d.%02d", h, m, s, cs);
@@ -73,17 +80,17 @@ std::string GnssHour() {
         std::snprintf(body, sizeof body, "$GNZDA,%s,08,03,2026,00,00", time);
         out += Nmea(body);
     }
-    return out;
+    return seconds;
 }
 
-std::string DepthHour() {
-    std::string out;
+std::vector<std::string> DepthHour() {
+    std::vector<std::string> seconds(kSeconds);
     char body[64];
     for (int i = 0; i < kDepthLines; ++i) {
         std::snprintf(body, sizeof body, "$SDDPT,%.2f,0.5", 5.0 + (i % 1000) * 0.01);
-        out += Nmea(body);
+        seconds[i / 20] += Nmea(body);
     }
-    return out;
+    return seconds;
 }
 
 double ThreadCpuSeconds() {
@@ -97,6 +104,12 @@ size_t CountLines(const std::string& path) {
     size_t n = 0;
     for (std::string line; std::getline(in, line);) ++n;
     return n;
+}
+
+// The rows under a file's header; 0 when the file is missing.
+size_t CountRows(const std::string& path) {
+    const size_t lines = CountLines(path);
+    return lines > 0 ? lines - 1 : 0;
 }
 
 struct Pty {
@@ -146,10 +159,20 @@ void StoreSettings() {
     ini.WriteString("ECHOSOUNDER_OFFSETS", "SV", "1530");
     ini.WriteString("ECHOSOUNDER_OFFSETS", "Tide Height", "0.2");
     ini.WriteString("SCREENSHOT", "Interval", "0");
+    // WGS 84 in UTM zone 32.
+    const std::pair<const char*, const char*> geodetic[] = {
+        {"SemiMajorAxis", "6378137"}, {"InverseFlattening", "0.0033528106647474"},
+        {"X_Rotation", "0"},          {"Y_Rotation", "0"},
+        {"Z_Rotation", "0"},          {"X_Shift", "0"},
+        {"Y_Shift", "0"},             {"Z_Shift", "0"},
+        {"Scale_PPM", "0"},           {"Central_Meridian", "9"},
+        {"Reference_Latitude", "0"},  {"Scale_Factor", "0.9996"},
+        {"False_Easting", "500000"},  {"False_Northing", "0"}};
+    for (const auto& [key, value] : geodetic) ini.WriteString("GEODETIC_PARAMETERS", key, value);
 }
 
 void BM_SurveyHour(benchmark::State& state) {
-    const std::string gnss = GnssHour(), depths = DepthHour();
+    const std::vector<std::string> gnss = GnssHour(), depths = DepthHour();
     char tmpl[] = "/tmp/phx-bench-survey-XXXXXX";
     const std::string dir = std::string(mkdtemp(tmpl)) + "/";
     setenv("HOME", dir.c_str(), 1);
@@ -167,9 +190,6 @@ void BM_SurveyHour(benchmark::State& state) {
         }
         CreateApplicationWindows();
         FNav->show();
-        // A map tick's grid position, so every depth makes an XYZ row.
-        g_Survey.GridEasting = 691234.5;
-        g_Survey.GridNorthing = 5331234.5;
 
         size_t handled[2] = {0, 0};
         double slowest[2] = {0, 0}, total[2] = {0, 0};
@@ -195,8 +215,12 @@ void BM_SurveyHour(benchmark::State& state) {
             state.SkipWithError("a port did not open");
             return;
         }
-        std::thread gnssWriter([&] { WriteAll(gnssPty.master, gnss); });
-        std::thread depthWriter([&] { WriteAll(depthPty.master, depths); });
+        std::thread writer([&] {
+            for (int second = 0; second < kSeconds; ++second) {
+                WriteAll(gnssPty.master, gnss[second]);
+                WriteAll(depthPty.master, depths[second]);
+            }
+        });
 
         QEventLoop loop;
         QTimer check;
@@ -214,13 +238,12 @@ void BM_SurveyHour(benchmark::State& state) {
         FNav->bRealtime->click();  // Stop
         const double cpu = ThreadCpuSeconds() - cpuStart;
         const double wall = std::chrono::duration<double>(Clock::now() - wallStart).count();
-        gnssWriter.join();
-        depthWriter.join();
+        writer.join();
         const int pollMs = FNav->ZGPS1->FPollInterval;
         FreeApplicationWindows();
 
-        const size_t csvRows = CountLines(g_CoordinatesCsvPath) - 1;
-        const size_t xyzRows = CountLines(g_XyzDir + g_SessionDate + " Simple XYZ.csv") - 1;
+        const size_t csvRows = CountRows(g_CoordinatesCsvPath);
+        const size_t xyzRows = CountRows(g_XyzDir + g_SessionDate + " Simple XYZ.csv");
         const size_t gnssLogged = CountLines(g_LogDir + DateStamp() + " PHX_GNSS_V3.log");
         const size_t depthLogged = CountLines(g_LogDir + DateStamp() + " PHX_SBES_V3.log");
         const auto lost = [](size_t want, size_t got) {

@@ -27,6 +27,10 @@ struct TCanvasCommandState {
     TCanvasCommandState& operator=(const TCanvasCommandState&) = delete;
 
     std::int32_t FCommand = 0;
+    // The command mode the drawing in progress belongs to. A tool picked
+    // meanwhile (FCommand written from outside) ends that drawing at the
+    // next input, as Escape would, and its rubber band is not drawn.
+    std::int32_t FCommandInProgress = 0;
     std::uint8_t FKeepCommand = 0;  // 0: a finished command returns FCommand to 0
     std::uint8_t FAllowKeyDelete = 0;
     std::uint8_t FDrawing = 0;

@@ -20,11 +20,19 @@ constexpr double kDegreesPerRadian = 180.0 / 3.141592653589793;
 // ---------------------------------------------------------------------------
 // Mouse down
 
+void TCanvasModel::EndCommandOfChangedTool() {
+    if (FCommand == FCommandInProgress || !(FDrawing || FHasStartPoint || FTempShape)) return;
+    FLineChainPoints.clear();
+    FEndedShapeId = -1;
+    CancelDrawing();
+}
+
 void TCanvasModel::MouseDown(int button, int shift, int px, int py) {
     FMouseX = px;
     FMouseY = py;
     if (OnMouseDown)
         OnMouseDown(this, static_cast<short>(button), static_cast<short>(shift), px, py);
+    EndCommandOfChangedTool();
     double x = 0, y = 0;
     ScreenToWorld(px, py, x, y);
 
@@ -37,7 +45,7 @@ void TCanvasModel::MouseDown(int button, int shift, int px, int py) {
             if (shape->Count() >= 2) {
                 shape->UpdateBounds();
                 FEndedShapeId = AppendShape(std::move(shape));
-                Redraw();
+                DrawingChanged();
             }
         }
         FDrawing = 0;
@@ -80,7 +88,7 @@ void TCanvasModel::MouseDown(int button, int shift, int px, int py) {
                     if (OnShapeNumberSelected)
                         OnShapeNumberSelected(this, static_cast<short>(GetShapeType(id)), id);
                 }
-                Redraw();
+                DrawingChanged();
             }
             // 4.
             LeftClickCommand(px, py, x, y);
@@ -95,6 +103,7 @@ void TCanvasModel::StartCommand(double x, double y) {
     // A new command: nothing of the last one is handed on any more.
     FEndedShapeId = -1;
     FLineChainPoints.clear();
+    FCommandInProgress = FCommand;
     FDrawing = 1;
     FHasStartPoint = 1;
     FStartX = FCurrentX = x;
@@ -171,7 +180,7 @@ void TCanvasModel::LeftClickCommand(int px, int py, double x, double y) {
                     FTempShape->AddPoint(x, y);
                     FStartX = x;
                     FStartY = y;
-                    Redraw();
+                    DrawingChanged();
                 }
             }
             return;
@@ -194,7 +203,7 @@ void TCanvasModel::LeftClickCommand(int px, int py, double x, double y) {
                 AppendShape(std::move(arc));
             }
             ClearStartPoint();
-            Redraw();
+            DrawingChanged();
             return;
         case 17:  // point
             FEndedShapeId = -1;
@@ -211,6 +220,7 @@ void TCanvasModel::LeftClickCommand(int px, int py, double x, double y) {
             return;
         case -3:  // zoom window
             if (!FHasStartPoint) {
+                FCommandInProgress = FCommand;
                 FDrawing = 1;
                 FHasStartPoint = 1;
                 FStartX = FCurrentX = x;
@@ -246,7 +256,7 @@ void TCanvasModel::ZoomToWindow(double x, double y) {
         halfH = h / 2;
     }
     SetView(cx - halfW, cy + halfH, cx + halfW, cy - halfH);
-    Redraw();
+    DrawingChanged();
 }
 
 // ---------------------------------------------------------------------------
@@ -256,6 +266,7 @@ void TCanvasModel::MouseMove(int shift, int px, int py) {
     FMouseX = px;
     FMouseY = py;
     if (OnMouseMove) OnMouseMove(this, static_cast<short>(shift), px, py);
+    EndCommandOfChangedTool();
     double x = 0, y = 0;
     ScreenToWorld(px, py, x, y);
 
@@ -318,6 +329,7 @@ void TCanvasModel::MouseUp(int button, int shift, int px, int py) {
 
 void TCanvasModel::KeyDown(int key, int shift) {
     if (OnKeyDown) OnKeyDown(this, key, static_cast<short>(shift));
+    EndCommandOfChangedTool();
     if (key == KeyDelete && FAllowKeyDelete) {
         DeleteSelection();
     } else if (key == KeyEscape && (FDrawing || FHasStartPoint)) {
@@ -325,6 +337,14 @@ void TCanvasModel::KeyDown(int key, int shift) {
         FEndedShapeId = -1;
         CancelDrawing();
     }
+}
+
+void TCanvasModel::KeyUp(int key, int shift) {
+    if (OnKeyUp) OnKeyUp(this, key, static_cast<short>(shift));
+}
+
+void TCanvasModel::Click() {
+    if (OnClick) OnClick(this);
 }
 
 void TCanvasModel::DblClick() {

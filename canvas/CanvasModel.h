@@ -284,11 +284,15 @@ public:
 
     // ---- Mouse and key commands (CanvasCommands.cpp) ----
     // The command state machine on client pixels: Button 1 left, 2 right,
-    // 4 middle; Shift bits 1 Shift, 2 Ctrl, 4 Alt; Key a virtual-key code.
+    // 4 middle; Shift bits 1 Shift, 2 Ctrl, 4 Alt; Key a virtual-key code,
+    // 0 for a key that has none (its events are raised, nothing else).
     void MouseDown(int button, int shift, int px, int py);
     void MouseMove(int shift, int px, int py);
     void MouseUp(int button, int shift, int px, int py);
     void KeyDown(int key, int shift);
+    void KeyUp(int key, int shift);  // raises OnKeyUp only
+    // A left press and release on the control (the widget tells which).
+    void Click();
     void DblClick();
     // What the command that ended last drew: the vertices of the vertex
     // shape it added, else the points of its line chain; empty when it drew
@@ -405,11 +409,15 @@ public:
     TPlovanWorldMouseDownEvent OnWorldMouseDown;
     TPlovanDrawBeginEvent OnDrawBegin;
     TPlovanDrawBeginEvent OnDrawEnd;
+    TPlovanNotifyEvent OnClick;
     TPlovanNotifyEvent OnDblClick;
     TPlovanMouseEvent OnMouseDown;
     TPlovanMouseMoveEvent OnMouseMove;
     TPlovanMouseEvent OnMouseUp;
     TPlovanKeyEvent OnKeyDown;
+    TPlovanKeyEvent OnKeyUp;
+    // Before the view keeps the control's aspect (Resize).
+    TPlovanNotifyEvent OnResize;
 
 protected:
     TShapeStore& Store() { return FStore; }
@@ -417,6 +425,9 @@ protected:
     // store has already told its culling index of.
     void DrawingChanged();
     // Steps of the commands (CanvasCommands.cpp).
+    // A tool picked while a command was in progress: ends that command as
+    // Escape does, so the new tool starts clean.
+    void EndCommandOfChangedTool();
     void StartCommand(double x, double y);
     void ClearStartPoint();
     void BeginVertexShape(double x, double y);

@@ -43,7 +43,8 @@ TDepthSpeedTexts DepthSpeedTexts(const TCanvasOverlayData& d) {
         }
     }
     if (d.FSpeedValid) {
-        t.speedLarge = Fixed(d.FSpeed, 15, 1);
+        // No speed known (no fresh fix) reads like no depth.
+        t.speedLarge = std::isfinite(d.FSpeed) ? Fixed(d.FSpeed, 15, 1) : QStringLiteral("--.-");
         t.speedSmall = QStringLiteral("kn");
     }
     return t;

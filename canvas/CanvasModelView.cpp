@@ -22,6 +22,7 @@ void TCanvasModel::SetView(double left, double top, double right, double bottom)
 }
 
 void TCanvasModel::Resize() {
+    if (OnResize) OnResize(this);
     View();
     FView.FitAspect();
     ViewChanged();  // also at zero size, which keeps the view

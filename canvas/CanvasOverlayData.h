@@ -52,7 +52,7 @@ struct TCanvasOverlayData {
 // Depth (when valid): FDepth1 with 2 decimals split before its last digit,
 // "12.34" -> "12.3" and "4m"; with FDepth2 > 0 as well the small text reads
 // "4m/12.38m"; FDepth1 <= 0 gives "--.-" and "m". Speed (when valid): one
-// decimal and "kn".
+// decimal and "kn"; a speed that is not finite gives "--.-" and "kn".
 struct TDepthSpeedTexts {
     QString depthLarge, depthSmall, speedLarge, speedSmall;
 };

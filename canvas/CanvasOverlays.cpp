@@ -8,6 +8,7 @@
 
 #include "canvas/CanvasOverlayGeometry.h"
 #include "canvas/GdiCanvas.h"
+#include "canvas/PixelDrawing.h"
 #include "canvas/PlovanCanvas.h"
 #include "foundation/DisplayValues.h"
 #include "foundation/SurveyState.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr TColor kBlue = 0xFF0000;
 constexpr TColor kNavy = 0x800000;
 constexpr TColor kYellow = 0x00FFFF;
+// Pixels beyond this never show; it keeps every difference of them finite.
+constexpr double kFarPx = 1e15;
 
 QString Fixed(double value, int precision, int digits) {
     return QString::fromStdString(
@@ -28,38 +31,41 @@ QString Fixed(double value, int precision, int digits) {
 
 void TPlovanCanvas::DrawMeasureLine(GdiCanvas& canvas) {
     if (!FMeasuring) return;
-    int sx = 0, sy = 0, ex = 0, ey = 0;
-    WorldToScreen(FMeasureStartX, FMeasureStartY, sx, sy);
-    WorldToScreen(FMeasureEndX, FMeasureEndY, ex, ey);
-    const double dx = static_cast<double>(ex) - sx, dy = static_cast<double>(ey) - sy;
+    // Whole pixels as WorldToScreen rounds them, kept in doubles: a view
+    // zoomed in far while a long measure is held puts an end far beyond any
+    // integer, and what is drawn from them is clipped to the client area.
+    const int width = this->width(), height = this->height();
+    const pixeldraw::PixelMap map(*this, width, height);
+    const auto pixel = [](double v) { return std::clamp(std::floor(v + 0.5), -kFarPx, kFarPx); };
+    const double sx = pixel(map.X(FMeasureStartX)), sy = pixel(map.Y(FMeasureStartY));
+    const double ex = pixel(map.X(FMeasureEndX)), ey = pixel(map.Y(FMeasureEndY));
+    const double dx = ex - sx, dy = ey - sy;
     const double squared = dx * dx + dy * dy;
-    if (squared < 4) return;
-    const int r = static_cast<int>(std::trunc(std::sqrt(squared)));
+    if (!(squared >= 4)) return;
+    const double r = std::trunc(std::sqrt(squared));
 
     canvas.SetPenMode(pmCopy);
     canvas.SetPenColor(clRed);
     canvas.SetPenWidth(1);
     canvas.SetPenStyle(psSolid);
-    canvas.SetBrushStyle(bsClear);
-    if (r >= 3) canvas.Ellipse(sx - r, sy - r, sx + r, sy + r);
+    if (r >= 3) pixeldraw::ClippedCircle(canvas, sx, sy, r, width, height);
+    const int dotX = pixeldraw::PinnedPixel(sx, width), dotY = pixeldraw::PinnedPixel(sy, height);
     canvas.SetBrushColor(clRed);
     canvas.SetBrushStyle(bsSolid);
-    canvas.Ellipse(sx - 3, sy - 3, sx + 3, sy + 3);
+    canvas.Ellipse(dotX - 3, dotY - 3, dotX + 3, dotY + 3);
 
     canvas.SetPenColor(kBlue);
-    canvas.MoveTo(sx, sy);
-    canvas.LineTo(ex, ey);
-    canvas.MoveTo(ex - 8, ey);
-    canvas.LineTo(ex + 8, ey);
-    canvas.MoveTo(ex, ey - 8);
-    canvas.LineTo(ex, ey + 8);
+    pixeldraw::ClippedLine(canvas, sx, sy, ex, ey, width, height);
+    pixeldraw::ClippedLine(canvas, ex - 8, ey, ex + 8, ey, width, height);
+    pixeldraw::ClippedLine(canvas, ex, ey - 8, ex, ey + 8, width, height);
 
     canvas.SetFontName(QStringLiteral("Arial"));
     canvas.SetFontSize(11);
     canvas.SetFontStyle(fsBold);
     const QString text1 = Fixed(FMeasureDistance, 15, 2) + QStringLiteral(" m");
     const QString text2 = Fixed(FMeasureBearing, 10, 1) + QStringLiteral("°");
-    const int mx = sx + (ex - sx) / 2, my = sy + (ey - sy) / 2;
+    const int mx = pixeldraw::PinnedPixel(sx + std::trunc(dx / 2), width);
+    const int my = pixeldraw::PinnedPixel(sy + std::trunc(dy / 2), height);
     const int w1 = canvas.TextWidth(text1), w2 = canvas.TextWidth(text2);
     const int w = std::max(w1, w2), h = canvas.TextHeight(text1);
     canvas.SetBrushColor(kYellow);

@@ -5,20 +5,20 @@
 #include <cmath>
 #include <cstdint>
 #include <typeinfo>
-#include <unordered_map>
 #include <vector>
 
 #include "canvas/GdiCanvas.h"
+#include "canvas/PixelDrawing.h"
 #include "canvas/PlovanCanvas.h"
+#include "canvas/ShapeDrawing.h"
 
+using pixeldraw::ClippedLine;
+using pixeldraw::kClipMarginPx;
+using pixeldraw::PinnedPixel;
+using pixeldraw::PixelMap;
 using viewmath::RoundPixel;
 
 namespace {
-
-// Long lines are clipped in doubles to the view grown by this many pixels
-// before they become integer pixels: far enough out that a clipped end never
-// shows, well inside the painter's coordinate range.
-constexpr double kClipMarginPx = 1e6;
 
 // A shape of exactly class T, or of a class derived from it.
 template <class T>
@@ -34,34 +34,37 @@ int64_t TruncCell(double v) {
     return static_cast<int64_t>(std::clamp(std::trunc(v), -1e15, 1e15));
 }
 
-// The pixel a drawing puts v at (rounded, as the shapes' recipes do).
-int64_t RoundCell(double v) { return TruncCell(std::floor(v + 0.5)); }
-
-// The client mapping of the view in doubles (the canvas's rounding comes
-// after clipping); a span of exactly 0 counts as 1.
-struct PixelMap {
-    double left, top, sx, sy;
-    PixelMap(const TCanvasModel& m, int w, int h)
-        : left(m.FWorldLeft), top(m.FWorldTop) {
-        const double dx = m.FWorldRight - m.FWorldLeft, dy = m.FWorldTop - m.FWorldBottom;
-        sx = w / (dx == 0 ? 1 : dx);
-        sy = h / (dy == 0 ? 1 : dy);
-    }
-    double X(double x) const { return (x - left) * sx; }
-    double Y(double y) const { return (top - y) * sy; }
+// The pixels a point or a short one-pixel line paints, known exactly: the
+// square of `side` pixels from (x, y); side 0 when they are not known (the
+// shape is always drawn), with `empty` when it paints nothing at all.
+struct Footprint {
+    int32_t x = 0, y = 0;
+    uint8_t side = 0;
+    bool empty = false;
 };
 
-// A pixel line clipped to the client area grown by the margin.
-void ClippedLine(GdiCanvas& canvas, double x0, double y0, double x1, double y1, int w, int h) {
-    if (!viewmath::ClipSegment(x0, y0, x1, y1, -kClipMarginPx, -kClipMarginPx, w + kClipMarginPx,
-                               h + kClipMarginPx))
-        return;
-    canvas.MoveTo(RoundPixel(x0), RoundPixel(y0));
-    canvas.LineTo(RoundPixel(x1), RoundPixel(y1));
+// As TPlovanPoint::Draw paints it: a pixel, a 2 x 2 block, a 3 x 3 or a
+// 5 x 5 square; larger dots are round.
+Footprint PointFootprint(const TPlovanPoint& p, const shapedraw::ViewMap& m) {
+    if (p.FWidth < 0 || p.FWidth > 3) return {};
+    static constexpr int8_t kSide[] = {1, 2, 3, 5}, kOffset[] = {0, 0, -1, -2};
+    return {m.X(p.X) + kOffset[p.FWidth], m.Y(p.Y) + kOffset[p.FWidth], uint8_t(kSide[p.FWidth]),
+            false};
 }
 
-int PinnedPixel(double v, int size) {
-    return RoundPixel(std::clamp(v, -kClipMarginPx, size + kClipMarginPx));
+// A one-pixel line leaves out its end pixel: to a neighbouring pixel it
+// paints its first pixel alone, to its own first pixel nothing.
+Footprint LineFootprint(const TPlovanLine& line, const shapedraw::ViewMap& m) {
+    // A box 2 pixels wide or high holds no such line: most lines end here.
+    if (line.FWidth > 1 || (line.FMaxX - line.FMinX) * m.sx >= 2 ||
+        (line.FMaxY - line.FMinY) * m.sy >= 2)
+        return {};
+    const double x1 = line.X1, y1 = line.Y1, x2 = line.X2, y2 = line.Y2;
+    const int ax = m.X(x1), ay = m.Y(y1), bx = m.X(x2), by = m.Y(y2);
+    const int64_t dx = int64_t{bx} - ax, dy = int64_t{by} - ay;
+    if (dx == 0 && dy == 0) return {0, 0, 0, true};
+    if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return {};
+    return {ax, ay, 1, false};
 }
 
 // Sutherland-Hodgman clipping of a closed ring to a box.
@@ -165,32 +168,19 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
     const int h = height() < 2 ? 1 : height();
     const double left = FWorldLeft, right = FWorldRight, top = FWorldTop, bottom = FWorldBottom;
     const double d = (right - left > 0 ? right - left : 1) / w;  // world size of a pixel
+    const shapedraw::ViewMap pixels(left, right, top, bottom, w, h);  // as the shapes draw
 
     struct Pick {
         uint32_t index;
         bool live;
         bool dropped;
+        Footprint paints;
     };
     std::vector<Pick> shapes, texts;
     const int columns = w / 60 + 2, rows = h / 60 + 2;
     std::vector<uint8_t> cells(static_cast<std::size_t>(columns) * rows, 0);
     int64_t lastPx = -9999, lastPy = -9999;
-
-    // Pixels a layer's points and short segments have drawn already: at a
-    // wide view a day's track is mostly sub-pixel, and a shape that would
-    // only paint a pixel its own layer painted is left out before the cap,
-    // so the cap never hides the morning's survey.
-    std::unordered_map<int, std::vector<uint64_t>> covered;
-    const auto claim = [&](int layer, int64_t px, int64_t py) {
-        if (px < 0 || py < 0 || px >= w || py >= h) return true;  // not tracked: draw
-        std::vector<uint64_t>& bits = covered[layer];
-        if (bits.empty()) bits.assign((static_cast<std::size_t>(w) * h + 63) / 64, 0);
-        const std::size_t at = static_cast<std::size_t>(py) * w + static_cast<std::size_t>(px);
-        const uint64_t bit = uint64_t{1} << (at % 64);
-        const bool fresh = !(bits[at / 64] & bit);
-        bits[at / 64] |= bit;
-        return fresh;
-    };
+    bool anyFootprint = false;
 
     Store().CullingIndex().ForEachRangeInView(left, right, bottom, top, [&](std::size_t first,
                                                                             std::size_t last) {
@@ -203,15 +193,12 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
                 continue;
             const bool live = layerState[layer] & kLive;
             const auto index = static_cast<uint32_t>(i);
+            Footprint paints;
             switch (s->FShapeType) {
                 case ShapeType::Line:
-                    if (!live && s->FMaxX - s->FMinX < 2 * d && s->FMaxY - s->FMinY < 2 * d) {
-                        // The pixels as the drawing rounds them.
-                        const bool a = claim(layer, RoundCell((s->FMinX - left) / d),
-                                             RoundCell((top - s->FMaxY) / d));
-                        const bool b = claim(layer, RoundCell((s->FMaxX - left) / d),
-                                             RoundCell((top - s->FMinY) / d));
-                        if (!a && !b) continue;
+                    if (const auto* line = As<TPlovanLine>(s)) {
+                        paints = LineFootprint(*line, pixels);
+                        if (paints.empty && !live) continue;  // it paints nothing
                     }
                     break;
                 case ShapeType::Rectangle:
@@ -226,7 +213,7 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
                     uint8_t& cell = cells[static_cast<std::size_t>(row * columns + col)];
                     if (!cell) {
                         cell = 1;
-                        texts.push_back({index, live, false});
+                        texts.push_back({index, live, false, {}});
                     }
                     continue;
                 }
@@ -238,23 +225,53 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
                     if (std::abs(px - lastPx) <= 2 && std::abs(py - lastPy) <= 2) continue;
                     lastPx = px;
                     lastPy = py;
-                    if (!live && !claim(layer, RoundCell((x - left) / d), RoundCell((top - y) / d)))
-                        continue;
+                    if (p) paints = PointFootprint(*p, pixels);
                     break;
                 }
                 default:
                     if (s->FMaxX - s->FMinX < d / 2 && s->FMaxY - s->FMinY < d / 2) continue;
                     break;
             }
-            shapes.push_back({index, live, false});
+            anyFootprint |= paints.side != 0;
+            shapes.push_back({index, live, false, paints});
         }
     });
 
+    // Pixels painted over: newest shape first, a point or a short line whose
+    // every pixel a newer shape paints is left out. What it would paint is
+    // painted over anyway, so the frame is the one all of them make; and as
+    // the newest shapes stay, the cap below (which leaves out the oldest)
+    // never takes the shape that stood in for the ones left out here.
+    if (anyFootprint) {
+        const std::size_t words = (static_cast<std::size_t>(w) * h + 63) / 64;
+        FPaintedPixels.assign(words, 0);  // one bitmap, kept from frame to frame
+        for (auto it = shapes.rbegin(); it != shapes.rend(); ++it) {
+            const Footprint& f = it->paints;
+            if (f.side == 0) continue;
+            bool paintedOver = true;
+            const int x0 = std::max(f.x, 0), x1 = std::min(f.x + f.side, w);
+            const int y0 = std::max(f.y, 0), y1 = std::min(f.y + f.side, h);
+            for (int y = y0; y < y1; ++y) {
+                for (int x = x0; x < x1; ++x) {
+                    const std::size_t at = static_cast<std::size_t>(y) * w + x;
+                    uint64_t& word = FPaintedPixels[at / 64];
+                    const uint64_t bit = uint64_t{1} << (at % 64);
+                    paintedOver &= (word & bit) != 0;
+                    word |= bit;
+                }
+            }
+            if (paintedOver && !it->live) it->dropped = true;
+        }
+    }
+
     // The cap: live layers always, then the newest shapes first.
-    std::size_t liveCount = 0;
-    for (const Pick& p : shapes) liveCount += p.live;
-    for (const Pick& p : texts) liveCount += p.live;
-    const std::size_t total = shapes.size() + texts.size();
+    std::size_t liveCount = 0, total = 0;
+    for (const std::vector<Pick>* pass : {&shapes, &texts}) {
+        for (const Pick& p : *pass) {
+            total += !p.dropped;
+            liveCount += p.live;
+        }
+    }
     const std::size_t allowed =
         liveCount >= static_cast<std::size_t>(kMaxDrawnShapes) ? 0 : kMaxDrawnShapes - liveCount;
     std::size_t toDrop = total - liveCount > allowed ? total - liveCount - allowed : 0;
@@ -262,32 +279,42 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
         const bool takeShape =
             b == texts.size() || (a < shapes.size() && shapes[a].index < texts[b].index);
         Pick& p = takeShape ? shapes[a++] : texts[b++];
-        if (!p.live) {
+        if (!p.live && !p.dropped) {
             p.dropped = true;
             --toDrop;
         }
     }
 
-    for (const std::vector<Pick>* pass : {&shapes, &texts}) {
-        for (const Pick& p : *pass) {
+    ShapePass pass;
+    pass.w = w;
+    pass.h = h;
+    const double mx = kClipMarginPx * (right - left) / w, my = kClipMarginPx * (top - bottom) / h;
+    pass.clipLeft = left - mx;
+    pass.clipRight = right + mx;
+    pass.clipBottom = bottom - my;
+    pass.clipTop = top + my;
+    for (const std::vector<Pick>* picks : {&shapes, &texts}) {
+        for (const Pick& p : *picks) {
             if (p.dropped) continue;
-            DrawOneShape(canvas, *FShapes[p.index], w, h);
+            DrawOneShape(canvas, *FShapes[p.index], pass);
             ++FLastDrawnCount;
         }
     }
 }
 
-void TPlovanCanvas::DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h) {
+void TPlovanCanvas::DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, ShapePass& pass) {
     const TColor original = shape.FColor;
-    const TColor adjusted = ContrastColor(original);
-    if (adjusted != original) shape.FColor = adjusted;
-    const double mx = kClipMarginPx * (FWorldRight - FWorldLeft) / w;
-    const double my = kClipMarginPx * (FWorldTop - FWorldBottom) / h;
-    if (shape.FMinX < FWorldLeft - mx || shape.FMaxX > FWorldRight + mx ||
-        shape.FMinY < FWorldBottom - my || shape.FMaxY > FWorldTop + my)
-        DrawClippedShape(canvas, shape, w, h);
+    if (!pass.adjustedOnce || original != pass.lastColour) {
+        pass.adjustedOnce = true;
+        pass.lastColour = original;
+        pass.lastAdjusted = ContrastColor(original);
+    }
+    shape.FColor = pass.lastAdjusted;
+    if (shape.FMinX < pass.clipLeft || shape.FMaxX > pass.clipRight ||
+        shape.FMinY < pass.clipBottom || shape.FMaxY > pass.clipTop)
+        DrawClippedShape(canvas, shape, pass);
     else
-        shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, w, h);
+        shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, pass.w, pass.h);
     shape.FColor = original;
 }
 
@@ -295,11 +322,11 @@ void TPlovanCanvas::DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, 
 // out in world doubles and drawn through the shape's own recipe, so no pixel
 // coordinate ever leaves the painter's range. Curves (splines, three-point
 // arcs) and other shapes keep their own drawing.
-void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h) {
-    const double mx = kClipMarginPx * (FWorldRight - FWorldLeft) / w;
-    const double my = kClipMarginPx * (FWorldTop - FWorldBottom) / h;
-    const double xmin = FWorldLeft - mx, xmax = FWorldRight + mx;
-    const double ymin = FWorldBottom - my, ymax = FWorldTop + my;
+void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape,
+                                     const ShapePass& pass) {
+    const int w = pass.w, h = pass.h;
+    const double xmin = pass.clipLeft, xmax = pass.clipRight;
+    const double ymin = pass.clipBottom, ymax = pass.clipTop;
     auto draw = [&] { shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, w, h); };
 
     if (auto* line = As<TPlovanLine>(&shape)) {
@@ -380,9 +407,13 @@ void TPlovanCanvas::DrawGrid(GdiCanvas& canvas) {
     auto columnX = [&](int64_t k) { return static_cast<double>(columns->first + k) * sx; };
     auto rowY = [&](int64_t k) { return static_cast<double>(rows->first + k) * sy; };
 
+    // The grid's own pen, whatever the shapes left: the gaps of its dots
+    // show what lies beneath (a solid brush would fill them).
+    canvas.SetPenMode(pmCopy);
     canvas.SetPenColor(FGridColor);
     canvas.SetPenWidth(1);
     canvas.SetPenStyle(psDot);
+    canvas.SetBrushStyle(bsClear);
     for (int64_t k = 0; k < columns->count; ++k) {
         const int px = RoundPixel(map.X(columnX(k)));
         canvas.MoveTo(px, pyTop);
@@ -398,6 +429,7 @@ void TPlovanCanvas::DrawGrid(GdiCanvas& canvas) {
     canvas.SetFontName(QStringLiteral("Tahoma"));
     canvas.SetFontSize(8);
     canvas.SetFontStyle(0);
+    canvas.SetFontOrientation(0);  // a text drawn before may have turned it
     canvas.SetFontColor(clBlack);
     canvas.SetBrushColor(clWhite);
     canvas.SetBrushStyle(bsSolid);
@@ -424,7 +456,8 @@ void TPlovanCanvas::DrawGrid(GdiCanvas& canvas) {
 // Rubber band and scale bar
 
 void TPlovanCanvas::DrawRubberBand(GdiCanvas& canvas) {
-    if (!FDrawing || !FHasStartPoint) return;
+    // A tool picked meanwhile has ended the drawing, whose band goes with it.
+    if (!FDrawing || !FHasStartPoint || FCommand != FCommandInProgress) return;
     const int w = width(), h = height();
     const PixelMap map(*this, w, h);
     const double sx = map.X(FStartX), sy = map.Y(FStartY);
@@ -472,9 +505,7 @@ void TPlovanCanvas::DrawRubberBand(GdiCanvas& canvas) {
             // far-off centre or radius must not overflow the integers.
             const double cx = std::floor(sx + 0.5), cy = std::floor(sy + 0.5);
             const double o = std::fabs(std::floor(map.X(FStartX + r) + 0.5) - cx);
-            canvas.SetBrushStyle(bsClear);
-            canvas.Ellipse(PinnedPixel(cx - o, w), PinnedPixel(cy - o, h), PinnedPixel(cx + o, w),
-                           PinnedPixel(cy + o, h));
+            pixeldraw::ClippedCircle(canvas, cx, cy, o, w, h);
             break;
         }
         default:

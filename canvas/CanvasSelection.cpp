@@ -102,7 +102,10 @@ void TCanvasSelection::Flag(TPlovanShape& shape) {
 }
 
 void TCanvasSelection::Clear() {
-    for (TPlovanShape* s : FStore.Shapes()) s->FSelected = 0;
+    // The flagged shapes are the listed ones: a click that clears the
+    // selection costs the selection, not the drawing.
+    for (const std::int32_t id : FIds)
+        if (TPlovanShape* s = FStore.FindShape(id)) s->FSelected = 0;
     FIds.clear();
 }
 
@@ -175,16 +178,23 @@ void TCanvasSelection::SelectInPolygonOnLayers(const std::vector<TFloatPoint>& p
 
 int TCanvasSelection::ShapeAt(const TCanvasView& view, double x, double y) const {
     const double u = view.UnitsPerPixel();
-    // A hit test changes no shape and no list: read the list once.
-    const TShapeStore::ShapeList& shapes = FStore.Shapes();
-    TPlovanShape* const* const list = shapes.data();
-    for (std::size_t i = shapes.size(); i-- > 0;) {
-        const TPlovanShape* s = list[i];
-        if (s->FVisible != 1) continue;
-        const double t = s->FWidth < 4 ? 3 * u : s->FWidth * u;
-        if (s->HitTest(x, y, t)) return s->FId;
-    }
-    return -1;
+    // A hit test changes no shape and no list: read the list once, and only
+    // the runs of shapes near the point.
+    TPlovanShape* const* const list = FStore.Shapes().data();
+    int hit = -1;
+    FStore.CullingIndex().ForEachRangeNear(x, y, u, [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = last; i-- > first;) {
+            const TPlovanShape* s = list[i];
+            if (s->FVisible != 1) continue;
+            const double t = s->FWidth < 4 ? 3 * u : s->FWidth * u;
+            if (s->HitTest(x, y, t)) {
+                hit = s->FId;
+                return true;
+            }
+        }
+        return false;
+    });
+    return hit;
 }
 
 int TCanvasSelection::FlaggedCount() const {

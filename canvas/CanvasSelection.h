@@ -2,9 +2,10 @@
 // selected twice appears twice), with the polygon selections and the hit
 // test of a click. Nothing here redraws; the canvas model decides that.
 //
-// Invariant: every id held is that of a stored shape whose FSelected flag is
-// set. Deleting shapes through the store breaks it until the caller says so
-// (Forget, KeepStored or Reset), which the canvas model does on every delete.
+// Invariant: the ids held are those of the stored shapes whose FSelected
+// flag is set, and only this class sets the flag. Deleting shapes through
+// the store breaks it until the caller says so (Forget, KeepStored or
+// Reset), which the canvas model does on every delete.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "canvas/DxfEntities.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -13,7 +14,55 @@ size_t NextRecord(const std::vector<DxfPair>& pairs, size_t at) {
 
 bool Near(double a, double b) { return std::fabs(a - b) <= 1e-9; }
 
+bool Finite(const TPointD& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
+
+bool FiniteBounds(const TPlovanShape& s) {
+    return std::isfinite(s.FMinX) && std::isfinite(s.FMinY) && std::isfinite(s.FMaxX) &&
+           std::isfinite(s.FMaxY);
+}
+
+// Appends the points strictly between p and q of the arc from p to q whose
+// bulge is `bulge`.
+void AppendArc(std::vector<TPointD>& out, const TPointD& p, const TPointD& q, double bulge) {
+    constexpr double kMaxStep = kPi / 180;  // 1 degree
+    constexpr double kChordError = 0.01;    // metres
+    const double dx = q.X - p.X, dy = q.Y - p.Y, chord = std::hypot(dx, dy);
+    if (bulge == 0 || !(chord > 0)) return;
+    const double sweep = 4 * std::atan(bulge);
+    // The centre lies on the chord's perpendicular bisector, to the left of
+    // p -> q for a counter-clockwise arc of less than a half turn.
+    const double toCentre = (1 - bulge * bulge) / (4 * bulge);
+    const double cx = (p.X + q.X) / 2 - dy * toCentre, cy = (p.Y + q.Y) / 2 + dx * toCentre;
+    const double radius = chord * (1 + bulge * bulge) / (4 * std::fabs(bulge));
+    const double start = std::atan2(p.Y - cy, p.X - cx);
+    // Segments of at most 1 degree, or of a sagitta radius * (1 - cos(step
+    // / 2)) under the chord error: whichever takes fewer.
+    const double byAngle = std::ceil(std::fabs(sweep) / kMaxStep - 1e-9);
+    const double cosHalf = 1 - kChordError / radius;
+    const double errorStep = cosHalf <= -1 ? 2 * kPi : 2 * std::acos(cosHalf);
+    const double byError = std::floor(std::fabs(sweep) / errorStep) + 1;
+    const int n = static_cast<int>(std::max(1.0, std::min(byAngle, byError)));
+    for (int k = 1; k < n; ++k) {
+        const double a = start + sweep * k / n;
+        out.push_back({cx + radius * std::cos(a), cy + radius * std::sin(a)});
+    }
+}
+
 }  // namespace
+
+std::vector<TPointD> DxfBulgedPoints(const std::vector<DxfVertex>& vertices, bool closed) {
+    std::vector<TPointD> points;
+    points.reserve(vertices.size());
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        const DxfVertex& v = vertices[i];
+        points.push_back({v.x, v.y});
+        const bool last = i + 1 == vertices.size();
+        if (last && (!closed || vertices.size() < 2)) break;
+        const DxfVertex& next = last ? vertices.front() : vertices[i + 1];
+        AppendArc(points, {v.x, v.y}, {next.x, next.y}, v.bulge);
+    }
+    return points;
+}
 
 // One record's pairs with the values the entities share.
 struct DxfEntityReader::Record {
@@ -24,6 +73,11 @@ struct DxfEntityReader::Record {
     bool paperSpace = false;
     double ex = 0, ey = 0, ez = 1;  // extrusion
 
+    bool Has(int code) const {
+        for (const DxfPair* p = begin; p != end; ++p)
+            if (p->code == code) return true;
+        return false;
+    }
     // The last value of `code`, else `fallback`.
     double Real(int code, double fallback = 0) const {
         double v = fallback;
@@ -57,6 +111,10 @@ DxfEntityReader::DxfEntityReader(TCanvasModel& model, DxfEncoding encoding, long
 
 void DxfEntityReader::Append(std::unique_ptr<TPlovanShape> shape) {
     if (LimitReached()) return;
+    if (!FiniteBounds(*shape)) {
+        ++FSkipped;
+        return;
+    }
     shape->FId = 0;
     shape->FLayerId = FModel.FImportLayer;
     FModel.AppendShape(std::move(shape));
@@ -108,16 +166,20 @@ size_t DxfEntityReader::Read(const std::vector<DxfPair>& pairs, size_t at) {
     else if (t == "ELLIPSE")
         MakeEllipse(r);
     else if (t == "LWPOLYLINE") {
-        std::vector<TPointD> points;
+        // A bulge (42) follows the vertex whose segment it bends.
+        std::vector<DxfVertex> vertices;
         double x = 0;
         for (const DxfPair* p = r.begin; p != r.end; ++p) {
             if (p->code == 10) x = DxfAtof(p->value);
-            if (p->code == 20) points.push_back({x, DxfAtof(p->value)});
+            if (p->code == 20) vertices.push_back({x, DxfAtof(p->value), 0});
+            if (p->code == 42 && !vertices.empty()) vertices.back().bulge = DxfAtof(p->value);
         }
         if (r.Orientation() == 0) return end;
+        const bool closed = r.Int(70) & 1;
+        std::vector<TPointD> points = DxfBulgedPoints(vertices, closed);
         if (r.Orientation() < 0)
             for (TPointD& q : points) q.X = -q.X;
-        MakeVertexShape(r, points, r.Int(70) & 1);
+        MakeVertexShape(r, points, closed);
     } else if (t == "SPLINE") {
         std::vector<double> xs, ys;
         for (const DxfPair* p = r.begin; p != r.end; ++p) {
@@ -198,6 +260,10 @@ void DxfEntityReader::MakeEllipse(const Record& r) {
 void DxfEntityReader::MakeVertexShape(const Record& r, const std::vector<TPointD>& points,
                                       bool closed) {
     if (points.size() < 2) return;
+    if (!std::all_of(points.begin(), points.end(), Finite)) {
+        ++FSkipped;
+        return;
+    }
     auto s = std::make_unique<TPlovanPolyline>(0, closed ? 1 : 0);
     s->FColor = ColorOf(r.color);
     for (const TPointD& p : points) s->AddPoint(p.X, p.Y);
@@ -226,11 +292,14 @@ void DxfEntityReader::MakeText(const Record& r, bool mtext) {
         for (const DxfPair* p = r.begin; p != r.end; ++p)
             if (p->code == 3) raw += p->value;
     raw += r.Text(1);
-    std::string text = DxfDecodeText(raw, FEncoding);
-    if (mtext) text = DxfStripMText(text);
+    const std::string text = DxfStripMText(DxfDecodeText(raw, FEncoding));
     if (text.empty()) return;
     const double x = o * r.Real(10), y = r.Real(20), height = r.Real(40, 2.5);
     double angle = r.Real(50);
+    // An MTEXT may give its direction as the x-axis vector (11, 21) in place
+    // of a rotation; a TEXT's 11/21 is its alignment point.
+    if (mtext && !r.Has(50) && (r.Has(11) || r.Has(21)))
+        angle = std::atan2(r.Real(21), r.Real(11)) * 180 / kPi;
     if (o < 0) angle = 180 - angle;
     auto s = std::make_unique<TPlovanText>(x, y, QString::fromStdString(text), -1, 0);
     s->FontName = QStringLiteral("Arial");
@@ -270,6 +339,10 @@ void DxfEntityReader::MakeInsert(const Record& r) {
         double x1, y1, x2, y2;
         place(line.X1, line.Y1, x1, y1);
         place(line.X2, line.Y2, x2, y2);
+        if (!Finite({x1, y1}) || !Finite({x2, y2})) {
+            ++FSkipped;
+            continue;
+        }
         auto out = std::make_unique<TPlovanLine>(x1, y1, x2, y2, 0);
         out->FColor =
             (r.color >= 0 && AciToColor(r.color) >= 0) ? AciToColor(r.color) : line.FColor;
@@ -285,17 +358,25 @@ size_t DxfEntityReader::ReadPolyline(const Record& header, const std::vector<Dxf
     const int flags = header.Int(70);
     const bool planar = (flags & (8 | 16 | 64)) == 0;
     const int o = planar ? header.Orientation() : 1;
-    std::vector<TPointD> points;
+    std::vector<DxfVertex> vertices;
     while (at < pairs.size() && pairs[at].value == "VERTEX") {
         const size_t end = NextRecord(pairs, at + 1);
-        double x = 0, y = 0;
+        double x = 0, y = 0, bulge = 0;
+        int vertexFlags = 0;
         for (size_t k = at + 1; k < end; ++k) {
             if (pairs[k].code == 10) x = DxfAtof(pairs[k].value);
             if (pairs[k].code == 20) y = DxfAtof(pairs[k].value);
+            if (pairs[k].code == 42) bulge = DxfAtof(pairs[k].value);
+            if (pairs[k].code == 70) vertexFlags = DxfAtoi(pairs[k].value);
         }
-        points.push_back({o * x, y});
         at = end;
+        // A polyface mesh's face record (128 without 64) holds the indices
+        // of its corners, not a position.
+        if ((vertexFlags & 128) && !(vertexFlags & 64)) continue;
+        vertices.push_back({x, y, planar ? bulge : 0});
     }
+    std::vector<TPointD> points = DxfBulgedPoints(vertices, flags & 1);
+    for (TPointD& p : points) p.X *= o;
     // SEQEND ends the vertex list; its record is passed over with it.
     if (at < pairs.size() && pairs[at].value == "SEQEND") at = NextRecord(pairs, at + 1);
     if (!header.paperSpace && o != 0) MakeVertexShape(header, points, flags & 1);

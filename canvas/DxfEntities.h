@@ -11,6 +11,19 @@
 #include "canvas/CanvasModel.h"
 #include "canvas/DxfTokens.h"
 
+// A vertex of a LWPOLYLINE or POLYLINE with the bulge of the segment that
+// starts at it: tan(included angle / 4), positive when the arc runs
+// counter-clockwise, 0 for a straight segment.
+struct DxfVertex {
+    double x = 0, y = 0, bulge = 0;
+};
+
+// The points that draw the polyline: its vertices, and between the two ends
+// of every bulged segment the points of its arc, at most 1 degree apart or
+// with a chord error under 1 cm, whichever needs fewer. A closed polyline's
+// last vertex bulges towards the first; the closing point is not repeated.
+std::vector<TPointD> DxfBulgedPoints(const std::vector<DxfVertex>& vertices, bool closed);
+
 class DxfEntityReader {
   public:
     // Shapes go to model.FImportLayer; at most `maxShapes` are made.
@@ -21,6 +34,9 @@ class DxfEntityReader {
     size_t Read(const std::vector<DxfPair>& pairs, size_t at);
 
     long long Count() const { return FCount; }
+    // Entities whose geometry came out beyond the double range (a huge
+    // radius or scale): no shape is made for them.
+    long long Skipped() const { return FSkipped; }
     bool LimitReached() const { return FCount >= FMaxShapes; }
 
     // Called with the layer name of every LINE while fewer than 5 shapes
@@ -46,4 +62,5 @@ class DxfEntityReader {
     DxfEncoding FEncoding;
     long long FMaxShapes;
     long long FCount = 0;
+    long long FSkipped = 0;
 };

@@ -26,6 +26,31 @@ size_t FindSection(const std::vector<DxfPair>& pairs, std::string_view name) {
     return std::string_view::npos;
 }
 
+// Where a cut-off file ends: inside a section, or after one but before the
+// next section or the EOF record. A file that ends right after an ENDSEC has
+// lost at most its EOF record and counts as whole, as does one without any
+// section (it is no drawing, which the ENTITIES check says).
+struct DxfCut {
+    std::string_view section;  // the section it ends inside or after
+    bool inside = false;
+};
+std::optional<DxfCut> CutOffAt(const std::vector<DxfPair>& pairs) {
+    std::optional<DxfCut> cut;
+    bool closedLast = false;  // the last record is an ENDSEC
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (pairs[i].code != 0) continue;
+        const std::string_view type = pairs[i].value;
+        if (type == "EOF") return std::nullopt;
+        closedLast = type == "ENDSEC" && cut && cut->inside;
+        if (closedLast) cut->inside = false;
+        if (type == "SECTION")
+            cut = DxfCut{i + 1 < pairs.size() && pairs[i + 1].code == 2 ? pairs[i + 1].value : "",
+                         true};
+    }
+    if (closedLast) return std::nullopt;
+    return cut;
+}
+
 // The index of the next (0, type) pair at or after `at`.
 size_t NextRecord(const std::vector<DxfPair>& pairs, size_t at) {
     while (at < pairs.size() && pairs[at].code != 0) ++at;
@@ -106,6 +131,17 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
     DxfImportResult result;
     try {
         const std::vector<DxfPair> pairs = DxfSplitPairs(bytes);
+        // A file cut off before its structure closes would import only what
+        // precedes the cut.
+        if (const auto cut = CutOffAt(pairs)) {
+            const QString section =
+                QString::fromUtf8(cut->section.data(), int(cut->section.size()));
+            platform::ShowMessage(
+                QStringLiteral("DXF load failed: the file ends %1 the %2 section")
+                    .arg(cut->inside ? "inside" : "after",
+                         section.isEmpty() ? QStringLiteral("unnamed") : section));
+            return result;
+        }
         const size_t entities = FindSection(pairs, "ENTITIES");
         if (entities == std::string_view::npos) {
             platform::ShowMessage(QStringLiteral("DXF load failed: ENTITIES section not found"));
@@ -134,6 +170,7 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
         while (at < pairs.size() && pairs[at].value != "ENDSEC" && !reader.LimitReached())
             at = reader.Read(pairs, at);
         result.shapes = reader.Count();
+        result.skipped = reader.Skipped();
         result.imported = result.shapes >= 1 && !reader.LimitReached();
     } catch (const std::exception&) {
         // Out of memory on a damaged file: the shapes made so far stay.
@@ -146,9 +183,13 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
 }
 
 DxfImportResult LoadDxfFile(TCanvasModel& model, const QString& fileName) {
-    const QFileInfo info(fileName);
-    if (!info.exists() || info.isDir()) return {};
     std::string bytes;
-    if (!platform::ReadFile(fileName.toStdString(), bytes)) return {};
-    return LoadDxfBytes(model, bytes, QStringLiteral("_dxf_") + info.fileName());
+    const std::string path = fileName.toStdString();
+    const platform::FileReadResult read = platform::ReadRegularFile(path, bytes, kDxfMaxFileBytes);
+    if (read.status == platform::FileReadStatus::Missing) return {};
+    if (!read.ok()) {
+        platform::ShowMessage("DXF load failed: " + platform::FileReadProblem(path, read));
+        return {};
+    }
+    return LoadDxfBytes(model, bytes, QStringLiteral("_dxf_") + QFileInfo(fileName).fileName());
 }

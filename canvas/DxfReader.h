@@ -7,30 +7,50 @@
 //
 // Conventions: world metres, x east, y north (the DXF x and y); angles in the
 // file are degrees (ARC, TEXT, INSERT) or radians (ELLIPSE parameters).
+// Bulged polyline segments are drawn as their arcs; the face records of a
+// polyface mesh are passed over. Entities whose geometry comes out beyond
+// the double range give no shape and are counted as skipped.
 // Paper-space entities (67 = 1) are left out. Entities drawn in their object
 // coordinate system with the extrusion (0, 0, -1) are mirrored into the
 // world (x -> -x); other extrusions are left out. Texts and names are decoded
-// as DxfDecodeText says.
+// as DxfDecodeText says; TEXT and MTEXT values lose their formatting codes
+// (DxfStripMText). An MTEXT without a rotation (50) takes the angle of its
+// direction vector (11, 21).
 //
-// Failures: a missing or unreadable file, or one without an ENTITIES section
-// (the message "DXF load failed: ENTITIES section not found" then goes
-// through the dialogs seam), returns false and leaves the canvas as it was,
-// also an earlier import of the same file. More than kDxfMaxShapes shapes
-// stop the import: the shapes made stay, the result is false.
+// Failures: a missing file, a file that cannot be read (not a regular file,
+// larger than kDxfMaxFileBytes, no permission: "DXF load failed: " + path +
+// " (" + why + ")"; a FIFO is refused at once), one cut off before its
+// structure closes (the message "DXF load failed: the file ends inside the
+// ENTITIES section", or "... ends after the HEADER section" for a cut
+// between sections; only the EOF record may be missing), or one without an
+// ENTITIES section ("DXF load failed: ENTITIES section not found") returns
+// false and leaves the canvas as it was, also an earlier import of the same
+// file. Messages go through the dialogs seam, one per failed import. More
+// than kDxfMaxShapes shapes stop the import: the shapes made stay, the
+// result is false.
 // GUI thread only.
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <string_view>
 
 #include "canvas/CanvasModel.h"
 
 inline constexpr long long kDxfMaxShapes = 10'000'000;
 
+// The reader keeps the whole file and, beside it, every (code, value) pair of
+// it: a 24-byte record for what is most often 8 to 12 bytes of file, about
+// 2.5 bytes held per byte read. The file is capped so that both stay within
+// the 1 GiB that a drawing's load may take: 1 + 2.5 = 7 / 2.
+inline constexpr std::size_t kDxfMemoryBytes = std::size_t{1} << 30;
+inline constexpr std::size_t kDxfMaxFileBytes = kDxfMemoryBytes / 7 * 2;
+
 struct DxfImportResult {
     bool imported = false;  // at least one shape was made (and the limit not hit)
     bool read = false;      // the ENTITIES section was found (the view then zoomed to the extents)
     long long shapes = 0;   // shapes made
+    long long skipped = 0;  // entities left out for values beyond the double range
 };
 
 // Reads the file by its UTF-8 path. The import layer is cleared (or created)

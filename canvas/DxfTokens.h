@@ -28,7 +28,7 @@ double DxfAtof(std::string_view text);
 // index outside 1..255.
 int AciToColor(int index);
 
-// The text of an MTEXT value without its formatting codes: \P and \~ give a
+// The text of a TEXT or MTEXT value without its formatting codes: \P and \~ give a
 // blank; \L \l \O \o \K \k vanish; \A \C \c \F \f \H \Q \T \W \p vanish with
 // their argument up to and including ";"; \S keeps "a/b" of "\Sa^b;" or
 // "\Sa/b;" ("#" and "^" read as "/"); grouping braces vanish; "\{", "\}" and

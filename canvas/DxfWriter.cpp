@@ -1,5 +1,6 @@
 #include "canvas/DxfWriter.h"
 
+#include <QSet>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -64,6 +65,43 @@ void Vertex(PairWriter& w, const std::string& layer, double x, double y) {
     w.Pair(30, "0.0");
 }
 
+// The exported name of every listed layer that exists. CAD takes layer names
+// without regard to case, so two layers whose names come out the same that
+// way would merge: the first keeps the name, each later one gets the lowest
+// suffix "_2", "_3" ... that no other layer's name holds.
+std::unordered_map<int, std::string> DistinctLayerNames(const TCanvasModel& model,
+                                                        const std::vector<int>& ids) {
+    auto key = [](const std::string& name) {
+        return QString::fromStdString(platform::Windows1254ToUtf8(name)).toLower();
+    };
+    std::unordered_map<int, std::string> names;
+    QSet<QString> taken;
+    for (int id : ids)
+        if (const TCanvasLayer* layer = model.FindLayerById(id)) {
+            names[id] = DxfExportName(layer->Name, true);
+            taken.insert(key(names[id]));
+        }
+    QSet<QString> given;
+    for (int id : ids) {
+        const auto found = names.find(id);
+        if (found == names.end()) continue;
+        std::string& name = found->second;
+        if (!given.contains(key(name))) {
+            given.insert(key(name));
+            continue;
+        }
+        std::string candidate;
+        for (int suffix = 2;; ++suffix) {
+            candidate = name + "_" + std::to_string(suffix);
+            if (!taken.contains(key(candidate))) break;
+        }
+        name = candidate;
+        taken.insert(key(name));
+        given.insert(key(name));
+    }
+    return names;
+}
+
 }  // namespace
 
 std::string DxfExportName(const QString& text, bool layerName) {
@@ -120,18 +158,17 @@ std::string DxfExportText(const TCanvasModel& model) {
     std::unordered_set<int> seen;
     for (const TPlovanShape* s : model.FShapes)
         if (seen.insert(s->FLayerId).second) ids.push_back(s->FLayerId);
-    std::unordered_map<int, std::string> names;
+    const std::unordered_map<int, std::string> names = DistinctLayerNames(model, ids);
     w.Pair(0, "SECTION");
     w.Pair(2, "TABLES");
     w.Pair(0, "TABLE");
     w.Pair(2, "LAYER");
     w.Pair(70, std::to_string(ids.size()));
     for (int id : ids) {
-        const TCanvasLayer* layer = model.FindLayerById(id);
-        if (!layer) continue;
-        names[id] = DxfExportName(layer->Name, true);
+        const auto name = names.find(id);
+        if (name == names.end()) continue;
         w.Pair(0, "LAYER");
-        w.Pair(2, names[id]);
+        w.Pair(2, name->second);
         w.Pair(70, "0");
         w.Pair(62, "7");
         w.Pair(6, "CONTINUOUS");

@@ -12,7 +12,9 @@
 // "ANSI_1254"; characters the code page lacks are written "\U+XXXX". Control
 // characters in names and texts become blanks (a line break would shift every
 // later pair), and the characters CAD refuses in layer names
-// (< > / \ " : ; ? * | = `) become "_".
+// (< > / \ " : ; ? * | = `) become "_". Layers whose names come out the same
+// (case aside) get distinct ones: the first keeps it, later ones take the
+// lowest free suffix "_2", "_3" ...
 #pragma once
 
 #include <QString>

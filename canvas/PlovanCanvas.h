@@ -15,12 +15,12 @@
 // screenshots read frames headless.
 //
 // The shape pass culls through a run index over the drawing order, decimates
-// points closer than 3 pixels, leaves out points and short segments whose
-// pixels their own layer has drawn already, cuts shapes under half a pixel
-// and then draws at most kMaxDrawnShapes shapes; when more would be drawn,
-// the oldest shapes are left out first, and the layers tagged as live (Tag 1,
-// the vessel) are always drawn. Texts come last, at most one per 60 x 60
-// pixel cell.
+// points closer than 3 pixels, cuts shapes under half a pixel, leaves out
+// points and short one-pixel segments whose every pixel a newer shape paints
+// (the frame stays the same) and then draws at most kMaxDrawnShapes shapes;
+// when more would be drawn, the oldest shapes are left out first, and the
+// layers tagged as live (Tag 1, the vessel) are always drawn. Texts come
+// last, at most one per 60 x 60 pixel cell.
 #pragma once
 
 #include <QImage>
@@ -28,6 +28,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "canvas/CanvasModel.h"
 #include "canvas/TileFetcher.h"
@@ -111,6 +112,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
     // Into the back buffer.
     void DrawMapBackground(GdiCanvas& canvas);
@@ -129,10 +131,19 @@ protected:
 private:
     // Asks Qt for a paint unless one is already pending.
     void ScheduleUpdate();
+    // What the shape pass works out once for all its shapes: the client
+    // size it draws for, the view grown by the clip margin, and the colour
+    // adjusted to the background last (consecutive shapes mostly share one).
+    struct ShapePass {
+        int w = 1, h = 1;
+        double clipLeft = 0, clipRight = 0, clipBottom = 0, clipTop = 0;
+        bool adjustedOnce = false;
+        TColor lastColour = 0, lastAdjusted = 0;
+    };
     // Draws one shape with its colour adjusted to the background and long
     // lines and polylines clipped to the view grown by a margin.
-    void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
-    void DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, int w, int h);
+    void DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, ShapePass& pass);
+    void DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape, const ShapePass& pass);
 
     // The background's tiles; the keys it asked the fetcher for go to `wanted`.
     void DrawMapTiles(GdiCanvas& canvas, std::set<std::string>& wanted);
@@ -140,7 +151,11 @@ private:
     void BackgroundChanged();
 
     int FLastDrawnCount = 0;
+    // The pixels the shape pass has seen painted, one bit each; kept so
+    // that a rebuild allocates it only when the size changes.
+    std::vector<std::uint64_t> FPaintedPixels;
     bool FUpdatePending = false;  // a paint was asked for and has not run yet
+    bool FClickArmed = false;     // a left press whose release may be a click
 
     tiles::TileFetcherOptions FTileOptions;
     // The fetcher's worker wakes the GUI thread through it: it outlives the fetcher.

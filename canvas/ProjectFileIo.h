@@ -1,13 +1,12 @@
-// The project file on disk: read whole with its size checked first, and
-// written whole through a temporary file and a rename.
+// The project file on disk: read whole with its size checked first (through
+// platform::ReadRegularFile, so a FIFO never blocks), and written whole
+// through a temporary file and a rename (platform::ReplaceFile).
 //
-// Writing follows a symbolic link: the link's final target is replaced (its
-// temporary file made in the target's folder) and the link stays a link. An
-// existing file keeps its permission bits; one whose mode has no write bit at
-// all is not replaced (the write fails), judged by the mode since root passes
-// every access check. A new file is made with 0644 less the umask. On every
-// failure (also a file-size limit, once SIGXFSZ is ignored, and a full disk)
-// the temporary file is removed and the old file stays as it was.
+// Writing follows a symbolic link: the link's final target is replaced and
+// the link stays a link. An existing file keeps its permission bits; one
+// whose mode has no write bit at all is not replaced (the write fails). A new
+// file is made with 0644 less the umask. On every failure the old file stays
+// as it was.
 #pragma once
 
 #include <cstddef>

@@ -155,6 +155,7 @@ bool TShapeStore::SetLayerShapesWidth(int layerId, std::int32_t width) {
     for (TPlovanShape* s : FShapes)
         if (s->FLayerId == layerId) s->FWidth = width;
     it->second.width = width;
+    FCulling.NoteWidth(width);
     return true;
 }
 
@@ -171,6 +172,7 @@ void TShapeStore::SetShapeColour(TPlovanShape& shape, TColor colour) {
 
 void TShapeStore::SetShapeWidth(TPlovanShape& shape, std::int32_t width) {
     shape.FWidth = width;
+    FCulling.NoteWidth(width);
     auto it = FLayerShapes.find(shape.FLayerId);
     if (it == FLayerShapes.end() || FindShape(shape.FId) != &shape) return;
     TLayerShapes& t = it->second;

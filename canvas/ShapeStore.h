@@ -174,6 +174,8 @@ class TShapeStore {
         FCulling.Refresh(FShapes);
         return FCulling;
     }
+    // As it is, without bringing it up to date.
+    const TShapeIndex& CullingIndexAsIs() const { return FCulling; }
 
   private:
     void Count(const TPlovanShape& shape);

@@ -65,8 +65,8 @@ bool ServerUnreachable(int code, long connectTimeUs) {
     }
 }
 
-// Writes `body` through a temporary file beside `file` and a rename; on any
-// failure neither file is left.
+}  // namespace
+
 bool WriteTileFile(const std::string& file, const std::string& body) {
     namespace fs = std::filesystem;
     static std::atomic<unsigned> counter{0};
@@ -91,8 +91,6 @@ bool WriteTileFile(const std::string& file, const std::string& body) {
     }
     return true;
 }
-
-}  // namespace
 
 TileFetcher::TileFetcher(TileFetcherOptions options, std::function<void()> notify)
     : options_(std::move(options)), notify_(std::move(notify)) {
@@ -171,6 +169,8 @@ void TileFetcher::KeepOnly(const std::set<std::string>& wantedKeys) {
 
 void TileFetcher::CancelAll() {
     {
+        // A tile being written is waited for: after this, none is.
+        std::lock_guard<std::mutex> disk(diskMutex_);
         std::lock_guard<std::mutex> lock(mutex_);
         ++generation_;
         queue_.clear();
@@ -195,6 +195,11 @@ bool TileFetcher::IsBackedOff(int zoom, int column, int row) const {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto failed = failures_.find(TileKey(zoom, column, row));
     return failed != failures_.end() && Now() < failed->second.retryAt;
+}
+
+std::size_t TileFetcher::FailedCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failures_.size();
 }
 
 std::size_t TileFetcher::QueuedCount() const {
@@ -332,6 +337,17 @@ void TileFetcher::Finish(Transfer& t, int code) {
     if (complete) image = DecodeJpegTile(t.body);
     const bool unreachable = ServerUnreachable(code, static_cast<long>(connectUs));
 
+    // The tile goes to the disk outside the paint's lock; CancelAll cannot
+    // run meanwhile, so a tile of the current generation stays current.
+    std::unique_lock<std::mutex> disk(diskMutex_);
+    bool current = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        current = t.generation == generation_;
+    }
+    const bool written = current && image &&
+                         (options_.writeTile ? options_.writeTile(t.tile.file, t.body)
+                                             : WriteTileFile(t.tile.file, t.body));
     bool wake = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -356,7 +372,7 @@ void TileFetcher::Finish(Transfer& t, int code) {
         } else {
             server_ = {};
         }
-        if (image && WriteTileFile(t.tile.file, t.body)) {
+        if (written) {
             failures_.erase(t.key);
             wake = inbox_.empty();
             inbox_.push_back({t.tile, std::move(*image)});
@@ -364,9 +380,23 @@ void TileFetcher::Finish(Transfer& t, int code) {
             Failure& f = failures_[t.key];
             ++f.count;
             f.retryAt = now + Delay(f.count);
+            BoundFailures(now);
         }
     }
+    disk.unlock();
     if (wake && notify_) notify_();
+}
+
+void TileFetcher::BoundFailures(std::chrono::steady_clock::time_point now) {
+    const std::size_t cap = std::max<std::size_t>(options_.maxFailedTiles, 1);
+    if (failures_.size() <= cap) return;
+    std::erase_if(failures_, [now](const auto& entry) { return entry.second.retryAt <= now; });
+    while (failures_.size() > cap) {
+        failures_.erase(std::min_element(failures_.begin(), failures_.end(),
+                                         [](const auto& a, const auto& b) {
+                                             return a.second.retryAt < b.second.retryAt;
+                                         }));
+    }
 }
 
 }  // namespace tiles

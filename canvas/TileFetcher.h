@@ -19,12 +19,17 @@
 // at each further failure up to `backoffMax`. A server that cannot be
 // reached (no connection, no name, no TLS session) is backed off as a whole
 // with the same schedule; once its wait is over one request probes it at a
-// time until a connection succeeds.
+// time until a connection succeeds. At most `maxFailedTiles` failed tiles
+// are remembered (offline, every tile panned over fails): beyond that the
+// ones whose wait is over go first, then the one whose wait ends soonest.
 //
-// CancelAll forgets the queue, the back-off and the inbox and aborts the
-// running transfers; the temporary files, renames and inbox entries happen
-// under the same lock, so nothing fetched before it returns is written or
-// shown after. Every member is safe to call from any thread.
+// The lock that the paint takes (Request, TakeArrivals, ...) is never held
+// while a tile is written: the worker writes under a lock of the disk's own
+// and takes the paint's lock only to hand the tile over. CancelAll takes
+// both: it forgets the queue, the back-off and the inbox and aborts the
+// running transfers, and waits for a tile being written, so nothing fetched
+// before it returns is written or shown after. Every member is safe to call
+// from any thread.
 #pragma once
 
 #include <QImage>
@@ -59,9 +64,17 @@ struct TileFetcherOptions {
     std::size_t queueCapacity = 256;
     std::chrono::milliseconds backoffBase{30000};
     std::chrono::milliseconds backoffMax{600000};
+    std::size_t maxFailedTiles = 1024;
     // The clock of the back-off; empty: std::chrono::steady_clock.
     std::function<std::chrono::steady_clock::time_point()> now;
+    // Puts a tile's bytes in its file; false when that failed. Empty:
+    // WriteTileFile. Tests stand a slow disk here.
+    std::function<bool(const std::string& file, const std::string& body)> writeTile;
 };
+
+// Writes `body` through a temporary file beside `file` and a rename, making
+// the folders on the way; on any failure neither file is left.
+bool WriteTileFile(const std::string& file, const std::string& body);
 
 struct TileRequest {
     int zoom = 0, column = 0, row = 0;
@@ -90,6 +103,7 @@ public:
 
     // For tests and the benchmark.
     bool IsBackedOff(int zoom, int column, int row) const;
+    std::size_t FailedCount() const;  // failed tiles remembered
     std::size_t QueuedCount() const;
     std::vector<std::string> QueuedKeys() const;  // newest first
     std::size_t RunningCount() const;
@@ -116,11 +130,16 @@ private:
     void StartTransfers();
     void Finish(Transfer& transfer, int curlCode);
     void AbortCancelled();
+    // Keeps at most options_.maxFailedTiles failures; the lock is held.
+    void BoundFailures(std::chrono::steady_clock::time_point now);
 
     TileFetcherOptions options_;
     std::function<void()> notify_;
     bool https_ = false;
 
+    // Held while a tile is written and by CancelAll, never by the paint;
+    // taken before mutex_.
+    std::mutex diskMutex_;
     mutable std::mutex mutex_;  // everything below up to the worker's own state
     std::list<TileRequest> queue_;  // front: newest
     std::unordered_map<std::string, std::list<TileRequest>::iterator> queued_;

@@ -161,14 +161,13 @@ int Luminance(uint32_t colour) {
 }
 
 uint32_t ContrastColor(uint32_t c, uint32_t background) {
-    const int lc = Luminance(c), lb = Luminance(background);
-    if (lc <= 49999 && lb < 50000) return 0xFFFFFF;
-    if (lc >= 201000 && lb >= 201000) return 0;
+    // A colour that stands apart from the background is the one chosen: a
+    // yellow float track stays yellow on white, though both are light.
     auto component = [](uint32_t v, int shift) { return static_cast<int>((v >> shift) & 0xFF); };
     int distance = 0;
     for (int shift : {0, 8, 16}) distance += std::abs(component(c, shift) - component(background, shift));
     if (distance >= 60) return c;
-    return lb < 129000 ? 0xFFFFFF : 0;
+    return Luminance(background) < 129000 ? 0xFFFFFF : 0;
 }
 
 }  // namespace viewmath

@@ -88,10 +88,10 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xmin, do
 // 299 R + 587 G + 114 B of a 0x00BBGGRR colour (0 .. 255 000).
 int Luminance(uint32_t colour);
 
-// The colour a shape of colour `c` is drawn in on background `b`: white for
-// dark on dark, black for light on light, unchanged when the colours differ
-// by at least 60 in the sum of their component differences, else white on a
-// background darker than luminance 129 000 and black otherwise.
+// The colour a shape of colour `c` is drawn in on background `b`: unchanged
+// when the colours differ by at least 60 in the sum of their component
+// differences (a light colour on a light background included); else white
+// on a background darker than luminance 129 000 and black on a lighter one.
 uint32_t ContrastColor(uint32_t c, uint32_t background);
 
 }  // namespace viewmath

@@ -95,7 +95,8 @@ XyzGrid XyzGridTest(const std::vector<XyzPoint>& pts) {
 bool ImportXYZ(TCanvasModel& model, const QString& fileName, int layerId, double zmin,
                double zmax) {
     std::string bytes;
-    if (!platform::ReadFile(fileName.toStdString(), bytes)) return false;
+    if (!platform::ReadRegularFile(fileName.toStdString(), bytes, kXyzMaxFileBytes).ok())
+        return false;
     const std::vector<XyzPoint> points = ReadXyzPoints(bytes);
     if (points.empty()) return false;
     if (zmin == 0 && zmax == 0) {

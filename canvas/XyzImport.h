@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <string_view>
 
 #include "canvas/CanvasModel.h"
@@ -34,10 +35,17 @@ struct XyzGrid {
 };
 XyzGrid XyzGridTest(const std::vector<XyzPoint>& points);
 
-// Reads the file by its UTF-8 path and appends a rectangle cell (grid) or a
+// The largest point file an import reads: a line of some 30 bytes becomes
+// one or two shapes of a few hundred bytes, so 128 MB of points are already
+// millions of shapes.
+inline constexpr std::size_t kXyzMaxFileBytes = std::size_t{128} << 20;
+
+// Reads the file by its UTF-8 path (a regular file of at most
+// kXyzMaxFileBytes; a FIFO is refused at once) and appends a rectangle cell (grid) or a
 // point (otherwise) for every point to the layer `layerId` ("Default" when no
 // layer has that id), coloured by DepthColor over zmin..zmax, or over the
 // points' own z range when both are 0. True when at least one point was read;
 // then the canvas is redrawn and the view zooms to the drawing's extents.
-// False and nothing changed for a missing file or one without points.
+// False and nothing changed for a file that cannot be read or holds no
+// points.
 bool ImportXYZ(TCanvasModel& model, const QString& fileName, int layerId, double zmin, double zmax);

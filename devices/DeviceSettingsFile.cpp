@@ -73,8 +73,8 @@ std::array<std::string, 7> SettingsSummaryLines(const DeviceSettingsValues& v) {
     };
 }
 
-bool SaveDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& v, bool writeScreenshot,
-                        const std::function<void(const std::string&)>& appendSummaryLine) {
+bool WriteDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& v,
+                         bool writeScreenshot) {
     Writer w(ini);
     w.Flag(kLockSection, kLockKey, false);
     WritePort(w, kGnssPortSection, v.Gnss, false);
@@ -109,11 +109,6 @@ bool SaveDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& v, b
     for (const auto& [key, text] : lambert) w.Text(kGeodeticSection, key, *text);
     w.Flag(kGeodeticSection, "cbUseLCCProjection", v.UseLCCProjection);
     w.Flag(kGeodeticSection, "cLambert1", v.Lambert1);
-    if (!w.ok()) return false;
-
-    if (appendSummaryLine)
-        for (const std::string& line : SettingsSummaryLines(v)) appendSummaryLine(line);
-
     w.Flag("GRID_SETTINGS", "GridVisible", v.GridVisible);
     w.Flag("GRID_SETTINGS", "AutoGrid", v.AutoGrid);
     w.Text("GRID_SETTINGS", "GridSpacingX", v.GridSpacingX);
@@ -133,6 +128,24 @@ bool SaveDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& v, b
         w.Number("SCREENSHOT", "Interval", WholeNumberOr(v.ScreenshotInterval, 60));
     w.Flag(kLockSection, kLockKey, true);
     return w.ok();
+}
+
+DeviceSettingsSave SaveDeviceSettings(
+    platform::IniFile& ini, const DeviceSettingsValues& values, bool writeScreenshot,
+    const std::function<bool(const std::string&)>& appendSummaryLine) {
+    {
+        platform::IniFile::Batch batch(ini);
+        const bool written = WriteDeviceSettings(ini, values, writeScreenshot);
+        if (!batch.Commit() || !written) return DeviceSettingsSave::SettingsNotWritten;
+    }
+    if (!appendSummaryLine) return DeviceSettingsSave::Saved;
+    for (const std::string& line : SettingsSummaryLines(values)) {
+        if (!appendSummaryLine(line)) {
+            ini.WriteInteger(kLockSection, kLockKey, 0);
+            return DeviceSettingsSave::SummaryNotWritten;
+        }
+    }
+    return DeviceSettingsSave::Saved;
 }
 
 int WholeNumberOr(std::string_view text, int fallback) {

@@ -82,16 +82,25 @@ std::optional<bool> ManualLockFromText(std::string_view text);
 // The seven event-log lines of a save.
 std::array<std::string, 7> SettingsSummaryLines(const DeviceSettingsValues& values);
 
-// Saves every value: "Lock Settings" = 0 first, the port, sensor, gyro and
-// geodetic keys, the summary lines through `appendSummaryLine`, the grid,
-// depth-label, event-label and overlay keys, the screenshot interval (only
-// when `writeScreenshot`; the whole number of its text, 60 when it is not
-// one), and "Lock Settings" = 1 last, so a save that fails half-way never
-// leaves the file saying locked. Stops at the first write that fails and
-// returns false.
-bool SaveDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& values,
-                        bool writeScreenshot,
-                        const std::function<void(const std::string&)>& appendSummaryLine);
+// Writes every value, key by key: "Lock Settings" = 0 first, the port,
+// sensor, gyro and geodetic keys, the grid, depth-label, event-label and
+// overlay keys, the screenshot interval (only when `writeScreenshot`; the
+// whole number of its text, 60 when it is not one), and "Lock Settings" = 1
+// last. Stops at the first write that fails and returns false.
+bool WriteDeviceSettings(platform::IniFile& ini, const DeviceSettingsValues& values,
+                         bool writeScreenshot);
+
+enum class DeviceSettingsSave { Saved, SettingsNotWritten, SummaryNotWritten };
+
+// The save of the lock box: WriteDeviceSettings as one write of the file (a
+// save that fails leaves the old file whole, never one saying locked), then,
+// only once the keys are on the disk, the seven summary lines through
+// `appendSummaryLine`, which returns whether the line was written. A lost
+// line ends the summary and writes "Lock Settings" = 0 again: a save without
+// its record does not count.
+DeviceSettingsSave SaveDeviceSettings(
+    platform::IniFile& ini, const DeviceSettingsValues& values, bool writeScreenshot,
+    const std::function<bool(const std::string&)>& appendSummaryLine);
 
 // Every display value and remembered grid value from the settings' texts,
 // with the defaults for texts that are not numbers (spacings 100.0, label

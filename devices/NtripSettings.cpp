@@ -26,6 +26,7 @@ NtripSettings ReadNtripSettings(const platform::IniFile& ini) {
 }
 
 bool WriteNtripSettings(platform::IniFile& ini, const NtripSettings& s) {
+    platform::IniFile::Batch batch(ini);
     bool ok = ini.WriteString(kNtripSection, "Server", s.server);
     ok &= ini.WriteString(kNtripSection, "Port", s.port);
     ok &= ini.WriteString(kNtripSection, "Username", s.username);
@@ -38,7 +39,7 @@ bool WriteNtripSettings(platform::IniFile& ini, const NtripSettings& s) {
     ok &= ini.WriteInteger(kNtripSection, "OutputBaud", s.outputBaud);
     ok &= ini.WriteBool(kNtripSection, "OutputEnabled", s.outputEnabled);
     ok &= ini.WriteBool(kNtripSection, "AutoConnect", s.autoConnect);
-    return ok;
+    return batch.Commit() && ok;
 }
 
 int OutputBaudRate(int index) {

@@ -35,7 +35,8 @@ struct NtripSettings {
 inline constexpr const char* kNtripSection = "NTRIP";
 
 NtripSettings ReadNtripSettings(const platform::IniFile& ini);
-// False when the file could not be written.
+// The twelve keys in one write of the file; false when it could not be
+// written.
 bool WriteNtripSettings(platform::IniFile& ini, const NtripSettings& settings);
 
 // 4800, 9600, 19200, 38400, 57600, 115200 for index 0..5; any other index

@@ -149,14 +149,22 @@ void TPlovanNTRIPClient::AppendRawData(const char* bytes, size_t count) {
     if (FRawData.size() > kRawDataSize) FRawData.erase(0, FRawData.size() - kRawDataSize);
 }
 
+bool TPlovanNTRIPClient::AttemptInProgress() const {
+    if (FReconnectTimer->isActive()) return true;
+    // A source table request (no mount point) is no connection attempt.
+    return FThread && !FThread->Finished() && !FConnected.load() && !FMountPoint.empty();
+}
+
 void TPlovanNTRIPClient::DoStatus(int32_t status, const std::string& message, TNTRIPRetry retry) {
-    if (OnStatus) OnStatus(this, status, message);
-    Log(message);
+    // The retry is armed first, so the owner's handler sees it coming (and
+    // a Disconnect there stops it).
     const bool arm = retry == TNTRIPRetry::Arm ||
                      (retry == TNTRIPRetry::OnDisconnect && status == ncsDisconnected);
     if (arm && FAutoReconnect && FReconnectAttempts.load() < FMaxReconnectAttempts) {
         FReconnectTimer->start(FTimings.ReconnectIntervalMs);
     }
+    if (OnStatus) OnStatus(this, status, message);
+    Log(message);
 }
 
 void TPlovanNTRIPClient::ParseSourceTable(const std::string& text) {

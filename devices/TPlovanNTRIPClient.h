@@ -118,6 +118,9 @@ class TPlovanNTRIPClient : public QObject {
     std::shared_ptr<platform::SerialPort> SerialHandle() const;
     // A worker exists: the last Connect started one (it may have ended since).
     bool HasWorker() const { return FThread != nullptr; }
+    // A connection to a mount point is being made (not up yet), or a retry
+    // is due.
+    bool AttemptInProgress() const;
 
     // Run on the GUI thread on behalf of the worker.
     void DoStatus(int32_t status, const std::string& message, TNTRIPRetry retry);

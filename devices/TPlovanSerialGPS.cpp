@@ -55,13 +55,16 @@ TPlovanSerialGPS::TPlovanSerialGPS(QObject* owner)
     FIdleTimer->setInterval(kDefaultIdleMs);
     connect(FIdleTimer, &QTimer::timeout, this,
             [this] { platform::GuardHandler([this] { IdleTimerTick(); }); });
+    FReopenTimer = new QTimer(this);
+    connect(FReopenTimer, &QTimer::timeout, this,
+            [this] { platform::GuardHandler([this] { ReopenTimerTick(); }); });
 }
 
 TPlovanSerialGPS::~TPlovanSerialGPS() {
-    FPollTimer->stop();
-    FIdleTimer->stop();
-    FPollTimer->disconnect(this);
-    FIdleTimer->disconnect(this);
+    for (QTimer* timer : {FPollTimer, FIdleTimer, FReopenTimer}) {
+        timer->stop();
+        timer->disconnect(this);
+    }
     // No event may reach an owner that is being destroyed.
     OnConnect = nullptr;
     OnDisconnect = nullptr;
@@ -72,6 +75,8 @@ TPlovanSerialGPS::~TPlovanSerialGPS() {
     OnPosition3DChange = nullptr;
     OnSpeedChange = nullptr;
     OnLogGap = nullptr;
+    OnPortLost = nullptr;
+    OnPortReopened = nullptr;
     Close();
 }
 
@@ -94,6 +99,7 @@ void TPlovanSerialGPS::Open() {
         // The device went away while open: start over quietly.
         FPollTimer->stop();
         FIdleTimer->stop();
+        FReopenTimer->stop();
         ClosePortAndLog();
         FOpen = false;
     }
@@ -110,6 +116,7 @@ void TPlovanSerialGPS::Open() {
     lineLogged_ = false;
     lastLineChecksumFailed_ = false;
     badChecksumCount_ = 0;
+    lossReported_ = reopenReported_ = false;
     FDataSeen = false;
     logBroken_ = logGapReported_ = false;
     logLinesLost_ = 0;
@@ -140,6 +147,7 @@ void TPlovanSerialGPS::ClearValues() {
 void TPlovanSerialGPS::Close() {
     FPollTimer->stop();
     FIdleTimer->stop();
+    FReopenTimer->stop();
     if (!FOpen) return;
     ClosePortAndLog();
     FOpen = false;
@@ -154,13 +162,44 @@ void TPlovanSerialGPS::Write(const std::string& text) {
     if (OnSend) OnSend(this, text);
 }
 
-void TPlovanSerialGPS::LoseDevice() {
+void TPlovanSerialGPS::LoseDevice(const std::string& why) {
     // A vanished adapter or a closed pseudo-terminal reads end of file or EIO
     // at once, every time: stop reading and let the descriptor go, so the
-    // device can come back and the next Open finds it. The idle watchdog
-    // goes on and reports the silence once.
+    // device can come back under its name. The idle watchdog goes on and
+    // reports the silence once.
     FPollTimer->stop();
     ClosePortAndLog();
+    // The rest of a line cut by the loss can never be completed.
+    FRxBuffer.clear();
+    rxStart_ = 0;
+    lineLogged_ = false;
+    // A fix from a device that is gone is no fix.
+    FLatitude = FLongitude = FAltitude = 0;
+    FFixQuality = FSatellites = 0;
+    FReopenTimer->start(FReopenInterval > 0 ? FReopenInterval : 1000);
+    if (lossReported_) return;
+    lossReported_ = true;
+    reopenReported_ = false;
+    if (OnPortLost) OnPortLost(this, why.empty() ? std::string("the device went away") : why);
+}
+
+void TPlovanSerialGPS::ReopenTimerTick() {
+    if (!FOpen || FHandle->IsOpen()) {
+        FReopenTimer->stop();
+        return;
+    }
+    if (!FHandle->Open(FPortNumber, PortSettings())) return;
+    FReopenTimer->stop();
+    // Lines that cannot reach the log from now on are reported by its own
+    // outage rule.
+    if (FLogEnabled && !FLogFileName.empty() && !FLogFile && !ReopenLog()) logBroken_ = true;
+    FPollTimer->start(FPollInterval > 0 ? FPollInterval : kDefaultPollMs);
+    // Told once per outage: a device that goes again before its first byte
+    // stays in the outage already reported.
+    if (lossReported_ && !reopenReported_) {
+        reopenReported_ = true;
+        if (OnPortReopened) OnPortReopened(this);
+    }
 }
 
 void TPlovanSerialGPS::PollTimerTick() {
@@ -186,7 +225,7 @@ void TPlovanSerialGPS::DrainPort() {
     while (taken < kMaxBytesPerTick) {
         const platform::SerialRead r = FHandle->Read(buffer, kReadChunk);
         if (r.gone) {
-            LoseDevice();
+            LoseDevice(r.why);
             return;
         }
         if (r.bytes == 0) return;
@@ -208,6 +247,8 @@ void TPlovanSerialGPS::ReceiveBytes(const char* bytes, size_t count) {
     }
     FDataSeen = true;
     FIdleReported = false;
+    // Bytes from the device end an outage: a later loss is a new one.
+    lossReported_ = reopenReported_ = false;
     ProcessBuffer();
 }
 

@@ -8,6 +8,14 @@
 // when those change. An idle timer raises OnIdle once per silence, between
 // one and two idle periods after the last byte.
 //
+// A device that goes away while the reader is open (a read meets end of
+// file, EIO or a hang-up: an unplugged adapter, a closed pseudo-terminal)
+// raises OnPortLost once with the reason; the reader then tries to open the
+// same port name again every FReopenInterval ms until it succeeds, raises
+// OnPortReopened and reads on as before (same timers and port log). The
+// last fix is forgotten at the loss (a gone device has no fix), and a
+// partial line from before it is dropped. Close ends the attempts.
+//
 // Lines end at LF, at CR LF (also when the CR ends one read and the LF
 // begins the next) and at a lone CR. Receivers that mix binary frames with
 // their sentences put a sentence behind binary bytes, or glue two sentences
@@ -94,9 +102,11 @@ class TPlovanSerialGPS : public QObject {
     std::string FRxBuffer;  // received bytes not yet cut into lines
     QTimer* FPollTimer = nullptr;
     QTimer* FIdleTimer = nullptr;
-    int32_t FIdleTimeout = 10000;  // idle period, ms (10000 when not above 0)
-    bool FDataSeen = false;        // bytes arrived since the last idle tick
-    bool FIdleReported = false;    // OnIdle raised for the present silence
+    QTimer* FReopenTimer = nullptr;  // runs while a lost device is being reopened
+    int32_t FIdleTimeout = 10000;    // idle period, ms (10000 when not above 0)
+    int32_t FReopenInterval = 1000;  // ms between attempts to reopen a lost device
+    bool FDataSeen = false;          // bytes arrived since the last idle tick
+    bool FIdleReported = false;      // OnIdle raised for the present silence
     std::FILE* FLogFile = nullptr;
 
     TPortEvent OnConnect;
@@ -111,6 +121,10 @@ class TPlovanSerialGPS : public QObject {
     // outage with a sentence for the surveyor, and once at its end with the
     // number of lines missing. The reader itself shows nothing.
     TLineEvent OnLogGap;
+    // The device went away while open (the line is the reason), and came
+    // back under the same name. The reader itself shows nothing.
+    TLineEvent OnPortLost;
+    TNotifyEvent OnPortReopened;
 
     std::string FTimeFormat = "hhnnsszzz";
     std::string FDateFormat = "YYYY-MM-DD";
@@ -140,6 +154,9 @@ class TPlovanSerialGPS : public QObject {
     std::string LastOpenError() const { return lastOpenError_; }
     // Lines whose checksum failed since the last Open (kept through Close).
     int64_t BadChecksumCount() const { return badChecksumCount_; }
+    // True while the reader is open but its device is gone (between
+    // OnPortLost and OnPortReopened).
+    bool PortLost() const { return FOpen && !FHandle->IsOpen(); }
 
     // "COM3", "com3", "3" give 3; a text that is not a number gives 1;
     // the result is clamped to 1..256, the ports the settings window offers.
@@ -176,7 +193,8 @@ class TPlovanSerialGPS : public QObject {
   private:
     void ClearValues();
     void ClosePortAndLog();
-    void LoseDevice();
+    void LoseDevice(const std::string& why);
+    void ReopenTimerTick();
     void HandOn(const std::string& line);
     // Parses `line` (its first '*' at `star`, npos for none) when it is a
     // talker's GGA, RMC or VTG; `judge` checks its checksum first.
@@ -204,4 +222,8 @@ class TPlovanSerialGPS : public QObject {
     void FlushLog();
     void DrainPort();
     int64_t badChecksumCount_ = 0;
+    // A device that came back and went away again before sending a byte
+    // is the same outage: no second report.
+    bool lossReported_ = false;
+    bool reopenReported_ = false;
 };

@@ -42,18 +42,19 @@ void InitDayPaths() { InitDayPaths(platform::Now()); }
 
 std::string SettingsFilePath() {
     // The application-data folder always exists on Windows; its stand-in here
-    // (~/.config on a fresh account) may not.
-    platform::EnsureDirectory(platform::AppDataDir());
+    // (~/.config on a fresh account) may not. The file holds the caster
+    // password, so the folders made for it are the user's alone.
+    platform::EnsureDirectory(platform::AppDataDir(), 0700);
     const std::string plovan = platform::AppDataDir() + "Plovan/";
-    platform::EnsureDirectory(plovan);
+    platform::EnsureDirectory(plovan, 0700);
     const std::string phx = plovan + "PHX/";
-    platform::EnsureDirectory(phx);
+    platform::EnsureDirectory(phx, 0700);
     return phx + "PlovanHX.ini";
 }
 
 std::string DateStamp() { return platform::FormatDateTime("yyyy-mm-dd", platform::Now()); }
 
-bool EnsureDataFolders() {
+bool MakeDataFolders() {
     const std::string root = platform::VlmRoot();
     const std::string today = root + DateStamp() + "/";
     bool ok = true;
@@ -61,12 +62,17 @@ bool EnsureDataFolders() {
                                       g_DayDir, g_LogDir, g_XyzDir, g_ProjectDir, g_SvpDir}) {
         if (!platform::EnsureDirectory(folder)) ok = false;
     }
+    (void)g_dayPathsReady;
+    return ok;
+}
+
+bool EnsureDataFolders() {
+    const bool ok = MakeDataFolders();
     if (!ok && !g_folderFailureShown) {
         g_folderFailureShown = true;
         platform::ShowMessage(QStringLiteral(
             "Cannot create log folder C:\\VLM\\log\\. Check if you are authorized create folder "
             "at this address."));
     }
-    (void)g_dayPathsReady;
     return ok;
 }

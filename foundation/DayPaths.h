@@ -34,7 +34,7 @@ void InitDayPaths();
 
 // Full path of the settings file "PlovanHX.ini" in <APPDATA>/Plovan/PHX/;
 // creates the application-data folder and the two below it when missing
-// (failures ignored), never the file.
+// (0700; failures ignored), never the file.
 std::string SettingsFilePath();
 
 // Today's local date as "YYYY-MM-DD".
@@ -46,3 +46,5 @@ std::string DateStamp();
 // message for the whole run and the remaining steps still run. Returns
 // whether every folder exists afterwards.
 bool EnsureDataFolders();
+// The same without the message, for writers that report their own failure.
+bool MakeDataFolders();

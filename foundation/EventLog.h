@@ -6,9 +6,10 @@
 
 #include <string>
 
-// Appends one entry to `path`. A file that cannot be opened drops the entry;
-// the program goes on. No folder is created.
-void AppendEventLog(const std::string& text, const std::string& path);
+// Appends one entry to `path`. False when it could not be written (the entry
+// is then dropped; the caller decides whether to say so). No folder is
+// created.
+bool AppendEventLog(const std::string& text, const std::string& path);
 
 // The event log of the moment: g_LogDir + DateStamp() + " Events.log".
 std::string EventLogPath();

@@ -161,11 +161,11 @@ std::string TLanguageManager::LanguageFilePath(const std::string& code) const {
 TLanguageLoad TLanguageManager::LoadLanguageFile(const std::string& code,
                                                  std::map<std::string, std::string>& target) const {
     target.clear();
-    const std::string path = LanguageFilePath(code);
-    std::error_code ec;
-    if (!fs::exists(path, ec)) return TLanguageLoad::Missing;
     std::string bytes;
-    if (!platform::ReadFile(path, bytes)) return TLanguageLoad::Failed;
+    const platform::FileReadResult read =
+        platform::ReadRegularFile(LanguageFilePath(code), bytes, kLanguageMaxFileBytes);
+    if (read.status == platform::FileReadStatus::Missing) return TLanguageLoad::Missing;
+    if (!read.ok()) return TLanguageLoad::Failed;
     return ReadLanguageText(bytes, target);
 }
 
@@ -195,11 +195,15 @@ void TLanguageManager::LogMissing(const std::string& key) {
     if (!FMissingRead) {
         FMissingRead = true;
         std::string bytes;
-        if (platform::ReadFile(path, bytes)) {
-            for (std::string& line : platform::SplitLines(bytes)) FMissing.insert(std::move(line));
-            FMissingNeedsLineEnd = !bytes.empty() && bytes.back() != '\n';
-        }
+        const platform::FileReadResult read =
+            platform::ReadRegularFile(path, bytes, kLanguageMaxFileBytes);
+        // Anything but a readable file (a FIFO, say, which an append would
+        // wait on for ever) is left alone for the run.
+        FMissingRefused = !read.ok() && read.status != platform::FileReadStatus::Missing;
+        for (std::string& line : platform::SplitLines(bytes)) FMissing.insert(std::move(line));
+        FMissingNeedsLineEnd = !bytes.empty() && bytes.back() != '\n';
     }
+    if (FMissingRefused) return;
     std::string line = EscapeMissingKey(key);
     if (FMissing.count(line)) return;
     const std::string entry = (FMissingNeedsLineEnd ? "\n" : "") + line + "\n";

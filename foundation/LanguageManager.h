@@ -21,16 +21,23 @@
 // malformed file gives an empty table (every text stays English). A file that
 // exists but could not be read as a JSON object is never overwritten by
 // SaveLanguage, so a later save cannot destroy the translations it holds.
+// Files are read through platform::ReadRegularFile, at most
+// kLanguageMaxFileBytes: a FIFO or a device in their place counts as a file
+// that could not be read (a "missing.log" of that kind is then left alone).
 //
 // GUI thread only.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// A language file of every caption is some tens of kilobytes.
+inline constexpr std::size_t kLanguageMaxFileBytes = std::size_t{16} << 20;
 
 // What LoadLanguageFile found.
 enum class TLanguageLoad {
@@ -120,6 +127,7 @@ class TLanguageManager {
     bool FTextsLoadFailed = false;      // FTexts came from a file that failed to load
     bool FMissingRead = false;          // "missing.log" read into FMissing
     bool FMissingNeedsLineEnd = false;  // the file ends without a line end
+    bool FMissingRefused = false;       // "missing.log" is there but no file to append to
     std::set<std::string> FMissing;     // escaped keys already in "missing.log"
 };
 

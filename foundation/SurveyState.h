@@ -5,21 +5,34 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+
+// A grid position, metres, and the grid convergence there, degrees (grid
+// heading = heading + convergence).
+struct GridFix {
+    double easting = 0, northing = 0, convergence = 0;
+};
+
+// The projection of WGS 84 fixes into the survey's grid with one geodetic
+// set (navigation builds it when the set passed its checks). Latitude and
+// longitude degrees, height metres; std::nullopt when a point does not
+// convert. GUI thread only.
+class FixProjection {
+  public:
+    virtual ~FixProjection() = default;
+    virtual std::optional<GridFix> Project(double latitude, double longitude,
+                                           double height) const = 0;
+};
 
 // What the map tick keeps from one tick to the next.
 struct MapTickMemory {
-    // Geodetic parameters, read from the device settings at the first tick
-    // after each Start (edits during a survey wait for the next Start).
-    bool GeodesyCached = false;
-    std::string DatumText;  // 18 numbers: WGS 84 without shift, then the local set
-    double SemiMajorAxis = 0, Flattening = 0;  // local ellipsoid
-    double TmCentralMeridian = 0, TmReferenceLatitude = 0, TmScaleFactor = 1;  // degrees
-    double TmFalseEasting = 0, TmFalseNorthing = 0;
-    double LccParallel1 = 0, LccParallel2 = 0, LccScaleFactor = 1;  // radians
-    double LccCentralParallel = 0, LccCentralMeridian = 0;           // radians
-    double LccFalseEasting = 0, LccFalseNorthing = 0;
-    std::string GeodesyFault;  // the last reported reason the parameters were refused
+    // The geodetic set, checked and fixed at each Start (edits during a
+    // survey wait for the next Start). A refused set leaves no projection
+    // at all until the next Start, however the edits change meanwhile.
+    std::shared_ptr<const FixProjection> Projection;  // the set in force
+    bool GeodesyRefused = false;
 
     // The last projected fix and its projection.
     double FixLatitude = 0, FixLongitude = 0, FixHeight = 0;
@@ -52,6 +65,10 @@ struct SurveyState {
     bool NoValidPosition = false; // set from every GGA line
     int FixQuality = 0;           // GGA fix quality 0..9
     int ShownFixQuality = 0;      // the quality GPSGroupBox's colour shows
+    // Tick count of the last GGA that carried a fix (quality above 0 and a
+    // position); 0 when none stands: forgotten at Start, Stop, GNSS idle
+    // and disconnect. A position is fresh for two seconds after it.
+    uint32_t LastFixTick = 0;
 
     // Grid position and heading (written together by one map tick)
     double GridEasting = 0;

@@ -1,6 +1,6 @@
 // The DXF reader on arbitrary bytes: it must never crash; a file it cannot
-// read leaves the drawing as it was; whatever it reads exports and reads
-// back to the same number of shapes.
+// read leaves the drawing as it was; every shape it makes has a finite box;
+// whatever it reads exports and reads back.
 #include <QString>
 #include <cmath>
 #include <cstdint>
@@ -50,6 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!r.read) Check(model.FShapes.size() == before);
     Check(static_cast<long long>(model.FShapes.size()) ==
           static_cast<long long>(before) + r.shapes);
+    // Geometry beyond the double range gives no shape.
+    for (const TPlovanShape* s : model.FShapes)
+        Check(std::isfinite(s->FMinX) && std::isfinite(s->FMaxX) && std::isfinite(s->FMinY) &&
+              std::isfinite(s->FMaxY));
 
     // Strings of the file through the text helpers.
     for (const DxfPair& p : DxfSplitPairs(bytes)) {

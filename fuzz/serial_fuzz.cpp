@@ -1,7 +1,11 @@
 // The serial reader's line cutting and NMEA parsing on arbitrary bytes: it
 // must never crash, and what it hands on must keep its promises: lines
 // without line feeds, NUL bytes or surrounding control characters, a bounded
-// receive buffer, and finite positions and speeds.
+// receive buffer, and finite positions and speeds. Each line then goes on
+// through the survey loop as both ports' lines do (GNSS sentences, the depth
+// pipeline with the sound velocity profile on, the echogram's history), so a
+// number of any size in any field must reach no cast without a bound (the
+// sanitizers trap one) and leave finite depths.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +14,9 @@
 
 #include "devices/NmeaParse.h"
 #include "devices/TPlovanSerialGPS.h"
+#include "navigation/DepthPipeline.h"
+#include "navigation/Echogram.h"
+#include "navigation/GnssSentences.h"
 
 namespace {
 
@@ -25,6 +32,33 @@ void CheckLine(const std::string& line) {
           static_cast<unsigned char>(line.back()) > ' ');
 }
 
+// The survey loop's handling of one line from either port.
+struct SurveyLoop {
+    SurveyState state;
+    DepthPipeline pipeline;
+    SBESFormat dpt{"%*6s,%lf"}, other{"%lf"}, twoValues{"%*6s,%lf,%lf"};
+    DepthHistory history;
+
+    void Line(const std::string& line, uint8_t choice) {
+        (void)ApplyGnssLine(state, line, GnssLineContext{});
+        static constexpr const char* kTypes[] = {"NMEA DPT", "OTHER", "Plovan XDR H/L"};
+        const SBESFormat* formats[] = {&dpt, &other, &twoValues};
+        DepthLineInputs in;
+        in.messageType = kTypes[choice % 3];
+        in.format = formats[choice % 3];
+        in.draft = 0.5;
+        in.alertDepth = 1.0;
+        in.profile.inUse = choice & 4;
+        in.profile.lines = {"1500", "1510", "1520"};
+        in.realtimeDown = true;
+        (void)pipeline.Process(state, line, in);
+        Check(std::isfinite(state.DepthHigh) && std::isfinite(state.DepthLow));
+        PushDepth(history, state.DepthHigh, kDepthHistorySize);
+        const EchogramRange range = RangeOf(history, kDepthHistorySize, 0, 50);
+        (void)GridOf(range);
+    }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -35,9 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t count = size - 1;
 
     TPlovanSerialGPS gps;
+    SurveyLoop loop;
     size_t lines = 0;
     gps.OnNewCommand = [&](TPlovanSerialGPS*, const std::string& line) {
         CheckLine(line);
+        loop.Line(line, static_cast<uint8_t>(data[0] >> 2));
         ++lines;
         // The reader's own parse follows; the helpers also see each field.
         const auto fields = TPlovanSerialGPS::SplitFields(line, ',');

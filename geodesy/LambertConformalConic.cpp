@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <optional>
 
 namespace geodesy {
 namespace {
@@ -60,22 +61,9 @@ int CheckGridInput(double easting, double northing, double falseEasting, double 
     return bits;
 }
 
-// Puts the equivalent one-parallel set of the stored two-parallel set in
-// force.
-void ReinstallEquivalent1SP() {
-    const LambertState& s = g_lambert;
-    SetLambert1SPParameters(s.set2.a, s.set2.f, s.equivalentOriginLatitude, s.set2.centralMeridian,
-                            s.set2.falseEasting, s.equivalentFalseNorthing, s.equivalentK0);
-}
-
-}  // namespace
-
-LambertState& Lambert() { return g_lambert; }
-
-double SetLambert1SPParameters(double a, double f, double originLatitude, double centralMeridian,
-                               double falseEasting, double falseNorthing, double k0,
-                               bool* accepted) {
-    LambertState& s = g_lambert;
+double Install1SP(LambertState& s, double a, double f, double originLatitude,
+                  double centralMeridian, double falseEasting, double falseNorthing, double k0,
+                  bool* accepted) {
     const bool reject = !AllFinite({a, f, originLatitude, falseEasting, falseNorthing, k0}) ||
                         LongitudeOutOfRange(centralMeridian) || originLatitude == 0 ||
                         std::fabs(originLatitude) > kMaxLatitude || EllipsoidOutOfRange(a, f) ||
@@ -96,8 +84,15 @@ double SetLambert1SPParameters(double a, double f, double originLatitude, double
     return s.n;
 }
 
-int GeodeticToLambert1SP(double latitude, double longitude, double& easting, double& northing) {
-    const LambertState& s = g_lambert;
+// Puts the equivalent one-parallel set of the stored two-parallel set in
+// force.
+void ReinstallEquivalent1SP(LambertState& s) {
+    Install1SP(s, s.set2.a, s.set2.f, s.equivalentOriginLatitude, s.set2.centralMeridian,
+               s.set2.falseEasting, s.equivalentFalseNorthing, s.equivalentK0, nullptr);
+}
+
+int Forward1SP(const LambertState& s, double latitude, double longitude, double& easting,
+               double& northing) {
     if (!s.have1) return kLambertNoParameters;
     if (const int bits = CheckGeodeticInput(latitude, longitude)) return bits;
 
@@ -121,8 +116,8 @@ int GeodeticToLambert1SP(double latitude, double longitude, double& easting, dou
     return 0;
 }
 
-int Lambert1SPToGeodetic(double easting, double northing, double& latitude, double& longitude) {
-    const LambertState& s = g_lambert;
+int Inverse1SP(const LambertState& s, double easting, double northing, double& latitude,
+               double& longitude) {
     if (!s.have1) return kLambertNoParameters;
     const Lambert1SPSet& p = s.set1;
     if (const int bits = CheckGridInput(easting, northing, p.falseEasting, p.falseNorthing))
@@ -168,22 +163,9 @@ int Lambert1SPToGeodetic(double easting, double northing, double& latitude, doub
     return 0;
 }
 
-void GetLambert1SPParameters(double& a, double& f, double& originLatitude, double& centralMeridian,
-                             double& falseEasting, double& falseNorthing, double& k0) {
-    const Lambert1SPSet& p = g_lambert.set1;
-    a = p.a;
-    f = p.f;
-    originLatitude = p.originLatitude;
-    centralMeridian = p.centralMeridian;
-    falseEasting = p.falseEasting;
-    falseNorthing = p.falseNorthing;
-    k0 = p.k0;
-}
-
-double SetLambert2SPParameters(double a, double f, double originLatitude, double centralMeridian,
-                               double firstParallel, double secondParallel, double falseEasting,
-                               double falseNorthing, bool* accepted) {
-    LambertState& s = g_lambert;
+double Install2SP(LambertState& s, double a, double f, double originLatitude,
+                  double centralMeridian, double firstParallel, double secondParallel,
+                  double falseEasting, double falseNorthing, bool* accepted) {
     const bool reject = !AllFinite({a, f, originLatitude, firstParallel, secondParallel,
                                     falseEasting, falseNorthing}) ||
                         LongitudeOutOfRange(centralMeridian) || firstParallel == -secondParallel ||
@@ -222,8 +204,7 @@ double SetLambert2SPParameters(double a, double f, double originLatitude, double
 
     const LambertState before = s;
     bool installed = false;
-    SetLambert1SPParameters(a, f, phi0, centralMeridian, falseEasting, fnEquivalent, k0,
-                            &installed);
+    Install1SP(s, a, f, phi0, centralMeridian, falseEasting, fnEquivalent, k0, &installed);
     if (!installed) {
         s = before;
         if (accepted) *accepted = false;
@@ -245,20 +226,59 @@ double SetLambert2SPParameters(double a, double f, double originLatitude, double
     return s.n;
 }
 
+int CheckTwoParallelGrid(const LambertState& s, double easting, double northing) {
+    return CheckGridInput(easting, northing, s.set2.falseEasting, s.equivalentFalseNorthing);
+}
+
+}  // namespace
+
+LambertState& Lambert() { return g_lambert; }
+
+double SetLambert1SPParameters(double a, double f, double originLatitude, double centralMeridian,
+                               double falseEasting, double falseNorthing, double k0,
+                               bool* accepted) {
+    return Install1SP(g_lambert, a, f, originLatitude, centralMeridian, falseEasting, falseNorthing,
+                      k0, accepted);
+}
+
+int GeodeticToLambert1SP(double latitude, double longitude, double& easting, double& northing) {
+    return Forward1SP(g_lambert, latitude, longitude, easting, northing);
+}
+
+int Lambert1SPToGeodetic(double easting, double northing, double& latitude, double& longitude) {
+    return Inverse1SP(g_lambert, easting, northing, latitude, longitude);
+}
+
+void GetLambert1SPParameters(double& a, double& f, double& originLatitude, double& centralMeridian,
+                             double& falseEasting, double& falseNorthing, double& k0) {
+    const Lambert1SPSet& p = g_lambert.set1;
+    a = p.a;
+    f = p.f;
+    originLatitude = p.originLatitude;
+    centralMeridian = p.centralMeridian;
+    falseEasting = p.falseEasting;
+    falseNorthing = p.falseNorthing;
+    k0 = p.k0;
+}
+
+double SetLambert2SPParameters(double a, double f, double originLatitude, double centralMeridian,
+                               double firstParallel, double secondParallel, double falseEasting,
+                               double falseNorthing, bool* accepted) {
+    return Install2SP(g_lambert, a, f, originLatitude, centralMeridian, firstParallel,
+                      secondParallel, falseEasting, falseNorthing, accepted);
+}
+
 int GeodeticToLambert2SP(double latitude, double longitude, double& easting, double& northing) {
     if (!g_lambert.have2) return kLambertNoParameters;
     if (const int bits = CheckGeodeticInput(latitude, longitude)) return bits;
-    ReinstallEquivalent1SP();
+    ReinstallEquivalent1SP(g_lambert);
     return GeodeticToLambert1SP(latitude, longitude, easting, northing);
 }
 
 int Lambert2SPToGeodetic(double easting, double northing, double& latitude, double& longitude) {
-    const LambertState& s = g_lambert;
-    if (!s.have2) return kLambertNoParameters;
-    if (const int bits =
-            CheckGridInput(easting, northing, s.set2.falseEasting, s.equivalentFalseNorthing))
-        return bits;
-    ReinstallEquivalent1SP();
+    if (!g_lambert.have2) return kLambertNoParameters;
+    if (const int bits = CheckTwoParallelGrid(g_lambert, easting, northing)) return bits;
+    ReinstallEquivalent1SP(g_lambert);
     return Lambert1SPToGeodetic(easting, northing, latitude, longitude);
 }
 
@@ -274,6 +294,39 @@ void GetLambert2SPParameters(double& a, double& f, double& originLatitude, doubl
     secondParallel = p.secondParallel;
     falseEasting = p.falseEasting;
     falseNorthing = p.falseNorthing;
+}
+
+std::optional<LambertConic> LambertConic::OneParallel(const Lambert1SPSet& p) {
+    LambertConic c;
+    bool accepted = false;
+    Install1SP(c.state_, p.a, p.f, p.originLatitude, p.centralMeridian, p.falseEasting,
+               p.falseNorthing, p.k0, &accepted);
+    if (!accepted) return std::nullopt;
+    return c;
+}
+
+std::optional<LambertConic> LambertConic::TwoParallels(const Lambert2SPSet& p) {
+    LambertConic c;
+    bool accepted = false;
+    Install2SP(c.state_, p.a, p.f, p.originLatitude, p.centralMeridian, p.firstParallel,
+               p.secondParallel, p.falseEasting, p.falseNorthing, &accepted);
+    if (!accepted) return std::nullopt;
+    c.twoParallels_ = true;
+    return c;
+}
+
+// The equivalent one-parallel set of a two-parallel conic is installed once
+// and never changes, so no re-installation is needed here.
+int LambertConic::Forward(double latitude, double longitude, double& easting,
+                          double& northing) const {
+    return Forward1SP(state_, latitude, longitude, easting, northing);
+}
+
+int LambertConic::Inverse(double easting, double northing, double& latitude,
+                          double& longitude) const {
+    if (twoParallels_)
+        if (const int bits = CheckTwoParallelGrid(state_, easting, northing)) return bits;
+    return Inverse1SP(state_, easting, northing, latitude, longitude);
 }
 
 }  // namespace geodesy

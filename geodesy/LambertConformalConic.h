@@ -24,6 +24,8 @@
 // GUI thread only: the state is shared and unprotected.
 #pragma once
 
+#include <optional>
+
 namespace geodesy {
 
 inline constexpr int kLambertLatitudeError = 1;
@@ -85,5 +87,29 @@ int Lambert2SPToGeodetic(double easting, double northing, double& latitude, doub
 void GetLambert2SPParameters(double& a, double& f, double& originLatitude, double& centralMeridian,
                              double& firstParallel, double& secondParallel, double& falseEasting,
                              double& falseNorthing);
+
+// One parameter set held apart from the process-wide state: the same
+// validation, the same formulas and the same error bits as the functions
+// above with that set installed, but the process-wide state is never read or
+// written, so a conic may convert on any thread.
+class LambertConic {
+  public:
+    // std::nullopt where the setter would refuse the set.
+    static std::optional<LambertConic> OneParallel(const Lambert1SPSet& set);
+    static std::optional<LambertConic> TwoParallels(const Lambert2SPSet& set);
+
+    int Forward(double latitude, double longitude, double& easting, double& northing) const;
+    int Inverse(double easting, double northing, double& latitude, double& longitude) const;
+
+    // The cone constant n (sin of the equivalent origin latitude) and the
+    // stored central meridian, radians.
+    double ConeConstant() const { return state_.n; }
+    double CentralMeridian() const { return state_.set1.centralMeridian; }
+
+  private:
+    LambertConic() = default;
+    LambertState state_;
+    bool twoParallels_ = false;
+};
 
 }  // namespace geodesy

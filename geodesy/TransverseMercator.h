@@ -35,6 +35,11 @@ struct GridPoint {
     double northingM = 0;
 };
 
+// The longitude difference from the central meridian, degrees, up to which
+// the accuracy above is stated; callers that take arbitrary positions (a
+// KML import) refuse points beyond it rather than place them wrongly.
+inline constexpr double kTMStatedRangeDeg = 6;
+
 // The scale factors on the central meridian accepted (real grids use 0.9996
 // to 1.0).
 inline constexpr double kMinScaleFactor = 0.5;

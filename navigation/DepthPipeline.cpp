@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tools/SvpProfile.h"
+
 const char* const kRawCsvHeader =
     "Date,Lat,Lon,Easting,Northing,Elevation (Hi),Elevation (Lo),True Depth (Hi),True Depth "
     "(Lo),Raw Depth (Hi),Raw Depth (Lo),Message Format,Sound Velocity,Transducer Draft,GPS, RTK "
@@ -93,12 +95,11 @@ double DepthPipeline::SoundVelocityFor(double raw, const SurveyState& state,
              "No valid sound velocity: depths are not corrected (1500 m/s).");
         return fallback;
     }
-    size_t index = static_cast<size_t>(std::trunc(raw + 0.5));
-    const bool beyond = index >= profile.lines.size();
-    Note(result, DepthNote::ProfileBeyondEnd, beyond,
+    const SvpLine line = SvpLineFor(raw, profile.lines.size());
+    const size_t index = line.index;
+    Note(result, DepthNote::ProfileBeyondEnd, line.beyond,
          "Depth " + platform::FloatToStr(raw) +
              " m is beyond the sound velocity profile: its deepest line is used.");
-    if (beyond) index = profile.lines.size() - 1;
     const std::optional<double> sv = platform::ParseFloat(profile.lines[index]);
     const bool bad = !sv || !std::isfinite(*sv) || *sv <= 0;
     Note(result, DepthNote::ProfileLineBad, bad,
@@ -169,6 +170,16 @@ DepthLineResult DepthPipeline::Process(SurveyState& state, std::string_view line
             const double sv = SoundVelocityFor(raw, state, inputs.profile, result);
             result.soundVelocityUsed = sv;
             depth = raw * sv / 1500.0 + draft;
+            // A raw depth near the largest double overflows the correction:
+            // no depth, rather than an infinity for the alert and the echogram.
+            const bool finite = std::isfinite(depth);
+            Note(result, DepthNote::DepthOutOfRange, !finite,
+                 "Depth " + platform::FloatToStr(raw) + " m is out of range: no depth is used.");
+            if (!finite) {
+                depth = 0;
+                text = "--.--";
+                return;
+            }
             text = Fixed(depth, 2);
         };
         correct(result.rawHigh, state.DepthHigh, result.highText);
@@ -179,45 +190,43 @@ DepthLineResult DepthPipeline::Process(SurveyState& state, std::string_view line
     }
 
     // Rows: the CSV keeps every line with a raw depth; the XYZ file, the
-    // deliverable, only a corrected depth of this line at a projected position.
+    // deliverable, only a corrected depth of this line at a fresh, projected
+    // position.
     if (result.rawHigh == 0 && result.rawLow == 0) return result;
-    result.csvRow =
-        BuildRawCsvRow(state, result, inputs.messageType, inputs.fixQuality, inputs.now);
+    result.csvRow = BuildRawCsvRow(state, result, inputs);
     state.NewDepthFlag = true;
     const double xyzDepth = rule->into == TypeRule::Low ? state.DepthLow
                             : rule->into == TypeRule::HighLow && state.DepthHigh == 0
                                 ? state.DepthLow
                                 : state.DepthHigh;
-    const bool projected = state.GridEasting != 0 || state.GridNorthing != 0;
-    if (xyzDepth != 0 && projected)
-        result.xyzRow = Fixed(state.GridEasting, 2) + "," + Fixed(state.GridNorthing, 2) + "," +
-                        Fixed(state.ManualTide - xyzDepth, 2);
+    if (xyzDepth != 0 && inputs.positionFresh && inputs.grid)
+        result.xyzRow = Fixed(inputs.grid->easting, 2) + "," + Fixed(inputs.grid->northing, 2) +
+                        "," + Fixed(state.ManualTide - xyzDepth, 2);
     return result;
 }
 
 std::string BuildRawCsvRow(const SurveyState& s, const DepthLineResult& line,
-                           const std::string& messageType, int fixQuality,
-                           const platform::DateTime& now) {
+                           const DepthLineInputs& in) {
     std::string row;
     const auto add = [&row](const std::string& field) {
         if (!row.empty()) row += ',';
         row += field;
     };
-    row = platform::DateTimeToStr(now);
+    row = platform::DateTimeToStr(in.now);
     add(Fixed(s.GnssLatitude, 10));
     add(Fixed(s.GnssLongitude, 10));
-    add(Fixed(s.GridEasting, 2));
-    add(Fixed(s.GridNorthing, 2));
+    add(Fixed(in.grid ? in.grid->easting : 0, 2));
+    add(Fixed(in.grid ? in.grid->northing : 0, 2));
     add(Fixed(s.ManualTide - s.DepthHigh, 2));
     add(Fixed(s.ManualTide - s.DepthLow, 2));
     add(Fixed(s.DepthHigh, 2));
     add(Fixed(s.DepthLow, 2));
     add(platform::FloatToStr(line.rawHigh));
     add(platform::FloatToStr(line.rawLow));
-    add(messageType);
+    add(in.messageType);
     add(Fixed(line.soundVelocityUsed, 2));
     add(Fixed(s.TransducerDraft, 2));
-    add(std::to_string(fixQuality));
+    add(std::to_string(in.positionFresh ? in.fixQuality : 0));
     add(Fixed(s.RtkAntennaHeight, 2));
     add(Fixed(s.ManualTide, 2));
     add(Fixed(s.RtkTide, 2));

@@ -5,6 +5,8 @@
 //
 // Depths are metres below the water line, positive down; a depth of 0 means
 // "no depth". Sound velocities are m/s, corrected = raw x sv / 1500 + draft.
+// A row's easting and northing are its own position's, never an older one's;
+// the XYZ file, the deliverable, takes a row only with a fresh position.
 #pragma once
 
 #include <optional>
@@ -39,7 +41,13 @@ struct DepthLineInputs {
     bool corrupt = false;       // the reader marked the line (checksum)
     bool realtimeDown = false;  // bRealtime is down (GNSS connected)
     int fixQuality = 0;         // ZGPS1's fix quality
-    platform::DateTime now;     // for the row's Date
+    // The latest position stands for this line (PositionFresh). Without it
+    // the row's GPS column says 0 and no XYZ row is written.
+    bool positionFresh = false;
+    // The row's grid position: the projection of its own latitude and
+    // longitude (GridOfLatestFix); none gives easting and northing 0.
+    std::optional<GridFix> grid;
+    platform::DateTime now;  // for the row's Date
 };
 
 // Notes the pipeline raises at most once per cause while the cause lasts;
@@ -51,6 +59,7 @@ enum class DepthNote {
     NoSoundVelocity,   // no valid single sound velocity: 1500 (no correction)
     ProfileLineBad,    // a profile line is not a number: the single velocity is used
     ProfileBeyondEnd,  // a raw depth beyond the last line: the deepest line is used
+    DepthOutOfRange,   // the corrected depth overflows: no depth
 };
 
 struct DepthLineResult {
@@ -89,5 +98,4 @@ class DepthPipeline {
 
 // The CSV row of the current state (no line end).
 std::string BuildRawCsvRow(const SurveyState& state, const DepthLineResult& line,
-                           const std::string& messageType, int fixQuality,
-                           const platform::DateTime& now);
+                           const DepthLineInputs& inputs);

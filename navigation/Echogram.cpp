@@ -14,7 +14,9 @@ constexpr TColor kGrid = 0x808080;
 constexpr TColor kYellow = 0x00FFFF;
 
 int Trunc(double value) {
-    // Rows of a wild depth stay inside int; the drawing clips them.
+    // Rows of a wild depth stay inside int; the drawing clips them. A row
+    // that is no number (an infinite span) is the top.
+    if (std::isnan(value)) return 0;
     return static_cast<int>(std::clamp(std::trunc(value), -1e9, 1e9));
 }
 

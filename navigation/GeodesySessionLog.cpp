@@ -54,8 +54,14 @@ std::string GeodesyLogPath(const std::string& logDir, const platform::DateTime& 
     return logDir + platform::FormatDateTime("YYYY-MM-DD", now) + " Geodesy.txt";
 }
 
-bool AppendGeodesySessionLog(const std::string& path, const DeviceSettingsValues& values,
-                             const platform::DateTime& now, std::string* why) {
+std::string GeodesySessionText(const DeviceSettingsValues& values, const platform::DateTime& now) {
+    std::string text;
+    for (const std::string& line : GeodesySessionBlock(values, now)) text += line + "\r\n";
+    return text;
+}
+
+bool AppendGeodesyBlocks(const std::string& path, const std::deque<std::string>& blocks,
+                         const platform::DateTime& now, std::string* why) {
     std::string bytes;
     std::error_code ec;
     const bool exists = std::filesystem::exists(path, ec);
@@ -63,13 +69,11 @@ bool AppendGeodesySessionLog(const std::string& path, const DeviceSettingsValues
         if (why) *why = std::string("cannot read: ") + std::strerror(errno);
         return false;
     }
-    std::vector<std::string> lines;
-    if (!exists) lines = GeodesyLogHeader(now);
-    for (std::string& line : GeodesySessionBlock(values, now)) lines.push_back(std::move(line));
-
     std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    // The block goes in the file's own encoding; the earlier bytes stay as
+    if (!exists)
+        for (const std::string& line : GeodesyLogHeader(now)) text += line + "\r\n";
+    for (const std::string& block : blocks) text += block;
+    // The blocks go in the file's own encoding; the earlier bytes stay as
     // they are. A file that is not UTF-8 was written in the Windows code page.
     const bool bom = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
     if (exists && !bom && !platform::IsValidUtf8(bytes)) text = platform::Utf8ToWindows1254(text);
@@ -80,4 +84,9 @@ bool AppendGeodesySessionLog(const std::string& path, const DeviceSettingsValues
         return false;
     }
     return true;
+}
+
+bool AppendGeodesySessionLog(const std::string& path, const DeviceSettingsValues& values,
+                             const platform::DateTime& now, std::string* why) {
+    return AppendGeodesyBlocks(path, {GeodesySessionText(values, now)}, now, why);
 }

@@ -8,6 +8,7 @@
 // code page of older files); a new file is UTF-8.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,15 @@ std::vector<std::string> GeodesySessionBlock(const DeviceSettingsValues& values,
 // The file of `now` in `logDir` (ends with '/'): date + " Geodesy.txt".
 std::string GeodesyLogPath(const std::string& logDir, const platform::DateTime& now);
 
-// Appends one block (with the header when the file is new). False with the
-// reason in `why` when the file could not be read or written; the old file
-// is then unchanged.
+// One block as the file holds it: its lines, each ended by CR LF.
+std::string GeodesySessionText(const DeviceSettingsValues& values, const platform::DateTime& now);
+
+// Appends blocks made by GeodesySessionText, in order (with the header for
+// `now` when the file is new). False with the reason in `why` when the file
+// could not be read or written; the old file is then unchanged.
+bool AppendGeodesyBlocks(const std::string& path, const std::deque<std::string>& blocks,
+                         const platform::DateTime& now, std::string* why = nullptr);
+
+// Appends one block of `values` at `now`.
 bool AppendGeodesySessionLog(const std::string& path, const DeviceSettingsValues& values,
                              const platform::DateTime& now, std::string* why = nullptr);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/NmeaParse.h"
 #include "platform/ScanFormat.h"
 #include "platform/VclText.h"
 
@@ -71,6 +72,22 @@ GgaScan ScanGga(std::string_view line) {
     return scan;
 }
 
+bool GgaCarriesFix(std::string_view line, int previousQuality) {
+    const std::string_view sentence = line.substr(0, line.find('*'));
+    if (nmea::TalkerSentenceType(sentence) != "GGA") return false;
+    std::vector<std::string_view> f;
+    nmea::SplitFieldViews(sentence, ',', f);
+    if (f.size() < 10 || f[2].empty() || f[4].empty()) return false;
+    if (!nmea::PositionDegrees(f[2], f[3], 90) || !nmea::PositionDegrees(f[4], f[5], 180))
+        return false;
+    const int quality = f[6].empty() ? previousQuality : nmea::FieldInteger(f[6]);
+    return quality > 0;
+}
+
+bool PositionFresh(const SurveyState& state, uint32_t nowTick, bool portOpen) {
+    return portOpen && state.LastFixTick != 0 && nowTick - state.LastFixTick < kFreshFixMs;
+}
+
 FixColour FixColourOf(int fixQuality) {
     switch (fixQuality) {
         case 4:
@@ -115,6 +132,7 @@ GnssLineEffects ApplyGnssLine(SurveyState& state, std::string_view line,
     if (context.offsetsHidden) CopyOffsets(state, context.offsets);
     if (!context.corrupt) {
         if (Contains(line, "GGA")) {
+            effects.fixArrived = GgaCarriesFix(line, context.readerFixQuality);
             const GgaScan gga = ScanGga(line);
             state.NoValidPosition = gga.count < 2 || gga.utcTime == 0;
             if (gga.count == 4 && gga.fixQuality == 4) {
@@ -124,9 +142,10 @@ GnssLineEffects ApplyGnssLine(SurveyState& state, std::string_view line,
         }
     }
 
-    if (context.readerFixQuality != state.ShownFixQuality) {
-        effects.fixColour = FixColourOf(context.readerFixQuality);
-        state.ShownFixQuality = context.readerFixQuality;
+    const int shown = context.positionFresh ? context.readerFixQuality : 0;
+    if (shown != state.ShownFixQuality) {
+        effects.fixColour = FixColourOf(shown);
+        state.ShownFixQuality = shown;
     }
     return effects;
 }

@@ -8,6 +8,7 @@
 // as corrupt (its checksum failed) changes no value.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -34,6 +35,19 @@ struct GgaScan {
 };
 GgaScan ScanGga(std::string_view line);
 
+// Whether the serial reader takes a fix from this line: a talker GGA
+// ("$" + two letters + "GGA") with at least ten fields whose latitude and
+// longitude are given and on the globe, and whose quality is above 0 (an
+// empty quality field keeps `previousQuality`, as the reader does).
+bool GgaCarriesFix(std::string_view line, int previousQuality);
+
+// A fix stands for the vessel's position this long after its GGA arrived.
+inline constexpr uint32_t kFreshFixMs = 2000;
+// The latest position is fresh at tick count `nowTick`: a GGA carried a fix
+// less than kFreshFixMs before (SurveyState::LastFixTick) and the GNSS port
+// is open. Rows without a fresh position go to no XYZ file.
+bool PositionFresh(const SurveyState& state, uint32_t nowTick, bool portOpen);
+
 // The colour of the realtime window's GNSS group for a fix quality.
 enum class FixColour { Lime, Red, Aqua, Yellow };
 FixColour FixColourOf(int fixQuality);
@@ -56,11 +70,14 @@ struct GnssLineContext {
     OffsetsCopy offsets;          // read only when hidden
     bool corrupt = false;         // the reader marked the line (checksum)
     int readerFixQuality = 0;     // ZGPS1's fix quality before this line
+    bool positionFresh =
+        true;  // a fresh fix stands (PositionFresh); else the colour is quality 0's
 };
 
 // What the window has to do after the line.
 struct GnssLineEffects {
     bool startMapTick = false;           // enable tMap, GPSGroupBox lime, MemoGPS white
+    bool fixArrived = false;             // the line carries a fix (GgaCarriesFix)
     std::optional<FixColour> fixColour;  // repaint GPSGroupBox
 };
 

@@ -72,6 +72,34 @@ void AddVertexLineString(Lines& lines, int counter, const char* style,
     lines.Add("</Placemark>");
 }
 
+// A closed shape's ring (its first vertex repeated at the end) as a polygon.
+// The style is inline: the shared line style's colour and width, with no
+// fill, so the viewer draws the outline the canvas draws.
+void AddVertexPolygon(Lines& lines, int counter, const char* color,
+                      const std::string& coordinates) {
+    lines.Add("<Placemark>");
+    lines.Add("<name>Track_" + std::to_string(counter) + "</name>");
+    lines.Add(std::string("<Style><LineStyle><color>") + color +
+              "</color><width>2</width></LineStyle><PolyStyle><fill>0</fill></PolyStyle></Style>");
+    lines.Add("<Polygon><outerBoundaryIs><LinearRing>");
+    lines.Add("<coordinates>");
+    lines.Add(coordinates);
+    lines.Add("</coordinates>");
+    lines.Add("</LinearRing></outerBoundaryIs></Polygon>");
+    lines.Add("</Placemark>");
+}
+
+struct TrackStyle {
+    const char* url;
+    const char* color;
+};
+
+bool IsBlankText(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) > 0x20) return false;
+    return true;
+}
+
 void AddPoint(Lines& lines, const std::string& escapedName, const std::string& styleLine,
               const std::string& coordinate) {
     lines.Add("<Placemark>");
@@ -154,10 +182,11 @@ KmlDocument BuildKmlDocument(const TCanvasModel& model, const std::string& docum
     for (const int id : model.GetShapeIds()) {
         const int layer = model.GetShapeLayer(id);
         if (layer == vesselLayer || layer == gridLayer) continue;
-        const char* style = layer == fixLayer     ? "#trackFix"
-                            : layer == floatLayer ? "#trackFloat"
-                            : layer == nofixLayer ? "#trackNofix"
-                                                  : "#trackOther";
+        // The shared style, and its colour for the polygons' inline style.
+        const auto [style, color] = layer == fixLayer     ? TrackStyle{"#trackFix", "ff00ff00"}
+                                    : layer == floatLayer ? TrackStyle{"#trackFloat", "ff00ffff"}
+                                    : layer == nofixLayer ? TrackStyle{"#trackNofix", "ff0000ff"}
+                                                          : TrackStyle{"#trackOther", "ffff00ff"};
         double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
         switch (model.GetShapeType(id)) {
             case ShapeType::Line:
@@ -178,7 +207,8 @@ KmlDocument BuildKmlDocument(const TCanvasModel& model, const std::string& docum
                          "<styleUrl>#pointStyle</styleUrl>", a);
                 break;
             case ShapeType::Text:
-                if (!model.GetTextInfo(id, x1, y1, text)) break;
+                // A text of nothing but blanks would be a placemark without a name.
+                if (!model.GetTextInfo(id, x1, y1, text) || IsBlankText(text)) break;
                 if (!convert.Point(x1, y1, a)) {
                     ++doc.skipped;
                     break;
@@ -188,19 +218,29 @@ KmlDocument BuildKmlDocument(const TCanvasModel& model, const std::string& docum
             default: {
                 const int n = model.GetPolylinePointCount(id);
                 if (n < 2) break;
+                const TPlovanPolyline* polyline = AsPolyline(model.FindShape(id));
+                const bool closed = polyline && polyline->Closed == 1 && n >= 3;
                 vertices.clear();
                 bool converted = true;
+                std::string first;
                 for (int i = 0; i < n && converted; ++i) {
                     converted =
                         convert.Point(model.GetPolylineX(id, i), model.GetPolylineY(id, i), a);
                     if (i > 0) vertices += ' ';
                     vertices += a;
+                    if (i == 0) first = a;
                 }
                 if (!converted) {
                     ++doc.skipped;
                     break;
                 }
-                AddVertexLineString(lines, counter++, style, vertices);
+                if (!closed) {
+                    AddVertexLineString(lines, counter++, style, vertices);
+                } else {
+                    // The ring ends where it starts, once.
+                    if (a != first) vertices += ' ' + first;
+                    AddVertexPolygon(lines, counter++, color, vertices);
+                }
                 break;
             }
         }

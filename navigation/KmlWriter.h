@@ -6,9 +6,12 @@
 //
 // Lines and line strings are named "Track_" + n, points "Point_" + n, one
 // counter n from 0 for all three; texts carry their own text, soundings their
-// depth ("12.35m"). Shapes of the vessel and grid layers are left out, and so
-// are shapes without a vertex list (circles, ellipses, arcs) and line strings
-// of fewer than two vertices. A shape, sounding or vessel with a point the
+// depth ("12.35m"). A closed shape of three or more vertices (a polygon) is
+// a Polygon whose ring repeats its first vertex at the end, styled inline
+// with its layer's line colour and no fill. Shapes of the vessel and grid
+// layers are left out, and so are shapes without a vertex list (circles,
+// ellipses, arcs), line strings of fewer than two vertices and texts of
+// nothing but blanks (a placemark without a name). A shape, sounding or vessel with a point the
 // conversion refuses is left out whole, uncounted, and counted as skipped.
 // Names are escaped (& < >) and their control characters become blanks.
 //

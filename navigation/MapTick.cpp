@@ -5,13 +5,8 @@
 #include <cmath>
 
 #include "canvas/CanvasModel.h"
-#include "devices/DeviceGeodesy.h"
-#include "foundation/DayPaths.h"
-#include "geodesy/DatumText.h"
-#include "geodesy/LambertConformalConic.h"
-#include "geodesy/ParameterText.h"
-#include "geodesy/TransverseMercator.h"
-#include "geodesy/TransverseMercatorText.h"
+#include "devices/DeviceSettingsFile.h"
+#include "geodesy/Datum.h"
 #include "navigation/StandardLayers.h"
 #include "platform/VclText.h"
 
@@ -25,15 +20,7 @@ std::string Fixed(double value, int digits) {
     return platform::FloatToStrF(value, platform::FloatFormat::Fixed, 18, digits);
 }
 
-bool Number(const std::string& text, double& out) {
-    const std::optional<double> value = platform::ParseFloat(text);
-    if (!value || !std::isfinite(*value)) return false;
-    out = *value;
-    return true;
-}
-
 double Radians(double degrees) { return degrees * geodesy::kPi / 180; }
-double Degrees(double radians) { return radians * 180 / geodesy::kPi; }
 
 // One whole angle of the position text: 33°30'0.000" and the hemisphere.
 std::string Dms(double value, char positive, char negative) {
@@ -91,110 +78,6 @@ std::string PositionStatusText(const StatusTextInputs& in) {
             text += " | Depth: " + Fixed(in.depthHigh, 2) + " m";
     }
     return text;
-}
-
-// ---- Geodetic parameters ----
-
-bool CacheGeodesy(MapTickMemory& m, const DeviceSettingsValues& v, std::string* why) {
-    const auto refuse = [why](const char* reason) {
-        if (why) *why = reason;
-        return false;
-    };
-    const GeodeticTexts texts = BuildGeodeticTexts(v);
-    double a = 0, f = 0;
-    if (!Number(v.SemiMajorAxis, a) || !Number(v.Flattening, f))
-        return refuse("The semi-major axis or the flattening is not a number.");
-    geodesy::DatumSet source, target;
-    if (!geodesy::ParseDatumText(texts.Datum, source, target))
-        return refuse("The datum parameters are not all numbers.");
-
-    MapTickMemory next = m;
-    next.SemiMajorAxis = a;
-    next.Flattening = f;
-    const bool tm = !v.UseLCCProjection;
-    if (tm) {
-        const std::optional<geodesy::TMParameters> p = geodesy::ParseTMParameterText(texts.TM);
-        if (!p) return refuse("The Transverse Mercator parameters are not all numbers.");
-        next.TmCentralMeridian = p->centralMeridianDeg;
-        next.TmReferenceLatitude = p->referenceLatitudeDeg;
-        next.TmScaleFactor = p->k0;
-        next.TmFalseEasting = p->falseEastingM;
-        next.TmFalseNorthing = p->falseNorthingM;
-    } else {
-        double cp = 0, cm = 0, fe = 0, fn = 0, k0 = 1, sp1 = 0, sp2 = 0;
-        bool ok = Number(v.LCCCP, cp) && Number(v.LCCM, cm) && Number(v.LCCFE, fe) &&
-                  Number(v.LCCFN, fn);
-        ok = ok && (v.Lambert1 ? Number(v.LCCSF, k0) : Number(v.LCCSP1, sp1) && Number(v.LCCSP2, sp2));
-        if (!ok) return refuse("The Lambert parameters are not all numbers.");
-        next.LccCentralParallel = Radians(cp);
-        next.LccCentralMeridian = Radians(cm);
-        next.LccFalseEasting = fe;
-        next.LccFalseNorthing = fn;
-        next.LccScaleFactor = k0;
-        next.LccParallel1 = Radians(sp1);
-        next.LccParallel2 = Radians(sp2);
-    }
-    next.DatumText = texts.Datum;
-    next.GeodesyCached = true;
-    next.GeodesyFault.clear();
-    m = next;
-    g_EllipsoidParamsText = texts.Ellipsoid;
-    g_TMParamsText = texts.TM;
-    return true;
-}
-
-void DropGeodesyCache(MapTickMemory& m) {
-    m.GeodesyCached = false;
-    m.GeodesyFault.clear();
-    // The first fix after the drop is projected with the new parameters.
-    m.FixLatitude = m.FixLongitude = m.FixHeight = std::nan("");
-}
-
-std::optional<GridFix> ProjectFix(const MapTickMemory& m, double latitude, double longitude,
-                                  double height, bool lambert, bool oneParallel) {
-    GridFix out;
-    if (lambert) {
-        const std::string geodetic =
-            Fixed(latitude, 10) + " " + Fixed(longitude, 10) + " " + Fixed(height, 4);
-        std::array<double, 3> local{};
-        if (!geodesy::ReadLeading(geodesy::GeoTransform("BLH", geodetic, m.DatumText), local))
-            return std::nullopt;
-        const double a = m.SemiMajorAxis, f = m.Flattening;
-        double n = 0;
-        int error = 0;
-        if (oneParallel) {
-            n = geodesy::SetLambert1SPParameters(a, f, m.LccCentralParallel, m.LccCentralMeridian,
-                                                 m.LccFalseEasting, m.LccFalseNorthing,
-                                                 m.LccScaleFactor);
-            error = geodesy::GeodeticToLambert1SP(Radians(local[0]), Radians(local[1]),
-                                                  out.easting, out.northing);
-        } else {
-            n = geodesy::SetLambert2SPParameters(a, f, m.LccCentralParallel, m.LccCentralMeridian,
-                                                 m.LccParallel1, m.LccParallel2,
-                                                 m.LccFalseEasting, m.LccFalseNorthing);
-            error = geodesy::GeodeticToLambert2SP(Radians(local[0]), Radians(local[1]),
-                                                  out.easting, out.northing);
-        }
-        if (error != 0) return std::nullopt;
-        // Grid north lies east of true north east of the central meridian in
-        // the north (gamma = n * dlon), so the heading correction is -gamma,
-        // as for Transverse Mercator.
-        const double dlon =
-            geodesy::LongitudeFromCentralMeridian(local[1], Degrees(m.LccCentralMeridian));
-        out.convergence = -n * dlon;
-        return out;
-    }
-    out.convergence = geodesy::TMConvergenceOrScale(
-        "GrdConv", m.SemiMajorAxis, m.Flattening, latitude, longitude, m.TmCentralMeridian,
-        m.TmReferenceLatitude, m.TmScaleFactor, m.TmFalseEasting, m.TmFalseNorthing);
-    const std::string grid = geodesy::GeographicToGrid(Fixed(latitude, 10) + " " + Fixed(longitude, 10),
-                                                       m.DatumText, g_TMParamsText,
-                                                       g_EllipsoidParamsText);
-    std::array<double, 2> en{};
-    if (!geodesy::ReadLeading(grid, en)) return std::nullopt;
-    out.easting = en[0];
-    out.northing = en[1];
-    return out;
 }
 
 // ---- Vessel, track and sounding ----
@@ -277,6 +160,11 @@ int RecordTrackPoint(MapTickMemory& m, TCanvasModel& canvas, double e, double n,
     return id;
 }
 
+void StartNewTrack(MapTickMemory& m) {
+    m.TrackAnchored = false;
+    m.TrackOutlier = false;
+}
+
 void PlaceSoundingLabel(TCanvasModel& canvas, const DisplayValues& display, double e, double n,
                         double depthHigh) {
     if (!display.ShowDepthLabels) return;
@@ -300,15 +188,17 @@ MapTickResult RunMapTick(SurveyState& s, TCanvasModel& canvas, const DisplayValu
         return r;
     }
     const DeferredRepaints deferred(canvas);
-    // 4.
-    r.fixedCaption = std::to_string(in.fixQuality);
+    // 4. Without a fresh fix the quality the reader last held is not shown.
+    r.noFix = !in.positionFresh;
+    const int quality = r.noFix ? 0 : in.fixQuality;
+    r.fixedCaption = std::to_string(quality);
     r.antennaCaption = Fixed(s.RtkAntennaHeight, 2);
     r.tideCaption = in.offsetsVisible ? "-" : Fixed(s.RtkTide, 2);
     r.satelliteCaption = std::to_string(in.satellites);
     // 5, 6.
-    s.FixQuality = in.fixQuality;
+    s.FixQuality = quality;
     StatusTextInputs status;
-    status.fixName = FixName(in.fixQuality);
+    status.fixName = FixName(quality);
     status.speedCaption = in.speedCaption;
     status.satellites = in.satellites;
     status.antennaHeight = s.RtkAntennaHeight;
@@ -320,19 +210,24 @@ MapTickResult RunMapTick(SurveyState& s, TCanvasModel& canvas, const DisplayValu
     status.depthHigh = s.DepthHigh;
     status.depthLow = s.DepthLow;
     status.noValidPosition = s.NoValidPosition;
-    s.PositionStatusText = PositionStatusText(status);
+    s.PositionStatusText = r.noFix ? kNoFixStatusText : PositionStatusText(status);
     canvas.Invalidate();
-    // 7.
     if (!in.device) return r;
-    if (!m.GeodesyCached) {
+    const auto depthSpeedBox = [&] {
+        if (in.device->SensorEnabled)
+            canvas.SetDepth(s.DepthHigh, in.lowDepthShown ? s.DepthLow : 0, true);
+        canvas.SetSpeed(r.noFix ? kNoSpeed : s.SpeedKnots, true);
+    };
+    // 7. A refused set was said once; it projects nothing until the next Start.
+    if (!m.Projection && !m.GeodesyRefused) {
         std::string why;
-        if (!CacheGeodesy(m, *in.device, &why)) {
-            if (why != m.GeodesyFault) {
-                m.GeodesyFault = why;
-                r.geodesyFault = why;
-            }
-            return r;
-        }
+        if (!CacheGeodesy(m, *in.device, &why)) r.geodesyFault = why;
+    }
+    if (!m.Projection) {
+        s.GridEasting = s.GridNorthing = 0;
+        if (s.VesselLayerId >= 0) canvas.ClearLayer(s.VesselLayerId);
+        depthSpeedBox();
+        return r;
     }
     // 8.
     if (in.ringCount) m.RingCount = static_cast<int>(std::clamp(*in.ringCount, 0.0, 2147483647.0));
@@ -341,11 +236,6 @@ MapTickResult RunMapTick(SurveyState& s, TCanvasModel& canvas, const DisplayValu
     if (in.sideArrow) m.SideArrow = *in.sideArrow;
     if (in.bowArrow) m.BowArrow = *in.bowArrow;
 
-    const auto depthSpeedBox = [&] {
-        if (in.device->SensorEnabled)
-            canvas.SetDepth(s.DepthHigh, in.lowDepthShown ? s.DepthLow : 0, true);
-        canvas.SetSpeed(s.SpeedKnots, true);
-    };
     // No position (before the first fix, after an idle port): nothing moves.
     if (s.GnssLatitude == 0 && s.GnssLongitude == 0) {
         depthSpeedBox();
@@ -360,8 +250,7 @@ MapTickResult RunMapTick(SurveyState& s, TCanvasModel& canvas, const DisplayValu
         m.FixHeight = s.GnssHeight;
         r.projected = true;
         const std::optional<GridFix> grid =
-            ProjectFix(m, s.GnssLatitude, s.GnssLongitude, s.GnssHeight,
-                       in.device->UseLCCProjection, in.device->Lambert1);
+            m.Projection->Project(s.GnssLatitude, s.GnssLongitude, s.GnssHeight);
         if (!grid) return r;
         m.Easting = grid->easting;
         m.Northing = grid->northing;
@@ -379,23 +268,28 @@ MapTickResult RunMapTick(SurveyState& s, TCanvasModel& canvas, const DisplayValu
         canvas.CenterOn(e, n);
     else
         canvas.Redraw();
-    // 12.
-    canvas.ClearLayer(s.VesselLayerId);
-    if (!(e == 0 && n == 0)) {
-        canvas.SetLayerColor(s.VesselLayerId, static_cast<TColor>(in.vesselColor));
-        if (in.vesselWidth) canvas.SetLayerWidth(s.VesselLayerId, *in.vesselWidth);
-        const VesselSymbol symbol = VesselGeometry(e, n, s.GridHeading, m);
-        for (const VesselSymbol::Line& l : symbol.lines)
-            canvas.AddLine(l.x1, l.y1, l.x2, l.y2, s.VesselLayerId);
-        for (const double radius : symbol.ringRadii) canvas.AddCircle(e, n, radius, s.VesselLayerId);
+    // 12. A vessel layer that could not be found has nothing to clear or draw.
+    if (s.VesselLayerId >= 0) {
+        canvas.ClearLayer(s.VesselLayerId);
+        if (!(e == 0 && n == 0)) {
+            canvas.SetLayerColor(s.VesselLayerId, static_cast<TColor>(in.vesselColor));
+            if (in.vesselWidth) canvas.SetLayerWidth(s.VesselLayerId, *in.vesselWidth);
+            const VesselSymbol symbol = VesselGeometry(e, n, s.GridHeading, m);
+            for (const VesselSymbol::Line& l : symbol.lines)
+                canvas.AddLine(l.x1, l.y1, l.x2, l.y2, s.VesselLayerId);
+            for (const double radius : symbol.ringRadii)
+                canvas.AddCircle(e, n, radius, s.VesselLayerId);
+        }
     }
     // 13.
     r.drawn = true;
     r.panel0 = DmsPositionText(s.GnssLatitude, s.GnssLongitude);
     r.panel1 = "E" + Fixed(e, 2) + ", N" + Fixed(n, 2);
-    // 14.
-    RecordTrackPoint(m, canvas, e, n, in.fixQuality, in.track);
-    PlaceSoundingLabel(canvas, display, e, n, s.DepthHigh);
+    // 14. A stale fix leaves no trace.
+    if (!r.noFix) {
+        RecordTrackPoint(m, canvas, e, n, quality, in.track);
+        PlaceSoundingLabel(canvas, display, e, n, s.DepthHigh);
+    }
     depthSpeedBox();
     return r;
 }

@@ -9,20 +9,23 @@
 // the north, for both projections). Colours 0x00BBGGRR.
 //
 // What it keeps between runs lives in SurveyState::MapTick. The geodetic
-// parameters are read at the first run after DropGeodesyCache (each Start);
-// a fix that did not change since the last projected one is not projected
-// again. A fix of exactly 0 N 0 E (no position, or after "GPS is idle!")
-// projects, moves and adds nothing. Nothing here throws.
+// set is the one Start read (a run without one reads it, see SurveyGrid.h);
+// a refused set projects nothing until the next Start. A fix that did not
+// change since the last projected one is not projected again. A fix of
+// exactly 0 N 0 E (no position, or after "GPS is idle!") projects, moves and
+// adds nothing. Nothing here throws.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "foundation/DisplayValues.h"
 #include "foundation/SurveyState.h"
+#include "navigation/SurveyGrid.h"
 
 struct DeviceSettingsValues;
 class TCanvasModel;
@@ -51,23 +54,6 @@ struct StatusTextInputs {
 };
 std::string PositionStatusText(const StatusTextInputs& in);
 
-// Reads the geodetic texts and numbers into the memory, and the ellipsoid
-// and Transverse Mercator texts into g_EllipsoidParamsText and
-// g_TMParamsText. False (memory uncached, `why` set) when a number the
-// chosen projection needs is not a number.
-bool CacheGeodesy(MapTickMemory& memory, const DeviceSettingsValues& values, std::string* why);
-// The next run reads the parameters again and projects its fix anew.
-void DropGeodesyCache(MapTickMemory& memory);
-
-struct GridFix {
-    double easting = 0, northing = 0, convergence = 0;
-};
-// The fix projected with the cached parameters; std::nullopt when a
-// conversion fails. Lambert uses (and installs) the process-wide set of
-// geodesy/LambertConformalConic.h.
-std::optional<GridFix> ProjectFix(const MapTickMemory& memory, double latitude, double longitude,
-                                  double height, bool lambert, bool lambertOneParallel);
-
 // The vessel symbol at (E, N) for a grid heading: five lines (position to
 // tip, to right, to left, tip to right, tip to left) and the ring radii.
 struct VesselSymbol {
@@ -95,13 +81,27 @@ struct TrackSettings {
 int RecordTrackPoint(MapTickMemory& memory, TCanvasModel& canvas, double easting, double northing,
                      int fixQuality, const TrackSettings& settings);
 
+// The next track point anchors the track anew: no line joins it to the
+// last session's track (each Start).
+void StartNewTrack(MapTickMemory& memory);
+
 // The sounding label of the tick.
 void PlaceSoundingLabel(TCanvasModel& canvas, const DisplayValues& display, double easting,
                         double northing, double depthHigh);
 
+// The position box's text while no fresh fix stands (the GNSS port idle,
+// closed or failed, realtime stopped, or no fix for two seconds).
+inline constexpr const char* kNoFixStatusText = "No Fix";
+
+// The speed handed to the depth/speed box without a fresh fix: "--.-".
+inline constexpr double kNoSpeed = std::numeric_limits<double>::quiet_NaN();
+
 // Everything one run reads besides the survey state and the display values.
 struct MapTickInputs {
     int fixQuality = 0;  // ZGPS1's
+    // The fix stands for now (see PositionFresh); without it the tick shows
+    // no fix, records no track point and places no sounding label.
+    bool positionFresh = true;
     int satellites = 0;
     double courseOverGround = 0;
     std::string speedCaption;  // the realtime window's Speed caption
@@ -123,6 +123,7 @@ struct MapTickResult {
     // A refusal of the geodetic parameters to report (once per reason).
     std::optional<std::string> geodesyFault;
     bool projected = false;  // this run projected its fix
+    bool noFix = false;      // it showed the no-fix state (quality 0, "No Fix", speed "--.-")
     bool drawn = false;      // the position, vessel and status bar are this run's
     std::string panel0, panel1;
 };

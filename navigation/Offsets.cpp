@@ -141,6 +141,38 @@ std::string OffsetsLogFailedMessage(const std::string& path, const std::string& 
     return Say(kLogFailed, language) + path;
 }
 
+std::string OffsetsNumberName(OffsetsField field) {
+    switch (field) {
+        case OffsetsField::OffsetA:
+            return "Offset A";
+        case OffsetsField::OffsetB:
+            return "Offset B";
+        case OffsetsField::OffsetC:
+            return "Offset C";
+        case OffsetsField::SV:
+            return "SV";
+        case OffsetsField::TideHt:
+            return "Tide Height";
+        default:
+            return {};
+    }
+}
+
+std::string OffsetsExitMessage(OffsetsField field, const std::string& text, bool stored) {
+    if (text.empty() && !stored) return {};
+    try {
+        platform::StrToFloat(text);
+        return {};
+    } catch (const platform::EConvertError& e) {
+        return OffsetsNumberName(field) + ": " + e.what();
+    }
+}
+
+bool OffsetsNumberStored(const platform::IniFile& ini, OffsetsField field) {
+    const std::string name = OffsetsNumberName(field);
+    return !name.empty() && ini.ValueExists(kSection, name);
+}
+
 OffsetsTexts ReadOffsetsSettings(const platform::IniFile& ini) {
     OffsetsTexts t;
     t.OffsetA = ini.ReadString(kSection, "Offset A", "");

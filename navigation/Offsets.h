@@ -91,6 +91,20 @@ std::string OffsetsLogPath();
 // The message when the offsets log cannot be written.
 std::string OffsetsLogFailedMessage(const std::string& path, const std::string& languageCode);
 
+// A number field's name in the settings file and in its messages ("Offset
+// A", "Offset B", "Offset C", "SV", "Tide Height"); empty for the others.
+std::string OffsetsNumberName(OffsetsField field);
+
+// Leaving a number field: empty when its text is a number, or is empty while
+// the settings file holds nothing for the field (a first start: the field
+// keeps its default, the empty text). Otherwise the field's name, then the
+// number conversion's own message: "Offset A: '' is not a valid floating
+// point value".
+std::string OffsetsExitMessage(OffsetsField field, const std::string& text, bool stored);
+
+// Whether "ECHOSOUNDER_OFFSETS" holds a value for the number field.
+bool OffsetsNumberStored(const platform::IniFile& ini, OffsetsField field);
+
 // Reads the eight keys by their plain names (defaults empty).
 OffsetsTexts ReadOffsetsSettings(const platform::IniFile& ini);
 // Writes the nine keys in their order with the names padded to 13

@@ -1,24 +1,30 @@
 #include "navigation/SettingsImport.h"
 
-#include <filesystem>
-
+#include "platform/IniFile.h"
 #include "platform/TextFiles.h"
 
 std::string SettingsBackupPath(const std::string& target) { return target + ".bak"; }
 
-SettingsImportResult ImportSettingsFile(const std::string& source, const std::string& target) {
-    std::error_code ec;
-    if (!std::filesystem::exists(source, ec)) return SettingsImportResult::SourceMissing;
+SettingsImport ImportSettingsFile(const std::string& source, const std::string& target) {
+    using platform::FileReadStatus;
     std::string bytes;
-    if (!platform::ReadFile(source, bytes)) return SettingsImportResult::CopyFailed;
+    const platform::FileReadResult read =
+        platform::ReadRegularFile(source, bytes, platform::kSettingsMaxFileBytes);
+    if (read.status == FileReadStatus::Missing) return {SettingsImportResult::SourceMissing, {}};
+    if (!read.ok())
+        return {SettingsImportResult::CopyFailed, platform::FileReadProblem(source, read)};
     // The old file first, so that an import is never left without the file
-    // it replaced.
+    // it replaced; one that cannot be read is never replaced.
     std::string old;
-    if (std::filesystem::exists(target, ec)) {
-        if (!platform::ReadFile(target, old) ||
-            !platform::WriteFileAtomic(SettingsBackupPath(target), old))
-            return SettingsImportResult::CopyFailed;
+    const platform::FileReadResult kept =
+        platform::ReadRegularFile(target, old, platform::kSettingsMaxFileBytes);
+    if (kept.status != FileReadStatus::Missing) {
+        if (!kept.ok())
+            return {SettingsImportResult::CopyFailed, platform::FileReadProblem(target, kept)};
+        if (!platform::ReplaceFile(SettingsBackupPath(target), old, platform::kPrivateFileModes))
+            return {SettingsImportResult::CopyFailed, {}};
     }
-    return platform::WriteFileAtomic(target, bytes) ? SettingsImportResult::Imported
-                                                    : SettingsImportResult::CopyFailed;
+    if (!platform::ReplaceFile(target, bytes, platform::kPrivateFileModes))
+        return {SettingsImportResult::CopyFailed, {}};
+    return {SettingsImportResult::Imported, {}};
 }

@@ -38,7 +38,7 @@ std::string FileName(const std::string& path) {
 }  // namespace
 
 SoundingRowWriter::SoundingRowWriter(std::string header, Hooks hooks, size_t capBytes)
-    : header_(std::move(header)), hooks_(std::move(hooks)), cap_(capBytes) {}
+    : header_(std::move(header)), hooks_(std::move(hooks)), held_(capBytes) {}
 
 SoundingRowWriter::~SoundingRowWriter() { CloseFile(); }
 
@@ -74,7 +74,7 @@ int SoundingRowWriter::OpenTarget(const std::string& path, std::string& target, 
 bool SoundingRowWriter::WriteHeld(int fd, off_t before, std::string& why) {
     bytes_.clear();
     if (before == 0) bytes_ = header_ + "\r\n";
-    for (const std::string& row : held_) {
+    for (const std::string& row : held_.Items()) {
         bytes_ += row;
         bytes_ += "\r\n";
     }
@@ -127,17 +127,8 @@ bool SoundingRowWriter::TryOnce(const std::string& path, std::string& why) {
     return false;
 }
 
-void SoundingRowWriter::Hold(const std::string& row) {
-    if (heldBytes_ + row.size() + 2 > cap_) {
-        ++lost_;
-        return;
-    }
-    held_.push_back(row);
-    heldBytes_ += row.size() + 2;
-}
-
 bool SoundingRowWriter::Write(const std::string& path, const std::string& row) {
-    Hold(row);
+    held_.Hold(row);
     std::string why;
     bool ok = TryOnce(path, why);
     if (!ok) {
@@ -145,45 +136,34 @@ bool SoundingRowWriter::Write(const std::string& path, const std::string& row) {
         ok = TryOnce(path, why);
     }
     if (!ok) {
-        if (!outage_) {
-            outage_ = true;
-            if (hooks_.report)
-                hooks_.report("Sounding rows cannot be written to " + FileName(path) + ": " + why +
-                              ". Rows are held until the file can be written.");
-        }
+        if (held_.Failed() && hooks_.report)
+            hooks_.report("Sounding rows cannot be written to " + FileName(path) + ": " + why +
+                          ". Rows are held until the file can be written.");
         return false;
     }
-    const size_t written = held_.size();
-    held_.clear();
-    heldBytes_ = 0;
-    if (outage_) {
-        outage_ = false;
-        if (hooks_.report)
-            hooks_.report("Sounding rows written again to " + FileName(lastTarget_) + ": " +
-                          std::to_string(written) + " held rows written, " + std::to_string(lost_) +
-                          " rows lost.");
-        lost_ = 0;
-    }
+    if (const auto ended = held_.Written(); ended && hooks_.report)
+        hooks_.report("Sounding rows written again to " + FileName(lastTarget_) + ": " +
+                      std::to_string(ended->written) + " held rows written, " +
+                      std::to_string(ended->lost) + " rows lost.");
     return true;
 }
 
 void SoundingRowWriter::Touch(const std::string& path) {
-    if (!held_.empty()) return;
+    if (!held_.Empty()) return;
     std::string why;
     (void)TryOnce(path, why);
 }
 
 size_t SoundingRowWriter::Flush(const std::string& path) {
     std::string why;
-    bool written = held_.empty() || TryOnce(path, why);
+    bool written = held_.Empty() || TryOnce(path, why);
     if (!written) {
         if (hooks_.ensureFolders) hooks_.ensureFolders();
         written = TryOnce(path, why);
     }
     // The file is let go either way; the next row opens it again.
     CloseFile();
-    if (!written) return held_.size() + lost_;
-    held_.clear();
-    heldBytes_ = 0;
-    return lost_;
+    if (!written) return held_.Count() + held_.Lost();
+    held_.WrittenQuietly();
+    return held_.Lost();
 }

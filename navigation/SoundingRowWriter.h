@@ -20,9 +20,10 @@
 #include <sys/types.h>
 
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <string>
+
+#include "navigation/HeldItems.h"
 
 class SoundingRowWriter {
   public:
@@ -47,8 +48,8 @@ class SoundingRowWriter {
     // close); returns the number still held, which the close reports as lost.
     size_t Flush(const std::string& path);
 
-    size_t HeldRows() const { return held_.size(); }
-    size_t LostRows() const { return lost_; }
+    size_t HeldRows() const { return held_.Count(); }
+    size_t LostRows() const { return held_.Lost(); }
     // The file the last row went to (the own name or an "_n" name).
     const std::string& LastTarget() const { return lastTarget_; }
 
@@ -65,15 +66,10 @@ class SoundingRowWriter {
     bool WriteHeld(int fd, off_t before, std::string& why);
     void CloseFile();
     bool TryOnce(const std::string& path, std::string& why);
-    void Hold(const std::string& row);
 
     std::string header_;
     Hooks hooks_;
-    size_t cap_;
-    std::deque<std::string> held_;
-    size_t heldBytes_ = 0;
-    size_t lost_ = 0;  // lost in the present outage
-    bool outage_ = false;
+    HeldItems held_;
     std::string lastTarget_;
     int fd_ = -1;          // the open file, -1 for none
     ino_t ino_ = 0;        // its inode and device

@@ -2,11 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <QCoreApplication>
+#include <QThread>
 #include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <utility>
 
+#include "platform/Dialogs.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFiles.h"
 #include "platform/VclText.h"
@@ -46,6 +50,13 @@ struct IniFile::Model {
     // what follows it (a second mark, say) reads the same after a write.
     bool byteOrderMark = false;
     FileStamp stamp;
+    // The file was there but could not be read: writing the model would
+    // replace whatever it holds, so it is never written in this run.
+    bool unreadable = false;
+    // What to tell the user about it, until it could be shown: a message box
+    // needs the application and its GUI thread, and the settings are read
+    // before the application is made.
+    std::string untold;
 
     void Parse(std::string_view text) {
         lines.clear();
@@ -161,20 +172,86 @@ std::string Unquote(std::string_view value) {
 }  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
-    std::lock_guard lock(g_modelsMutex);
-    auto& slot = Models()[path_];
-    if (!slot) slot = std::make_shared<Model>();
-    model_ = slot;
-    // Another program (or a file copy) may have replaced the file.
-    std::lock_guard modelLock(model_->mutex);
-    const FileStamp stamp = StampOf(path_);
-    if (!(stamp == model_->stamp)) {
-        std::string text;
-        model_->lines.clear();
-        model_->byteOrderMark = false;
-        if (ReadFile(path_, text)) model_->Parse(text);
-        model_->stamp = stamp;
+    const QCoreApplication* application = QCoreApplication::instance();
+    const bool canTell = application && QThread::currentThread() == application->thread();
+    std::string message;
+    {
+        std::lock_guard lock(g_modelsMutex);
+        auto& slot = Models()[path_];
+        if (!slot) slot = std::make_shared<Model>();
+        model_ = slot;
+        // Another program (or a file copy) may have replaced the file.
+        std::lock_guard modelLock(model_->mutex);
+        const FileStamp stamp = StampOf(path_);
+        if (!model_->unreadable && !(stamp == model_->stamp)) {
+            model_->stamp = stamp;
+            std::string text;
+            const FileReadResult read = ReadRegularFile(path_, text, kSettingsMaxFileBytes);
+            if (read.ok() || read.status == FileReadStatus::Missing) {
+                model_->lines.clear();
+                model_->byteOrderMark = false;
+                model_->Parse(text);
+            } else {
+                // What was read before stays readable; the file is left as it is.
+                model_->unreadable = true;
+                model_->untold = "The settings file " + FileReadProblem(path_, read) +
+                                 " cannot be read. The program goes on with its default "
+                                 "settings and writes nothing to that file until it is "
+                                 "started again.";
+            }
+        }
+        if (canTell) message = std::exchange(model_->untold, {});
     }
+    // Outside the locks: the box runs the event loop, whose handlers read
+    // settings too.
+    if (!message.empty()) ShowMessage(message);
+}
+
+IniFile::Batch::Batch(IniFile& ini) : ini_(ini) { ++ini_.batchDepth_; }
+
+IniFile::Batch::~Batch() { Commit(); }
+
+bool IniFile::Batch::Commit() {
+    if (!open_) return true;
+    open_ = false;
+    if (--ini_.batchDepth_ > 0) return !ini_.batchRefused_;
+    std::lock_guard lock(ini_.model_->mutex);
+    const bool refused = ini_.batchRefused_;
+    const bool pending = ini_.batchPending_;
+    ini_.batchRefused_ = ini_.batchPending_ = false;
+    // A batch with a refused write is no whole save: it writes nothing.
+    if (refused) return false;
+    return !pending || ini_.Flush();
+}
+
+bool IniFile::Refused() {
+    if (!g_writesRefused) return false;
+    if (batchDepth_ > 0) batchRefused_ = true;
+    return true;
+}
+
+bool IniFile::Store() {
+    if (model_->unreadable) {
+        if (batchDepth_ > 0) batchRefused_ = true;
+        return false;
+    }
+    if (batchDepth_ > 0) {
+        batchPending_ = true;
+        return true;
+    }
+    return Flush();
+}
+
+bool IniFile::Flush() {
+    if (g_writesRefused || model_->unreadable) return false;
+    const bool ok = ReplaceFile(path_, model_->Serialise(), kPrivateFileModes);
+    model_->stamp = StampOf(path_);
+    return ok;
+}
+
+bool IniFile::Unreadable() const {
+    std::lock_guard lock(model_->mutex);
+    return model_->unreadable;
 }
 
 void IniFile::SetWritesRefused(bool refused) { g_writesRefused = refused; }
@@ -206,7 +283,7 @@ double IniFile::ReadFloat(std::string_view section, std::string_view key, double
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    if (g_writesRefused) return false;
+    if (Refused()) return false;
     // A line break in a value would start a new line of the file, and the
     // next reading would take what follows it as keys or sections of its own.
     std::string oneLine(value);
@@ -214,9 +291,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         oneLine.begin(), oneLine.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     std::lock_guard lock(model_->mutex);
     model_->Set(section, key, oneLine);
-    const bool ok = WriteFileAtomic(path_, model_->Serialise());
-    model_->stamp = StampOf(path_);
-    return ok;
+    return Store();
 }
 
 bool IniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
@@ -261,28 +336,24 @@ std::vector<std::string> IniFile::ReadSections() const {
 }
 
 bool IniFile::EraseSection(std::string_view section) {
-    if (g_writesRefused) return false;
+    if (Refused()) return false;
     std::lock_guard lock(model_->mutex);
     size_t s = model_->FindSection(section);
     if (s == model_->lines.size()) return true;
     model_->lines.erase(model_->lines.begin() + static_cast<long>(s),
                         model_->lines.begin() + static_cast<long>(model_->SectionEnd(s)));
-    const bool ok = WriteFileAtomic(path_, model_->Serialise());
-    model_->stamp = StampOf(path_);
-    return ok;
+    return Store();
 }
 
 bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
-    if (g_writesRefused) return false;
+    if (Refused()) return false;
     std::lock_guard lock(model_->mutex);
     size_t s = model_->FindSection(section);
     if (s == model_->lines.size()) return true;
     for (size_t i = s + 1, end = model_->SectionEnd(s); i < end; ++i) {
         if (model_->lines[i].kind == Model::Line::Entry && SameName(model_->lines[i].name, key)) {
             model_->lines.erase(model_->lines.begin() + static_cast<long>(i));
-            const bool ok = WriteFileAtomic(path_, model_->Serialise());
-            model_->stamp = StampOf(path_);
-            return ok;
+            return Store();
         }
     }
     return true;

@@ -7,7 +7,14 @@
 //  - a missing key or an unreadable number yields the caller's default;
 //  - every write reaches the disk at once, through a temporary file and a
 //    rename, and is seen at once by every other IniFile on the same path in
-//    the process (they share one model per path).
+//    the process (they share one model per path); a Batch gathers the keys
+//    of one save into one such write;
+//  - the file is private: written 0600 (or the stricter mode the user gave
+//    it), through a symbolic link to the link's target, the link kept;
+//  - a file that is there but cannot be read (no permission, an I/O error,
+//    not a regular file, larger than kSettingsMaxFileBytes) is never written:
+//    the program says so once and goes on with the defaults; every write to
+//    it fails for the rest of the run, keeping its value in memory only.
 // The file is UTF-8 text, written with CR LF line ends; LF is read as well.
 // A line that is not valid UTF-8 is read as Windows-1254 (a file of the
 // Windows program), so its Turkish letters survive the next write.
@@ -15,6 +22,7 @@
 // Lines that are neither sections nor key=value pairs are kept as they are.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,9 +30,33 @@
 
 namespace platform {
 
+// A settings file is a few kilobytes; one far beyond that is no settings file.
+inline constexpr std::size_t kSettingsMaxFileBytes = std::size_t{16} << 20;
+
 class IniFile {
 public:
     explicit IniFile(std::string path);
+
+    // Keeps the writes, erases and deletions made through one IniFile in the
+    // shared model while it lives (every IniFile on the path reads them at
+    // once) and writes the file once, at Commit or when it goes: a save of
+    // many keys is one atomic write, with the same bytes as key by key.
+    // Batches nest; the outermost one writes.
+    class Batch {
+    public:
+        explicit Batch(IniFile& ini);
+        ~Batch();  // writes what is pending when Commit did not
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        // Writes what is pending. False when the file could not be written,
+        // or when a write of the batch was refused: the batch then writes
+        // nothing.
+        bool Commit();
+
+    private:
+        IniFile& ini_;
+        bool open_ = true;
+    };
 
     const std::string& FileName() const { return path_; }
 
@@ -48,6 +80,9 @@ public:
     bool EraseSection(std::string_view section);
     bool DeleteKey(std::string_view section, std::string_view key);
 
+    // The file was there but could not be read: nothing is written to it.
+    bool Unreadable() const;
+
     // Forgets the shared models, so the next IniFile reads the disk again.
     static void DropCachedModels();
 
@@ -61,8 +96,19 @@ public:
     struct Model;
 
 private:
+    // True, and the batch failed, while writes are refused: the write must
+    // change nothing.
+    bool Refused();
+    // Writes the model after a change, or leaves it to the batch; false when
+    // the file could not be written. The model's lock is held.
+    bool Store();
+    bool Flush();
+
     std::string path_;
     std::shared_ptr<Model> model_;
+    int batchDepth_ = 0;
+    bool batchPending_ = false;
+    bool batchRefused_ = false;
 };
 
 }  // namespace platform

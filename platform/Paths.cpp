@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -94,10 +95,10 @@ std::string MapWindowsPath(std::string_view path) {
     return HomeDir() + rest;
 }
 
-bool EnsureDirectory(const std::string& path) {
+bool EnsureDirectory(const std::string& path, unsigned mode) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) return true;
-    fs::create_directory(path, ec);
+    ::mkdir(path.c_str(), static_cast<mode_t>(mode));
     return fs::is_directory(path, ec);
 }
 

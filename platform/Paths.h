@@ -30,8 +30,9 @@ std::string BesideExecutableDir();
 // every '\' to '/'. Other paths come back with their separators turned.
 std::string MapWindowsPath(std::string_view path);
 
-// Creates one folder level when missing. True when the folder exists after.
-bool EnsureDirectory(const std::string& path);
+// Creates one folder level when missing, with `mode` less the umask (an
+// existing folder keeps its own). True when the folder exists after.
+bool EnsureDirectory(const std::string& path, unsigned mode = 0777);
 
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);

@@ -214,6 +214,7 @@ SerialRead SerialPort::Read(void* buffer, size_t size) {
     SerialRead result;
     if (fd_ < 0) {
         result.gone = true;
+        result.why = "the port is closed";
         return result;
     }
     if (size == 0) return result;
@@ -227,9 +228,19 @@ SerialRead SerialPort::Read(void* buffer, size_t size) {
         }
         // Readable but nothing came: end of file. EAGAIN and EINTR are only
         // "nothing now"; anything else (EIO of a vanished adapter) is the end.
-        if (n == 0 || (errno != EAGAIN && errno != EINTR)) result.gone = true;
-    } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        if (n == 0) {
+            result.gone = true;
+            result.why = "end of file";
+        } else if (errno != EAGAIN && errno != EINTR) {
+            result.gone = true;
+            result.why = std::strerror(errno);
+        }
+    } else if (p.revents & POLLHUP) {
         result.gone = true;
+        result.why = "the device hung up";
+    } else if (p.revents & (POLLERR | POLLNVAL)) {
+        result.gone = true;
+        result.why = "the device reports an error";
     }
     if (result.gone) gone_ = true;
     return result;

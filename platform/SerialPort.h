@@ -52,6 +52,7 @@ struct SerialSettings {
 struct SerialRead {
     size_t bytes = 0;   // bytes placed in the buffer
     bool gone = false;  // the device went away (end of file, EIO, hang-up) or the port is closed
+    std::string why;    // when gone: what the read met, in the system's words
 };
 
 class SerialPort {

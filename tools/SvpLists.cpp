@@ -29,11 +29,11 @@ TSvpList SplitListText(std::string_view text) {
     return lines;
 }
 
-bool ReadListFile(const std::string& path, TSvpList& lines) {
+platform::FileReadResult ReadListFile(const std::string& path, TSvpList& lines) {
     std::string bytes;
-    if (!platform::ReadFile(path, bytes)) return false;
-    lines = SplitListText(platform::DecodeText(bytes));
-    return true;
+    const platform::FileReadResult read = platform::ReadRegularFile(path, bytes, kSvpMaxFileBytes);
+    if (read.ok()) lines = SplitListText(platform::DecodeText(bytes));
+    return read;
 }
 
 bool WriteListFile(const std::string& path, const TSvpList& lines) {

@@ -10,8 +10,11 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
+
+#include "platform/TextFiles.h"
 
 using TSvpList = std::vector<std::string>;
 
@@ -45,8 +48,13 @@ TSvpListPlaces DefaultSvpListPlaces();
 // the start is dropped; a last line end adds no empty line.
 TSvpList SplitListText(std::string_view text);
 
-// The file's lines; false when it cannot be read.
-bool ReadListFile(const std::string& path, TSvpList& lines);
+// A cast of tens of thousands of samples is a few megabytes of text.
+inline constexpr std::size_t kSvpMaxFileBytes = std::size_t{32} << 20;
+
+// The file's lines, read through platform::ReadRegularFile (a FIFO or a file
+// over kSvpMaxFileBytes is refused at once); `lines` is left alone unless
+// the result is ok.
+platform::FileReadResult ReadListFile(const std::string& path, TSvpList& lines);
 
 // Writes every line followed by CR LF, replacing the file whole (through a
 // temporary file and a rename). False when it cannot be written.

@@ -34,15 +34,17 @@ TSvpLookup TSvpProfile::Lookup(double rawDepth) const {
     TSvpLookup result;
     if (!InUse()) return result;
     result.inUse = true;
-    const double rounded = std::trunc(rawDepth + 0.5);
-    const double last = static_cast<double>(values_.size() - 1);
-    size_t index = 0;
-    if (rounded > last) {
-        index = values_.size() - 1;
-        result.beyondColumn = true;
-    } else if (rounded > 0) {
-        index = static_cast<size_t>(rounded);
-    }
-    result.soundVelocity = values_[index];
+    const SvpLine line = SvpLineFor(rawDepth, values_.size());
+    result.beyondColumn = line.beyond;
+    result.soundVelocity = values_[line.index];
     return result;
+}
+
+SvpLine SvpLineFor(double rawDepth, size_t lineCount) {
+    // Compared as doubles: a depth like 1e25 never meets an integer cast.
+    const double rounded = std::trunc(rawDepth + 0.5);
+    const double last = static_cast<double>(lineCount - 1);
+    if (rounded > last) return {lineCount - 1, true};
+    if (rounded > 0) return {static_cast<size_t>(rounded), false};
+    return {};
 }

@@ -11,6 +11,7 @@
 // GUI thread only: the window sets it, the depth handler reads it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,16 @@ struct TSvpLookup {
     double soundVelocity = 0;   // m/s, valid when inUse
     bool beyondColumn = false;  // the depth is deeper than the column's last line
 };
+
+// The line of a column of `lineCount` lines (at least one) that the raw
+// depth `rawDepth` (m) reads: trunc(rawDepth + 0.5); a depth deeper than the
+// column gets its last line (beyond set), a negative or non-finite depth
+// line 0, whatever the size of the number.
+struct SvpLine {
+    size_t index = 0;
+    bool beyond = false;
+};
+SvpLine SvpLineFor(double rawDepth, size_t lineCount);
 
 class TSvpProfile {
   public:

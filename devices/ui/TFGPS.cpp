@@ -6,16 +6,15 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "foundation/FormPlacement.h"
 #include "platform/HandlerGuard.h"
 #include "platform/ui/ColorBox.h"
 
@@ -389,15 +388,12 @@ void TFGPS::ConnectHandlers() {
     connect(BitBtn2, &QPushButton::clicked, this, guard(&TFGPS::BitBtn2Click));
 }
 
+void TFGPS::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this, OpeningPlace::Centre);
+    QDialog::setVisible(visible);
+}
+
 void TFGPS::showEvent(QShowEvent* event) {
-    if (!FCentred) {
-        FCentred = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
     platform::GuardHandler([this] { FormShow(); });
     QDialog::showEvent(event);
 }

@@ -81,8 +81,18 @@ class TFGPS : public QDialog {
     void EchoGnssLine(const std::string& line);
     void EchoSensorLine(const std::string& line);
 
-    // Message type; public because the realtime window's start-up timer runs it.
+    // The surveyor's choice of a message type: a listed type's format
+    // replaces the format edit (see FormatAfterTypeChoice), and the realtime
+    // window takes the type's layout.
     void cSBESMessageChange();
+    // The realtime window's start-up timer: the stored type's layout only;
+    // the stored format stays as it is, an "OTHER" format equal to a listed
+    // one included.
+    void ApplyStoredSBESMessageType();
+    // The GNSS monitor's background (0x00BBGGRR): white once the map tick
+    // runs, red after "GPS Timeout!".
+    void SetGpsMemoColor(uint32_t bgr);
+    uint32_t GpsMemoColor() const { return FGpsMemoColor; }
     void cbUseTMProjectionClick();
     void cbUseLCCProjectionClick();
     void cLambert1Click();
@@ -174,6 +184,9 @@ class TFGPS : public QDialog {
     std::array<QComboBox*, 11> GnssPortBoxes() const;
     std::array<QComboBox*, 11> SensorPortBoxes() const;
 
+    // Opens centred in the map area; later shows where it was left.
+    void setVisible(bool visible) override;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -202,7 +215,7 @@ class TFGPS : public QDialog {
     mutable std::string FGridSystemError;
     mutable bool FGridSystemStale = true;
     bool FCreating = false;  // FormCreate runs: its save leaves the screenshot key alone
-    bool FCentred = false;
+    uint32_t FGpsMemoColor = 0xFFFFFF;
 };
 
 // The device settings window, created by the program entry.

@@ -226,24 +226,34 @@ void TFGPS::SetSettingsPagesEnabled(bool enabled) {
 
 void TFGPS::LockStateCheck1Click() {
     platform::IniFile ini(SettingsFilePath());
-    const auto refuse = [&] {
-        platform::ShowMessage("The settings could not be written to " + ini.FileName() + ".");
+    const auto refuse = [&](const std::string& why) {
+        // A file that cannot be read was reported once when it was found.
+        if (!ini.Unreadable()) platform::ShowMessage(why);
         const QSignalBlocker block(LockStateCheck1);
         LockStateCheck1->setChecked(false);
         SetSettingsPagesEnabled(true);
     };
+    const std::string notWritten = "The settings could not be written to " + ini.FileName() + ".";
     if (!LockStateCheck1->isChecked()) {
         SetSettingsPagesEnabled(true);
-        if (!ini.WriteInteger(kLockSection, kLockKey, 0)) refuse();
+        if (!ini.WriteInteger(kLockSection, kLockKey, 0)) refuse(notWritten);
         return;
     }
     const DeviceSettingsValues values = Values();
-    const bool saved = SaveDeviceSettings(ini, values, !FCreating, [](const std::string& line) {
-        AppendEventLog(line, EventLogPath());
-    });
-    if (!saved) {
-        refuse();
-        return;
+    switch (SaveDeviceSettings(ini, values, !FCreating, [](const std::string& line) {
+        return AppendEventLog(line, EventLogPath());
+    })) {
+        case DeviceSettingsSave::Saved:
+            break;
+        case DeviceSettingsSave::SettingsNotWritten:
+            refuse(notWritten);
+            return;
+        case DeviceSettingsSave::SummaryNotWritten:
+            refuse(
+                "The settings were saved, but their summary could not be written to the "
+                "event log " +
+                EventLogPath() + ", so they stay unlocked.");
+            return;
     }
     ApplyDisplayValues(values, g_Display);
     PushGridToCanvas(true);
@@ -282,12 +292,25 @@ void TFGPS::EchoSensorLine(const std::string& line) { EchoLine(MemoSensor, line)
 
 void TFGPS::cSBESMessageChange() {
     const std::string text = TextOf(cSBESMessage);
-    const SBESMessageType* type = FindSBESMessageType(text);
-    if (!type) return;
+    if (!FindSBESMessageType(text)) return;
     eSBESFormat->setText(Q(FormatAfterTypeChoice(text, TextOf(eSBESFormat))));
-    if (type->layout == SBESLayout::Unchanged) return;
+    ApplyStoredSBESMessageType();
+}
+
+void TFGPS::ApplyStoredSBESMessageType() {
+    const SBESMessageType* type = FindSBESMessageType(TextOf(cSBESMessage));
+    if (!type || type->layout == SBESLayout::Unchanged) return;
     // The realtime window switches its layout here once it exists.
     if (FHost.LowFrequencyDepth) FHost.LowFrequencyDepth(type->layout == SBESLayout::TwoDepth);
+}
+
+void TFGPS::SetGpsMemoColor(uint32_t bgr) {
+    if (bgr == FGpsMemoColor) return;
+    FGpsMemoColor = bgr;
+    MemoGPS->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: #%1%2%3; }")
+                               .arg(bgr & 0xFF, 2, 16, QLatin1Char('0'))
+                               .arg((bgr >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+                               .arg((bgr >> 16) & 0xFF, 2, 16, QLatin1Char('0')));
 }
 
 void TFGPS::eSBESFormatChange() {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "foundation/FormPlacement.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
@@ -79,4 +80,9 @@ bool TfRTCMParsing::btnCloseClick() {
     }
     hide();
     return true;
+}
+
+void TfRTCMParsing::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this);
+    QDialog::setVisible(visible);
 }

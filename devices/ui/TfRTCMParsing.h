@@ -35,6 +35,9 @@ class TfRTCMParsing : public QDialog {
     // The memo's lines as they were added.
     const std::vector<std::string>& Lines() const { return FLines; }
 
+  protected:
+    void setVisible(bool visible) override;
+
   private:
     std::vector<std::string> FLines;
 };

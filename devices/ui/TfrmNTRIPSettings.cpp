@@ -19,6 +19,7 @@
 #include "devices/OutputPortWriter.h"
 #include "devices/TPlovanNTRIPClient.h"
 #include "foundation/DayPaths.h"
+#include "foundation/FormPlacement.h"
 #include "platform/Clock.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
@@ -162,6 +163,9 @@ void TfrmNTRIPSettings::BuildLayout() {
     // handler too (LoadSettings relies on it).
     Bind(chkShowLog, &QCheckBox::toggled, this, [this] { chkShowLogClick(); });
     Bind(chkOutputPort, &QCheckBox::toggled, this, [this] { chkOutputPortClick(); });
+    // The surveyor's own pick of an output replaces a stored one not shown.
+    for (QComboBox* box : {boxOutputPort, boxOutputBaud})
+        Bind(box, &QComboBox::activated, this, [this] { FStoredOutput.reset(); });
     Bind(rbFromGPS, &QRadioButton::toggled, this, [this] {
         if (rbFromGPS->isChecked()) rbFromGPSClick();
     });
@@ -195,6 +199,11 @@ void TfrmNTRIPSettings::FormCreate() {
 }
 
 void TfrmNTRIPSettings::FormShow() { UpdatePositionControls(); }
+
+void TfrmNTRIPSettings::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this);
+    QDialog::setVisible(visible);
+}
 
 void TfrmNTRIPSettings::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -313,6 +322,7 @@ void TfrmNTRIPSettings::LoadSettings() {
     }
     boxOutputBaud->setCurrentIndex(s.outputBaud);
     chkOutputPort->setChecked(s.outputEnabled);
+    KeepStoredOutputUnlessShown(s);
     FAutoConnect = s.autoConnect;
     FLoading = false;
     UpdatePositionControls();
@@ -322,8 +332,25 @@ void TfrmNTRIPSettings::LoadSettings() {
     }
 }
 
-void TfrmNTRIPSettings::SaveSettings() {
-    if (FLoading) return;
+void TfrmNTRIPSettings::KeepStoredOutputUnlessShown(const devices::NtripSettings& stored) {
+    FStoredOutput.reset();
+    // Item 0 is the GNSS port under any of its captions.
+    const bool gpsItem = stored.outputPort.empty() ||
+                         stored.outputPort.find("This port (GPS)") != std::string::npos ||
+                         stored.outputPort.find("This Port (GPS)") != std::string::npos;
+    const bool portShown = gpsItem ? boxOutputPort->currentIndex() == 0
+                                   : S(boxOutputPort->currentText()) == stored.outputPort;
+    if (portShown && boxOutputBaud->currentIndex() == stored.outputBaud &&
+        chkOutputPort->isChecked() == stored.outputEnabled)
+        return;
+    FStoredOutput = stored;
+    if (stored.outputEnabled && !gpsItem)
+        AddLog("Output port " + stored.outputPort +
+               " is not available; corrections go to the GPS port");
+}
+
+bool TfrmNTRIPSettings::SaveSettings() {
+    if (FLoading) return true;
     devices::NtripSettings s;
     s.server = S(edtServer->text());
     s.port = S(edtPort->text());
@@ -336,9 +363,16 @@ void TfrmNTRIPSettings::SaveSettings() {
     s.outputPort = S(boxOutputPort->currentText());
     s.outputBaud = boxOutputBaud->currentIndex();
     s.outputEnabled = chkOutputPort->isChecked();
+    if (FStoredOutput) {
+        s.outputPort = FStoredOutput->outputPort;
+        s.outputBaud = FStoredOutput->outputBaud;
+        s.outputEnabled = FStoredOutput->outputEnabled;
+    }
     s.autoConnect = FAutoConnect;
     platform::IniFile ini(FSettingsFile);
-    devices::WriteNtripSettings(ini, s);
+    if (devices::WriteNtripSettings(ini, s)) return true;
+    AddLog("Failed to save settings to " + FSettingsFile);
+    return false;
 }
 
 void TfrmNTRIPSettings::UpdatePositionControls() {
@@ -383,8 +417,10 @@ void TfrmNTRIPSettings::ClientSourceTableReceived(const std::vector<std::string>
 
 void TfrmNTRIPSettings::btnConnectClick() {
     if (!FClient) return;
-    if (FClient->FConnected.load()) {
-        AddLog("Disconnecting (manual)...");
+    // A connect on its way or a retry chain stops as a connection does.
+    if (FClient->FConnected.load() || FClient->AttemptInProgress()) {
+        AddLog(FClient->FConnected.load() ? "Disconnecting (manual)..."
+                                          : "Stopping the connection attempts (manual)...");
         FAutoConnect = false;
         SaveSettings();
         FClient->FAutoReconnect = false;
@@ -433,11 +469,13 @@ void TfrmNTRIPSettings::ClientStatusChanged(int32_t status, const std::string&) 
         FDataFlowing = true;
         if (!FAutoConnect) {
             FAutoConnect = true;
-            SaveSettings();
-            AddLog("Auto-connect enabled for next startup");
+            if (SaveSettings()) AddLog("Auto-connect enabled for next startup");
         }
     }
-    btnConnect->setText(QString::fromLatin1(captions->button));
+    // While a connect is on its way or a retry is due the button stops it.
+    btnConnect->setText(FClient && FClient->AttemptInProgress()
+                            ? QStringLiteral("Stop")
+                            : QString::fromLatin1(captions->button));
     setWindowTitle(QString::fromLatin1(captions->window));
 }
 

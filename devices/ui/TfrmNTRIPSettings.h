@@ -21,11 +21,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "devices/BaseStationWatch.h"
 #include "devices/NtripProfiles.h"
+#include "devices/NtripSettings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -147,6 +149,7 @@ class TfrmNTRIPSettings : public QDialog {
     static constexpr std::chrono::seconds kDataSilence{30};
 
   protected:
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -155,7 +158,8 @@ class TfrmNTRIPSettings : public QDialog {
     void LoadProfiles();
     void SaveProfile();
     void LoadSettings();
-    void SaveSettings();
+    // False, and a log line, when the settings file could not be written.
+    bool SaveSettings();
     void UpdatePositionControls();
     void OpenOutputPort();
     void CloseOutputPort();
@@ -174,6 +178,11 @@ class TfrmNTRIPSettings : public QDialog {
     std::function<std::string()> FAttachedPortName;
     bool FDestroyed = false;
     bool FManualDisconnect = false;  // inside the client's Disconnect of btnConnectClick
+    // The stored output choice (port, rate, enabled) while the controls
+    // cannot show it (its port not plugged in, or not opening at start):
+    // saves keep it until the surveyor picks an output himself.
+    std::optional<devices::NtripSettings> FStoredOutput;
+    void KeepStoredOutputUnlessShown(const devices::NtripSettings& stored);
 };
 
 // The NTRIP settings window, created by the program entry (16th).

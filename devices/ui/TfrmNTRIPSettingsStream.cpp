@@ -31,6 +31,7 @@ bool IsOpenFailure(const std::string& reason) {
 }  // namespace
 
 void TfrmNTRIPSettings::chkOutputPortClick() {
+    if (!FLoading) FStoredOutput.reset();
     if (chkOutputPort->isChecked())
         OpenOutputPort();
     else
@@ -77,8 +78,10 @@ void TfrmNTRIPSettings::OpenOutputPort() {
 
 void TfrmNTRIPSettings::CloseOutputPort() {
     if (FOutputHandle) {
-        FOutputWriter.reset();
+        // The port closes first: a write stalled on it gives up at once, so
+        // the writer thread ends without the GUI waiting out its bound.
         FOutputHandle->Close();
+        FOutputWriter.reset();
         FOutputHandle.reset();
         AddLog("Output port closed");
     }

@@ -237,8 +237,13 @@ void TFNav::FormCreate() {
     ZSENSOR->OnNewCommand = [this](TPlovanSerialGPS*, const std::string& l) {
         ZSENSORNewCommand(l);
     };
-    for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR})
+    for (TPlovanSerialGPS* reader : {ZGPS1, ZSENSOR}) {
         reader->OnLogGap = [this](TPlovanSerialGPS*, const std::string& t) { SurveyFault(t); };
+        reader->OnPortLost = [this](TPlovanSerialGPS* r, const std::string& why) {
+            PortLost(r, why);
+        };
+        reader->OnPortReopened = [this](TPlovanSerialGPS* r) { PortReopened(r); };
+    }
     Links = ApplicationLinks();
 
     // 10.
@@ -343,7 +348,8 @@ void TFNav::FormShow() {
     if (fJoystick) fJoystick->show();
 }
 
-void TFNav::FormCloseQuery() {
+bool TFNav::FormCloseQuery() {
+    const bool screenshots = tScreenshot->isActive();
     // 1.
     bRealtime->setEnabled(false);
     // 2.
@@ -366,8 +372,16 @@ void TFNav::FormCloseQuery() {
     FlushSoundingRows();
     // 4.
     SleepMs(50);
-    // 5.
-    Save1Click();
+    // 5. The drawing is never thrown away unseen: when it cannot be saved
+    // the surveyor chooses.
+    std::string name;
+    if (!AutoSave(&name) && fcad && !CloseWithoutAutoSave(name)) {
+        // Realtime ended with the ports; the window goes on as after Stop.
+        bRealtime->setEnabled(true);
+        if (g_Survey.RealtimeRunning) StopRealtime();
+        if (screenshots) tScreenshot->start();
+        return false;
+    }
     // 6. Placements.
     if (Offsets) SaveFormPlacement(Offsets);
     if (Navset) SaveFormPlacement(Navset);
@@ -386,7 +400,7 @@ void TFNav::FormCloseQuery() {
     if (fRunline1) fRunline1->close();
     if (fWaterfal) fWaterfal->close();
     // 8.
-    if (!fcad) return;
+    if (!fcad) return true;
     // The view as chosen, not as widened to the canvas's shape at the moment:
     // the next start fits it to the shape then, so restarts never widen it.
     CanvasViewSettings view;
@@ -400,6 +414,7 @@ void TFNav::FormCloseQuery() {
     view.GGAOverlayPosition = fcad->FGGAOverlayPosition;
     platform::IniFile ini(SettingsFilePath());
     WriteCanvasViewSettings(ini, view);
+    return true;
 }
 
 void TFNav::SoundVelocityProfile1Click() {
@@ -441,8 +456,13 @@ void TFNav::closeEvent(QCloseEvent* event) {
     // events through) must not run it a second time.
     if (!FClosing) {
         FClosing = true;
-        platform::GuardHandler([this] { FormCloseQuery(); });
+        bool close = true;
+        platform::GuardHandler([this, &close] { close = FormCloseQuery(); });
         FClosing = false;
+        if (!close) {
+            event->ignore();
+            return;
+        }
     }
     event->accept();
     // The main window's close ends the program, whatever other windows are

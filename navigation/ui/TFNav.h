@@ -23,9 +23,12 @@
 #include "navigation/DepthPipeline.h"
 #include "navigation/Echogram.h"
 #include "navigation/GnssSentences.h"
+#include "navigation/KmlImport.h"
+#include "navigation/RetryingWriter.h"
 #include "navigation/ScreenGrab.h"
 #include "navigation/SoundingRowWriter.h"
 #include "platform/FileDialogs.h"
+#include "platform/GuiWake.h"
 
 class QAction;
 class QCloseEvent;
@@ -69,7 +72,9 @@ class TFNav : public QMainWindow {
     // Handlers of the window's own life.
     void FormCreate();
     void FormShow();
-    void FormCloseQuery();
+    // False when the close must not go on: the drawing could not be saved
+    // and the surveyor kept the program open.
+    bool FormCloseQuery();
 
     // Menu commands.
     void SoundVelocityProfile1Click();
@@ -80,8 +85,7 @@ class TFNav : public QMainWindow {
     // panel 5 and stored at once.
     void English1Click();
     void Turkish1Click();
-    // "Languages" > "Translation Editor": made on first use, centred on the
-    // screen, shown.
+    // "Languages" > "Translation Editor": made on first use, shown.
     void TranslationEditor1Click();
     // "Tools" > "Show Satellite Image", the status bar's double-click and
     // F5: the satellite background on or off, shown in panel 6 and stored.
@@ -99,6 +103,12 @@ class TFNav : public QMainWindow {
     void Save1Click();
     void SaveAs1Click();
     void Exit1Click();
+    // The auto-save of Save1Click; true when the drawing is in its file.
+    // A save into a folder that has gone makes the day's folders again and
+    // tries once more. `name` receives the file's name.
+    bool AutoSave(std::string* name = nullptr);
+    // Save As; true when the drawing went to the chosen file.
+    bool SaveProjectAs();
     // A click at `x` (the status bar's client pixels) on the project panel
     // opens the project folder.
     void sStatusBarClick(int x);
@@ -115,6 +125,9 @@ class TFNav : public QMainWindow {
     // false when it cannot convert. Without that window nothing is written.
     void KmlGeographicToGrid(double latitude, double longitude, double& x, double& y);
     bool GridToGeographicForKml(double x, double y, double& latitude, double& longitude);
+    // A KML/KMZ import is read on a worker while status panel 2 shows its
+    // progress; Import1 is disabled until its shapes are on the map.
+    bool KmlImportRunning() const { return FKmlImport != nullptr; }
 
     // One cycle of screenshots of every monitor: grabbed here, written by the
     // screenshot worker; a cycle due while the last one is written is skipped.
@@ -141,6 +154,9 @@ class TFNav : public QMainWindow {
     // The depth pipeline of the sounder's lines, and its watchdog's report.
     void ZSENSORNewCommand(const std::string& line);
     void ZSENSORTimeout();
+    // A port whose device went away while open, and its return (either reader).
+    void PortLost(TPlovanSerialGPS* reader, const std::string& why);
+    void PortReopened(TPlovanSerialGPS* reader);
     // Appends the start block to the day's geodesy record; a failure is
     // reported (once per cause) and the start goes on.
     void WriteGeodesySessionLog();
@@ -321,14 +337,12 @@ class TFNav : public QMainWindow {
 
     // The on-screen keypad and keyboard for `target`: made once as children
     // of the window, then retargeted, placed in the client area below the
-    // menu bar and raised.
+    // menu bar and raised; hidden with the window `target` is in.
     void ShowNumericKeypad(QWidget* target);
     void ShowSimpleKeyboard(QWidget* target);
     // Created on first use as children of the window, freed with it.
     TPlovanNumericKeypad* FNumericKeypad = nullptr;
     TPlovanSimpleKeyboard* FSimpleKeyboard = nullptr;
-    // Datum text built by the first map tick.
-    std::string FDatumParams;
     // Raw port lines are echoed into the device settings window.
     bool FEchoRawSentences = false;
 
@@ -380,8 +394,26 @@ class TFNav : public QMainWindow {
     // A survey fault: message window (shown), status bar, event log.
     void SurveyFault(const std::string& text);
     void SetRealtimeDown(bool down);
+    // The close's box for a drawing that could not be saved as `name`:
+    // Save As (true when it saved), close without it (true), or stay (false).
+    bool CloseWithoutAutoSave(const std::string& name);
     void StartRealtime();
     void StopRealtime();
+    // Start reads the geodetic set the map, the rows and the event marks
+    // use until the next Start; a refused one is said once (its edit and
+    // reason) and leaves no grid position at all.
+    void ReadGeodeticSet();
+    void GeodesyRefused(const std::string& why);
+    // The latest position stands for now (PositionFresh with ZGPS1's port).
+    bool PositionIsFresh() const;
+    // No fix stands (idle, closed or failed port, Stop, or no fix for two
+    // seconds): the position box, the realtime window and the speed readout
+    // say so until a fresh fix.
+    void ShowNoFix();
+    // tMap starts: GPSGroupBox lime, the GNSS monitor white.
+    void StartMapTick();
+    // The canvas has a drawing in progress; the map stands still meanwhile.
+    bool DrawingInProgress() const;
 
     // Panel 5 shows the last sounder line: the lines of one poll leave their
     // text here and the panel takes the last one once the poll is over,
@@ -394,13 +426,21 @@ class TFNav : public QMainWindow {
     bool FRealtimeDown = false;  // bRealtime's down state, kept by the GNSS port events
     DepthPipeline FDepthPipeline;
     std::unique_ptr<SoundingRowWriter> FCsvWriter, FXyzWriter;
-    std::optional<bool> FShallowShown;  // the background the alert last set: red or normal
-    std::string FGeodesyFault;          // the last geodesy log fault reported
+    // The event marks' lines and the geodesy record: held and written again
+    // when their folder has gone (made at the first use).
+    RetryingWriter& EventLines();
+    RetryingWriter& GeodesyRecord();
+    std::unique_ptr<RetryingWriter> FEventLines, FGeodesyRecord;
     std::set<std::string> FMapFaults;  // causes of the map and event faults reported
 
     std::string FCurrentFile;
     // The XYZ import memory: each file's last-write time at its last import.
     std::map<std::string, std::filesystem::file_time_type> FXyzImportTimes;
+    // The KML/KMZ import in flight: the worker's wake-up call outlives it.
+    void StartKmlImport(const std::string& file);
+    void KmlImportChanged();
+    std::unique_ptr<platform::GuiWake> FKmlImportWake;
+    std::unique_ptr<KmlImportJob> FKmlImport;
     std::unique_ptr<ScreenshotWriter> FScreenshotWriter;
     std::set<std::string> FScreenshotsNotTaken;  // positions already logged as not taken
     bool FShown = false;

@@ -9,14 +9,15 @@
 #include "canvas/DxfReader.h"
 #include "canvas/DxfWriter.h"
 #include "canvas/PlovanCanvas.h"
+#include "canvas/XyzImport.h"
 #include "devices/ui/TFGPS.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
 #include "navigation/KmlProjection.h"
 #include "navigation/KmlWriter.h"
-#include "navigation/PlacemarkReader.h"
 #include "navigation/StandardLayers.h"
 #include "navigation/XyzPointLines.h"
+#include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
@@ -68,9 +69,25 @@ int PrepareLayer(TCanvasModel& canvas, const QString& name) {
     return id;
 }
 
+// The layer an import of `path` fills: the file's name without its folder
+// and extension.
+std::string LayerNameOf(const std::string& path) {
+    const std::string base = NameOf(path);
+    return base.substr(0, base.size() - ExtensionOf(base).size());
+}
+
 bool LayerHasShapes(const TCanvasModel& canvas, const QString& name) {
     const int id = canvas.FindLayer(name);
     return id >= 0 && !canvas.GetLayerShapeIds(id).empty();
+}
+
+// The settings' projection for one command, parsed once; nullopt after its
+// message.
+std::optional<KmlGridProjection> CommandProjection(const TFGPS& gps) {
+    std::string why;
+    auto projection = KmlGridProjection::FromSettings(gps.Values(), &why);
+    if (!projection) platform::ShowMessage("The geodetic parameters cannot be used: " + why);
+    return projection;
 }
 
 }  // namespace
@@ -129,11 +146,13 @@ void TFNav::Export1Click() {
             "Please configure datum parameters in GPS Settings before exporting to KML/KMZ."));
         return;
     }
-    // 2 to 7.
+    // 2 to 7, with the parameters parsed once.
+    const auto projection = CommandProjection(*FGPS);
+    if (!projection) return;
     const KmlDocument doc = BuildKmlDocument(
         *fcad, NameOf(name),
-        [this](double x, double y, double& lat, double& lon) {
-            return GridToGeographicForKml(x, y, lat, lon);
+        [&projection](double x, double y, double& lat, double& lon) {
+            return projection->ToGeographic(x, y, lat, lon);
         },
         g_Survey.GridEasting, g_Survey.GridNorthing);
     // 8. A ".kmz" is the KML in a ZIP archive; either file goes in place
@@ -167,8 +186,7 @@ void TFNav::Import1Click() {
     // only once its file has been read.
     const std::string file = chosen.toStdString();
     const std::string ext = Lower(ExtensionOf(file));
-    const std::string base = NameOf(file);
-    const std::string layerName = base.substr(0, base.size() - ExtensionOf(base).size());
+    const std::string layerName = LayerNameOf(file);
     const QString layer = QString::fromStdString(layerName);
 
     // 3.
@@ -179,37 +197,8 @@ void TFNav::Import1Click() {
                             "before importing KML/KMZ files."));
             return;
         }
-        TPlacemarkReader reader;
-        reader.FOnProject = [this](double lat, double lon, double& x, double& y) {
-            KmlGeographicToGrid(lat, lon, x, y);
-        };
-        if (!reader.LoadFromFile(file)) {
-            platform::ShowMessage("Failed to load KML/KMZ file: " + reader.FLastError);
-            EnsureStandardLayers(fcad);
-            return;
-        }
-        const int target = PrepareLayer(*fcad, layer);
-        reader.ProjectAll();
-        for (const TPlacemarkCoord& c : reader.GetPoints())
-            if (c.X != 0 || c.Y != 0) fcad->AddPoint(c.X, c.Y, target);
-        for (const auto& line : reader.GetLines()) {
-            std::vector<TPointD> points;
-            for (const TPlacemarkCoord& c : line)
-                if (c.X != 0 || c.Y != 0) points.push_back({c.X, c.Y});
-            if (points.size() >= 2) fcad->AddPolyline(points, target, false);
-        }
-        for (const TPlacemark& p : reader.FPlacemarks) {
-            if (p.Name.empty()) continue;
-            for (const TPlacemarkGeometry& g : p.Geometries) {
-                if (g.Coords.empty()) continue;
-                const TPlacemarkCoord& first = g.Coords.front();
-                if (first.X != 0 || first.Y != 0)
-                    fcad->AddText(target, QString::fromStdString(p.Name), first.X, first.Y, 0);
-            }
-        }
-        Log("Imported KML/KMZ: " + file + " to layer: " + layerName);
-        SetCurrentFile(file);
-        fcad->ZoomExtents();
+        StartKmlImport(file);
+        return;
     } else if (ext == ".xyz" || ext == ".txt" || ext == ".csv") {
         // An unchanged file is passed over only while its points are still
         // on the map.
@@ -222,28 +211,112 @@ void TFNav::Import1Click() {
             return;
         }
         std::string text;
-        if (!platform::ReadFile(file, text)) {
-            platform::ShowMessage("Failed to open XYZ file: " + file);
+        const platform::FileReadResult opened =
+            platform::ReadRegularFile(file, text, kXyzMaxFileBytes);
+        if (!opened.ok()) {
+            platform::ShowMessage("Failed to open XYZ file: " +
+                                  platform::FileReadProblem(file, opened));
+            EnsureStandardLayers(fcad);
+            return;
+        }
+        // A file without a point (emptied, or all lines unreadable) leaves
+        // an earlier import of it in place.
+        const XyzLinePoints read = ReadXyzLines(text);
+        const std::string skipped =
+            read.skipped > 0 ? " (" + std::to_string(read.skipped) + " lines skipped)" : "";
+        if (read.points.empty()) {
+            platform::ShowMessage("No points in XYZ file: " + file + skipped);
             EnsureStandardLayers(fcad);
             return;
         }
         if (!ec) FXyzImportTimes[file] = written;
         const int target = PrepareLayer(*fcad, layer);
-        const int count = AddXyzPoints(*fcad, text, target);
-        Log("Imported XYZ: " + file + " (" + std::to_string(count) +
-            " points) to layer: " + layerName);
+        const int count = AddXyzPoints(*fcad, read.points, target);
+        const std::string message = "Imported XYZ: " + file + " (" + std::to_string(count) +
+                                    " points) to layer: " + layerName + skipped;
+        Log(message);
+        // Lines that were not read are shown, not only logged.
+        if (read.skipped > 0) platform::ShowMessage(message);
         SetCurrentFile(file);
         fcad->ZoomExtents();
     } else {
         // The shapes go to "_dxf_" + the file's name; the layer named after
         // the file is only made when missing, so an import of "harbour.kml"
         // keeps its shapes.
-        if (fcad->FindLayer(layer) < 0) fcad->AddLayer(layer);
-        if (LoadDxfFile(*fcad, chosen).imported) {
+        // A failed import (the reader shows why) changes nothing.
+        const DxfImportResult read = LoadDxfFile(*fcad, chosen);
+        if (read.imported) {
+            if (fcad->FindLayer(layer) < 0) {
+                fcad->AddLayer(layer);
+                fcad->FCurrentLayer = fcad->GetImportLayer();
+            }
             SetCurrentFile(file);
-            Log("Imported DXF: " + file);
+            Log("Imported DXF: " + file +
+                (read.skipped > 0 ? " (" + std::to_string(read.skipped) + " entities skipped)"
+                                  : ""));
         }
     }
     // 5.
     EnsureStandardLayers(fcad);
+}
+
+void TFNav::StartKmlImport(const std::string& file) {
+    auto projection = CommandProjection(*FGPS);
+    if (!projection) {
+        EnsureStandardLayers(fcad);
+        return;
+    }
+    if (!FKmlImportWake)
+        FKmlImportWake = std::make_unique<platform::GuiWake>([this] { KmlImportChanged(); });
+    platform::GuiWake* wake = FKmlImportWake.get();
+    FKmlImport = std::make_unique<KmlImportJob>(
+        file,
+        [p = *projection](double lat, double lon, double& x, double& y) {
+            return p.ToGrid(lat, lon, x, y);
+        },
+        [wake] { wake->Wake(); });
+    Import1->setEnabled(false);
+    KmlImportChanged();
+}
+
+void TFNav::KmlImportChanged() {
+    if (!FKmlImport) return;
+    const auto showStatus = [this](const QString& text) {
+        if (sStatusBar->PanelCount() < 3) return;
+        sStatusBar->SetPanelText(2, text);
+        sStatusBar->SetPanelWidth(2, sStatusBar->TextWidth(text) + 20);
+    };
+    if (!FKmlImport->Done()) {
+        showStatus(QStringLiteral("Importing %1: %2%")
+                       .arg(QString::fromStdString(NameOf(FKmlImport->Path())))
+                       .arg(FKmlImport->Percent()));
+        return;
+    }
+    // The worker has ended; it is joined when `job` goes.
+    const std::unique_ptr<KmlImportJob> job = std::move(FKmlImport);
+    Import1->setEnabled(true);
+    showStatus(QString());
+    const std::string& file = job->Path();
+    if (!job->Succeeded()) {
+        platform::ShowMessage("Failed to load KML/KMZ file: " + job->Error());
+        EnsureStandardLayers(fcad);
+        return;
+    }
+    // Points, then lines, then the names.
+    const std::string layerName = LayerNameOf(file);
+    const int target = PrepareLayer(*fcad, QString::fromStdString(layerName));
+    const KmlImportShapes& shapes = job->Shapes();
+    for (const TPointD& p : shapes.points) fcad->AddPoint(p.X, p.Y, target);
+    for (const KmlImportShapes::Line& line : shapes.lines)
+        fcad->AddPolyline(line.vertices, target, line.closed);
+    for (const KmlImportShapes::Label& label : shapes.labels)
+        fcad->AddText(target, QString::fromStdString(label.text), label.at.X, label.at.Y, 0);
+    // What was left out is said in the log line and shown.
+    const std::string notes = shapes.notReadSummary + KmlNotConvertedSummary(shapes);
+    const std::string line = "Imported KML/KMZ: " + file + " to layer: " + layerName + notes;
+    Log(line);
+    SetCurrentFile(file);
+    fcad->ZoomExtents();
+    EnsureStandardLayers(fcad);
+    if (!notes.empty()) platform::ShowMessage(line);
 }

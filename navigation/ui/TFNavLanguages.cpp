@@ -1,9 +1,7 @@
 // The main window's language commands: the whole user interface switched
 // between languages, the choice stored, and the translation editor.
-#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolButton>
 
 #include "devices/ui/TFGPS.h"
@@ -108,11 +106,6 @@ void TFNav::TranslationEditor1Click() {
         fTranslationEditor->OnCurrentLanguageSaved = [] {
             if (FNav) FNav->ApplyLanguage();
         };
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = fTranslationEditor->frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            fTranslationEditor->move(frame.topLeft());
-        }
     }
     fTranslationEditor->show();
     fTranslationEditor->raise();

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <cerrno>
+#include <cstring>
 
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
@@ -98,6 +100,7 @@ void TFNav::tMapTimer() {
 
     MapTickInputs in;
     in.fixQuality = ZGPS1->GetFixQuality();
+    in.positionFresh = PositionIsFresh();
     in.satellites = ZGPS1->GetSatellites();
     in.courseOverGround = ZGPS1->GetCourse();
     in.speedCaption = fRealtime ? fRealtime->Speed->text().toStdString() : std::string("---");
@@ -146,11 +149,9 @@ void TFNav::tMapTimer() {
         fRealtime->LTideHt->setText(QString::fromStdString(r.tideCaption));
         fRealtime->SatelliteLabel->setText(QString::fromStdString(r.satelliteCaption));
     }
-    // 7. The tick says each refusal once; the next Start may say it again.
-    if (r.geodesyFault) {
-        MapFaultCleared("geodesy");
-        MapFault("geodesy", "The geodetic parameters cannot be used: " + *r.geodesyFault);
-    }
+    if (r.noFix) ShowNoFix();
+    // 7. Start has read the set; a tick without one reads it and says a refusal.
+    if (r.geodesyFault) GeodesyRefused(*r.geodesyFault);
     // 13.
     if (r.drawn && sStatusBar->PanelCount() >= 3) {
         const QString panels[] = {QString::fromStdString(r.panel0),
@@ -182,7 +183,9 @@ void TFNav::btEventAddClick() {
     // 1 to 3. A counter that cannot be stored is said; the mark goes on.
     const std::string settings = SettingsFilePath();
     const EventNumber next = NextEventNumber(settings);
-    if (fcad) fcad->AddNumberLabel(g_Survey.GridEasting, g_Survey.GridNorthing, next.number);
+    // The mark stands at its own position: the latest fix, projected now.
+    const std::optional<GridFix> at = GridOfLatestFix(g_Survey);
+    if (fcad && at) fcad->AddNumberLabel(at->easting, at->northing, next.number);
     if (next.stored)
         MapFaultCleared("event counter");
     else
@@ -192,20 +195,30 @@ void TFNav::btEventAddClick() {
     // 4.
     EventMarkValues values;
     values.now = platform::Now();
-    values.easting = g_Survey.GridEasting;
-    values.northing = g_Survey.GridNorthing;
+    values.easting = at ? at->easting : 0;
+    values.northing = at ? at->northing : 0;
     values.gridHeading = g_Survey.GridHeading;
     if (fRealtime) {
         values.depthHighText = fRealtime->lDepthHi->text().toStdString();
         values.depthLowText = fRealtime->lDepthLo->text().toStdString();
     }
-    const std::string events = EventLogPath();
-    const std::string line = EventLine(next.number, values);
-    if (platform::AppendText(events, line))
-        MapFaultCleared("events file");
-    else
-        MapFault("events file", "Event " + std::to_string(next.number) +
-                                    " could not be written to " + events + ": " + line.substr(1));
+    EventLines().Write(EventLogPath(), EventLine(next.number, values));
+}
+
+RetryingWriter& TFNav::EventLines() {
+    if (!FEventLines)
+        FEventLines = std::make_unique<RetryingWriter>(
+            "Event lines",
+            [](const std::string& path, const std::deque<std::string>& lines, std::string& why) {
+                std::string text;
+                for (const std::string& line : lines) text += line;
+                if (platform::AppendText(path, text)) return true;
+                why = std::strerror(errno);
+                return false;
+            },
+            RetryingWriter::Hooks{[] { return MakeDataFolders(); },
+                                  [this](const std::string& t) { SurveyFault(t); }});
+    return *FEventLines;
 }
 
 void TFNav::btEventResetClick() {

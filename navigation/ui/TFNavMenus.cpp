@@ -167,14 +167,17 @@ void TFNav::ImportOldPHX1Click() {
     // From the copy on, a timer or a window that stores a setting would write
     // the old model over the imported file.
     platform::IniFile::SetWritesRefused(true);
-    switch (ImportSettingsFile(source, target)) {
+    const SettingsImport import = ImportSettingsFile(source, target);
+    switch (import.result) {
         case SettingsImportResult::SourceMissing:
             platform::IniFile::SetWritesRefused(false);
             platform::ShowMessage(QStringLiteral("Source file does not exist."));
             return;
         case SettingsImportResult::CopyFailed:
             platform::IniFile::SetWritesRefused(false);
-            platform::ShowMessage(QStringLiteral("Failed to copy INI file."));
+            platform::ShowMessage(import.problem.empty()
+                                      ? std::string("Failed to copy INI file.")
+                                      : "Failed to copy INI file: " + import.problem + ".");
             return;
         case SettingsImportResult::Imported:
             break;

@@ -167,15 +167,20 @@ void TFNav::Open1Click() {
     EnsureStandardLayers(fcad);
 }
 
-void TFNav::Save1Click() {
+void TFNav::Save1Click() { AutoSave(); }
+
+bool TFNav::AutoSave(std::string* savedName) {
     // 1. One reading of the clock names the file and dates the lists.
     const platform::DateTime now = platform::Now();
     const std::string name = AutoSaveName(g_ProjectDir, now);
-    // 2. 3.
+    if (savedName) *savedName = name;
+    // 2. 3. The day's folder may have been removed while the program ran.
     bool saved = false;
     if (fcad) {
         ClearUnstoredLayers(fcad);
         saved = fcad->SaveProject(Q(name));
+        // The failure is this save's own message: the folders are made quietly.
+        if (!saved && MakeDataFolders()) saved = fcad->SaveProject(Q(name));
     }
     if (!saved) {
         // The key and the caption keep pointing at the last project that was
@@ -200,13 +205,30 @@ void TFNav::Save1Click() {
                                fSVP->ListsForSave());
     } catch (...) {
     }
+    return saved;
 }
 
-void TFNav::SaveAs1Click() {
+bool TFNav::CloseWithoutAutoSave(const std::string& name) {
+    const int answer = platform::dialogs().MessageBox(
+        QStringLiteral("The drawing could not be saved to %1.\n\n"
+                       "Yes: save it under another name and close.\n"
+                       "No: close without saving the drawing.\n"
+                       "Cancel: keep the program open.")
+            .arg(QString::fromStdString(name)),
+        QStringLiteral("Warning"), platform::mbYesNoCancel, platform::iconWarning);
+    if (answer == platform::idYes) return SaveProjectAs();
+    if (answer != platform::idNo) return false;
+    LogEvent("Closed without saving the drawing");
+    return true;
+}
+
+void TFNav::SaveAs1Click() { SaveProjectAs(); }
+
+bool TFNav::SaveProjectAs() {
     // 1.
     SaveDialog1.Filter = QString::fromUtf8(kProjectFilter);
     SaveDialog1.InitialDir = Q(ProjectDialogFolder());
-    if (!SaveDialog1.Execute() || !fcad) return;
+    if (!SaveDialog1.Execute() || !fcad) return false;
     const std::string name = SaveDialog1.FileName.toStdString();
     // 2. 3. The name as the dialog gave it: the dialog adds the extension of
     // the selected filter itself.
@@ -214,12 +236,13 @@ void TFNav::SaveAs1Click() {
     if (!fcad->SaveProject(SaveDialog1.FileName)) {
         LogEvent("Save As FAILED: " + name);
         platform::ShowMessage("Could not save " + name);
-        return;
+        return false;
     }
     // 4.
     setWindowTitle(QStringLiteral("Plovan Olcum Masasi  <") + Q(name) + u'>');
     // 5. The settings key, the current project and the lists stay.
     LogEvent("Saved As: " + name);
+    return true;
 }
 
 void TFNav::Exit1Click() {

@@ -36,13 +36,15 @@ namespace {
 
 constexpr TColor kShallowColour = clRed;
 constexpr int32_t kDefaultBackground = 0xFFFFFF;
+// The GNSS monitor of the device settings window.
+constexpr uint32_t kMonitorRunning = 0xFFFFFF, kMonitorTimedOut = 0x0000FF;
 
 std::string Translated(const char* text) {
     return g_LanguageManager ? g_LanguageManager->Translate(text) : std::string(text);
 }
 
-// A tick count of 0 means "not started"; a start at the wrap takes 1.
-uint32_t StartTick() {
+// A tick count of 0 means "none"; a tick at the wrap takes 1.
+uint32_t NonZeroTick() {
     const uint32_t tick = platform::TickCount();
     return tick == 0 ? 1 : tick;
 }
@@ -119,13 +121,19 @@ void TFNav::bRealtimeClick() {
 void TFNav::StartRealtime() {
     // 1.
     WriteGeodesySessionLog();
-    // The map uses the parameters the record just named.
-    DropGeodesyCache(g_Survey.MapTick);
     // The offsets copies come from the window at once, not only with the
     // first GNSS line while it is hidden.
     if (Links.Offsets) CopyOffsets(g_Survey, Links.Offsets());
     // 2. An Apply that refuses a text has said why; Start ends there.
     if (FGPS && (!FGPS->GPSSetClick() || !FGPS->SensorSetClick())) return;
+    // The set the record just named, for this whole session.
+    ReadGeodeticSet();
+    // Nothing of the last session's fix stands for this one: no row takes
+    // its position and no track line joins its last point.
+    g_Survey.GnssLatitude = g_Survey.GnssLongitude = g_Survey.GnssHeight = 0;
+    g_Survey.LastFixTick = 0;
+    StartNewTrack(g_Survey.MapTick);
+    ShowNoFix();
     if (!FCsvWriter) {
         const SoundingRowWriter::Hooks hooks{[] { return EnsureDataFolders(); },
                                              [this](const std::string& t) { SurveyFault(t); }};
@@ -134,7 +142,7 @@ void TFNav::StartRealtime() {
     }
     // 3. A port that does not open is said, and realtime still starts.
     ZGPS1->Open();
-    g_Survey.RealtimeStartTick = StartTick();
+    g_Survey.RealtimeStartTick = NonZeroTick();
     if (!ZGPS1->FOpen)
         SurveyFault("GPS port " + TPlovanSerialGPS::PortName(ZGPS1->FPortNumber) +
                     " could not be opened: " + ZGPS1->LastOpenError());
@@ -188,12 +196,16 @@ void TFNav::StopRealtime() {
     // 1. Closing the open GNSS port reports the disconnect.
     ZGPS1->Close();
     ZSENSOR->Close();
+    g_Survey.LastFixTick = 0;
+    ShowNoFix();
+    if (fcad) fcad->SetDepth(0, 0, fcad->FDepthValid != 0);
     // The row files are let go with the ports (held rows written when they
     // can be), so the medium they are on can be taken out.
     if (FCsvWriter) {
         FCsvWriter->Flush(g_CoordinatesCsvPath);
         FXyzWriter->Flush(g_XyzDir + g_SessionDate + " Simple XYZ.csv");
     }
+    if (FEventLines) FEventLines->Retry(EventLogPath());
     // 2.
     tMap->stop();
     tEchogram->stop();
@@ -214,43 +226,124 @@ void TFNav::StopRealtime() {
     g_Survey.RealtimeRunning = false;
 }
 
+RetryingWriter& TFNav::GeodesyRecord() {
+    if (!FGeodesyRecord)
+        FGeodesyRecord = std::make_unique<RetryingWriter>(
+            "Geodesy records",
+            [](const std::string& path, const std::deque<std::string>& blocks, std::string& why) {
+                return AppendGeodesyBlocks(path, blocks, platform::Now(), &why);
+            },
+            RetryingWriter::Hooks{[] { return MakeDataFolders(); },
+                                  [this](const std::string& t) { SurveyFault(t); }});
+    return *FGeodesyRecord;
+}
+
+void TFNav::ReadGeodeticSet() {
+    if (!FGPS) return;
+    DropGeodesyCache(g_Survey.MapTick);
+    std::string why;
+    MapFaultCleared("geodesy");
+    if (!CacheGeodesy(g_Survey.MapTick, FGPS->Values(), &why)) GeodesyRefused(why);
+}
+
+void TFNav::GeodesyRefused(const std::string& why) {
+    g_Survey.GridEasting = g_Survey.GridNorthing = 0;
+    MapFault("geodesy", "The geodetic parameters cannot be used: " + why +
+                            " No grid position and no XYZ row is made until Realtime starts "
+                            "with parameters that can be used.");
+}
+
+bool TFNav::PositionIsFresh() const {
+    // A device that went away leaves the reader open with its port lost.
+    return PositionFresh(g_Survey, platform::TickCount(), ZGPS1->FOpen && !ZGPS1->PortLost());
+}
+
+void TFNav::ShowNoFix() {
+    g_Survey.FixQuality = 0;
+    // The next fresh fix paints its colour again, whatever it was before.
+    g_Survey.ShownFixQuality = 0;
+    g_Survey.PositionStatusText = kNoFixStatusText;
+    if (fRealtime) fRealtime->ShowNoFix();
+    if (fcad) fcad->SetSpeed(kNoSpeed, true);
+}
+
+void TFNav::StartMapTick() {
+    tMap->start();
+    if (fRealtime) fRealtime->SetGpsColor(kFrameLime);
+    if (FGPS) FGPS->SetGpsMemoColor(kMonitorRunning);
+}
+
+bool TFNav::DrawingInProgress() const { return fcad && (fcad->FDrawing || fcad->FHasStartPoint); }
+
 void TFNav::WriteGeodesySessionLog() {
     if (!FGPS) return;
     const platform::DateTime now = platform::Now();
-    const std::string path = GeodesyLogPath(g_LogDir, now);
-    std::string why;
-    if (AppendGeodesySessionLog(path, FGPS->Values(), now, &why)) {
-        FGeodesyFault.clear();
-        return;
-    }
-    if (why == FGeodesyFault) return;
-    FGeodesyFault = why;
-    SurveyFault("The geodesy log " + path + " could not be written: " + why);
+    GeodesyRecord().Write(GeodesyLogPath(g_LogDir, now), GeodesySessionText(FGPS->Values(), now));
 }
 
 void TFNav::ZGPS1Connect(int port) {
     PortMessage("Connected to GPS on " + TPlovanSerialGPS::PortName(port), false);
     SetRealtimeDown(true);
-    if (fcad) g_Survey.VesselLayerId = fcad->FindLayer(QString::fromUtf8(kVesselLayerName));
+    if (!fcad) return;
+    // A drawing that lost its vessel layer gets it back rather than an id of -1.
+    const int vessel = fcad->FindLayer(QString::fromUtf8(kVesselLayerName));
+    if (vessel >= 0)
+        g_Survey.VesselLayerId = vessel;
+    else
+        EnsureStandardLayers(fcad);
 }
 
 void TFNav::ZGPS1Disconnect(int port) {
     tMap->stop();
+    FMapPausedByDrawing = false;
+    g_Survey.LastFixTick = 0;
     PortMessage("Disconnected from GPS on " + TPlovanSerialGPS::PortName(port), true);
     SetRealtimeDown(false);
+    ShowNoFix();
 }
 
 void TFNav::ZGPS1Idle() {
     tMap->stop();
+    FMapPausedByDrawing = false;
     g_Survey.GnssLatitude = 0;
     g_Survey.GnssLongitude = 0;
+    g_Survey.LastFixTick = 0;
     PortMessage("GPS is idle!", true);
-    if (fRealtime) fRealtime->SetGpsColor(kFrameRed);
+    ShowNoFix();
 }
 
 void TFNav::ZGPS1Timeout() {
     PortMessage("GPS Timeout!", true);
-    // The device settings window's MemoGPS turns clRed here.
+    if (FGPS) FGPS->SetGpsMemoColor(kMonitorTimedOut);
+}
+
+namespace {
+
+std::string PortTitle(const TPlovanSerialGPS* reader, const TPlovanSerialGPS* gnss) {
+    return std::string(reader == gnss ? "GPS port " : "Sensor port ") +
+           TPlovanSerialGPS::PortName(reader->FPortNumber);
+}
+
+}  // namespace
+
+void TFNav::PortLost(TPlovanSerialGPS* reader, const std::string& why) {
+    if (reader == ZGPS1) {
+        // No fix comes from a device that is gone; the next line after its
+        // return starts the tick again.
+        tMap->stop();
+        FMapPausedByDrawing = false;
+        g_Survey.LastFixTick = 0;
+        ShowNoFix();
+    }
+    const std::string text = PortTitle(reader, ZGPS1) + " lost: " + why;
+    g_LastPortMessage = QString::fromStdString(text);
+    SurveyFault(text);
+}
+
+void TFNav::PortReopened(TPlovanSerialGPS* reader) {
+    const std::string text = PortTitle(reader, ZGPS1) + " reopened";
+    g_LastPortMessage = QString::fromStdString(text);
+    SurveyFault(text);
 }
 
 void TFNav::ZGPS1Send(const std::string& text) {
@@ -263,18 +356,26 @@ void TFNav::ZSENSORTimeout() {
 }
 
 void TFNav::ZGPS1NewCommand(const std::string& line) {
+    // A drawing in progress holds the map still: the tick it paused, or the
+    // one this line would start, runs when the drawing ends. A drawing
+    // cancelled without its end lets the next line start the tick.
+    const bool drawing = DrawingInProgress();
+    if (!drawing) FMapPausedByDrawing = false;
     GnssLineContext context;
-    context.mapTickEnabled = tMap->isActive();
+    context.mapTickEnabled = tMap->isActive() || FMapPausedByDrawing;
     context.offsetsHidden = !(Links.OffsetsVisible && Links.OffsetsVisible());
     if (context.offsetsHidden && Links.Offsets) context.offsets = Links.Offsets();
     context.corrupt = ZGPS1->LastLineChecksumFailed();
     context.readerFixQuality = ZGPS1->GetFixQuality();
+    context.positionFresh = PositionIsFresh();
     if (FGPS && FEchoRawSentences) FGPS->EchoGnssLine(line);
     const GnssLineEffects effects = ApplyGnssLine(g_Survey, line, context);
+    if (effects.fixArrived) g_Survey.LastFixTick = NonZeroTick();
     if (effects.startMapTick) {
-        tMap->start();
-        if (fRealtime) fRealtime->SetGpsColor(kFrameLime);
-        // The device settings window's MemoGPS turns clWhite here.
+        if (drawing)
+            FMapPausedByDrawing = true;
+        else
+            StartMapTick();
     }
     if (effects.fixColour && fRealtime) fRealtime->SetGpsColor(FixColourValue(*effects.fixColour));
 }
@@ -327,6 +428,8 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
     in.corrupt = ZSENSOR->LastLineChecksumFailed();
     in.realtimeDown = FRealtimeDown;
     in.fixQuality = ZGPS1->GetFixQuality();
+    in.positionFresh = PositionIsFresh();
+    in.grid = GridOfLatestFix(g_Survey);
     in.now = platform::Now();
     const DepthLineResult result = FDepthPipeline.Process(g_Survey, line, in);
     for (const auto& [note, text] : result.notes) {
@@ -341,12 +444,17 @@ void TFNav::ZSENSORNewCommand(const std::string& line) {
     if (result.batteryVolts && fJoystick)
         fJoystick->pBattery->setText(QString::fromStdString(
             platform::FloatToStrF(*result.batteryVolts, platform::FloatFormat::Fixed, 15, 2)));
-    if (result.shallow && result.shallow != FShallowShown && fcad) {
-        FShallowShown = result.shallow;
-        const int32_t normal =
-            Links.NormalBackground ? Links.NormalBackground() : kDefaultBackground;
-        fcad->SetBackgroundColor(*result.shallow ? kShallowColour : normal);
-        fcad->update();
+    // The canvas's own colour is compared: a background changed meanwhile
+    // (the theme window) is put right by the next line.
+    if (result.shallow && fcad) {
+        const TColor wanted =
+            *result.shallow ? kShallowColour
+                            : static_cast<TColor>(Links.NormalBackground ? Links.NormalBackground()
+                                                                         : kDefaultBackground);
+        if (fcad->FBackgroundColor != wanted) {
+            fcad->SetBackgroundColor(wanted);
+            fcad->update();
+        }
     }
 
     // 11 to 17: both files through their writers, the XYZ row on its own.
@@ -383,6 +491,12 @@ void TFNav::ShowDepthStatus() {
 }
 
 void TFNav::FlushSoundingRows() {
+    // Held event lines and geodesy blocks get their last chance too.
+    if (FEventLines && !FEventLines->Retry(EventLogPath()))
+        SurveyFault(std::to_string(FEventLines->Held()) + " event lines were lost at the close.");
+    if (FGeodesyRecord && !FGeodesyRecord->Retry(GeodesyLogPath(g_LogDir, platform::Now())))
+        SurveyFault(std::to_string(FGeodesyRecord->Held()) +
+                    " geodesy records were lost at the close.");
     const std::pair<SoundingRowWriter*, std::string> files[] = {
         {FCsvWriter.get(), g_CoordinatesCsvPath},
         {FXyzWriter.get(), g_XyzDir + g_SessionDate + " Simple XYZ.csv"}};

@@ -7,14 +7,19 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "canvas/GdiCanvas.h"
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
+#include "foundation/FormPlacement.h"
 #include "foundation/SurveyState.h"
 #include "navigation/EchogramTick.h"
+#include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "navigation/ui/TfRealtime.h"
 #include "navigation/ui/TfWaterfal.h"
@@ -52,12 +57,56 @@ class KeyPreview : public QObject {
     quint64 FLastStamp = 0;
 };
 
+// Tells the windows that opened in the map area when it moved or changed its
+// size: the window manager framed or moved the main window, the bars were
+// laid out.
+class MapAreaWatch : public QObject {
+  public:
+    MapAreaWatch(TFNav* nav, QWidget* panel) : QObject(nav) {
+        nav->installEventFilter(this);
+        panel->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        (void)watched;
+        switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::Show:
+                OpeningAreaChanged();
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+};
+
+// The map area on the screen. Before the main window is on the screen its
+// bars are not laid out yet: their heights come from their size hints.
+QRect MapAreaOf(const TFNav& nav) {
+    if (nav.isVisible() && nav.Panel4)
+        return {nav.Panel4->mapToGlobal(QPoint(0, 0)), nav.Panel4->size()};
+    int top = nav.MainMenu1 ? nav.MainMenu1->sizeHint().height() : 0;
+    int bars = 0;
+    for (const QToolBar* bar : {nav.tRealtime, nav.tDraw, nav.tShape})
+        if (bar) bars = std::max(bars, bar->sizeHint().height());
+    top += bars;
+    const int bottom = nav.sStatusBar ? nav.sStatusBar->sizeHint().height() : 0;
+    return nav.geometry().adjusted(0, top, 0, -bottom);
+}
+
 }  // namespace
 
 void TFNav::ConnectWindowHandlers() {
     connect(tEchogram, &QTimer::timeout, this,
             [this] { platform::GuardHandler([this] { tEchogramTimer(); }); });
     qApp->installEventFilter(new KeyPreview(this));
+    // Windows without a placement of their own open in the map area, clear of
+    // the menu bar and the tool bars, where no click meant for them lands.
+    const QPointer<TFNav> nav(this);
+    SetOpeningArea(this, [nav]() -> QRect { return nav ? MapAreaOf(*nav) : QRect(); });
+    new MapAreaWatch(this, Panel4);
 }
 
 void TFNav::mRealtimeWindow1Click() {

@@ -1,5 +1,6 @@
 #include "navigation/ui/TOffsets.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "devices/ui/TfrmNTRIPSettings.h"
 #include "foundation/DayPaths.h"
@@ -236,6 +238,10 @@ void TOffsets::FormShow() {
     Location->setText(QString::fromStdString(t.Location));
     SurveyBoat->setText(QString::fromStdString(t.SurveyBoat));
     Surveyor->setText(QString::fromStdString(t.Surveyor));
+    FStoredNumbers.clear();
+    for (const OffsetsField field : {OffsetsField::OffsetA, OffsetsField::OffsetB,
+                                     OffsetsField::OffsetC, OffsetsField::SV, OffsetsField::TideHt})
+        if (OffsetsNumberStored(ini, field)) FStoredNumbers.insert(field);
     // 2. The number edits open the on-screen numeric keypad, the others the
     // keyboard.
     if (!FHandlersAssigned) {
@@ -251,7 +257,11 @@ bool TOffsets::FormCloseQuery() {
     return true;
 }
 
-void TOffsets::FormDblClick() { resize(width(), 410); }
+// The window's outer height, its frame included.
+void TOffsets::FormDblClick() {
+    const int frame = frameGeometry().height() - height();
+    resize(width(), std::max(0, 410 - frame));
+}
 
 void TOffsets::Timer1Timer() { time->setText(QString::fromStdString(UtcClockText())); }
 
@@ -323,18 +333,32 @@ void TOffsets::TextEditClick(QWidget* sender) {
     if (FNav && sender) FNav->ShowSimpleKeyboard(sender);
 }
 
-// The sound velocity window's cUseSVP is read here.
-bool TOffsets::SoundVelocityProfileUsed() const { return false; }
+bool TOffsets::SoundVelocityProfileUsed() const { return fSVP && fSVP->cUseSVP->isChecked(); }
+
+OffsetsField TOffsets::NumberFieldOf(const QLineEdit* edit) const {
+    if (edit == OffsetA) return OffsetsField::OffsetA;
+    if (edit == OffsetB) return OffsetsField::OffsetB;
+    if (edit == OffsetC) return OffsetsField::OffsetC;
+    if (edit == SV) return OffsetsField::SV;
+    if (edit == TideHt) return OffsetsField::TideHt;
+    return OffsetsField::None;
+}
 
 void TOffsets::CheckNumberOnExit(QLineEdit* edit) {
-    // A window that closed meanwhile is not left for another control.
-    if (FInExitCheck || !isVisible()) return;
+    // The check that was on its way runs now; the box it may show and the
+    // focus it puts back start no other.
     FInExitCheck = true;
-    try {
-        platform::StrToFloat(TextOf(edit));
-    } catch (const platform::EConvertError& e) {
-        platform::ShowMessage(std::string(e.what()));
-        edit->setFocus(Qt::OtherFocusReason);
+    // A window that closed meanwhile is not left for another control.
+    if (isVisible()) {
+        const OffsetsField field = NumberFieldOf(edit);
+        const std::string message =
+            OffsetsExitMessage(field, TextOf(edit), FStoredNumbers.count(field) != 0);
+        if (!message.empty()) {
+            platform::ShowMessage(message);
+            FFocusingBack = true;
+            edit->setFocus(Qt::OtherFocusReason);
+            FFocusingBack = false;
+        }
     }
     FInExitCheck = false;
 }
@@ -372,8 +396,12 @@ bool TOffsets::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && number) {
         // A box that opens or a window that comes forward takes the focus for
         // a moment; only a move to another control is leaving the edit.
+        // Nor is the focus put back by a check, and while one is on its way
+        // no other starts.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            !FFocusingBack && !FInExitCheck) {
+            FInExitCheck = true;
             void (TOffsets::*handler)() = edit == OffsetA   ? &TOffsets::OffsetAExit
                                           : edit == OffsetB ? &TOffsets::OffsetBExit
                                           : edit == OffsetC ? &TOffsets::OffsetCExit
@@ -381,6 +409,7 @@ bool TOffsets::eventFilter(QObject* watched, QEvent* event) {
                                                             : &TOffsets::TideHtExit;
             QTimer::singleShot(0, this, [this, handler] {
                 platform::GuardHandler([this, handler] { (this->*handler)(); });
+                FInExitCheck = false;
             });
         }
     } else if (event->type() == QEvent::MouseButtonRelease && FHandlersAssigned) {

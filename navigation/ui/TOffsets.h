@@ -7,10 +7,14 @@
 //
 // The survey loop reads Values(): the last valid number of each number
 // edit, which never raises whatever is being typed. Leaving a number edit
-// whose text is not a number says so and puts the focus back.
+// whose text is not a number says so, naming the field, and puts the focus
+// back: one box for one move of the focus, and none while a check is on its
+// way (putting the focus back is not leaving the edit that had it). An empty
+// edit whose field was never stored (a first start) is left as it is.
 #pragma once
 
 #include <QWidget>
+#include <set>
 #include <string>
 
 #include "navigation/Offsets.h"
@@ -75,12 +79,18 @@ class TOffsets : public QWidget {
     void BuildLayout();
     QLineEdit* FieldEdit(OffsetsField field) const;
     // Leaving a number edit: a text the number format cannot read shows the
-    // conversion error and takes the focus back.
+    // conversion error with the field's name and takes the focus back.
     void CheckNumberOnExit(QLineEdit* edit);
+    OffsetsField NumberFieldOf(const QLineEdit* edit) const;
+    // The sound velocity window's cUseSVP is ticked: the log names the profile.
     bool SoundVelocityProfileUsed() const;
 
     OffsetsValues FValues;
+    // A check of a left edit is on its way (queued, or showing its box):
+    // another move of the focus starts none.
     bool FInExitCheck = false;
+    bool FFocusingBack = false;             // the check puts the focus back
+    std::set<OffsetsField> FStoredNumbers;  // number fields the settings file held at the show
     bool FHandlersAssigned = false;
 };
 

@@ -1,19 +1,35 @@
 #include "navigation/ui/TfJoystick.h"
 
 #include <QCloseEvent>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
+#include "foundation/FormPlacement.h"
 #include "navigation/JogCommands.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/HandlerGuard.h"
 
 TfJoystick* fJoystick = nullptr;
+
+namespace {
+
+// The window's client area as the layout has it, 131 x 42, unless its
+// caption needs more: a window manager draws an icon and its buttons beside
+// the caption, about this wide together, and cuts a caption that does not
+// fit to its first letter.
+constexpr int kClientWidth = 131;
+constexpr int kClientHeight = 42;
+constexpr int kTitleBarButtons = 120;
+
+}  // namespace
 
 TfJoystick::TfJoystick(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -73,7 +89,19 @@ TfJoystick::TfJoystick(QWidget* parent)
     connect(Timer1, &QTimer::timeout, this,
             [this] { platform::GuardHandler([this] { Timer1Timer(); }); });
     Timer1->start();
-    setFixedSize(131, 42);
+    FitCaption();
+}
+
+void TfJoystick::FitCaption() {
+    QFont caption = font();
+    caption.setBold(true);
+    const int needed = QFontMetrics(caption).horizontalAdvance(windowTitle()) + kTitleBarButtons;
+    setFixedSize(std::max(kClientWidth, needed), kClientHeight);
+}
+
+void TfJoystick::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange) FitCaption();
 }
 
 void TfJoystick::Send(const std::string& text) {
@@ -89,6 +117,14 @@ void TfJoystick::BitBtn5Click() { Send(JogCentre(g_JogCounters)); }
 
 void TfJoystick::Timer1Timer() {
     if (!FGPS || FGPS->SBESMessageText() != "Plovan SMT") hide();
+}
+
+// Its place of the last run comes back, as for the other windows; the first
+// run puts it in the map's top right corner.
+void TfJoystick::setVisible(bool visible) {
+    if (visible && !isVisible())
+        RestoreFormPlacement(this, false, kMinimumRestoredSize, OpeningPlace::TopRight);
+    QWidget::setVisible(visible);
 }
 
 void TfJoystick::closeEvent(QCloseEvent* event) { event->ignore(); }

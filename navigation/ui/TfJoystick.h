@@ -1,5 +1,6 @@
 // The battery window: a tiny stay-on-top window with the echo sounder's
-// battery voltage, which only the message type "Plovan SMT" carries. It
+// battery voltage, which only the message type "Plovan SMT" carries, as
+// wide as its caption needs beside a window manager's buttons. It
 // hides itself within a second whenever another type is chosen; nothing
 // but the main window's first show brings it back. The surveyor cannot
 // close it.
@@ -42,11 +43,14 @@ class TfJoystick : public QWidget {
     QTimer* Timer1 = nullptr;        // 1000 ms, for the whole run
 
   protected:
+    void setVisible(bool visible) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     // Through the GNSS reader, open or not (a closed reader writes nothing).
     void Send(const std::string& text);
+    void FitCaption();
 };
 
 extern TfJoystick* fJoystick;

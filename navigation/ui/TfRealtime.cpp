@@ -248,7 +248,7 @@ void TfRealtime::Timer1Timer() {
         Timer1->deleteLater();
         Timer1 = nullptr;
     }
-    if (FGPS) FGPS->cSBESMessageChange();
+    if (FGPS) FGPS->ApplyStoredSBESMessageType();
 }
 
 void TfRealtime::SetHideImageIndex(int index) {
@@ -339,6 +339,11 @@ void TfRealtime::SetGpsColor(TColor colour) {
     if (FGpsColour == colour) return;
     FGpsColour = colour;
     SetBoxColor(GPSGroupBox, colour, kNavy);
+}
+
+void TfRealtime::ShowNoFix() {
+    SetGpsColor(FixColourValue(FixColourOf(0)));
+    Fixed->setText(QStringLiteral("0"));
 }
 
 void TfRealtime::SetDepthFramesColor(TColor colour) {

@@ -55,6 +55,9 @@ class TfRealtime : public QWidget {
     void SetClientHeight(int height);
     int ClientHeight() const;
     void SetGpsColor(TColor colour);
+    // No fix stands (the GNSS port idle, closed or failed, realtime stopped,
+    // or no fix for two seconds): the GPS group red, the fix type 0.
+    void ShowNoFix();
     void SetDepthFramesColor(TColor colour);
     void SetDepthTexts(const QString& high, const QString& low);
     // A frame's colour as last set.

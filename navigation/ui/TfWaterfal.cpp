@@ -36,6 +36,9 @@ TfWaterfal::TfWaterfal(QWidget* parent)
     setObjectName(QStringLiteral("fWaterfal"));
     setWindowTitle(QStringLiteral("Acoustic Waterfall"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // It comes up with the first depth while the surveyor works in the main
+    // window, which keeps the keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
     resize(388, 147);
     Image();
@@ -61,7 +64,7 @@ void TfWaterfal::FormShow() {
     setPalette(palette);
     Image().fill(ColorOf(colour));
     // 4.
-    RestoreFormPlacement(this, true, kSmallestEchogram);
+    RestoreFormPlacement(this, true, kSmallestEchogram, OpeningPlace::BottomLeft);
 }
 
 bool TfWaterfal::FormCloseQuery() {

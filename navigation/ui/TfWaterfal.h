@@ -4,7 +4,8 @@
 // moves it; a left press in the 6-pixel border band resizes it as a frame
 // would. Its two settings, "ECHOGRAM" "DataWidth" (the depths drawn) and
 // "Interval" (the echogram timer's milliseconds), are read at every show and
-// written at every close.
+// written at every close. Without a stored placement it opens at the bottom
+// left of the main window's map; it never takes the keyboard when it comes up.
 #pragma once
 
 #include <QImage>

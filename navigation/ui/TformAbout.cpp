@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "canvas/GdiCanvas.h"
+#include "foundation/FormPlacement.h"
 #include "navigation/ui/TFNav.h"
 
 TformAbout* formAbout = nullptr;
@@ -54,9 +55,7 @@ TformAbout::TformAbout(QWidget* parent)
 
 void TformAbout::BitBtn1Click() { close(); }
 
-void TformAbout::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!FNav) return;
-    const QRect main = FNav->frameGeometry();
-    move(main.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+void TformAbout::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this, OpeningPlace::Centre);
+    QDialog::setVisible(visible);
 }

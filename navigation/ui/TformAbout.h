@@ -1,6 +1,6 @@
 // The About dialog of the "Help" menu: the program's name and an OK button.
-// Modal, centred on the main window; created once at start, shown again at
-// every menu click.
+// Modal, centred on the main window's map at its first show and where it was
+// left at later ones; created once at start, shown again at every menu click.
 #pragma once
 
 #include <QDialog>
@@ -8,7 +8,6 @@
 class QFrame;
 class QLabel;
 class QPushButton;
-class QShowEvent;
 
 class TformAbout : public QDialog {
     Q_OBJECT
@@ -22,7 +21,7 @@ class TformAbout : public QDialog {
     QPushButton* BitBtn2 = nullptr;  // OK
 
   protected:
-    void showEvent(QShowEvent* event) override;
+    void setVisible(bool visible) override;
 };
 
 extern TformAbout* formAbout;

@@ -3,6 +3,7 @@
 // pixel (px, py) is the world point (px, 1000 - py).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -253,6 +254,119 @@ TEST_F(CanvasCommandsTest, EscapeCancelsTheShapeAndKeepsTheMode) {
     EXPECT_EQ(Shapes(), 0);
     EXPECT_EQ(rec.Count("end"), 0);
     EXPECT_EQ(c.FCursor, TCanvasCursor::Default);
+}
+
+// A tool's whole gesture (its clicks, then a right click that ends it when
+// it still runs) on the model, and what it left: the shapes it added, the
+// view and the canvas events it raised.
+struct ToolGesture {
+    int command;
+    int clicks;
+    int added;  // shapes the gesture adds
+
+    struct Result {
+        std::vector<std::string> shapes;  // type and box of each added shape
+        std::vector<std::string> events;
+        std::array<double, 4> view;  // left, right, top, bottom
+    };
+
+    static std::string Describe(const TPlovanShape& s) {
+        const auto* p = dynamic_cast<const TPlovanPolyline*>(&s);
+        return std::to_string(s.FShapeType) + " " + Recorder::Num(s.FMinX) + " " +
+               Recorder::Num(s.FMinY) + " " + Recorder::Num(s.FMaxX) + " " +
+               Recorder::Num(s.FMaxY) + (p ? " n" + std::to_string(p->Count()) : "");
+    }
+
+    Result Run(TCanvasModel& c, Recorder& rec) const {
+        const int points[][2] = {{600, 600}, {700, 650}, {650, 750}};
+        const int before = c.FShapeCount;
+        const std::size_t eventsBefore = rec.events.size();
+        for (int i = 0; i < clicks; ++i) {
+            c.MouseDown(ButtonLeft, 0, points[i][0], points[i][1]);
+            c.MouseMove(0, points[i][0], points[i][1] - 50);  // a dynamic zoom's drag
+            c.MouseUp(ButtonLeft, 0, points[i][0], points[i][1]);
+        }
+        c.MouseDown(ButtonRight, 0, 900, 900);
+        c.MouseUp(ButtonRight, 0, 900, 900);
+        Result r{{}, {}, {c.FWorldLeft, c.FWorldRight, c.FWorldTop, c.FWorldBottom}};
+        for (int i = before; i < c.FShapeCount; ++i) r.shapes.push_back(Describe(*c.FShapes[i]));
+        r.events.assign(rec.events.begin() + static_cast<std::ptrdiff_t>(eventsBefore),
+                        rec.events.end());
+        return r;
+    }
+};
+
+TCanvasModel& Fresh(TCanvasModel& c, Recorder& rec) {
+    c.SetClientSize(1000, 1000);
+    c.SetView(0, 1000, 1000, 0);
+    rec.Attach(c);
+    return c;
+}
+
+// Every pair of tools: a command left half-way, then another tool picked
+// (its button writes FCommand only). The first command ends as Escape ends
+// it: nothing of it joins the drawing, no end event; the new tool then does
+// exactly what it does on a fresh canvas.
+TEST(CanvasToolChange, EveryPairOfToolsStartsTheNewToolClean) {
+    // Select, rectangle, line chain, ellipse, polyline, polygon, spline,
+    // arc, point, circle, zoom window, dynamic zoom; the clicks that leave
+    // each half-way (select, point and dynamic zoom have no half-way: they
+    // are done).
+    const struct {
+        ToolGesture tool;
+        int halfClicks;
+    } tools[] = {{{0, 1, 0}, 1},  {{1, 2, 1}, 1},  {{3, 2, 1}, 1},  {{4, 2, 1}, 1},
+                 {{5, 3, 1}, 2},  {{6, 3, 1}, 2},  {{8, 3, 1}, 2},  {{10, 3, 1}, 2},
+                 {{17, 1, 1}, 1}, {{19, 2, 1}, 1}, {{-3, 2, 0}, 1}, {{-4, 1, 0}, 1}};
+    for (const auto& to : tools) {
+        TCanvasModel fresh;
+        Recorder freshRec;
+        Fresh(fresh, freshRec).FCommand = to.tool.command;
+        const ToolGesture::Result expected = to.tool.Run(fresh, freshRec);
+        ASSERT_EQ(expected.shapes.size(), static_cast<std::size_t>(to.tool.added));
+
+        for (const auto& from : tools) {
+            if (from.tool.command == to.tool.command) continue;
+            SCOPED_TRACE(std::to_string(from.tool.command) + " -> " +
+                         std::to_string(to.tool.command));
+            TCanvasModel c;
+            Recorder rec;
+            Fresh(c, rec).FCommand = from.tool.command;
+            const int half[][2] = {{100, 100}, {150, 120}};
+            for (int i = 0; i < from.halfClicks; ++i) {
+                c.MouseDown(ButtonLeft, 0, half[i][0], half[i][1]);
+                c.MouseUp(ButtonLeft, 0, half[i][0], half[i][1]);
+            }
+            const int before = c.FShapeCount;
+
+            c.FCommand = to.tool.command;
+            c.MouseMove(0, 500, 500);
+            EXPECT_EQ(c.FTempShape, nullptr);
+            EXPECT_EQ(c.FDrawing, 0);
+            EXPECT_EQ(c.FHasStartPoint, 0);
+            const ToolGesture::Result got = to.tool.Run(c, rec);
+            EXPECT_EQ(c.FShapeCount, before + to.tool.added);
+            EXPECT_EQ(got.shapes, expected.shapes);
+            EXPECT_EQ(got.events, expected.events);
+            EXPECT_EQ(got.view, expected.view);
+            EXPECT_EQ(c.FTempShape, nullptr);
+            EXPECT_EQ(c.FDrawing, 0);
+        }
+    }
+}
+
+// The band of a command the new tool ended is gone at once.
+TEST_F(CanvasCommandsTest, ToolChangeEndsTheDrawingAtTheNextInput) {
+    c.FCommand = 5;
+    Click(100, 100);
+    Click(200, 200);
+    c.FCommand = 1;
+    c.KeyDown('A', 0);
+    EXPECT_EQ(c.FTempShape, nullptr);
+    EXPECT_EQ(c.FDrawing, 0);
+    EXPECT_EQ(c.FCommand, 1);  // the new tool stays chosen
+    EXPECT_EQ(c.FCursor, TCanvasCursor::Default);
+    EXPECT_EQ(rec.Count("end"), 0);
 }
 
 TEST_F(CanvasCommandsTest, DeleteKeyOnlyWhenAllowed) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,86 @@ TEST_F(CanvasInputTest, DeleteKeyDeletesTheSelectionWhenAllowed) {
     canvas.FAllowKeyDelete = 1;
     QTest::keyClick(&canvas, Qt::Key_Delete);
     EXPECT_EQ(canvas.FindShape(id), nullptr);
+}
+
+TEST_F(CanvasInputTest, ALeftPressReleasedOverTheControlIsAClick) {
+    canvas.OnClick = [this](TCanvasModel*) { events.push_back("click"); };
+    const auto press = [&](Qt::MouseButton b, QPoint down, QPoint up) {
+        Send(QEvent::MouseButtonPress, b, down);
+        Send(QEvent::MouseButtonRelease, b, up);
+    };
+    press(Qt::LeftButton, {10, 10}, {12, 11});
+    EXPECT_EQ(events, (std::vector<std::string>{"down 1 0 10,390", "click", "up 1"}));
+    events.clear();
+    press(Qt::RightButton, {10, 10}, {10, 10});
+    press(Qt::MiddleButton, {10, 10}, {10, 10});
+    press(Qt::LeftButton, {10, 10}, {450, 10});                  // released beside the control
+    Send(QEvent::MouseButtonRelease, Qt::LeftButton, {10, 10});  // no press of its own
+    EXPECT_EQ(std::count(events.begin(), events.end(), "click"), 0);
+    events.clear();
+    DoubleClick(Qt::LeftButton, {50, 60});
+    EXPECT_EQ(events, (std::vector<std::string>{"down 1 0 50,340", "click", "up 1", "dbl",
+                                                "down 1 0 50,340", "up 1"}));
+}
+
+TEST_F(CanvasInputTest, EveryKeyRaisesKeyDownAndKeyUp) {
+    canvas.OnKeyDown = [this](TCanvasModel*, int& key, short shift) {
+        events.push_back("keydown " + std::to_string(key) + " " + std::to_string(shift));
+    };
+    canvas.OnKeyUp = [this](TCanvasModel*, int& key, short shift) {
+        events.push_back("keyup " + std::to_string(key) + " " + std::to_string(shift));
+    };
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int code;
+        int shift;
+    } keys[] = {
+        {Qt::Key_A, Qt::NoModifier, 'A', 0},
+        {Qt::Key_5, Qt::ControlModifier, '5', ShiftCtrl},
+        {Qt::Key_5, Qt::KeypadModifier, 101, 0},
+        {Qt::Key_Plus, Qt::KeypadModifier, 107, 0},
+        {Qt::Key_Plus, Qt::ShiftModifier, 187, ShiftShift},
+        {Qt::Key_Comma, Qt::NoModifier, 188, 0},
+        {Qt::Key_Exclam, Qt::ShiftModifier, '1', ShiftShift},
+        {Qt::Key_BracketRight, Qt::NoModifier, 221, 0},
+        {Qt::Key_F5, Qt::AltModifier, 116, ShiftAlt},
+        {Qt::Key_Escape, Qt::NoModifier, KeyEscape, 0},
+        {Qt::Key_Adiaeresis, Qt::NoModifier, 0, 0},  // no virtual-key code
+        {Qt::Key_VolumeUp, Qt::NoModifier, 0, 0},
+    };
+    for (const auto& k : keys) {
+        events.clear();
+        QTest::keyClick(&canvas, k.key, k.modifiers);
+        const std::string codes = std::to_string(k.code) + " " + std::to_string(k.shift);
+        std::vector<std::string> expected{"keydown " + codes, "keyup " + codes};
+        // A modifier is a key of its own, pressed first and let go last.
+        const int modifier = k.shift == ShiftShift  ? 16
+                             : k.shift == ShiftCtrl ? 17
+                             : k.shift == ShiftAlt  ? 18
+                                                    : 0;
+        if (modifier) {
+            expected.insert(expected.begin(),
+                            "keydown " + std::to_string(modifier) + " " + std::to_string(k.shift));
+            expected.push_back("keyup " + std::to_string(modifier) + " 0");
+        }
+        EXPECT_EQ(events, expected) << k.key;
+    }
+    // A held key repeats its press only.
+    events.clear();
+    QKeyEvent repeatUp(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(&canvas, &repeatUp);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(CanvasInputTest, OnResizeComesBeforeTheViewKeepsTheAspect) {
+    std::vector<double> spans;
+    canvas.OnResize = [&](TCanvasModel* sender) { spans.push_back(sender->GetViewWidth()); };
+    canvas.resize(800, 400);
+    ASSERT_EQ(spans, std::vector<double>{400});  // the view as it was
+    EXPECT_DOUBLE_EQ(canvas.GetViewWidth(), 800);
+    canvas.Resize();  // the notification called directly raises it too
+    EXPECT_EQ(spans.size(), 2u);
 }
 
 }  // namespace

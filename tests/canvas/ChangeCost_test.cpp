@@ -7,6 +7,8 @@
 
 #include <map>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "canvas/CanvasModel.h"
 #include "canvas/ShapeIndex.h"
@@ -125,4 +127,53 @@ TEST(ChangeCost, ClearingALayerLeavesTheOthersInOrder) {
     EXPECT_EQ(m.FShapeCount, static_cast<int32_t>(kept.size()));
     m.ClearLayer(vessel);  // nothing left: still fine
     EXPECT_EQ(m.GetShapeIds(), kept);
+}
+
+// A click changes no shape's box: after it the culling index still
+// describes every shape it described before, and the shapes a click adds
+// are appended to it.
+TEST(ChangeCost, ClicksLeaveTheCullingIndexFresh) {
+    const struct {
+        const char* name;
+        int command;
+        std::vector<std::pair<int, int>> clicks;  // the last one is timed
+        int added;
+    } cases[] = {
+        {"selecting a shape", 0, {{100, 100}}, 0},
+        {"clearing the selection", 0, {{100, 100}, {900, 900}}, 0},
+        {"a polyline's vertex", 5, {{200, 200}, {300, 250}, {350, 300}}, 0},
+        {"an arc's last point", 10, {{200, 200}, {300, 250}, {350, 300}}, 1},
+        {"a rectangle's corner", 1, {{200, 200}, {300, 250}}, 1},
+        {"a zoom window", -3, {{200, 200}, {300, 250}}, 0},
+        {"a point", 17, {{200, 200}}, 1},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Model m;
+        m.SetClientSize(1000, 1000);
+        m.SetView(0, 1000, 1000, 0);
+        for (int i = 0; i < 500; ++i) m.AddPoint(i * 2.0, 900 - i % 7, 0);
+        m.FCommand = k.command;
+        for (std::size_t i = 0; i + 1 < k.clicks.size(); ++i)
+            m.MouseDown(CanvasInput::ButtonLeft, 0, k.clicks[i].first, k.clicks[i].second);
+        m.Store().CullingIndex();  // a paint brings it up to date
+        const std::size_t before = m.FShapes.size();
+        const int redraws = m.FRedrawCount;
+        m.MouseDown(CanvasInput::ButtonLeft, 0, k.clicks.back().first, k.clicks.back().second);
+        EXPECT_EQ(m.FShapes.size(), before + k.added);
+        EXPECT_EQ(m.Store().CullingIndexAsIs().FreshCount(), before);
+        EXPECT_GT(m.FRedrawCount, redraws);  // the back buffer is drawn anew all the same
+    }
+    // The right click that ends a polyline adds it the same way.
+    Model m;
+    m.SetClientSize(1000, 1000);
+    m.SetView(0, 1000, 1000, 0);
+    for (int i = 0; i < 500; ++i) m.AddPoint(i * 2.0, 900, 0);
+    m.FCommand = 5;
+    m.MouseDown(CanvasInput::ButtonLeft, 0, 200, 200);
+    m.MouseDown(CanvasInput::ButtonLeft, 0, 300, 200);
+    m.Store().CullingIndex();
+    m.MouseDown(CanvasInput::ButtonRight, 0, 300, 200);
+    EXPECT_EQ(m.FShapes.size(), 501u);
+    EXPECT_EQ(m.Store().CullingIndexAsIs().FreshCount(), 500u);
 }

@@ -11,23 +11,14 @@
 #include "canvas/DxfEntities.h"
 #include "platform/Dialogs.h"
 #include "tests/support/RunTool.h"
+#include "tests/support/ScopedDialogs.h"
 #include "tests/support/TempHome.h"
 
 namespace {
 
 const std::string kFixtures = std::string(PHX_TEST_DATA_DIR) + "/dxf/";
 
-// Installs ScriptedDialogs for one test and gives its record.
-struct Dialogs {
-    Dialogs() {
-        auto d = std::make_unique<platform::ScriptedDialogs>();
-        scripted = d.get();
-        old = platform::SetDialogs(std::move(d));
-    }
-    ~Dialogs() { platform::SetDialogs(std::move(old)); }
-    platform::ScriptedDialogs* scripted;
-    std::unique_ptr<platform::Dialogs> old;
-};
+using Dialogs = phxtest::ScopedDialogs;
 
 std::vector<const TPlovanShape*> ShapesOf(const TCanvasModel& m, int layer) {
     std::vector<const TPlovanShape*> out;
@@ -190,10 +181,14 @@ TEST(DxfReader, ReimportReplacesTheShapesAndAFailedOneKeepsThem) {
     }
     EXPECT_EQ(d.scripted->messages, QStringList(2, "DXF load failed: ENTITIES section not found"));
 
-    // Missing and unreadable files: false, no message, nothing touched.
+    // A missing file: false, no message; one that is no regular file: one
+    // message saying so. Nothing touched.
     EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(home.home() + "none.dxf")).read);
-    EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(home.home())).read);
     EXPECT_EQ(d.scripted->messages.size(), 2);
+    EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(home.home() + "AppData")).read);
+    ASSERT_EQ(d.scripted->messages.size(), 3);
+    EXPECT_EQ(d.scripted->messages[2].toStdString(),
+              "DXF load failed: " + home.home() + "AppData (not a regular file)");
     EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
 }
 
@@ -402,4 +397,63 @@ TEST(DxfReader, AgreesWithOgrinfoOnTheFixtures) {
     EXPECT_EQ(Count(r18, "OGRFeature("), 9 + 2);
     EXPECT_NE(r18.find("LINESTRING Z (500 500 0,500 505 0)"), std::string::npos);
     EXPECT_NE(r18.find("LINESTRING Z (-32 40 0,"), std::string::npos);  // the mirrored circle
+}
+
+TEST(DxfReader, TextAngleAndCodes) {
+    const struct {
+        const char* name;
+        std::string entity;
+        QString text;
+        double angle;
+    } cases[] = {
+        {"MTEXT rotation", "0\nMTEXT\n1\nA\n50\n30\n", "A", 30},
+        {"MTEXT direction", "0\nMTEXT\n1\nA\n11\n0\n21\n2\n", "A", 90},
+        {"MTEXT direction, x only", "0\nMTEXT\n1\nA\n11\n-1\n", "A", 180},
+        {"MTEXT rotation before direction", "0\nMTEXT\n1\nA\n50\n10\n11\n0\n21\n1\n", "A", 10},
+        {"MTEXT neither", "0\nMTEXT\n1\nA\n", "A", 0},
+        // A TEXT's 11/21 is its alignment point, no direction.
+        {"TEXT alignment point", "0\nTEXT\n1\nA\n11\n0\n21\n5\n", "A", 0},
+        {"TEXT codes", "0\nTEXT\n1\n{\\C1;Red} \\Lbuoy\\l\n50\n45\n", "Red buoy", 45},
+    };
+    for (const auto& c : cases) {
+        Dialogs d;
+        TCanvasModel m;
+        Load(m, Dxf(c.entity));
+        const auto shapes = ShapesOf(m, m.GetImportLayer());
+        ASSERT_EQ(shapes.size(), 1u) << c.name;
+        const auto& t = static_cast<const TPlovanText&>(*shapes[0]);
+        EXPECT_EQ(t.Text, c.text) << c.name;
+        EXPECT_NEAR(t.Angle, c.angle, 1e-9) << c.name;
+    }
+}
+
+TEST(DxfReader, BulgedPointsEdges) {
+    // A half turn from (0, 0) to (2, 0): counter-clockwise passes below the
+    // chord, clockwise above; radius 1 takes chord-error steps of about
+    // 16 degrees: 12 segments.
+    for (double bulge : {1.0, -1.0}) {
+        const auto points = DxfBulgedPoints({{0, 0, bulge}, {2, 0, 0}}, false);
+        ASSERT_EQ(points.size(), 13u) << bulge;
+        EXPECT_NEAR(points[6].X, 1, 1e-12) << bulge;
+        EXPECT_NEAR(points[6].Y, -bulge, 1e-12) << bulge;
+        for (const TPointD& p : points) EXPECT_NEAR(std::hypot(p.X - 1, p.Y), 1, 1e-12);
+    }
+    // Coincident vertices and a single closed vertex have no arc.
+    EXPECT_EQ(DxfBulgedPoints({{1, 1, 1}, {1, 1, 0}}, false).size(), 2u);
+    EXPECT_EQ(DxfBulgedPoints({{1, 1, 1}}, true).size(), 1u);
+    // The closing segment bends; the first vertex is not repeated.
+    const auto closed = DxfBulgedPoints({{0, 0, 0}, {2, 0, 1}}, true);
+    EXPECT_EQ(closed.size(), 2u + 11u);
+    EXPECT_NEAR(closed[2 + 5].Y, 1, 1e-12);
+
+    // Mirrored object coordinates turn the arc with the polyline: the
+    // object's arc below (1, 0) lands below (-1, 0).
+    Dialogs d;
+    TCanvasModel m;
+    Load(m, Dxf("0\nLWPOLYLINE\n10\n0\n20\n0\n42\n1\n10\n2\n20\n0\n210\n0\n220\n0\n230\n-1\n"));
+    const auto shapes = ShapesOf(m, m.GetImportLayer());
+    ASSERT_EQ(shapes.size(), 1u);
+    ASSERT_EQ(Poly(shapes[0])->Count(), 13);
+    EXPECT_NEAR(Poly(shapes[0])->GetX(6), -1, 1e-5);
+    EXPECT_NEAR(Poly(shapes[0])->GetY(6), -1, 1e-5);
 }

@@ -180,3 +180,45 @@ TEST(DxfWriter, OraclesReadTheExport) {
         << ogr;
     EXPECT_NE(ogr.find("POINT Z (-3.5 2.0 0)"), std::string::npos);
 }
+
+// Layers whose names sanitise to one DXF name (CAD compares them without
+// case) keep apart: the first keeps the name, later ones take the lowest
+// free suffix, never one a layer holds already. ezdxf and GDAL see as many
+// layers as the drawing has.
+TEST(DxfWriter, LayersThatSanitiseAlikeStayApart) {
+    TCanvasModel m;
+    const char* names[] = {"a/b", "a:b", "a_b_2", "A_B", "Şamandıra", "ŞAMANDIRA", "plain"};
+    for (const char* name : names) m.AddLine(0, 0, 1, 1, m.AddLayer(QString::fromUtf8(name)));
+    const std::string text = DxfExportText(m);
+    std::vector<std::string> exported;
+    for (size_t at = text.find("\r\nLAYER\r\n2\r\n"); at != std::string::npos;
+         at = text.find("\r\nLAYER\r\n2\r\n", at + 1)) {
+        const size_t begin = at + 12;
+        exported.push_back(text.substr(begin, text.find("\r\n", begin) - begin));
+    }
+    EXPECT_EQ(exported, (std::vector<std::string>{"a_b", "a_b_3", "a_b_2", "A_B_4",
+                                                  "\xDE"
+                                                  "amand\xFD"
+                                                  "ra",
+                                                  "\xDE"
+                                                  "AMANDIRA",
+                                                  "plain"}));
+
+    phxtest::TempHome home;
+    const std::string path = home.home() + "layers.dxf";
+    ASSERT_TRUE(ExportDXF(m, QString::fromStdString(path)));
+    const std::string ezdxf = phxtest::RunTool(
+        "/usr/bin/python3 -c 'import sys, ezdxf; d = ezdxf.readfile(sys.argv[1]); "
+        "print(len(set(e.dxf.layer.lower() for e in d.modelspace())))' " +
+        path + " 2>/dev/null");
+    if (ezdxf.empty()) GTEST_SKIP() << "python3-ezdxf missing";
+    EXPECT_EQ(std::stoi(ezdxf), 7);
+    const std::string ogr = phxtest::RunTool("ogrinfo -al -q " + path + " 2>/dev/null");
+    if (ogr.empty()) GTEST_SKIP() << "ogrinfo missing";
+    std::set<std::string> layers;
+    for (size_t at = ogr.find("Layer (String) = "); at != std::string::npos;
+         at = ogr.find("Layer (String) = ", at + 1))
+        layers.insert(ogr.substr(at + 17, ogr.find('\n', at) - at - 17));
+    EXPECT_EQ(layers.size(), 7u);
+    EXPECT_EQ(layers.count("Şamandıra"), 1u);
+}

@@ -3,8 +3,12 @@
 // and the position box with its fix-quality colours and hit test.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <limits>
 
 #include "canvas/CanvasOverlayGeometry.h"
 #include "canvas/GdiCanvas.h"
@@ -122,6 +126,58 @@ TEST_F(Overlays, MeasureLineBelowTwoPixelsDrawsNothingAndAtTwoNoCircle) {
     EXPECT_EQ(canvas.renderFrame(), empty);
 }
 
+// A measure 9.5 km long held with the right button while the wheel zooms
+// in as far as the view goes (1 mm over 400 pixels): its ends lie billions
+// of pixels apart, beyond any integer, and what shows is still right.
+TEST_F(Overlays, AMeasureZoomedFarInDrawsWhatShows) {
+    const struct {
+        const char* name;
+        QPoint wheelAt;       // the zoom keeps this pixel's world point
+        bool circleAtTheEnd;  // the far start's circle runs through the end
+        bool boxInTheMiddle;  // the texts' box at the middle shows
+    } cases[] = {{"at the end", {390, 200}, true, false},
+                 {"in the middle", {200, 200}, false, true}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Canvas400 canvas;
+        canvas.SetView(0, 10000, 10000, 0);  // 25 m a pixel
+        canvas.show();
+        const auto mouse = [&](QEvent::Type type, QPoint at) {
+            QMouseEvent event(type, QPointF(at), canvas.mapToGlobal(QPointF(at)), Qt::RightButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::RightButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(&canvas, &event);
+        };
+        mouse(QEvent::MouseButtonPress, {10, 200});
+        mouse(QEvent::MouseMove, {390, 200});
+        ASSERT_EQ(canvas.FMeasuring, 1);
+        for (int notch = 0; notch < 250; ++notch) {
+            QWheelEvent wheel(QPointF(k.wheelAt), canvas.mapToGlobal(QPointF(k.wheelAt)), {},
+                              {0, 120}, Qt::RightButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&canvas, &wheel);
+        }
+        ASSERT_LT(canvas.GetViewWidth(), 0.01);
+        const QImage frame = canvas.renderFrame();
+        // The line along row 200 across the view, its end's cross.
+        EXPECT_EQ(At(frame, 5, 200), 0xFF0000u);
+        EXPECT_EQ(At(frame, k.circleAtTheEnd ? 380 : 300, 200), 0xFF0000u);
+        if (k.circleAtTheEnd) {
+            EXPECT_EQ(At(frame, 390, 195), 0xFF0000u);
+            EXPECT_NE(At(frame, 399, 200), 0xFF0000u);  // nothing beyond the end's cross
+            // The circle about the far start: all but straight through the end.
+            EXPECT_GT(Count(frame, clRed, 388, 0, 391, 180), 150);
+            EXPECT_EQ(Count(frame, clRed, 0, 0, 385, 399), 0);
+        } else {
+            EXPECT_EQ(Count(frame, clRed), 0);
+        }
+        EXPECT_EQ(Count(frame, 0x00FFFF) > 100, k.boxInTheMiddle);
+        if (k.boxInTheMiddle) {
+            EXPECT_GT(Count(frame, 0x00FFFF, 150, 160, 250, 200), 100);
+        }
+        mouse(QEvent::MouseButtonRelease, {390, 200});
+    }
+}
+
 TEST_F(Overlays, SoundingSpacingIsStrictlyLess) {
     TCanvasModel model;
     model.SetSoundingStyle(true, 10, "Arial", 12, clBlack);
@@ -176,6 +232,8 @@ TEST_F(Overlays, DepthAndSpeedTexts) {
         {7.25, 0, true, 0, false, "7.2", "5m", "", ""},
         {-1, 0, true, 4.26, true, "--.-", "m", "4.3", "kn"},
         {7.5, 0, false, 7.25, true, "", "", "7.3", "kn"},
+        // No speed known: it reads like no depth.
+        {0, 0, true, std::numeric_limits<double>::quiet_NaN(), true, "--.-", "m", "--.-", "kn"},
     };
     for (const Case& c : cases) {
         TCanvasOverlayData d;

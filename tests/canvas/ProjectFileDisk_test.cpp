@@ -18,6 +18,7 @@
 
 #include "canvas/CanvasModel.h"
 #include "canvas/ProjectFile.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/TempHome.h"
 
 namespace {
@@ -226,6 +227,18 @@ TEST(ProjectFileLoad, BinaryFilesAreRefusedLikeDamagedStreams) {
             EXPECT_EQ(dynamic_cast<TPlovanLine*>(model.FShapes[0])->X1, 5);
         }
     }
+}
+
+// A FIFO picked as a project is refused at once, never waited on.
+TEST(ProjectFileLoad, AFifoIsRefusedAtOnce) {
+    phxtest::TempHome home;
+    phxtest::GuardedFifo fifo(home.home() + "pipe.vlm");
+    ASSERT_TRUE(fifo.ok());
+    TCanvasModel model;
+    model.AddLine(5, 5, 6, 6, 0);
+    EXPECT_FALSE(model.LoadProject(Q(fifo.path()), -1, -1, 0));
+    EXPECT_FALSE(fifo.TimedOut());
+    EXPECT_EQ(model.FShapes.size(), 1u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <functional>
 #include <memory>
 
 #include "canvas/GdiCanvas.h"
@@ -147,6 +148,38 @@ TEST(Render, GridBelowOrAboveTheShapes) {
     canvas.Redraw();
     frame = canvas.renderFrame();
     EXPECT_GE(CountInColumn(frame, 160, 0, 350, clSilver), 60);
+}
+
+// The grid over the shapes looks as over an empty drawing wherever the
+// shapes paint nothing: neither a turned text nor a solid fill drawn last
+// lends it its font or its brush (which would fill the gaps of the dots).
+TEST(Render, GridOnTopHasItsOwnFontAndPen) {
+    const auto turnedText = [](TPlovanCanvas& c) {
+        const int id = c.AddText(0, QStringLiteral("turned"), 500, 500, 0);
+        c.RotateShape(id, 90, 500, 500);
+    };
+    const auto filledBox = [](TPlovanCanvas& c) { AddFilledBox(c, 600, 100, 700, 150, 0x00FF00); };
+    for (const auto& addShapes : {std::function<void(TPlovanCanvas&)>(turnedText),
+                                  std::function<void(TPlovanCanvas&)>(filledBox)}) {
+        const auto frame = [&](bool grid, bool shapes) {
+            Canvas400 c;
+            c.FGridVisible = grid ? 1 : 0;
+            c.FGridOnTop = 1;
+            if (shapes) addShapes(c);
+            return c.renderFrame();
+        };
+        const QImage both = frame(true, true), gridOnly = frame(true, false);
+        const QImage shapesOnly = frame(false, true), empty = frame(false, false);
+        int compared = 0;
+        for (int y = 0; y < 400; ++y) {
+            for (int x = 0; x < 400; ++x) {
+                if (At(shapesOnly, x, y) != At(empty, x, y)) continue;  // a shape's pixel
+                ++compared;
+                ASSERT_EQ(At(both, x, y), At(gridOnly, x, y)) << x << "," << y;
+            }
+        }
+        EXPECT_GT(compared, 150000);
+    }
 }
 
 TEST(Render, ScaleBarFrameAndFill) {
@@ -313,30 +346,38 @@ TEST(Render, LongLinesWithFarEndsShowTheirVisiblePart) {
     EXPECT_TRUE(NearPixel(frame, 200, 200, clBlack));
 }
 
+// The band's state is set by hand here, each mode being the one its
+// drawing was started in.
 TEST(Render, RubberBandIsAnXorOverlay) {
     Canvas400 canvas;
     canvas.FDrawing = 1;
     canvas.FHasStartPoint = 1;
-    canvas.FCommand = 3;
+    canvas.FCommand = canvas.FCommandInProgress = 3;
     canvas.FStartX = 100, canvas.FStartY = 500;
     canvas.FCurrentX = 900, canvas.FCurrentY = 500;
     QImage frame = canvas.renderFrame();
     EXPECT_EQ(At(frame, 200, 200), clBlack);  // white XOR white
     EXPECT_EQ(At(canvas.FBackBuffer, 200, 200), clWhite);
 
-    canvas.FCommand = 1;  // rectangle from (40, 200) to (360, 40)
+    canvas.FCommand = canvas.FCommandInProgress = 1;  // rectangle from (40, 200) to (360, 40)
     canvas.FCurrentY = 900;
     frame = canvas.renderFrame();
     EXPECT_EQ(At(frame, 40, 100), clBlack);
     EXPECT_EQ(At(frame, 200, 100), clWhite);
 
-    canvas.FCommand = 0;  // no band in select mode
+    canvas.FCommand = canvas.FCommandInProgress = 0;  // no band in select mode
     frame = canvas.renderFrame();
     EXPECT_EQ(At(frame, 200, 200), clWhite);
     EXPECT_EQ(At(frame, 40, 100), clWhite);
 
-    // A far-off end still draws the visible part.
+    // A tool picked while a line was drawn: that line's band is gone.
     canvas.FCommand = 3;
+    canvas.FCommandInProgress = 5;
+    frame = canvas.renderFrame();
+    EXPECT_EQ(At(frame, 200, 200), clWhite);
+
+    // A far-off end still draws the visible part.
+    canvas.FCommand = canvas.FCommandInProgress = 3;
     canvas.FCurrentX = 1e13;
     canvas.FCurrentY = 500;
     frame = canvas.renderFrame();
@@ -371,17 +412,18 @@ TEST(Render, RubberBandOfVertexShapesAndCircles) {
     canvas.FStartX = 500, canvas.FStartY = 500;
     canvas.FCurrentX = 500, canvas.FCurrentY = 900;  // pixel (200, 40)
 
-    canvas.FCommand = 5;
+    canvas.FCommand = canvas.FCommandInProgress = 5;
     QImage frame = canvas.renderFrame();
     EXPECT_EQ(At(frame, 120, 200), clBlack);  // through the vertices
     EXPECT_EQ(At(frame, 200, 120), clBlack);  // then to the mouse
     EXPECT_EQ(At(frame, 120, 120), clWhite);
 
-    canvas.FCommand = 6;  // a polygon also closes back to the first vertex
+    // A polygon also closes back to the first vertex.
+    canvas.FCommand = canvas.FCommandInProgress = 6;
     frame = canvas.renderFrame();
     EXPECT_TRUE(NearPixel(frame, 120, 120, clBlack));
 
-    canvas.FCommand = 19;  // circle about the start through the mouse
+    canvas.FCommand = canvas.FCommandInProgress = 19;  // circle about the start through the mouse
     canvas.FCurrentX = 600, canvas.FCurrentY = 500;  // 100 m = 40 px
     frame = canvas.renderFrame();
     EXPECT_TRUE(NearPixel(frame, 160, 200, clBlack));

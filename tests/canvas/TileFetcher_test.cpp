@@ -14,8 +14,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <condition_variable>
 #include <functional>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -381,6 +384,74 @@ TEST_F(TileFetcherTest, NothingFetchedBeforeAClearIsWrittenAfterIt) {
                                      fetcher->FinishedCount() >= fetcher->StartedCount(); }));
     EXPECT_EQ(Listing(cache), std::vector<std::string>{});
     EXPECT_EQ(canvas->FTileCache.Size(), 0u);
+}
+
+// A tile written to a disk that stalls holds only the worker: every call the
+// paint makes returns meanwhile, and the tile arrives once the disk moves.
+TEST_F(TileFetcherTest, ASlowDiskNeverHoldsThePaint) {
+    phxtest::TileServer server(scratch + "http.log");
+    ASSERT_TRUE(server.ok());
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool writing = false, released = false;
+    tiles::TileFetcherOptions options =
+        Options("http://127.0.0.1:" + std::to_string(server.port()));
+    options.writeTile = [&](const std::string& file, const std::string& body) {
+        std::unique_lock lock(mutex);
+        writing = true;
+        changed.notify_all();
+        changed.wait_for(lock, 60s, [&] { return released; });  // a bound, should the test fail
+        return tiles::WriteTileFile(file, body);
+    };
+    const std::string cache = scratch + "c/";
+    auto canvas = Canvas(options, cache);
+    EXPECT_EQ(canvas->GetTile(15, 40, 1), nullptr);
+    tiles::TileFetcher* fetcher = canvas->TileFetcherInUse();
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, 60s, [&] { return writing; }));
+    }
+    auto paint = std::async(std::launch::async, [&] {
+        fetcher->Request({15, 41, 1, cache + "15/41_1.jpg"});
+        fetcher->IsBackedOff(15, 40, 1);
+        fetcher->QueuedCount();
+        return fetcher->TakeArrivals().size();
+    });
+    const bool returned = paint.wait_for(10s) == std::future_status::ready;
+    {
+        std::lock_guard lock(mutex);
+        released = true;
+    }
+    changed.notify_all();
+    EXPECT_TRUE(returned) << "the paint waited for the disk";
+    EXPECT_EQ(paint.get(), 0u);
+    EXPECT_TRUE(WaitFor([&] { return canvas->FTileCache.Contains(tiles::TileKey(15, 40, 1)); }));
+}
+
+// Offline every tile panned over fails; only the last few are remembered,
+// the newest of them still waiting out their failure.
+TEST_F(TileFetcherTest, TheFailedTilesRememberedAreBounded) {
+    phxtest::TileServer server(scratch + "http.log");
+    ASSERT_TRUE(server.ok());
+    tiles::TileFetcherOptions options =
+        Options("http://127.0.0.1:" + std::to_string(server.port()));
+    options.maxFailedTiles = 3;
+    auto canvas = Canvas(options, scratch + "c/");
+    for (int x = 0; x < 8; ++x) {
+        g_clockOffsetMs += 1000;  // each failure waits a little longer than the one before
+        EXPECT_EQ(AskAndSettle(*canvas, 15, x, 2), nullptr);  // row 2: 404
+        EXPECT_LE(canvas->TileFetcherInUse()->FailedCount(), 3u);
+    }
+    tiles::TileFetcher* fetcher = canvas->TileFetcherInUse();
+    EXPECT_EQ(fetcher->FailedCount(), 3u);
+    for (int x = 5; x < 8; ++x) EXPECT_TRUE(fetcher->IsBackedOff(15, x, 2)) << x;
+    // A forgotten tile may be asked for again at once; once every wait is
+    // over, those go first.
+    EXPECT_EQ(AskAndSettle(*canvas, 15, 0, 2), nullptr);
+    EXPECT_EQ(server.Hits(TilePath(15, 0, 2)), 2);
+    g_clockOffsetMs += 3600 * 1000;
+    EXPECT_EQ(AskAndSettle(*canvas, 15, 1, 2), nullptr);
+    EXPECT_EQ(fetcher->FailedCount(), 1u);
 }
 
 TEST_F(TileFetcherTest, HttpsIsVerifiedAndNeverLeftForHttp) {

@@ -145,6 +145,8 @@ TEST(ViewMath, ContrastColorRules) {
         {0x102030, 0x0F1F2F, 0xFFFFFF},  // both dark
         {0x404040, 0x424242, 0xFFFFFF},  // close colours, darker background
         {0xC0C0C0, 0xC2C2C2, 0x000000},  // close colours, lighter background
+        {0x00FFFF, 0xFFFFFF, 0x00FFFF},  // a yellow track on white: light, yet apart
+        {0x800000, 0x000000, 0x800000},  // navy on black: dark, yet apart
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ContrastColor(c.colour, c.background), c.drawn)

@@ -1,12 +1,16 @@
-// The device settings in the settings file: the save's keys and their order
-// around the summary, the lock written last, a file that cannot be written,
-// the summary lines, the display values and the screenshot timer.
+// The device settings in the settings file: the save's keys, the summary
+// only once they are on the disk, the lock written last, the one write of a
+// save and its bytes, a file that cannot be written, a lost summary, the
+// summary lines, the display values and the screenshot timer.
 #include "devices/DeviceSettingsFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
+#include <functional>
 
 #include "platform/IniFile.h"
 #include "tests/support/TempHome.h"
@@ -45,21 +49,21 @@ TEST(DeviceSettingsFile, SaveWritesEveryKeyAndTheLockLast) {
     platform::IniFile ini(path);
     ini.WriteString("LOCK SETTINGS", "Settings Locked (true/false)", "maybe");
     std::vector<std::string> summary;
-    std::string lockAtSummary, gridAtSummary, sensorFormatAtSummary;
-    const bool ok = SaveDeviceSettings(ini, Sample(), true, [&](const std::string& line) {
-        summary.push_back(line);
-        const platform::IniFile view(path);
-        lockAtSummary = view.ReadString("LOCK SETTINGS", "Lock Settings", "?");
-        gridAtSummary = view.ReadString("GRID_SETTINGS", "GridColor", "none");
-        sensorFormatAtSummary = view.ReadString("GEODETIC_PARAMETERS", "cLambert1", "none");
-    });
-    ASSERT_TRUE(ok);
+    std::vector<std::string> diskAtSummary;
+    const DeviceSettingsSave result =
+        SaveDeviceSettings(ini, Sample(), true, [&](const std::string& line) {
+            summary.push_back(line);
+            diskAtSummary.push_back(phxtest::ReadAll(path));
+            return true;
+        });
+    ASSERT_EQ(result, DeviceSettingsSave::Saved);
     ASSERT_EQ(summary.size(), 7u);
-    // The summary comes between the geodetic and the display keys, and the
-    // file says unlocked until everything else is written.
-    EXPECT_EQ(lockAtSummary, "0");
-    EXPECT_EQ(gridAtSummary, "none");
-    EXPECT_EQ(sensorFormatAtSummary, "0");
+    // "SETTINGS SAVED" is written only once the whole save, the lock last,
+    // is on the disk.
+    for (const std::string& disk : diskAtSummary) {
+        EXPECT_NE(disk.find("GridColor=1193046\r\n"), std::string::npos);
+        EXPECT_NE(disk.find("Lock Settings=1\r\n"), std::string::npos);
+    }
 
     platform::IniFile::DropCachedModels();
     const platform::IniFile back(path);
@@ -95,10 +99,10 @@ TEST(DeviceSettingsFile, ScreenshotKeyOnlyWhenAsked) {
     platform::IniFile ini(home.appData() + "PlovanHX.ini");
     ini.WriteString("SCREENSHOT", "Interval", "0");
     DeviceSettingsValues v = Sample();
-    ASSERT_TRUE(SaveDeviceSettings(ini, v, false, nullptr));
+    ASSERT_EQ(SaveDeviceSettings(ini, v, false, nullptr), DeviceSettingsSave::Saved);
     EXPECT_EQ(ini.ReadString("SCREENSHOT", "Interval", "?"), "0");
     v.ScreenshotInterval = "abc";
-    ASSERT_TRUE(SaveDeviceSettings(ini, v, true, nullptr));
+    ASSERT_EQ(SaveDeviceSettings(ini, v, true, nullptr), DeviceSettingsSave::Saved);
     EXPECT_EQ(ini.ReadString("SCREENSHOT", "Interval", "?"), "60");
 }
 
@@ -108,8 +112,85 @@ TEST(DeviceSettingsFile, AFileThatCannotBeWrittenFailsTheSave) {
     std::filesystem::create_directories(path);  // a folder where the file should be
     platform::IniFile ini(path);
     int lines = 0;
-    EXPECT_FALSE(SaveDeviceSettings(ini, Sample(), true, [&](const std::string&) { ++lines; }));
+    EXPECT_EQ(SaveDeviceSettings(ini, Sample(), true,
+                                 [&](const std::string&) {
+                                     ++lines;
+                                     return true;
+                                 }),
+              DeviceSettingsSave::SettingsNotWritten);
     EXPECT_EQ(lines, 0);
+}
+
+namespace {
+
+// Replacements of the file `name` in `folder` while `run` runs: each is a
+// temporary file of its own beside it, renamed over it. (Renames onto the
+// same name are not counted: the kernel folds them into one event.)
+int RenamesOnto(const std::string& folder, const std::string& name,
+                const std::function<void()>& run) {
+    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    EXPECT_GE(fd, 0);
+    EXPECT_GE(inotify_add_watch(fd, folder.c_str(), IN_MOVED_FROM), 0);
+    run();
+    int count = 0;
+    alignas(inotify_event) char buffer[65536];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+        for (char* at = buffer; at < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            if (event->len && std::string(event->name).rfind(name + ".tmp", 0) == 0) ++count;
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(fd);
+    return count;
+}
+
+}  // namespace
+
+// The save is one write of the file, and its bytes are those of the same
+// keys written one by one, over a file that already holds some of them in
+// other spellings, other sections and a comment.
+TEST(DeviceSettingsFile, OneSaveIsOneWriteWithTheBytesOfKeyByKey) {
+    phxtest::TempHome home;
+    const std::string start =
+        "; kept\r\n[GRID_SETTINGS]\r\ngridcolor = 5\r\nOther=x\r\n[LOCK SETTINGS]\r\n"
+        "Settings Locked (true/false)=false\r\n[GPS1 COMUNICATION SETTINGS]\r\nPort No=COM1\r\n";
+    const std::string folder = home.appData();
+    phxtest::WriteAll(folder + "batched.ini", start);
+    phxtest::WriteAll(folder + "keybykey.ini", start);
+
+    platform::IniFile batched(folder + "batched.ini");
+    EXPECT_EQ(RenamesOnto(folder, "batched.ini",
+                          [&] {
+                              EXPECT_EQ(SaveDeviceSettings(batched, Sample(), true, nullptr),
+                                        DeviceSettingsSave::Saved);
+                          }),
+              1);
+    platform::IniFile keyByKey(folder + "keybykey.ini");
+    EXPECT_GT(RenamesOnto(folder, "keybykey.ini",
+                          [&] { EXPECT_TRUE(WriteDeviceSettings(keyByKey, Sample(), true)); }),
+              60);
+    EXPECT_EQ(phxtest::ReadAll(folder + "batched.ini"), phxtest::ReadAll(folder + "keybykey.ini"));
+}
+
+// A summary line that cannot be written ends the summary and leaves the file
+// saying unlocked; the keys themselves stay saved.
+TEST(DeviceSettingsFile, ALostSummaryLineLeavesTheSettingsUnlocked) {
+    phxtest::TempHome home;
+    const std::string path = home.appData() + "PlovanHX.ini";
+    platform::IniFile ini(path);
+    std::vector<std::string> offered;
+    EXPECT_EQ(SaveDeviceSettings(ini, Sample(), true,
+                                 [&](const std::string& line) {
+                                     offered.push_back(line);
+                                     return offered.size() < 2;
+                                 }),
+              DeviceSettingsSave::SummaryNotWritten);
+    EXPECT_EQ(offered.size(), 2u);
+    platform::IniFile::DropCachedModels();
+    const platform::IniFile back(path);
+    EXPECT_EQ(back.ReadInteger("LOCK SETTINGS", "Lock Settings", 7), 0);
+    EXPECT_EQ(back.ReadString("GPS1 COMUNICATION SETTINGS", "Port No", "?"), "COM3");
 }
 
 TEST(DeviceSettingsFile, SummaryLines) {

@@ -302,6 +302,23 @@ TEST_F(NTRIPSettingsWindow, StatusTable) {
     EXPECT_EQ(w.windowTitle(), "Plovan NTRIP Client - Disconnected");
 }
 
+// A save that fails (a settings file the user made read-only, which root
+// cannot write either) is a log line, and the first corrections then claim
+// no auto-connect for the next start.
+TEST_F(NTRIPSettingsWindow, AFailedSaveIsLoggedAndNotCountedAsDone) {
+    Store("Server", "caster.example");
+    TfrmNTRIPSettings& w = Make();
+    ASSERT_EQ(::chmod(SettingsFilePath().c_str(), 0400), 0);
+    const std::string before = phxtest::ReadAll(SettingsFilePath());
+    w.ClientStatusChanged(3, "");
+    EXPECT_TRUE(w.FDataFlowing);
+    EXPECT_EQ(CountLog("Failed to save settings to " + SettingsFilePath()), 1);
+    EXPECT_FALSE(HasLog("Auto-connect enabled for next startup"));
+    EXPECT_EQ(phxtest::ReadAll(SettingsFilePath()), before);
+    EXPECT_EQ(Stored("AutoConnect"), "<missing>");
+    ::chmod(SettingsFilePath().c_str(), 0600);
+}
+
 TEST_F(NTRIPSettingsWindow, GnssPortAndPosition) {
     TfrmNTRIPSettings& w = Make();
     auto port = platform::SerialPort::Create();
@@ -396,6 +413,100 @@ TEST_F(NTRIPSettingsWindow, OutputPortChoices) {
     w.chkOutputPort->setChecked(true);
     EXPECT_TRUE(HasLog("No output port selected"));
     EXPECT_FALSE(w.chkOutputPort->isChecked());
+}
+
+TEST_F(NTRIPSettingsWindow, StartAndAutoConnectKeepAStoredOutputThatIsNotThere) {
+    // COM8 is listed but is no serial port; COM9 is not plugged in at all.
+    phxtest::WriteAll(home_.home() + "not-a-tty", "");
+    std::filesystem::create_directories(platform::SerialPort::PortLinkDir());
+    std::filesystem::create_symlink(home_.home() + "not-a-tty",
+                                    platform::SerialPort::PortLinkDir() + "COM8");
+    for (const char* port : {"COM8", "COM9"}) {
+        SCOPED_TRACE(port);
+        Store("OutputPort", port);
+        Store("OutputBaud", "3");
+        Store("OutputEnabled", "1");
+        Store("AutoConnect", "1");
+        Store("MountPoint", "MNT");
+        Store("Server", "127.0.0.1");
+        Store("Port", std::to_string(phxtest::FreeLoopbackPort()));
+        platform::IniFile::DropCachedModels();
+        TfrmNTRIPSettings& w = Make();
+        w.tmrUpdateTimer();  // the auto-connect, which saves first
+        ASSERT_TRUE(HasLog("Auto-reconnecting..."));
+        EXPECT_TRUE(HasLog(std::string("Output port ") + port +
+                           " is not available; corrections go to the GPS port"));
+        EXPECT_TRUE(w.FClient->FForwardToSerial.load());
+        EXPECT_EQ(Stored("OutputPort"), port);
+        EXPECT_EQ(Stored("OutputEnabled"), "1");
+        EXPECT_EQ(Stored("OutputBaud"), "3");
+        window_.reset();  // the save at the end of the run keeps it too
+        EXPECT_EQ(Stored("OutputPort"), port);
+        EXPECT_EQ(Stored("OutputEnabled"), "1");
+    }
+    // The surveyor's own choice replaces it.
+    TfrmNTRIPSettings& w = Make();
+    w.chkOutputPort->click();
+    EXPECT_EQ(Stored("OutputEnabled"), w.chkOutputPort->isChecked() ? "1" : "0");
+    EXPECT_EQ(Stored("OutputPort"), "This port (GPS)");
+}
+
+TEST_F(NTRIPSettingsWindow, TheButtonStopsAConnectOnItsWayAndTheRetryChain) {
+    // A caster that takes the request and never answers: the connect hangs.
+    FakeCaster silent([](FakeCaster::Connection& c) {
+        if (c.ReadRequest()) c.WaitClosed();
+    });
+    const struct {
+        const char* what;
+        int port;
+    } cases[] = {{"connecting", silent.port()}, {"retrying", phxtest::FreeLoopbackPort()}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TfrmNTRIPSettings& w = Make();
+        w.FClient->FTimings.ReconnectIntervalMs = 60000;  // a retry stays due
+        w.edtServer->setText("127.0.0.1");
+        w.edtPort->setText(QString::number(c.port));
+        w.boxMountpoint->addItem("MNT");
+        w.btnConnect->click();
+        ASSERT_TRUE(PumpEventsUntil(
+            [&] {
+                return c.port == silent.port() ? silent.requests().size() == 1
+                                               : w.FClient->FReconnectTimer->isActive();
+            },
+            5000));
+        PumpEventsUntil([&] { return w.btnConnect->text() == "Stop"; }, 2000);
+        EXPECT_EQ(w.btnConnect->text(), "Stop");
+        EXPECT_FALSE(w.FClient->FConnected.load());
+        w.btnConnect->click();
+        EXPECT_TRUE(HasLog("Stopping the connection attempts (manual)..."));
+        EXPECT_FALSE(w.FClient->AttemptInProgress());
+        EXPECT_FALSE(w.FClient->FReconnectTimer->isActive());
+        EXPECT_EQ(w.btnConnect->text(), "Connect");
+        EXPECT_EQ(Stored("AutoConnect"), "0");
+        window_.reset();
+    }
+    EXPECT_EQ(silent.requests().size(), 1u);  // stopped, not started again
+}
+
+TEST_F(NTRIPSettingsWindow, UntickingAStalledOutputPortDoesNotWaitForTheWrite) {
+    phxtest::Pty pty;  // nobody reads the master: writes stall once its buffer is full
+    pty.LinkAsCom(5);
+    TfrmNTRIPSettings& w = Make();
+    w.boxOutputPort->setCurrentIndex(w.boxOutputPort->findText("COM5"));
+    w.chkOutputPort->setChecked(true);
+    ASSERT_TRUE(w.FOutputEnabled);
+    const std::string chunk(16 * 1024, 'x');
+    for (int i = 0; i < 3; ++i)
+        w.ClientDataReceived(chunk.data(), static_cast<int32_t>(chunk.size()));
+    const std::shared_ptr<platform::SerialPort> port = w.OutputPort();
+    ASSERT_FALSE(w.DrainOutput(100));  // the writer is stuck in a write
+    const auto before = std::chrono::steady_clock::now();
+    w.chkOutputPort->setChecked(false);
+    const auto waited = std::chrono::steady_clock::now() - before;
+    // A write waits up to a second for room; the close must not wait it out.
+    EXPECT_LT(waited, std::chrono::milliseconds(500));
+    EXPECT_FALSE(port->IsOpen());
+    EXPECT_GT(port->DroppedBytes(), 0u);
 }
 
 TEST_F(NTRIPSettingsWindow, ChunksGoToTheOutputPortAndAreWatched) {

@@ -433,6 +433,21 @@ TEST_F(TFGPSTest, SaveThatCannotBeWritten) {
     EXPECT_EQ(EventLog(), "");
 }
 
+// An event log that cannot take the summary (its folder gone): one message
+// naming it, the box unticked, the pages usable, the file saying unlocked.
+TEST_F(TFGPSTest, ASaveWithoutItsSummaryIsNoLock) {
+    TFGPS w(Host());
+    std::filesystem::remove_all(g_LogDir);
+    w.LockStateCheck1->setChecked(true);
+    ASSERT_EQ(Dialogs().messages.size(), 1);
+    EXPECT_TRUE(Dialogs().messages[0].contains(QString::fromStdString(EventLogPath())))
+        << Dialogs().messages[0].toStdString();
+    EXPECT_FALSE(w.LockStateCheck1->isChecked());
+    EXPECT_EQ(PagesEnabled(w), kUnlocked);
+    EXPECT_EQ(Settings().ReadInteger("LOCK SETTINGS", "Lock Settings", 9), 0);
+    EXPECT_EQ(Settings().ReadString("GPS1 COMUNICATION SETTINGS", "Port No", "?"), "COM1");
+}
+
 TEST_F(TFGPSTest, MessageTypeChoices) {
     TFGPS w(Host());
     Choose(w.cSBESMessage, "Plovan XDR H/L");

@@ -390,34 +390,57 @@ TEST(TPlovanSerialGPS, TheSharedPortOutlivesCloseAndOpen) {
     drain.join();
 }
 
-TEST(TPlovanSerialGPS, ADeviceThatGoesAwayStopsTheReaderUntilTheNextOpen) {
+TEST(TPlovanSerialGPS, ADeviceThatGoesAwayIsReportedOnceAndReopenedUnderItsName) {
     Rig rig;
+    std::vector<std::string> lost;
+    int reopened = 0;
+    rig.gps.OnPortLost = [&](TPlovanSerialGPS*, const std::string& why) { lost.push_back(why); };
+    rig.gps.OnPortReopened = [&](TPlovanSerialGPS*) { ++reopened; };
     rig.gps.FPollInterval = 5;
-    rig.gps.FIdleTimeout = 150;
+    rig.gps.FReopenInterval = 20;
+    rig.gps.FLogEnabled = true;
+    rig.gps.FLogFileName = rig.home.home() + "port.log";
     rig.gps.Open();
-    ASSERT_TRUE(rig.pty->Write("$GPHDT,1,T\r\n"));
+    ASSERT_TRUE(rig.pty->Write("$GPHDT,1,T\r\n$GPHDT,9"));  // the last line is cut by the loss
     ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return rig.lines.size() == 1; }, 2000));
     rig.pty->CloseMaster();
-    ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return !rig.gps.FPollTimer->isActive(); }, 2000));
-    EXPECT_FALSE(rig.gps.FHandle->IsOpen());
+    ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return lost.size() == 1; }, 2000));
+    EXPECT_FALSE(lost[0].empty());
+    EXPECT_TRUE(rig.gps.PortLost());
     EXPECT_TRUE(rig.gps.FOpen);
-    phxtest::PumpEventsFor(400);
+    EXPECT_FALSE(rig.gps.FHandle->IsOpen());
+    // The dead device does not open again: no second report while it stays away.
+    phxtest::PumpEventsFor(200);
+    EXPECT_EQ(lost.size(), 1u);
+    EXPECT_EQ(reopened, 0);
     EXPECT_EQ(rig.lines.size(), 1u);
-    EXPECT_EQ(rig.idles, 1);  // the silence is reported once, as any silence
     EXPECT_EQ(rig.disconnects, 0);
     rig.gps.Write("lost");
     EXPECT_TRUE(rig.sent.empty());
 
-    // The adapter comes back under the same name.
+    // The adapter comes back under the same name: the reader finds it alone,
+    // and lines flow with nothing else said.
     rig.pty = std::make_unique<phxtest::Pty>();
     rig.pty->LinkAsCom(kPort);
-    rig.gps.Open();
-    EXPECT_EQ(rig.connects, 2);
-    EXPECT_TRUE(rig.gps.FPollTimer->isActive());
+    ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return reopened == 1; }, 2000));
+    EXPECT_FALSE(rig.gps.PortLost());
     ASSERT_TRUE(rig.pty->Write("$GPHDT,2,T\r\n"));
     ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return rig.lines.size() == 2; }, 2000));
+    EXPECT_EQ(rig.lines[1], "$GPHDT,2,T");
+    EXPECT_EQ(rig.connects, 1);
+    EXPECT_EQ(lost.size(), 1u);
+    EXPECT_EQ(phxtest::ReadAll(rig.gps.FLogFileName), "$GPHDT,1,T\r\n$GPHDT,2,T\r\n");
+
+    // A second outage after the device spoke again is a new one.
+    rig.pty->CloseMaster();
+    ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return lost.size() == 2; }, 2000));
     rig.gps.Close();
+    EXPECT_FALSE(rig.gps.FReopenTimer->isActive());
     EXPECT_EQ(rig.disconnects, 1);
+    rig.pty = std::make_unique<phxtest::Pty>();
+    rig.pty->LinkAsCom(kPort);
+    phxtest::PumpEventsFor(100);
+    EXPECT_EQ(reopened, 1);  // closed: no attempts any more
 }
 
 TEST(TPlovanSerialGPS, AThrowingHandlerIsShownOnceAndLaterLinesStillCome) {

@@ -1,6 +1,7 @@
 #include "foundation/DayPaths.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -25,6 +26,22 @@ TEST_F(DayPathsTest, SettingsFilePathCreatesBothFoldersButNotTheFile) {
     EXPECT_EQ(path, home.appData() + "Plovan/PHX/PlovanHX.ini");
     EXPECT_TRUE(platform::DirectoryExists(home.appData() + "Plovan/PHX"));
     EXPECT_FALSE(platform::FileExists(path));
+}
+
+// The folders made for the settings are the user's alone, whatever the
+// umask; a folder that is there keeps its mode.
+TEST_F(DayPathsTest, SettingsFoldersAreMadePrivate) {
+    auto mode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    ASSERT_EQ(::chmod(home.appData().c_str(), 0755), 0);
+    const mode_t mask = ::umask(0);
+    SettingsFilePath();
+    ::umask(mask);
+    EXPECT_EQ(mode(home.appData() + "Plovan"), 0700u);
+    EXPECT_EQ(mode(home.appData() + "Plovan/PHX"), 0700u);
+    EXPECT_EQ(mode(home.appData()), 0755u);
 }
 
 // Without APPDATA the settings live in ~/.config, which a fresh account may

@@ -124,7 +124,7 @@ TEST_F(FormPlacementTest, StoredStates) {
     unknown.resize(150, 100);
     RestoreFormPlacement(&unknown, true);
     EXPECT_EQ(unknown.pos(), Available().topLeft());
-    EXPECT_EQ(unknown.size(), QSize(320, 240));  // the current size, brought to the minimum
+    EXPECT_EQ(unknown.size(), QSize(150, 100));  // its own size, however small
 }
 
 // A placement that does not fit is brought onto the screen, and the next save
@@ -225,4 +225,145 @@ TEST_F(FormPlacementTest, OwnMinimumForSmallWindows) {
     Store(0, 40, 30, 0, -5);
     RestoreFormPlacement(&strip, true, QSize(100, 40));
     EXPECT_EQ(strip.size(), QSize(100, 40));
+}
+
+// Where a window without a placement opens in an area of a 1920 x 1080
+// screen: at its corner 10 pixels in, or centred; inside the area as far as
+// it fits, its top never above the area's.
+TEST(FormPlacement, OpeningRectTable) {
+    struct Case {
+        const char* what;
+        QSize size;
+        OpeningPlace where;
+        QRect area;
+        QRect expected;
+    };
+    const QRect screen(0, 0, 1920, 1080);
+    const QRect map(100, 80, 1000, 600);  // below the bars of a main window
+    const Case cases[] = {
+        {"top left", {300, 200}, OpeningPlace::TopLeft, map, {110, 90, 300, 200}},
+        {"top right", {300, 200}, OpeningPlace::TopRight, map, {790, 90, 300, 200}},
+        {"bottom left", {300, 200}, OpeningPlace::BottomLeft, map, {110, 470, 300, 200}},
+        {"centre", {300, 200}, OpeningPlace::Centre, map, {450, 280, 300, 200}},
+        {"wider than the area, top right",
+         {1200, 200},
+         OpeningPlace::TopRight,
+         map,
+         {100, 90, 1200, 200}},
+        {"taller than the area, bottom left",
+         {300, 900},
+         OpeningPlace::BottomLeft,
+         map,
+         {110, 80, 300, 900}},
+        {"taller than the area and the screen",
+         {300, 1200},
+         OpeningPlace::Centre,
+         map,
+         {450, 80, 300, 1200}},
+        {"area partly right of the screen",
+         {300, 200},
+         OpeningPlace::TopRight,
+         {1500, 80, 1000, 600},
+         {1620, 90, 300, 200}},
+        {"area above the screen",
+         {300, 200},
+         OpeningPlace::TopLeft,
+         {100, -500, 1000, 400},
+         {110, 0, 300, 200}},
+        {"area below the screen",
+         {300, 200},
+         OpeningPlace::Centre,
+         {100, 1000, 1000, 600},
+         {450, 1000, 300, 200}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OpeningRect(c.size, c.where, c.area, screen), c.expected) << c.what;
+    EXPECT_EQ(OpeningRect({300, 200}, OpeningPlace::TopLeft, screen, screen, 0),
+              QRect(0, 0, 300, 200));
+}
+
+// The opening area of a main window: the windows without a placement open
+// in it, at their own size; the main window itself opens on the screen.
+class OpeningAreaTest : public FormPlacementTest {
+  protected:
+    QWidget main;
+    QRect area{200, 150, 900, 600};
+
+    void SetUp() override {
+        main.setObjectName("fMain");
+        SetOpeningArea(&main, [this] { return area; });
+    }
+    void TearDown() override { SetOpeningArea(nullptr, {}); }
+};
+
+TEST_F(OpeningAreaTest, WindowsWithoutAPlacementOpenInTheArea) {
+    QWidget restored, placed, centred;
+    restored.setObjectName("fNeverSaved");
+    restored.resize(150, 100);
+    RestoreFormPlacement(&restored, true);
+    EXPECT_EQ(QRect(restored.pos(), restored.size()), QRect(210, 160, 150, 100));
+    placed.setObjectName("fNoSection");
+    placed.resize(300, 200);
+    PlaceWindow(&placed, OpeningPlace::BottomLeft);
+    EXPECT_EQ(placed.pos(), QPoint(210, 540));
+    centred.setObjectName("fCentred");
+    centred.resize(300, 200);
+    PlaceWindow(&centred, OpeningPlace::Centre);
+    EXPECT_EQ(centred.pos(), QPoint(500, 350));
+
+    main.resize(1000, 700);
+    RestoreFormPlacement(&main, true);
+    EXPECT_EQ(main.pos(), Available().topLeft());
+    EXPECT_EQ(main.size(), QSize(1000, 700));
+}
+
+// An opened window goes along with the area until somebody moves it.
+TEST_F(OpeningAreaTest, OpenedWindowsFollowTheAreaUntilMoved) {
+    QWidget follows, moved;
+    follows.setObjectName("fFollows");
+    moved.setObjectName("fMoved");
+    for (QWidget* w : {&follows, &moved}) {
+        w->resize(300, 200);
+        PlaceWindow(w);
+        w->show();
+    }
+    QCoreApplication::processEvents();
+    moved.move(400, 400);
+    area.translate(30, 40);
+    OpeningAreaChanged();
+    EXPECT_EQ(follows.pos(), QPoint(240, 200));
+    EXPECT_EQ(moved.pos(), QPoint(400, 400));
+}
+
+// Within a run a window comes back where it was hidden, whatever the file
+// says; shown, it stays where it is.
+TEST_F(FormPlacementTest, HiddenWindowsComeBackWhereTheyWereHidden) {
+    Store(0, 100, 50, 500, 400);
+    RestoresOnShow stored;
+    stored.setObjectName("fTest");
+    QWidget unstored;
+    unstored.setObjectName("fNoSection");
+    unstored.resize(200, 100);
+    PlaceWindow(&unstored);
+    stored.show();
+    unstored.show();
+    QCoreApplication::processEvents();
+    for (int round = 1; round <= 3; ++round) {
+        const QPoint to(300 + 10 * round, 200 + 10 * round);
+        stored.move(to);  // the surveyor drags them
+        unstored.move(to + QPoint(50, 50));
+        RestoreFormPlacement(&stored, true);  // on the screen: stays
+        EXPECT_EQ(stored.pos(), to);
+        stored.hide();
+        unstored.hide();
+        QCoreApplication::processEvents();
+        Store(0, 100, 50, 500, 400);
+        RestoreFormPlacement(&stored, true);  // twice before the show, as a menu may
+        stored.show();
+        PlaceWindow(&unstored);
+        unstored.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(stored.pos(), to) << "round " << round;
+        EXPECT_EQ(unstored.pos(), to + QPoint(50, 50)) << "round " << round;
+    }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Paths.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/TempHome.h"
 
 namespace fs = std::filesystem;
@@ -348,6 +349,28 @@ TEST_F(LanguageManagerTest, WhatLoadsSavesAndReadsBackUnchanged) {
     Put("tr.json", "{\"k\": \"\\" + kBom + "\"}");
     Pairs none;
     EXPECT_EQ(TLanguageManager(folder()).LoadLanguageFile("tr", none), TLanguageLoad::Failed);
+}
+
+// FIFOs in place of the language file and of "missing.log" are refused at
+// once: the table is empty and never saved over, misses are not logged, and
+// nothing waits on the FIFOs.
+TEST_F(LanguageManagerTest, FifosInPlaceOfItsFilesAreRefusedAtOnce) {
+    fs::create_directories(folder());
+    phxtest::GuardedFifo language(folder() + "tr.json");
+    phxtest::GuardedFifo missing(folder() + "missing.log");
+    ASSERT_TRUE(language.ok() && missing.ok());
+    TLanguageManager manager(folder());
+    Pairs other;
+    EXPECT_EQ(manager.LoadLanguageFile("tr", other), TLanguageLoad::Failed);
+    manager.SetLanguage("tr");
+    EXPECT_EQ(manager.Translate("Open"), "Open");
+    EXPECT_EQ(manager.Translate("Close"), "Close");
+    manager.SetTranslation("tr", "Open", "Aç");
+    EXPECT_EQ(manager.SaveLanguage("tr"), TSaveLanguageResult::FileNotLoaded);
+    EXPECT_FALSE(language.TimedOut());
+    EXPECT_FALSE(missing.TimedOut());
+    EXPECT_TRUE(fs::is_fifo(folder() + "tr.json"));
+    EXPECT_TRUE(fs::is_fifo(folder() + "missing.log"));
 }
 
 TEST_F(LanguageManagerTest, AFileThatFailedToLoadIsNeverSavedOver) {

@@ -335,5 +335,57 @@ TEST_F(LambertTest, TwoParallelConversionsIgnoreAOneParallelSetInBetween) {
     EXPECT_NEAR(lon, 36 * kRad, 1e-12);
 }
 
+// A conic of its own gives the installed set's results bit for bit, its
+// error bits too, and never reads or writes the process-wide state.
+TEST_F(LambertTest, ConicsOfTheirOwnMatchTheInstalledSetAndLeaveIt) {
+    const Lambert1SPSet one{kClarkeA, kClarkeF, 18 * kRad, -77 * kRad, 250000, 150000, 1.0};
+    const Lambert2SPSet two{kWgsA,     kWgsF,     39 * kRad, 35 * kRad,
+                            36 * kRad, 42 * kRad, 500000,    1000000};
+    const auto c1 = LambertConic::OneParallel(one);
+    const auto c2 = LambertConic::TwoParallels(two);
+    ASSERT_TRUE(c1 && c2);
+    EXPECT_FALSE(Lambert().have1 || Lambert().have2);  // nothing installed by them
+
+    const double points[][2] = {{40, 36}, {-10, 20}, {90, 0}, {-90, 0}, {95, 0}, {40, 400}};
+    for (const bool twoParallels : {false, true}) {
+        const LambertConic& conic = twoParallels ? *c2 : *c1;
+        if (twoParallels)
+            SetLambert2SPParameters(two.a, two.f, two.originLatitude, two.centralMeridian,
+                                    two.firstParallel, two.secondParallel, two.falseEasting,
+                                    two.falseNorthing);
+        else
+            SetLambert1SPParameters(one.a, one.f, one.originLatitude, one.centralMeridian,
+                                    one.falseEasting, one.falseNorthing, one.k0);
+        for (const auto& p : points) {
+            double e1 = -1, n1 = -1, e2 = -1, n2 = -1;
+            const int global = twoParallels
+                                   ? GeodeticToLambert2SP(p[0] * kRad, p[1] * kRad, e1, n1)
+                                   : GeodeticToLambert1SP(p[0] * kRad, p[1] * kRad, e1, n1);
+            EXPECT_EQ(conic.Forward(p[0] * kRad, p[1] * kRad, e2, n2), global) << p[0];
+            EXPECT_EQ(e1, e2) << p[0];
+            EXPECT_EQ(n1, n2) << p[0];
+            double lat1 = -1, lon1 = -1, lat2 = -1, lon2 = -1;
+            const int back = twoParallels ? Lambert2SPToGeodetic(e1 + 10, n1 + 5e7, lat1, lon1)
+                                          : Lambert1SPToGeodetic(e1 + 10, n1, lat1, lon1);
+            EXPECT_EQ(conic.Inverse(e1 + 10, n1 + (twoParallels ? 5e7 : 0), lat2, lon2), back);
+            EXPECT_EQ(lat1, lat2);
+            EXPECT_EQ(lon1, lon2);
+        }
+        ResetLambert();
+    }
+    EXPECT_EQ(c2->ConeConstant(),
+              SetLambert2SPParameters(two.a, two.f, two.originLatitude, two.centralMeridian,
+                                      two.firstParallel, two.secondParallel, two.falseEasting,
+                                      two.falseNorthing));
+    EXPECT_DOUBLE_EQ(c1->CentralMeridian(), -77 * kRad);
+    // Sets the setters refuse make no conic.
+    Lambert1SPSet badScale = one;
+    badScale.k0 = 0.2;
+    Lambert2SPSet opposite = two;
+    opposite.secondParallel = -two.firstParallel;
+    EXPECT_FALSE(LambertConic::OneParallel(badScale));
+    EXPECT_FALSE(LambertConic::TwoParallels(opposite));
+}
+
 }  // namespace
 }  // namespace geodesy

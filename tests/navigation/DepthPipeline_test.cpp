@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -40,14 +41,46 @@ TEST_F(Depth, CorrectionAndRow) {
               "12.5,0,NMEA DPT,1500.00,0.50,0,0.00,0.20,0.00");
     // No XYZ row before the first projected position.
     EXPECT_FALSE(r.xyzRow);
-    state.GridEasting = 500000.004;
-    state.GridNorthing = 4500000.5;
     state.ManualSoundVelocity = 1530;
+    in.grid = GridFix{500000.004, 4500000.5, 0};
+    in.positionFresh = true;
+    in.fixQuality = 4;
     r = Run("$SDDPT,12.5,0.0");
     EXPECT_DOUBLE_EQ(state.DepthHigh, 12.5 * 1530 / 1500 + 0.5);
     EXPECT_EQ(r.highText, "13.25");
     ASSERT_TRUE(r.xyzRow);
     EXPECT_EQ(*r.xyzRow, "500000.00,4500000.50,-13.05");
+    ASSERT_TRUE(r.csvRow);
+    EXPECT_NE(r.csvRow->find(",500000.00,4500000.50,"), std::string::npos);
+    EXPECT_NE(r.csvRow->find(",NMEA DPT,1530.00,0.50,4,"), std::string::npos);
+}
+
+TEST_F(Depth, AStalePositionMakesNoXyzRowAndQualityZero) {
+    // The map tick's grid values are an older position's: rows never take them.
+    state.GridEasting = 123456.78;
+    state.GridNorthing = 4000000;
+    in.fixQuality = 4;
+    struct Case {
+        bool fresh;
+        std::optional<GridFix> grid;
+        const char* csvPart;  // easting, northing ... GPS column
+        bool xyz;
+    } cases[] = {
+        {false, GridFix{500000, 4500000, 0}, ",500000.00,4500000.00,", false},
+        {true, std::nullopt, ",0.00,0.00,", false},
+        {true, GridFix{500000, 4500000, 0}, ",500000.00,4500000.00,", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.csvPart);
+        in.positionFresh = c.fresh;
+        in.grid = c.grid;
+        const DepthLineResult r = Run("$SDDPT,12.5,0.0");
+        ASSERT_TRUE(r.csvRow);
+        EXPECT_NE(r.csvRow->find(c.csvPart), std::string::npos) << *r.csvRow;
+        EXPECT_NE(r.csvRow->find(c.fresh ? ",0.50,4," : ",0.50,0,"), std::string::npos)
+            << *r.csvRow;
+        EXPECT_EQ(r.xyzRow.has_value(), c.xyz);
+    }
 }
 
 TEST_F(Depth, MidnightDateHasNoTime) {
@@ -77,6 +110,34 @@ TEST_F(Depth, ProfileIndexRoundsHalfUp) {
     EXPECT_DOUBLE_EQ(state.DepthHigh, 3.2);
     ASSERT_FALSE(r.notes.empty());
     EXPECT_EQ(r.notes.back().first, DepthNote::ProfileLineBad);
+}
+
+TEST_F(Depth, HugeDepthsReadTheProfileWithinItsLines) {
+    in.profile.inUse = true;
+    for (int i = 0; i < 10; ++i) in.profile.lines.push_back(std::to_string(1400 + i * 10));
+    in.draft = 0;
+    const struct {
+        const char* raw;
+        double velocity;  // 0: no depth
+        DepthNote note;
+    } cases[] = {
+        {"1e25", 1490, DepthNote::ProfileBeyondEnd},
+        {"18446744073709551616", 1490, DepthNote::ProfileBeyondEnd},  // 2^64
+        {"9.5", 1490, DepthNote::ProfileBeyondEnd},                   // rounds to 10
+        {"1e308", 0, DepthNote::DepthOutOfRange},                     // raw x velocity overflows
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.raw);
+        pipeline = DepthPipeline();
+        const double raw = std::stod(c.raw);
+        const DepthLineResult r = Run(std::string("$SDDPT,") + c.raw);
+        ASSERT_EQ(r.parse, DepthLineResult::Parse::Parsed);
+        EXPECT_EQ(state.DepthHigh, c.velocity == 0 ? 0 : raw * c.velocity / 1500);
+        EXPECT_EQ(r.highText == "--.--", c.velocity == 0);
+        EXPECT_TRUE(std::any_of(r.notes.begin(), r.notes.end(),
+                                [&](const auto& note) { return note.first == c.note; }));
+        ASSERT_TRUE(r.csvRow);  // the raw depth is kept
+    }
 }
 
 TEST_F(Depth, NoDepthValues) {
@@ -137,7 +198,8 @@ TEST_F(Depth, MessageTypes) {
         {"OTHER", "ABCDEFGHIJ,3.5", 3.5, 0, DepthLineResult::Parse::Parsed, true, true},
         {"OTHER", "garbage", 0, 0, DepthLineResult::Parse::Failed, false, false},
     };
-    state.GridEasting = 1;
+    in.positionFresh = true;
+    in.grid = GridFix{1, 0, 0};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.type) + " " + c.line);
         const SBESMessageType* type = FindSBESMessageType(c.type);
@@ -226,8 +288,8 @@ TEST_F(Depth, RepeatedValuesKeepTheirTextPerDecimals) {
     for (const auto& [value, want] : rows) {
         SCOPED_TRACE(want);
         state.GnssLatitude = state.GnssLongitude = value;
-        state.GridEasting = state.GridNorthing = value;
-        const std::string row = BuildRawCsvRow(state, r, "NMEA DPT", 4, in.now);
+        in.grid = GridFix{value, value, 0};
+        const std::string row = BuildRawCsvRow(state, r, in);
         EXPECT_EQ(row.substr(std::string("2026-12-10 093005123,").size(), std::string(want).size()),
                   want);
     }

@@ -154,6 +154,58 @@ TEST_F(ApplyLine, FixColourOnlyOnAChange) {
     context.readerFixQuality = 4;
     EXPECT_EQ(ApplyGnssLine(state, "$GPHDT,1,T", context).fixColour, FixColour::Lime);
     EXPECT_EQ(state.ShownFixQuality, 4);
+    // Without a fresh fix the colour is no fix's, whatever the reader holds.
+    context.positionFresh = false;
+    EXPECT_EQ(ApplyGnssLine(state, "$GPHDT,1,T", context).fixColour, FixColour::Red);
+    EXPECT_FALSE(ApplyGnssLine(state, "$GPHDT,1,T", context).fixColour);
+    context.positionFresh = true;
+    EXPECT_EQ(ApplyGnssLine(state, "$GPHDT,1,T", context).fixColour, FixColour::Lime);
+}
+
+TEST(GgaFix, TheReadersFixesOnly) {
+    const struct {
+        const char* line;
+        int previousQuality;
+        bool fix;
+    } cases[] = {
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,*47", 0, true},
+        {"$GNGGA,123519,4807.038,N,01131.000,W,1,08,0.9,12.3,M,35.1,M,,", 0, true},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,0,08,0.9,12.3,M,35.1,M,,", 4, false},
+        // An empty quality field keeps the reader's quality.
+        {"$GPGGA,123519,4807.038,N,01131.000,E,,08,0.9,12.3,M,35.1,M,,", 4, true},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,,08,0.9,12.3,M,35.1,M,,", 0, false},
+        // No position, or one off the globe.
+        {"$GPGGA,123519.00,,,,,4,,,,,,,,", 4, false},
+        {"$GPGGA,123519,,N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,", 4, false},
+        {"$GPGGA,123519,4860.000,N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,", 4, false},
+        {"$GPGGA,123519,9100.000,N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,", 4, false},
+        // Too few fields, not a talker's GGA.
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9", 4, false},
+        {"$PGGA,123519,4807.038,N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,", 4, false},
+        {"$GPRMC,123519,A,4807.038,N,01131.000,E,1.25,084.4,230394,,", 4, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(GgaCarriesFix(c.line, c.previousQuality), c.fix) << c.line;
+
+    // ApplyGnssLine says so, but never for a line the reader marked corrupt.
+    SurveyState state;
+    GnssLineContext context;
+    EXPECT_TRUE(ApplyGnssLine(state, cases[0].line, context).fixArrived);
+    context.corrupt = true;
+    EXPECT_FALSE(ApplyGnssLine(state, cases[0].line, context).fixArrived);
+}
+
+TEST(GgaFix, FreshForTwoSecondsWhileThePortIsOpen) {
+    SurveyState state;
+    EXPECT_FALSE(PositionFresh(state, 5000, true));  // no fix yet
+    state.LastFixTick = 10000;
+    EXPECT_TRUE(PositionFresh(state, 10000, true));
+    EXPECT_TRUE(PositionFresh(state, 10000 + kFreshFixMs - 1, true));
+    EXPECT_FALSE(PositionFresh(state, 10000 + kFreshFixMs, true));
+    EXPECT_FALSE(PositionFresh(state, 10500, false));
+    // Across the wrap of the tick count.
+    state.LastFixTick = 0xFFFFFF00u;
+    EXPECT_TRUE(PositionFresh(state, 0x100, true));
+    EXPECT_FALSE(PositionFresh(state, 0x100 + kFreshFixMs, true));
 }
 
 }  // namespace

@@ -77,8 +77,46 @@ TEST(KmlProjection, UtmZone35AsCs2csGivesIt) {
     ASSERT_TRUE(KmlGeographicToGrid(Utm35(), 40.2, 27.1, x, y));
     EXPECT_NEAR(x, 508511.015, 0.0015);
     EXPECT_NEAR(y, 4449960.441, 0.0015);
-    // The grid result passes through its 4-decimal text.
-    EXPECT_EQ(x, std::round(x * 1e4) / 1e4);
+}
+
+// Points the projection is not meant for are refused, into the grid only.
+TEST(KmlProjection, PointsBeyondTheStatedRangeAreRefused) {
+    DeviceSettingsValues shifted = Utm35();
+    shifted.XShift = "-87";  // the range holds in the local datum
+    const struct {
+        const char* what;
+        DeviceSettingsValues values;
+        double latitude, longitude;
+        bool converted;
+    } cases[] = {
+        {"TM 5.99 east", Utm35(), 40, 32.99, true},
+        {"TM 5.99 west", Utm35(), 40, 21.01, true},
+        {"TM 6.01 east", Utm35(), 40, 33.01, false},
+        {"TM 6.01 west", Utm35(), 40, 20.99, false},
+        {"TM 93 east", Utm35(), 40, 120, false},
+        {"TM across the antimeridian", Utm35(), 40, -153, false},
+        {"TM shifted datum, 5.99", shifted, 40, 32.99, true},
+        {"TM south", Utm35(), -40, 28, true},
+        {"Lambert 89 east", Lambert(false), 40, 116, true},
+        {"Lambert 91 east", Lambert(false), 40, 118, false},
+        {"Lambert 91 west", Lambert(true), 40, -64, false},
+        {"Lambert on the equator", Lambert(false), 0, 27, true},
+        {"Lambert across the equator", Lambert(true), -1, 27, false},
+        {"Lambert far pole", Lambert(false), -90, 27, false},
+    };
+    for (const auto& c : cases) {
+        double x = -1, y = -2;
+        EXPECT_EQ(KmlGeographicToGrid(c.values, c.latitude, c.longitude, x, y), c.converted)
+            << c.what;
+        if (!c.converted) {
+            EXPECT_EQ(x, -1) << c.what;
+            EXPECT_EQ(y, -2) << c.what;
+        }
+    }
+    // A grid point far out still goes back (the export has no range).
+    double latitude = 0, longitude = 0;
+    EXPECT_TRUE(KmlGridToGeographic(Utm35(), 1200000, 4449960, latitude, longitude));
+    EXPECT_GT(longitude, 33);
 }
 
 TEST(KmlProjection, ForwardAndInverseAgainstCs2cs) {

@@ -20,6 +20,7 @@
 #include "navigation/KmlProjection.h"
 #include "navigation/PlacemarkReader.h"
 #include "navigation/StandardLayers.h"
+#include "tests/navigation/OgrInfo.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/Utm35Settings.h"
@@ -62,46 +63,8 @@ std::vector<std::string> Body(const std::string& bytes) {
     return {all.begin() + 10, all.end() - 2};
 }
 
-struct OgrFeature {
-    std::string name, geometry;
-    std::vector<std::pair<double, double>> points;  // lon, lat
-};
-
-// The features ogrinfo reads from the file, or nothing when it cannot.
-std::vector<OgrFeature> OgrFeatures(const std::string& path) {
-    std::vector<OgrFeature> out;
-    std::istringstream in(phxtest::RunTool("ogrinfo -al " + path + " 2>/dev/null"));
-    auto startsWith = [](std::string_view text, std::string_view prefix) {
-        return text.substr(0, prefix.size()) == prefix;
-    };
-    for (std::string line; std::getline(in, line);) {
-        if (startsWith(line, "OGRFeature(")) out.emplace_back();
-        if (out.empty() || line.empty() || (line[0] != ' ' && line[0] != '\t')) continue;
-        std::string_view field(line);
-        field.remove_prefix(std::min(field.find_first_not_of(" \t"), field.size()));
-        if (startsWith(field, "Name (String) = ")) {
-            out.back().name = std::string(field.substr(16));
-            continue;
-        }
-        // "POINT (x y)", "LINESTRING Z (x y z,x y z)"
-        const size_t open = field.find(" (");
-        if (open == std::string_view::npos || field.back() != ')') continue;
-        std::string_view kind = field.substr(0, open);
-        const bool withHeight = kind.size() > 2 && kind.substr(kind.size() - 2) == " Z";
-        if (withHeight) kind.remove_suffix(2);
-        if (kind != "POINT" && kind != "LINESTRING") continue;
-        out.back().geometry = std::string(kind);
-        std::string coordinates(field.substr(open + 2, field.size() - open - 3));
-        std::replace(coordinates.begin(), coordinates.end(), ',', ' ');
-        std::istringstream coords(coordinates);
-        double lon = 0, lat = 0, height = 0;
-        while (coords >> lon >> lat) {
-            out.back().points.emplace_back(lon, lat);
-            if (withHeight) coords >> height;
-        }
-    }
-    return out;
-}
+using phxtest::OgrFeature;
+using phxtest::OgrFeatures;
 
 // cs2cs's inverse of a UTM zone 35 point: (lon, lat).
 std::pair<double, double> Cs2csInverse(double x, double y) {
@@ -250,6 +213,43 @@ TEST(KmlWriter, OneCounterForTracksAndPointsInDrawingOrder) {
     EXPECT_EQ(Body(doc.bytes.substr(3)), expected);
 }
 
+TEST(KmlWriter, ClosedShapesArePolygonsAndBlankTextsAreLeftOut) {
+    TCanvasModel m;
+    EnsureStandardLayers(&m);
+    const int other = m.AddLayer("harbour");
+    m.AddPolyline({{1000, 1000}, {2000, 1000}, {2000, 2000}}, m.FindLayer("track_fix"), true);
+    m.AddText(other, QString(), 1000, 1000, 0);
+    m.AddText(other, QStringLiteral(" \t "), 1000, 1000, 0);
+    // Already ending where it starts: the ring does not repeat it twice.
+    m.AddPolyline({{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 1000}}, other, true);
+    const KmlDocument doc = BuildKmlDocument(m, "t.kml", kThousandths, 0, 0);
+    EXPECT_EQ(doc.tracks, 2);
+    // Each ring ends with its first vertex, once.
+    const auto ring = [](const std::string& name, const std::string& color) {
+        return std::vector<std::string>{
+            "<Placemark>",
+            "<name>" + name + "</name>",
+            "<Style><LineStyle><color>" + color +
+                "</color><width>2</width></LineStyle><PolyStyle><fill>0</fill></PolyStyle></Style>",
+            "<Polygon><outerBoundaryIs><LinearRing>",
+            "<coordinates>",
+            "1.00000000,1.00000000,0 2.00000000,1.00000000,0 2.00000000,2.00000000,0 "
+            "1.00000000,1.00000000,0",
+            "</coordinates>",
+            "</LinearRing></outerBoundaryIs></Polygon>",
+            "</Placemark>"};
+    };
+    std::vector<std::string> expected = ring("Track_0", "ff00ff00");
+    for (const std::string& line : ring("Track_1", "ffff00ff")) expected.push_back(line);
+    EXPECT_EQ(Body(doc.bytes.substr(3)), expected);
+    // Our reader takes the ring back as a polygon.
+    TPlacemarkReader reader;
+    ASSERT_TRUE(reader.ParseKml(doc.bytes));
+    ASSERT_EQ(reader.FPlacemarks.size(), 2u);
+    EXPECT_EQ(reader.FPlacemarks[0].Geometries[0].Type, kPlacemarkPolygon);
+    EXPECT_EQ(reader.FPlacemarks[0].Geometries[0].Coords.size(), 4u);
+}
+
 TEST(KmlWriter, RefusedPointsSkipTheirShapeUncounted) {
     TCanvasModel m;
     const int layer = m.AddLayer("a");
@@ -304,6 +304,8 @@ TEST(KmlWriter, GdalAndXmllintReadTheFile) {
     m.AddLine(500000, 4440000, 505000, 4445000, m.FindLayer("track_fix"));
     m.AddPolyline({{500100.25, 4440100.75}, {501000.5, 4441000.5}, {502500, 4443000}},
                   m.FindLayer("track_float"), false);
+    m.AddPolyline({{503000, 4443000}, {504000, 4443000}, {504000, 4444000}}, layer, true);
+    m.AddText(layer, QString(), 511000, 4451000, 0);
     m.FSoundings.push_back({508600, 4449900, 12.346});
     const KmlDocument doc = BuildKmlDocument(m, "survey.kml", kToUtm35, 509000, 4450500);
     const std::string path = home.home() + "survey.kml";
@@ -311,7 +313,7 @@ TEST(KmlWriter, GdalAndXmllintReadTheFile) {
     EXPECT_FALSE(phxtest::RunTool("xmllint --noout " + path + " && echo ok").empty());
 
     const std::vector<OgrFeature> features = OgrFeatures(path);
-    ASSERT_EQ(features.size(), 7u);
+    ASSERT_EQ(features.size(), 8u);
     const struct {
         const char *name, *geometry;
         std::vector<std::pair<double, double>> grid;
@@ -325,6 +327,10 @@ TEST(KmlWriter, GdalAndXmllintReadTheFile) {
          "LINESTRING",
          {{500100.25, 4440100.75}, {501000.5, 4441000.5}, {502500, 4443000}},
          5e-6},  // 0.5 m
+        {"Track_3",
+         "POLYGON",
+         {{503000, 4443000}, {504000, 4443000}, {504000, 4444000}, {503000, 4443000}},
+         5e-6},
         {"12.35m", "POINT", {{508600, 4449900}}, 1.5e-8},
         {"Vessel", "POINT", {{509000, 4450500}}, 1.5e-8},
     };

@@ -214,19 +214,56 @@ TEST_F(MapTick, GeodeticEditsWaitForTheNextStart) {
     EXPECT_NEAR(e - g_Survey.GridEasting, 100000 - 8.4, 0.1);
 }
 
-TEST_F(MapTick, ABadGeodeticEditIsReportedOnceAndRetried) {
+TEST_F(MapTick, ARefusedSetIsReportedOnceAndProjectsNothingUntilTheNextStart) {
+    // A good run first: its projection must not live on under the refused set.
+    Tick(41, 29);
+    ASSERT_GT(g_Survey.GridEasting, 600000);
+    DropGeodesyCache(g_Survey.MapTick);  // Start
     device.SemiMajorAxis = "6378137,0";
-    MapTickResult r = Tick(41, 29);
+    MapTickResult r = Tick(41, 29.05);
     ASSERT_TRUE(r.geodesyFault.has_value());
+    EXPECT_NE(r.geodesyFault->find("Semi Major Axis \"6378137,0\""), std::string::npos);
     EXPECT_FALSE(r.projected);
-    r = Tick(41, 29.1);
-    EXPECT_FALSE(r.geodesyFault.has_value());
-    EXPECT_FALSE(r.projected);
+    EXPECT_EQ(g_Survey.GridEasting, 0);
+    EXPECT_TRUE(Layer("~~Plovan Vessel").empty());
+    // Corrected during the survey: still nothing until the next Start.
     device.SemiMajorAxis = "6378137.0";
     r = Tick(41, 29.1);
     EXPECT_FALSE(r.geodesyFault.has_value());
+    EXPECT_FALSE(r.projected);
+    EXPECT_EQ(g_Survey.GridEasting, 0);
+    DropGeodesyCache(g_Survey.MapTick);  // Start
+    r = Tick(41, 29.1);
     EXPECT_TRUE(r.projected);
     EXPECT_GT(g_Survey.GridEasting, 600000);
+}
+
+TEST_F(MapTick, AVesselLayerThatWasNotFoundClearsNothing) {
+    // Clearing layer -1 would clear the whole drawing.
+    const int user = canvas.FindLayer("plovan_usershape");
+    const int id = canvas.AddLine(0, 0, 10, 10, user);
+    g_Survey.VesselLayerId = -1;
+    ASSERT_TRUE(Tick(41, 29).drawn);
+    EXPECT_EQ(canvas.GetLayerShapeIds(user), std::vector<int32_t>{id});
+}
+
+TEST_F(MapTick, AStaleFixShowsNoFixAndLeavesNoTrace) {
+    ASSERT_TRUE(Tick(41, 29).drawn);
+    EXPECT_EQ(g_Survey.FixQuality, 4);
+    in.positionFresh = false;
+    g_Survey.DepthHigh = 12;
+    const MapTickResult r = Tick(41, 29.001);
+    EXPECT_TRUE(r.noFix);
+    EXPECT_EQ(r.fixedCaption, "0");
+    EXPECT_EQ(g_Survey.FixQuality, 0);
+    EXPECT_EQ(g_Survey.PositionStatusText, kNoFixStatusText);
+    EXPECT_TRUE(std::isnan(canvas.FSpeed));
+    EXPECT_TRUE(Layer("track_fix").empty());
+    EXPECT_TRUE(canvas.FSoundings.empty());
+    in.positionFresh = true;
+    EXPECT_FALSE(Tick(41, 29.002).noFix);
+    EXPECT_EQ(g_Survey.FixQuality, 4);
+    EXPECT_EQ(canvas.FSpeed, g_Survey.SpeedKnots);
 }
 
 TEST_F(MapTick, VesselSymbolTipAndRings) {

@@ -177,3 +177,40 @@ TEST(Offsets, NineKeysWrittenPaddedAndReadBackByPlainNames) {
     EXPECT_EQ(back.SurveyBoat, "Plovan 1");
     EXPECT_EQ(back.Location, "Haliç");  // the settings file trims what it reads
 }
+
+// Leaving a number field: nothing for a number, nor for an empty field the
+// settings file never held; otherwise the field's name and the conversion's
+// message. Written padded, read plain, the stored keys count.
+TEST(Offsets, ExitMessagesNameTheField) {
+    const struct {
+        OffsetsField field;
+        const char* text;
+        bool stored;
+        const char* message;
+    } cases[] = {
+        {OffsetsField::OffsetA, "", false, ""},
+        {OffsetsField::OffsetA, "", true, "Offset A: '' is not a valid floating point value"},
+        {OffsetsField::OffsetB, "2.00", true, ""},
+        {OffsetsField::OffsetC, "1.5m", false,
+         "Offset C: '1.5m' is not a valid floating point value"},
+        {OffsetsField::SV, "1,5", false, "SV: '1,5' is not a valid floating point value"},
+        {OffsetsField::TideHt, "-0.3", false, ""},
+        {OffsetsField::TideHt, "x", true, "Tide Height: 'x' is not a valid floating point value"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OffsetsExitMessage(c.field, c.text, c.stored), c.message)
+            << OffsetsNumberName(c.field) << " '" << c.text << "'";
+
+    phxtest::TempHome home;
+    {
+        platform::IniFile ini(SettingsFilePath());
+        EXPECT_FALSE(OffsetsNumberStored(ini, OffsetsField::OffsetA));
+        WriteOffsetsSettings(ini, OffsetsTexts{}, "");
+    }
+    platform::IniFile::DropCachedModels();
+    const platform::IniFile ini(SettingsFilePath());
+    for (const OffsetsField field : {OffsetsField::OffsetA, OffsetsField::OffsetB,
+                                     OffsetsField::OffsetC, OffsetsField::SV, OffsetsField::TideHt})
+        EXPECT_TRUE(OffsetsNumberStored(ini, field)) << OffsetsNumberName(field);
+    EXPECT_FALSE(OffsetsNumberStored(ini, OffsetsField::Location));
+}

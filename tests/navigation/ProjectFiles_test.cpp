@@ -69,7 +69,7 @@ TEST(ProjectFiles, ListCopiesStopAtTheFirstThatFails) {
     EXPECT_EQ(phxtest::ReadAll(paths[2]), "");
     EXPECT_TRUE(std::filesystem::exists(paths[2]));
     TSvpList back;
-    ASSERT_TRUE(ReadListFile(paths[3], back));
+    ASSERT_TRUE(ReadListFile(paths[3], back).ok());
     EXPECT_EQ(back, lists.column);
 
     // A folder where the second list goes: the first is written, the rest not.

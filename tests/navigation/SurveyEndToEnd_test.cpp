@@ -1,13 +1,8 @@
-// The survey end to end: the program's windows offscreen, the GNSS receiver
-// and the echo sounder on two pseudo-terminals linked as COM3 and COM4, fed
-// in lockstep from survey_golden/steps.txt with the clock set at each step.
-// The day folders' LOG and XYZ files must then equal survey_golden/expected/
-// byte for byte; survey_golden/make_golden.py makes both from the documented
-// layouts and formulas.
-//
-// The map tick and the sounder watchdog run on real time, so their timers are
-// cut off here: the grid position a map tick leaves comes in as steps, and so
-// do the GNSS reader's idle ticks.
+// The survey end to end (tests/navigation/SurveyRig.h), fed in lockstep from
+// survey_golden/steps.txt with the clock set at each step. The day folders'
+// LOG and XYZ files must then equal survey_golden/expected/ byte for byte;
+// survey_golden/make_golden.py makes both from the documented layouts and
+// formulas, and the rows' grid positions with PROJ.
 //
 // A second run fills the disk under the raw CSV for a while: no row is lost
 // and the outage and its end are each said once.
@@ -16,36 +11,34 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
-#include "foundation/DayPaths.h"
-#include "foundation/LanguageManager.h"
-#include "foundation/SurveyState.h"
-#include "navigation/ui/ProgramEntry.h"
-#include "navigation/ui/TFNav.h"
 #include "navigation/ui/TOffsets.h"
+#include "navigation/ui/TfRealtime.h"
+#include "navigation/ui/TfWaterfal.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
-#include "tests/support/Pty.h"
-#include "tests/support/TempHome.h"
+#include "tests/navigation/SurveyRig.h"
 #include "tools/ui/TfSVP.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kGoldenDir = std::string(PHX_TEST_DATA_DIR) + "/survey_golden/";
-constexpr int kHandledWithinMs = 20000;  // generous: the machine may be loaded
+const std::string& kGoldenDir = phxtest::kSurveyGoldenDir;
 
 struct Step {
     platform::DateTime clock;
@@ -128,52 +121,8 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
     }
 }
 
-class SurveyEndToEnd : public ::testing::Test {
+class SurveyEndToEnd : public phxtest::SurveyRig {
   protected:
-    phxtest::TempHome home;
-    std::unique_ptr<phxtest::Pty> gnss, sounder;
-    platform::DateTime now;
-    int handled[2] = {0, 0}, expected[2] = {0, 0};  // GNSS, sounder
-
-    void SetUp() override {
-        ResetSurveyState();
-        now = ParseClock("2026-03-07 23:50:00.000");
-        platform::SetClockForTesting([this] { return now; });
-        InitDayPaths(now);
-        gnss = std::make_unique<phxtest::Pty>();
-        sounder = std::make_unique<phxtest::Pty>();
-        gnss->LinkAsCom(3);
-        sounder->LinkAsCom(4);
-        phxtest::WriteAll(SettingsFilePath(), phxtest::ReadAll(kGoldenDir + "settings.ini"));
-        platform::IniFile::DropCachedModels();
-        g_LanguageManager = std::make_unique<TLanguageManager>(home.home() + "Languages/");
-    }
-    void TearDown() override {
-        FreeApplicationWindows();
-        g_LanguageManager.reset();
-        platform::SetClockForTesting(nullptr);
-        ResetSurveyState();
-    }
-
-    void CreateWindows() {
-        CreateApplicationWindows();
-        for (QTimer* timer : {FNav->tMap, FNav->tEchogram})
-            QObject::disconnect(timer, &QTimer::timeout, nullptr, nullptr);
-        FNav->ZGPS1->FIdleTimeout = 24 * 3600 * 1000;
-        // Count the lines each reader hands on, around the window's handlers.
-        TPlovanSerialGPS* readers[] = {FNav->ZGPS1, FNav->ZSENSOR};
-        for (int i = 0; i < 2; ++i) {
-            auto handler = readers[i]->OnNewCommand;
-            readers[i]->OnNewCommand = [this, i, handler](TPlovanSerialGPS* s,
-                                                          const std::string& l) {
-                handler(s, l);
-                ++handled[i];
-            };
-        }
-        FNav->show();
-        phxtest::PumpEventsFor(50);
-    }
-
     // One step; false with a reason when it could not be carried out.
     bool Run(const Step& step, std::string& why) {
         now = step.clock;
@@ -181,19 +130,9 @@ class SurveyEndToEnd : public ::testing::Test {
             FNav->bRealtime->click();
             if (g_Survey.RealtimeRunning != (step.verb == "start")) why = "realtime did not switch";
         } else if (step.verb == "gnss" || step.verb == "sounder") {
-            const int port = step.verb == "gnss" ? 0 : 1;
-            phxtest::Pty& pty = port == 0 ? *gnss : *sounder;
-            if (pty.Write(step.argument) != step.argument.size()) why = "the pty took too little";
-            expected[port] += step.lines;
-            if (!phxtest::PumpEventsUntil([&] { return handled[port] >= expected[port]; },
-                                          kHandledWithinMs))
-                why = std::to_string(handled[port]) + " lines handled, " +
-                      std::to_string(expected[port]) + " expected";
+            Feed(step.verb == "gnss" ? Gnss : Sounder, step.argument, step.lines, why);
         } else if (step.verb == "idle") {
-            for (int i = 0; i < 2 && !FNav->ZGPS1->FIdleReported; ++i) FNav->ZGPS1->IdleTimerTick();
-        } else if (step.verb == "grid") {
-            std::istringstream in(step.argument);
-            in >> g_Survey.GridEasting >> g_Survey.GridNorthing;
+            ReportIdle();
         } else if (step.verb == "offsets") {
             if (step.argument == "show")
                 Offsets->show();
@@ -278,10 +217,13 @@ TEST_F(SurveyEndToEnd, FullDiskMidRunHoldsRowsAndSaysSoOnce) {
     Offsets->hide();
     FNav->bRealtime->click();
     ASSERT_TRUE(g_Survey.RealtimeRunning);
-    g_Survey.GridEasting = 1000;  // as a map tick leaves it
-    g_Survey.GridNorthing = 2000;
     const auto depth = [&](const std::string& metres) {
         std::string why;
+        // Each depth with its own fix, so every row goes to the XYZ file too.
+        ASSERT_TRUE(Run({now, "gnss", 1,
+                         "$GNGGA,000001.00,4221.0380,N,07101.1000,W,4,12,0.8,12.3,M,35.1,M,,\r\n"},
+                        why))
+            << why;
         now.millisecond += 100;
         ASSERT_TRUE(Run({now, "sounder", 1, "$SDDPT," + metres + ",0.5\r\n"}, why)) << why;
     };
@@ -309,6 +251,76 @@ TEST_F(SurveyEndToEnd, FullDiskMidRunHoldsRowsAndSaysSoOnce) {
     EXPECT_EQ(Count(phxtest::ReadAll(events), "Sounding rows written again"), 1u);
     // The simple XYZ file never stopped.
     EXPECT_EQ(Count(phxtest::ReadAll(g_XyzDir + g_SessionDate + " Simple XYZ.csv"), "\r\n"), 5u);
+}
+
+// Numbers of any size in every number field: each reaches a cast to an
+// integer (a profile line, an echogram row, a pixel) only within its bound.
+// The sanitizer tree traps any cast that overflows.
+TEST_F(SurveyEndToEnd, HostileNumbersReachNoCastWithoutABound) {
+    CreateWindows();
+    Offsets->hide();
+    std::string why;
+    ASSERT_TRUE(Run({now, "profile", 0, "1500|1510|1520"}, why)) << why;
+    // The stored set gives no grid ("0,35", an inverse flattening): one that does.
+    FGPS->edRX->setText("0.35");
+    FGPS->edIF->setText("0.0033528106647474");
+    FNav->bRealtime->click();
+    ASSERT_TRUE(g_Survey.RealtimeRunning);
+    const auto tick = [&] {
+        FNav->tMapTimer();
+        FNav->tEchogramTimer();
+        (void)FNav->fcad->grab();
+        if (fWaterfal) (void)fWaterfal->grab();
+    };
+    for (const char* line :
+         {"$GPZDA,193913.00,07,09,2018,00,00\n", "$GPHDT,1e25,T\n", "$GPRMC,,A,,,,,1e300,1e25,,,\n",
+          "$GPVTG,1e25,T,,M,1e300,N,,K,N\n",
+          "$GPGGA,235009,4100.000,N,03300.000,E,4,1e25,0.9,1e25,M,1e308,M,,\n"}) {
+        ASSERT_TRUE(Run({now, "gnss", 1, line}, why)) << line << why;
+        tick();
+    }
+    EXPECT_NE(g_Survey.GridEasting, 0);  // the map tick projected the fix
+
+    // A raw depth, the sound velocity its row names and the depth shown: a
+    // depth beyond the column takes its deepest line, one whose correction
+    // overflows is no depth.
+    const struct {
+        const char* raw;
+        const char* velocity;
+        bool shown;
+    } depths[] = {
+        {"0.7", "1510.00", true},
+        {"1.5", "1520.00", true},
+        {"1e25", "1520.00", true},
+        {"2.5", "1520.00", true},
+        {"4294967296.5", "1520.00", true},
+        {"1e308", "1520.00", false},
+        {"1.7976931348623157e308", "1520.00", false},
+        {"-1e25", "1530.00", false},  // no depth: the single sound velocity
+        {"0.7", "1510.00", true},
+    };
+    for (const auto& d : depths) {
+        SCOPED_TRACE(d.raw);
+        now.millisecond += 10;
+        ASSERT_TRUE(Run({now, "sounder", 1, "$SDDPT," + std::string(d.raw) + ",0.0\r\n"}, why))
+            << why;
+        tick();
+        const std::string rows = phxtest::ReadAll(g_CoordinatesCsvPath);
+        const std::string last = rows.substr(rows.rfind("\r\n", rows.size() - 3) + 2);
+        std::vector<std::string> fields;
+        std::stringstream cells(last);
+        for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(cell);
+        ASSERT_EQ(fields.size(), 18u) << last;
+        EXPECT_EQ(fields[12], d.velocity) << last;
+        EXPECT_EQ(fRealtime->lDepthHi->text() != "--.--", d.shown);
+        EXPECT_EQ(g_Survey.DepthHigh != 0, d.shown);
+    }
+    // The echogram drew the huge depths among the small ones.
+    const auto& history = FNav->FDepthHistory.depths;
+    EXPECT_NE(std::find(history.begin(), history.end(), g_Survey.DepthHigh), history.end());
+    EXPECT_NE(std::find_if(history.begin(), history.end(), [](double d) { return d > 1e24; }),
+              history.end());
+    FNav->bRealtime->click();
 }
 
 }  // namespace

@@ -163,6 +163,25 @@ TEST_F(TFNavDrawingTest, TheFirstShapesAfterAStartLandOnTheUserLayer) {
     EXPECT_EQ(c->GetShapeLayer(c->FEndedShapeId), g_Survey.UserShapeLayerId);
 }
 
+// A polyline half drawn, then the rectangle tool: the clicks draw a
+// rectangle of their own and the polyline never joins the drawing.
+TEST_F(TFNavDrawingTest, AnotherToolEndsTheShapeBeingDrawn) {
+    Button("ToolButton23")->click();
+    Click(100, 100);
+    Click(200, 150);
+    Button("ToolButton21")->click();
+    Click(600, 600);
+    Click(700, 700);
+    RightClick(900, 900);
+    const std::vector<std::int32_t> ids = c->GetLayerShapeIds(g_Survey.UserShapeLayerId);
+    ASSERT_EQ(ids.size(), 1u);
+    const TPlovanShape* s = c->FindShape(ids[0]);
+    EXPECT_EQ(s->FShapeType, 1);
+    EXPECT_DOUBLE_EQ(s->FMinX, 600);
+    EXPECT_DOUBLE_EQ(s->FMaxY, 400);
+    EXPECT_EQ(c->FTempShape, nullptr);
+}
+
 TEST_F(TFNavDrawingTest, ZoomCommandsAndMenus) {
     nav->Zoomin->click();
     EXPECT_NEAR(c->GetViewWidth(), 800, 1e-9);
@@ -414,6 +433,40 @@ TEST_F(TFNavDrawingTest, TheMapTickResumesOnlyWhenTheDrawingPausedIt) {
         RightClick(0, 0);
         EXPECT_EQ(nav->tMap->isActive(), k.runningAfter) << k.tickRunning << " " << k.realtime;
         Click(0, 0);  // the swallowed click after the end
+    }
+    nav->tMap->stop();
+}
+
+TEST_F(TFNavDrawingTest, TheMapPauseHoldsUntilTheDrawingEnds) {
+    // Realtime on, a ZDA seen: each GNSS line would start a stopped tick.
+    g_Survey.RealtimeRunning = true;
+    g_Survey.RealtimeStartTick = 1;
+    g_Survey.ZdaSeen = true;
+    const std::string line = "$GPHDT,10.0,T";
+    const struct {
+        const char* what;
+        bool idleWhileDrawing;
+        bool cancel;  // Escape instead of the right click that ends it
+    } cases[] = {{"ended", false, false}, {"cancelled", false, true}, {"idle", true, false}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        nav->tMap->start();
+        nav->ToolButton23->click();
+        Click(100, 100);
+        ASSERT_FALSE(nav->tMap->isActive());
+        if (k.idleWhileDrawing) nav->ZGPS1Idle();
+        nav->ZGPS1NewCommand(line);  // the line the pause used to end at
+        EXPECT_FALSE(nav->tMap->isActive());
+        if (k.cancel) {
+            c->KeyDown(KeyEscape, 0);
+            EXPECT_FALSE(nav->tMap->isActive());
+            nav->ZGPS1NewCommand(line);  // nothing ends the pause but the next line
+        } else {
+            Click(200, 200);
+            RightClick(0, 0);
+            Click(0, 0);  // the swallowed click after the end
+        }
+        EXPECT_TRUE(nav->tMap->isActive());
     }
     nav->tMap->stop();
 }

@@ -6,9 +6,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <thread>
 
 #include "canvas/DxfWriter.h"
 #include "canvas/PlovanCanvas.h"
@@ -16,10 +19,13 @@
 #include "foundation/DayPaths.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
+#include "navigation/PlacemarkReader.h"
 #include "navigation/StandardLayers.h"
+#include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TempHome.h"
 
@@ -85,9 +91,19 @@ class TFNavExchange : public ::testing::Test {
         dialogs->filterIndexes.push_back(index);
         nav->Export1->trigger();
     }
+    // One Import... of `name`, and the wait for a KML/KMZ import's worker.
     void Import(const std::string& name) {
         dialogs->fileNames.push_back(QString::fromStdString(name));
         nav->Import1->trigger();
+        WaitForKmlImport();
+    }
+    void WaitForKmlImport() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (nav->KmlImportRunning() && std::chrono::steady_clock::now() < deadline) {
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_FALSE(nav->KmlImportRunning());
     }
     QStringList TakeMessages() {
         QStringList m = dialogs->messages;
@@ -285,7 +301,8 @@ TEST_F(TFNavExchange, KmlAndKmzRoundTripsAndReimports) {
     // A failing re-import keeps the layer as it was.
     phxtest::WriteAll(Path("harbour.kml"), "not a KML file");
     Import(Path("harbour.kml"));
-    EXPECT_EQ(TakeMessages(), QStringList{"Failed to load KML/KMZ file: "});
+    EXPECT_EQ(TakeMessages(),
+              QStringList{QString("Failed to load KML/KMZ file: ") + kNoPlacemarkError});
     EXPECT_EQ(c.GetLayerShapeIds(c.FindLayer("harbour")).size(), 6u);
     // Missing datum parameters: the message, the layer untouched.
     FGPS->edCM->setText("");
@@ -368,8 +385,78 @@ TEST_F(TFNavExchange, XyzImportMemory) {
     fs::remove(path);
     Import(path);
     EXPECT_EQ(TakeMessages(),
-              QStringList{QString::fromStdString("Failed to open XYZ file: " + path)});
+              QStringList{QString::fromStdString("Failed to open XYZ file: " + path +
+                                                 " (no such file or directory)")});
     EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
+}
+
+// A file without a point (emptied, or written with decimal commas) is
+// refused and keeps the earlier import; lines that are not read are counted
+// and shown.
+TEST_F(TFNavExchange, XyzLinesNotReadAreSaidAndAnEmptyFileChangesNothing) {
+    const std::string path = Path("harbour.xyz");
+    phxtest::WriteAll(path,
+                      "Easting Northing Depth\n500000 4500000 12.5\n500003,5 4500003,5 15,3\n"
+                      "500010 4500010\n");
+    Import(path);
+    const std::string imported =
+        "Imported XYZ: " + path + " (1 points) to layer: harbour (2 lines skipped)";
+    EXPECT_EQ(TakeMessages(), QStringList{QString::fromStdString(imported)});
+    EXPECT_NE(Events().find(imported), std::string::npos);
+    const int layer = Canvas().FindLayer("harbour");
+    ASSERT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u);
+
+    const struct {
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {"", ""},
+        {"Easting Northing Depth\n", ""},
+        {"500003,5 4500003,5 15,3\n500004,5 4500004,5 15,3\n", " (2 lines skipped)"},
+    };
+    int touched = 0;
+    for (const auto& c : refused) {
+        phxtest::WriteAll(path, c.text);
+        fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(++touched));
+        const std::string before = Events();
+        const int current = Canvas().FCurrentLayer;
+        nav->SetCurrentFile(Path("other.vlm"));
+        Import(path);
+        EXPECT_EQ(TakeMessages(),
+                  QStringList{QString::fromStdString("No points in XYZ file: " + path + c.message)})
+            << c.text;
+        EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), 2u) << c.text;
+        EXPECT_EQ(Events(), before) << c.text;
+        EXPECT_EQ(Canvas().FCurrentLayer, current) << c.text;
+        EXPECT_EQ(nav->CurrentFile(), Path("other.vlm")) << c.text;
+    }
+}
+
+// A cut-off DXF: the reader's one message, and nothing changes (no layer
+// named after the file either).
+TEST_F(TFNavExchange, CutOffDxfChangesNothing) {
+    TCanvasModel drawing;
+    drawing.AddLine(0, 0, 10, 10, drawing.AddLayer("coast"));
+    drawing.AddLine(5, 5, 10, 10, drawing.AddLayer("coast"));
+    const std::string text = DxfExportText(drawing);
+    phxtest::WriteAll(Path("pier.dxf"), text.substr(0, text.rfind("LINE")));
+    const size_t layers = Canvas().FLayers.size();
+    const int current = Canvas().FCurrentLayer;
+    const std::string before = Events();
+    Import(Path("pier.dxf"));
+    EXPECT_EQ(TakeMessages(), QStringList{"DXF load failed: the file ends inside the ENTITIES "
+                                          "section"});
+    EXPECT_EQ(Canvas().FLayers.size(), layers);
+    EXPECT_EQ(Canvas().FCurrentLayer, current);
+    EXPECT_EQ(Events(), before);
+
+    // Whole, it makes both layers and leaves the import layer current.
+    phxtest::WriteAll(Path("pier.dxf"), text);
+    Import(Path("pier.dxf"));
+    EXPECT_TRUE(TakeMessages().isEmpty());
+    EXPECT_GE(Canvas().FindLayer("pier"), 0);
+    EXPECT_EQ(Canvas().FCurrentLayer, Canvas().FindLayer("_dxf_pier.dxf"));
+    EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FCurrentLayer).size(), 2u);
 }
 
 TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
@@ -397,6 +484,41 @@ TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
     EXPECT_EQ(nav->CurrentFile(), Path("harbour.dxf"));
     EXPECT_EQ(c.GetLayerShapeIds(dxf).size(), 1u);
     EXPECT_EQ(c.GetLayerShapeIds(harbour).size(), 1u);
+}
+
+// A FIFO picked for any import is refused at once with one message saying
+// so; the drawing stays as it was. So is a file over the cap of its kind.
+TEST_F(TFNavExchange, AFifoOrAnOversizedFileForEveryImportIsRefusedAtOnce) {
+    const int before = static_cast<int>(Canvas().FShapes.size());
+    const auto refusal = [](const std::string& path, const std::string& why) {
+        const std::string ext = path.substr(path.rfind('.'));
+        const std::string problem = path + " (" + why + ")";
+        if (ext == ".kml" || ext == ".kmz") return "Failed to load KML/KMZ file: " + problem;
+        if (ext == ".dxf") return "DXF load failed: " + problem;
+        return "Failed to open XYZ file: " + problem;
+    };
+    for (const char* name : {"p.kml", "p.kmz", "p.xyz", "p.txt", "p.csv", "p.dxf"}) {
+        SCOPED_TRACE(name);
+        phxtest::GuardedFifo fifo(Path(name));
+        ASSERT_TRUE(fifo.ok());
+        Import(fifo.path());
+        EXPECT_FALSE(fifo.TimedOut());
+        EXPECT_EQ(TakeMessages(),
+                  QStringList{QString::fromStdString(refusal(fifo.path(), "not a regular file"))});
+    }
+    const std::pair<const char*, const char*> oversized[] = {{"big.kml", "larger than 512 MB"},
+                                                             {"big.kmz", "larger than 1024 MB"},
+                                                             {"big.xyz", "larger than 128 MB"},
+                                                             {"big.dxf", "larger than 292 MB"}};
+    for (const auto& [name, why] : oversized) {
+        SCOPED_TRACE(name);
+        phxtest::WriteAll(Path(name), "500000 4500000 1\n");
+        fs::resize_file(Path(name), std::uintmax_t{2} << 30);  // sparse
+        Import(Path(name));
+        EXPECT_EQ(TakeMessages(), QStringList{QString::fromStdString(refusal(Path(name), why))});
+        fs::remove(Path(name));
+    }
+    EXPECT_EQ(static_cast<int>(Canvas().FShapes.size()), before);
 }
 
 TEST_F(TFNavExchange, CancelledImportEnsuresTheStandardLayers) {
@@ -440,4 +562,141 @@ TEST_F(TFNavExchange, KmlNamesAtEveryGeometryOfANamedPlacemark) {
                                             ShapeType::Text,  ShapeType::Text,  ShapeType::Text};
     EXPECT_EQ(types, expectedTypes);
     EXPECT_EQ(texts, (std::vector<std::string>{"Pier", "Pier", "lone"}));
+}
+
+namespace {
+
+std::string KmlFixture(const std::string& name) {
+    return std::string(PHX_TEST_DATA_DIR) + "/kml/" + name;
+}
+
+}  // namespace
+
+TEST_F(TFNavExchange, KmlFixturesImportAndSayWhatWasLeftOut) {
+    const struct {
+        const char* file;
+        size_t shapes;     // points, lines and names
+        std::string note;  // after the log line's layer name
+    } cases[] = {
+        // 4 points, 4 lines (one of them the bare ring), 8 names.
+        {"google-earth.kml", 16, " (2 placemarks not read: gx:Track, gx:MultiTrack)"},
+        // 3 points, 4 lines, 7 names.
+        {"libkml.kmz", 14, ""},
+        {"gdal.kml", 14, ""},
+    };
+    for (const auto& c : cases) {
+        const std::string path = Path(c.file);
+        fs::copy_file(KmlFixture(c.file), path);
+        Import(path);
+        const std::string layer = fs::path(c.file).stem().string();
+        const std::string line = "Imported KML/KMZ: " + path + " to layer: " + layer + c.note;
+        EXPECT_EQ(TakeMessages(),
+                  c.note.empty() ? QStringList() : QStringList{QString::fromStdString(line)})
+            << c.file;
+        const std::string events = Events();
+        EXPECT_EQ(events.substr(events.size() - line.size()), line) << c.file;
+        const std::vector<int32_t> ids =
+            Canvas().GetLayerShapeIds(Canvas().FindLayer(QString::fromStdString(layer)));
+        EXPECT_EQ(ids.size(), c.shapes) << c.file;
+        // Rings come back closed, without their repeated vertex.
+        int closed = 0;
+        for (const int id : ids)
+            if (Canvas().GetShapeType(id) == ShapeType::Polygon) {
+                ++closed;
+                EXPECT_GE(Canvas().GetPolylinePointCount(id), 3) << c.file;
+            }
+        EXPECT_EQ(closed, std::string(c.file) == "google-earth.kml" ? 2 : 1) << c.file;
+    }
+}
+
+TEST_F(TFNavExchange, RefusedKmlKeepsTheLayerAndSaysWhy) {
+    const std::string path = Path("harbour.kml");
+    fs::copy_file(KmlFixture("google-earth.kml"), path);
+    Import(path);
+    TakeMessages();
+    const int layer = Canvas().FindLayer("harbour");
+    const size_t before = Canvas().GetLayerShapeIds(layer).size();
+    ASSERT_GT(before, 0u);
+    for (const auto& [fixture, reason] :
+         {std::pair{"truncated-placemark.kml", "The file ends inside a placemark (truncated)"},
+          std::pair{"truncated-document.kml", "The file ends before </kml> (truncated)"}}) {
+        fs::copy_file(KmlFixture(fixture), path, fs::copy_options::overwrite_existing);
+        const std::string events = Events();
+        Import(path);
+        EXPECT_EQ(TakeMessages(), QStringList{QString("Failed to load KML/KMZ file: ") + reason})
+            << fixture;
+        EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), before) << fixture;
+        EXPECT_EQ(Events(), events) << fixture;
+    }
+    // Parameters that are not numbers: said, nothing read.
+    FGPS->edSF->setText("x");
+    Import(path);
+    const QStringList messages = TakeMessages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith("The geodetic parameters cannot be used: "))
+        << messages[0].toStdString();
+    EXPECT_EQ(Canvas().GetLayerShapeIds(layer).size(), before);
+}
+
+TEST_F(TFNavExchange, FarKmlPointsAreLeftOutAndCounted) {
+    const std::string path = Path("far.kml");
+    phxtest::WriteAll(path,
+                      "<kml><Document><Placemark><name>far</name><Point><coordinates>120,40"
+                      "</coordinates></Point></Placemark><Placemark><Point><coordinates>27.1,"
+                      "40.2</coordinates></Point></Placemark></Document></kml>");
+    Import(path);
+    const std::string line =
+        "Imported KML/KMZ: " + path + " to layer: far (1 points not converted)";
+    EXPECT_EQ(TakeMessages(), QStringList{QString::fromStdString(line)});
+    const std::vector<int32_t> ids = Canvas().GetLayerShapeIds(Canvas().FindLayer("far"));
+    ASSERT_EQ(ids.size(), 1u);  // the near point; the far one and its name are left out
+    double x = 0, y = 0;
+    ASSERT_TRUE(Canvas().GetPointXY(ids[0], x, y));
+    EXPECT_NEAR(x, 508511.015, 0.001);
+    EXPECT_NEAR(y, 4449960.441, 0.001);
+}
+
+TEST_F(TFNavExchange, ClosedPolygonsRoundTripClosed) {
+    const int layer = Canvas().AddLayer("drawn");
+    Canvas().AddPolyline({{508000, 4449000}, {508100, 4449000}, {508100, 4449100}}, layer, true);
+    Canvas().AddText(layer, QString(), 508000, 4449000, 0);
+    Export(Path("ring.kml"), 1);
+    EXPECT_EQ(TakeMessages(), QStringList{"Exported: 1 tracks, 0 depth points"});
+    Import(Path("ring.kml"));
+    const std::vector<int32_t> ids = Canvas().GetLayerShapeIds(Canvas().FindLayer("ring"));
+    ASSERT_EQ(ids.size(), 2u);  // the ring and its name
+    EXPECT_EQ(Canvas().GetShapeType(ids[0]), ShapeType::Polygon);
+    ASSERT_EQ(Canvas().GetPolylinePointCount(ids[0]), 3);
+    EXPECT_NEAR(Canvas().GetPolylineX(ids[0], 2), 508100, 0.5);
+    EXPECT_NEAR(Canvas().GetPolylineY(ids[0], 2), 4449100, 0.5);
+}
+
+TEST_F(TFNavExchange, KmlImportRunsBesideTheWindowWithItsProgress) {
+    std::string coordinates;
+    for (int i = 0; i < 200000; ++i)
+        coordinates += std::to_string(27 + i * 1e-7) + "," + std::to_string(40 + i * 1e-7) + " ";
+    const std::string path = Path("long.kml");
+    phxtest::WriteAll(path, "<kml><Placemark><LineString><coordinates>" + coordinates +
+                                "</coordinates></LineString></Placemark></kml>");
+    dialogs->fileNames.push_back(QString::fromStdString(path));
+    nav->Import1->trigger();
+    // At once: the import runs, the panel says so, a second import waits.
+    ASSERT_TRUE(nav->KmlImportRunning());
+    EXPECT_TRUE(nav->sStatusBar->PanelText(2).startsWith("Importing long.kml: "))
+        << nav->sStatusBar->PanelText(2).toStdString();
+    EXPECT_FALSE(nav->Import1->isEnabled());
+    WaitForKmlImport();
+    EXPECT_TRUE(nav->Import1->isEnabled());
+    EXPECT_EQ(nav->sStatusBar->PanelText(2), QString());
+    const std::vector<int32_t> ids = Canvas().GetLayerShapeIds(Canvas().FindLayer("long"));
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_EQ(Canvas().GetPolylinePointCount(ids[0]), 200000);
+
+    // Closing the window while a file is read leaves nothing behind.
+    dialogs->fileNames.push_back(QString::fromStdString(path));
+    nav->Import1->trigger();
+    ASSERT_TRUE(nav->KmlImportRunning());
+    delete FGPS;
+    FGPS = nullptr;
+    nav.reset();
 }

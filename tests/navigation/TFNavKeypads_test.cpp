@@ -86,4 +86,38 @@ TEST_F(TFNavKeypads, OffsetsEditsOpenThemAndTheKeysTypeThere) {
     FNav = nullptr;
 }
 
+// A keypad or keyboard opened from a window goes when that window closes,
+// and only then; opened again, it follows the window it was opened from now.
+TEST_F(TFNavKeypads, TheyHideWithTheWindowThatOpenedThem) {
+    TFNav nav;
+    FNav = &nav;
+    nav.show();
+    TOffsets offsets;
+    Offsets = &offsets;
+    QWidget other;
+    QLineEdit elsewhere(&other);
+    offsets.show();
+    other.show();
+    offsets.NumericEditClick(offsets.OffsetA);
+    offsets.TextEditClick(offsets.Location);
+    ASSERT_TRUE(nav.FNumericKeypad && nav.FSimpleKeyboard);
+    other.hide();
+    EXPECT_TRUE(nav.FNumericKeypad->isVisible());
+    EXPECT_TRUE(nav.FSimpleKeyboard->isVisible());
+    offsets.close();
+    EXPECT_FALSE(nav.FNumericKeypad->isVisible());
+    EXPECT_FALSE(nav.FSimpleKeyboard->isVisible());
+
+    offsets.show();
+    offsets.NumericEditClick(offsets.OffsetA);
+    other.show();
+    nav.ShowNumericKeypad(&elsewhere);
+    offsets.close();
+    EXPECT_TRUE(nav.FNumericKeypad->isVisible());
+    other.hide();
+    EXPECT_FALSE(nav.FNumericKeypad->isVisible());
+    Offsets = nullptr;
+    FNav = nullptr;
+}
+
 }  // namespace

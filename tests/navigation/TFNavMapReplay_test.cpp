@@ -1,8 +1,9 @@
 // Receiver captures replayed through a pseudo-terminal linked as COM3 after
 // Start: a stream with ZDA starts the map tick, which records the RTK float
-// track; a stream without ZDA never starts it.
+// track in its configured colour; a stream without ZDA never starts it.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -100,6 +101,16 @@ TEST_F(TFNavMapReplay, RtkFloatCaptureDrawsTheFloatTrack) {
     EXPECT_NEAR(g_Survey.GridEasting, 393000, 3000);
     EXPECT_NEAR(g_Survey.GridNorthing, 4991000, 3000);
     EXPECT_GT(nav->fcad->GetLayerShapeIds(g_Survey.VesselLayerId).size(), 0u);
+    // In the float colour of the settings (yellow), on the white background
+    // too; the position box of a float fix is yellow as well, so it is left out.
+    ASSERT_EQ(Navset->Values().TrackFloatColor, 0x00FFFFu);
+    const QImage frame = nav->fcad->renderFrame();
+    int yellow = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            if ((frame.pixel(x, y) & 0xFFFFFF) == 0xFFFF00 && !nav->fcad->PositionBoxHit(x, y))
+                ++yellow;
+    EXPECT_GT(yellow, 0);
 }
 
 TEST_F(TFNavMapReplay, ACaptureWithoutZdaNeverStartsTheTick) {

@@ -1,5 +1,6 @@
 // The main window's map tick and event marks with the real device settings,
-// realtime and offsets windows offscreen, the survey state fed directly.
+// realtime and offsets windows offscreen, the survey state fed directly and
+// the GNSS port open on a pseudo-terminal.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,13 +11,16 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 
 #include "canvas/PlovanCanvas.h"
+#include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
 #include "foundation/DayPaths.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
+#include "navigation/SurveyGrid.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "navigation/ui/TOffsets.h"
@@ -25,6 +29,7 @@
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/TextFiles.h"
+#include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
 #include "tools/ui/TfLatency.h"
 
@@ -39,6 +44,7 @@ platform::ScriptedDialogs& Dialogs() {
 class TFNavMap : public ::testing::Test {
   protected:
     phxtest::TempHome home;
+    phxtest::Pty gnssPty;
     std::unique_ptr<TFNav> nav;
     std::vector<std::string> messages;
 
@@ -49,6 +55,9 @@ class TFNavMap : public ::testing::Test {
         Dialogs().answers.clear();
         nav = std::make_unique<TFNav>();
         FNav = nav.get();
+        gnssPty.LinkAsCom(3);
+        nav->ZGPS1->FPortNumber = 3;
+        nav->ZGPS1->Open();
         FGPS = new TFGPS(TFGPSHost{});
         fRealtime = new TfRealtime();
         Offsets = new TOffsets();
@@ -80,11 +89,15 @@ class TFNavMap : public ::testing::Test {
     void EnsureStandardLayersForTest() {
         g_Survey.VesselLayerId = nav->fcad->FindLayer(QStringLiteral("~~Plovan Vessel"));
     }
+    // A fix as the GNSS handlers leave it: position and a GGA just now.
     void Fix(double lat, double lon) {
         g_Survey.GnssLatitude = lat;
         g_Survey.GnssLongitude = lon;
         g_Survey.GnssHeight = 20;
+        g_Survey.LastFixTick = std::max(platform::TickCount(), 1u);
     }
+    // The geodetic set as Start reads it.
+    void ReadSet() { CacheGeodesy(g_Survey.MapTick, FGPS->Values(), nullptr); }
     static std::string Events() {
         std::string text;
         platform::ReadFile(EventLogPath(), text);
@@ -136,29 +149,54 @@ TEST_F(TFNavMap, ABadGeodeticEditIsReportedOnce) {
     Fix(41, 29);
     for (int i = 0; i < 3; ++i) nav->tMapTimer();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("Transverse Mercator"), std::string::npos);
+    EXPECT_NE(messages[0].find("TM False Easting \"5OOOOO\" is not a number."), std::string::npos)
+        << messages[0];
     EXPECT_TRUE(Dialogs().messages.isEmpty());
+    // Corrected mid-survey: the set waits for the next Start.
     FGPS->edFE->setText("500000");
     nav->tMapTimer();
+    EXPECT_EQ(g_Survey.GridEasting, 0);
+    ReadSet();
+    nav->tMapTimer();
     EXPECT_NEAR(g_Survey.GridEasting, 668207.8852, 0.001);
+}
+
+TEST_F(TFNavMap, WithoutAFreshFixTheScreenSaysNoFix) {
+    Offsets->hide();
+    Fix(41, 29);
+    nav->ZGPS1->FFixQuality = 4;
+    fRealtime->SetGpsColor(kFrameLime);
+    nav->tMapTimer();
+    EXPECT_EQ(fRealtime->Fixed->text(), "4");
+    EXPECT_EQ(g_Survey.FixQuality, 4);
+    g_Survey.LastFixTick -= kFreshFixMs;  // the last GGA is two seconds old
+    nav->tMapTimer();
+    EXPECT_EQ(fRealtime->Fixed->text(), "0");
+    EXPECT_EQ(TfRealtime::BoxColor(fRealtime->GPSGroupBox), clRed);
+    EXPECT_EQ(g_Survey.PositionStatusText, "No Fix");
+    EXPECT_EQ(g_Survey.FixQuality, 0);
+    EXPECT_EQ(DepthSpeedTexts(*nav->fcad).speedLarge, "--.-");
 }
 
 TEST_F(TFNavMap, EventLineByteForByte) {
     platform::IniFile(SettingsFilePath()).WriteInteger("EVENTS", "Event Number", 2);
     StandAt({2024, 5, 1, 9, 30, 15, 250});
+    // The last map tick's grid position is an older fix's: the mark takes its own.
     g_Survey.GridEasting = 512345.678;
     g_Survey.GridNorthing = 4512345.123;
     g_Survey.GridHeading = 45;
+    Fix(41, 29);
+    ReadSet();
     fRealtime->lDepthHi->setText("12.34");
     fRealtime->lDepthLo->setText("12.50");
     nav->btEventAdd->click();
     EXPECT_EQ(Events(),
-              "\r\nEvent No:3,Date & Time:2024-05-01 093015250,Easting:512345.68,"
-              "Northing:4512345.12,True Depth:12.34,True Depth:12.50,Heading:45.00");
+              "\r\nEvent No:3,Date & Time:2024-05-01 093015250,Easting:668207.89,"
+              "Northing:4540683.53,True Depth:12.34,True Depth:12.50,Heading:45.00");
     EXPECT_EQ(platform::IniFile(SettingsFilePath()).ReadInteger("EVENTS", "Event Number", 0), 3);
     ASSERT_EQ(nav->fcad->FNumberLabels.size(), 1u);
     EXPECT_EQ(nav->fcad->FNumberLabels[0].N, 3);
-    EXPECT_EQ(nav->fcad->FNumberLabels[0].X, 512345.678);
+    EXPECT_NEAR(nav->fcad->FNumberLabels[0].X, 668207.8852, 0.001);
 }
 
 TEST_F(TFNavMap, FirstMarkBeforeAnyDepthOrTickAtMidnight) {
@@ -167,15 +205,19 @@ TEST_F(TFNavMap, FirstMarkBeforeAnyDepthOrTickAtMidnight) {
     EXPECT_EQ(Events(),
               "\r\nEvent No:1,Date & Time:2024-05-02,Easting:0.00,Northing:0.00,"
               "True Depth:---,True Depth:---,Heading:0.00");
-    g_Survey.GridEasting = -1234.5;
+    // Its own fix places the next mark, with no map tick in between.
+    Fix(41, 29);
+    ReadSet();
     nav->btEventAddClick();
-    EXPECT_NE(Events().find("Event No:2,Date & Time:2024-05-02,Easting:-1234.50,"),
+    EXPECT_NE(Events().find("Event No:2,Date & Time:2024-05-02,Easting:668207.89,"),
               std::string::npos);
     EXPECT_EQ(nav->MarkEvent1->shortcut(), QKeySequence(Qt::Key_F12));
     EXPECT_EQ(nav->Edit1->title(), "Edit");
 }
 
 TEST_F(TFNavMap, ResetAsksAndRestartsTheNumbering) {
+    Fix(41, 29);
+    ReadSet();
     nav->btEventAddClick();
     nav->btEventAddClick();
     Dialogs().answers.push_back(platform::idNo);
@@ -207,14 +249,39 @@ TEST_F(TFNavMap, AnUnwritableSettingsFileStillGivesTheLine) {
     EXPECT_NE(messages[0].find(settings), std::string::npos);
 }
 
-TEST_F(TFNavMap, AnUnwritableEventsFileIsReportedOnce) {
+TEST_F(TFNavMap, EventLinesOutliveAnOutageInOrderWithOneReportEach) {
+    // A folder where the events file belongs: nothing can be written there.
+    fs::remove(EventLogPath());  // the port's connect line
     fs::create_directories(EventLogPath());
     nav->btEventAddClick();
     nav->btEventAddClick();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find(EventLogPath()), std::string::npos);
-    EXPECT_NE(messages[0].find("Event No:1,"), std::string::npos);  // the line is not lost
+    EXPECT_EQ(messages[0].rfind("Event lines cannot be written to " + DateStamp() +
+                                    " Events.log: ",
+                                0),
+              0u)
+        << messages[0];
     EXPECT_EQ(platform::IniFile(SettingsFilePath()).ReadInteger("EVENTS", "Event Number", 0), 2);
+
+    // Writable again: the held lines go first, in order, with the next mark.
+    fs::remove(EventLogPath());
+    nav->btEventAddClick();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].rfind("Event lines written again to ", 0), 0u) << messages[1];
+    EXPECT_NE(messages[1].find(": 3 held written, 0 lost."), std::string::npos) << messages[1];
+    const std::string events = phxtest::ReadAll(EventLogPath());
+    const size_t one = events.find("Event No:1,"), two = events.find("Event No:2,"),
+                 three = events.find("Event No:3,");
+    ASSERT_NE(three, std::string::npos) << events;
+    EXPECT_LT(one, two);
+    EXPECT_LT(two, three);
+}
+
+TEST_F(TFNavMap, AMarkAfterTheDayFolderWentMakesItAgain) {
+    fs::remove_all(g_DayDir);
+    nav->btEventAddClick();
+    EXPECT_NE(phxtest::ReadAll(EventLogPath()).find("Event No:1,"), std::string::npos);
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(TFNavMap, LatencyIsShownWhileItsWindowIs) {

@@ -4,6 +4,7 @@
 // exit and the import of an old settings file.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -42,6 +43,7 @@
 #include "platform/Launcher.h"
 #include "platform/ProcessExit.h"
 #include "platform/Shell.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/TempHome.h"
 #include "tools/ui/TFShape.h"
 #include "tools/ui/TNavset.h"
@@ -643,11 +645,22 @@ TEST_F(SettingsImportTest, CancelledMissingAndFailedCopiesKeepTheOldFile) {
     FNav->ImportOldPHX1Click();
     EXPECT_EQ(d.messages.last(), "Source file does not exist.");
 
-    // A folder by the name: there, but nothing to copy.
+    // A folder or a FIFO by the name: there, but no file to copy. The FIFO
+    // is refused at once, never read.
     fs::create_directories(home.home() + "folder.ini");
     d.fileNames.push_back(QString::fromStdString(home.home() + "folder.ini"));
     FNav->ImportOldPHX1Click();
-    EXPECT_EQ(d.messages.last(), "Failed to copy INI file.");
+    EXPECT_EQ(d.messages.last().toStdString(),
+              "Failed to copy INI file: " + home.home() + "folder.ini (not a regular file).");
+    {
+        phxtest::GuardedFifo fifo(home.home() + "fifo.ini");
+        ASSERT_TRUE(fifo.ok());
+        d.fileNames.push_back(QString::fromStdString(fifo.path()));
+        FNav->ImportOldPHX1Click();
+        EXPECT_FALSE(fifo.TimedOut());
+        EXPECT_EQ(d.messages.last().toStdString(),
+                  "Failed to copy INI file: " + fifo.path() + " (not a regular file).");
+    }
 
     EXPECT_TRUE(exits->requests.empty());
     EXPECT_EQ(SettingsBytes(), before);
@@ -673,7 +686,7 @@ TEST(SettingsImport, CopyCutShortLeavesTheOldFileWhole) {
     rlimit limit = saved;
     limit.rlim_cur = 16 * 1024;
     setrlimit(RLIMIT_FSIZE, &limit);
-    const SettingsImportResult result = ImportSettingsFile(source, target);
+    const SettingsImportResult result = ImportSettingsFile(source, target).result;
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
@@ -686,12 +699,40 @@ TEST(SettingsImport, CopyCutShortLeavesTheOldFileWhole) {
             << entry.path();
 }
 
+// The imported file is as private as the one it replaces, which stays a
+// link when it is one; a settings file that cannot be read is not replaced.
+TEST(SettingsImport, ThroughALinkPrivatelyAndNeverOverAnUnreadableFile) {
+    phxtest::TempHome home;
+    const std::string real = home.home() + "real.ini", target = home.home() + "PlovanHX.ini";
+    const std::string source = home.home() + "old.ini";
+    phxtest::WriteAll(source, "[A]\r\nb=1\r\n");
+    phxtest::WriteAll(real, "[A]\r\nb=0\r\n");
+    fs::create_symlink(real, target);
+    const mode_t mask = ::umask(0);
+    EXPECT_EQ(ImportSettingsFile(source, target).result, SettingsImportResult::Imported);
+    ::umask(mask);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(target)));
+    EXPECT_EQ(phxtest::ReadAll(real), "[A]\r\nb=1\r\n");
+    EXPECT_EQ(phxtest::ReadAll(SettingsBackupPath(target)), "[A]\r\nb=0\r\n");
+    for (const std::string& path : {real, SettingsBackupPath(target)})
+        EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write)
+            << path;
+
+    fs::remove(target);
+    fs::create_symlink("/proc/self/mem", target);  // reads fail with an I/O error
+    const SettingsImport refused = ImportSettingsFile(source, target);
+    EXPECT_EQ(refused.result, SettingsImportResult::CopyFailed);
+    EXPECT_EQ(refused.problem, target + " (input/output error)");
+    EXPECT_EQ(fs::read_symlink(target), "/proc/self/mem");
+}
+
 TEST(SettingsImport, FirstImportWithoutAnOldFileMakesNoBackup) {
     phxtest::TempHome home;
     const std::string target = home.home() + "PlovanHX.ini";
     const std::string source = home.home() + "old.ini";
     phxtest::WriteAll(source, "[A]\r\nb=1\r\n");
-    EXPECT_EQ(ImportSettingsFile(source, target), SettingsImportResult::Imported);
+    EXPECT_EQ(ImportSettingsFile(source, target).result, SettingsImportResult::Imported);
     EXPECT_EQ(phxtest::ReadAll(target), "[A]\r\nb=1\r\n");
     EXPECT_FALSE(fs::exists(SettingsBackupPath(target)));
 }

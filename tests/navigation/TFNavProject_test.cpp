@@ -252,8 +252,72 @@ TEST_F(TFNavProject, AFailedSaveIsSaidAndKeepsKeyAndCaption) {
     EXPECT_EQ(messages, (std::vector<std::string>{"Auto-save FAILED: " + name}));
     EXPECT_EQ(LastFileKey(), old);
     EXPECT_EQ(w.windowTitle(), caption);
-    EXPECT_TRUE(dialogs->messages.isEmpty());  // never a box
+    EXPECT_TRUE(dialogs->messages.isEmpty());  // the message window says it, no box
     EXPECT_EQ(phxtest::ReadAll(folder + ".moved/" + fs::path(old).filename().string()), oldBytes);
+}
+
+TEST_F(TFNavProject, SaveAndCloseAfterTheDayFolderWentMakeItAgain) {
+    TFNav& w = Create();
+    w.show();
+    w.fcad->AddLine(0, 0, 10, 10, g_Survey.UserShapeLayerId);
+    fs::remove_all(g_DayDir);
+    w.Save1Click();
+    EXPECT_TRUE(fs::is_regular_file(Saved()));
+    EXPECT_TRUE(Logged("Auto-saved: " + Saved()));
+    EXPECT_EQ(LastFileKey(), Saved());
+
+    fs::remove_all(g_DayDir);
+    clock.second = 40;
+    EXPECT_TRUE(w.close());
+    const std::string atClose = g_ProjectDir + "2024-05-01 142540.vlm";
+    EXPECT_NE(Inflated(atClose).find("LINE"), std::string::npos);
+    EXPECT_TRUE(Logged("Auto-saved: " + atClose));
+    EXPECT_TRUE(dialogs->messages.isEmpty());
+}
+
+TEST_F(TFNavProject, ACloseThatCannotSaveAsksAndNeverDropsTheDrawingUnseen) {
+    // A file where the VLM folder belongs: the auto-save fails even after
+    // the folders are made again.
+    const std::string folder = g_ProjectDir.substr(0, g_ProjectDir.size() - 1);
+    const std::string elsewhere = home.home() + "kept.vlm";
+    const struct {
+        int answer;
+        bool closes;
+        bool savedElsewhere;
+    } cases[] = {
+        {platform::idCancel, false, false},
+        {platform::idYes, true, true},  // Save As to another folder
+        {platform::idNo, true, false},  // the surveyor's own choice, logged
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        fs::remove_all(g_DayDir);
+        fs::create_directories(g_LogDir);
+        phxtest::WriteAll(folder, "not a folder");
+        TFNav& w = Create();
+        w.show();
+        w.fcad->AddLine(0, 0, 10, 10, g_Survey.UserShapeLayerId);
+        const int shapes = Shapes();
+        dialogs->messages.clear();
+        dialogs->answers = {c.answer};
+        dialogs->fileNames = {QString::fromStdString(elsewhere)};
+        EXPECT_EQ(w.close(), c.closes);
+        ASSERT_GE(dialogs->messages.size(), 1);
+        EXPECT_TRUE(dialogs->messages.back().startsWith("The drawing could not be saved to " +
+                                                        QString::fromStdString(g_ProjectDir)))
+            << dialogs->messages.back().toStdString();
+        EXPECT_EQ(fs::exists(elsewhere), c.savedElsewhere);
+        EXPECT_EQ(Logged("Closed without saving the drawing"), c.answer == platform::idNo);
+        if (!c.closes) {
+            // Kept open as after Stop, ready for the next try.
+            EXPECT_TRUE(w.isVisible());
+            EXPECT_TRUE(w.bRealtime->isEnabled());
+            EXPECT_EQ(Shapes(), shapes);
+            EXPECT_FALSE(g_Survey.RealtimeRunning);
+        }
+        nav.reset();
+        fs::remove(elsewhere);
+    }
 }
 
 // ---- The sound velocity lists of the auto-save ----

@@ -7,9 +7,12 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
+#include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
 #include "devices/ui/TFGPS.h"
 #include "foundation/DayPaths.h"
@@ -19,22 +22,18 @@
 #include "navigation/ui/TFNav.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
+#include "tests/support/GeodeticEdits.h"
+#include "tests/support/Nmea.h"
 #include "tests/support/OpenDescriptors.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/Utm35Settings.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The sentence with its NMEA checksum.
-std::string Nmea(const std::string& body) {
-    unsigned char sum = 0;
-    for (char c : body.substr(1)) sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return body + tail;
-}
+using phxtest::Nmea;
 
 void StorePort(const char* section, const char* port, bool sensor) {
     platform::IniFile ini(SettingsFilePath());
@@ -93,6 +92,19 @@ class TFNavSurvey : public ::testing::Test {
         };
         nav->Links.Offsets = [] { return OffsetsCopy{0.5, 1500, 1.5, 0.2}; };
         nav->Links.DepthAlert = [] { return std::optional<double>(1.0); };
+    }
+    // WGS 84 in UTM zone 32, where the fixes below lie.
+    void TypeUtm32() {
+        DeviceSettingsValues v = phxtest::Utm35Settings();
+        v.CentralMeridian = "9";
+        phxtest::TypeGeodeticSet(*FGPS, v);
+    }
+    // An RTK fix at 48.1173 N 11.516667 E (UTM 32: E 687299.58, N 5332401.25),
+    // handled.
+    void Fix() {
+        g_Survey.LastFixTick = 0;
+        gnssPty->Write(Nmea("$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,"));
+        ASSERT_TRUE(phxtest::PumpEventsUntil([] { return g_Survey.GnssLatitude != 0; }, 3000));
     }
 
     std::string Csv() const { return phxtest::ReadAll(g_CoordinatesCsvPath); }
@@ -158,9 +170,14 @@ TEST_F(TFNavSurvey, StartDepthRowsAndStopInOrder) {
 TEST_F(TFNavSurvey, ClickNeverTogglesTheDownState) {
     Create();
     fs::remove(home.appData() + "Plovan/PHX/ports/COM3");  // a GNSS port that does not open
+    g_Survey.FixQuality = 4;  // the last session's
+    g_Survey.PositionStatusText = "RTK Fix | Spd: 4.2 kn";
     nav->bRealtime->click();
     EXPECT_TRUE(g_Survey.RealtimeRunning);
     EXPECT_FALSE(nav->bRealtime->isChecked());
+    // The position box says no fix rather than the last session's.
+    EXPECT_EQ(g_Survey.FixQuality, 0);
+    EXPECT_EQ(g_Survey.PositionStatusText, "No Fix");
     // The failure is said and logged; realtime still starts.
     EXPECT_TRUE(Said("GPS port COM3 could not be opened: "));
     const std::string events = Events();
@@ -199,6 +216,99 @@ TEST_F(TFNavSurvey, SounderPortHeldByAnotherReaderIsSaid) {
     other.Close();
 }
 
+TEST_F(TFNavSurvey, UnpluggedDevicesAreSaidOnceAndComeBackWithoutStop) {
+    Create();
+    nav->ZGPS1->FReopenInterval = 50;
+    nav->ZSENSOR->FReopenInterval = 50;
+    nav->bRealtimeClick();
+    ASSERT_TRUE(nav->ZGPS1->FOpen && nav->ZSENSOR->FOpen);
+    auto count = [this](const std::string& part) {
+        return std::count_if(messages.begin(), messages.end(), [&](const auto& m) {
+            return m.first.find(part) != std::string::npos && m.second;
+        });
+    };
+    auto fix = [](const char* minutes) {
+        return Nmea(std::string("$GPGGA,123519,4807.") + minutes +
+                    ",N,01131.000,E,4,08,0.9,12.3,M,35.1,M,,");
+    };
+    gnssPty->Write(fix("038"));
+    ASSERT_TRUE(phxtest::PumpEventsUntil([] { return g_Survey.GnssLatitude != 0; }, 3000));
+
+    // Both devices go away: each is said at once, once, on screen and in the log.
+    gnssPty->CloseMaster();
+    sounderPty->CloseMaster();
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [&] { return count("GPS port COM3 lost: ") == 1 && count("Sensor port COM4 lost: ") == 1; },
+        3000));
+    EXPECT_FALSE(nav->tMap->isActive());
+    EXPECT_TRUE(nav->ZGPS1->PortLost());
+    EXPECT_EQ(nav->sStatusBar->PanelText(5).toStdString().rfind("Sensor port COM4 lost: ", 0), 0u);
+    phxtest::PumpEventsFor(300);
+    EXPECT_EQ(count(" lost: "), 2);
+
+    // They come back under their names: lines flow again without Stop and Start.
+    gnssPty = std::make_unique<phxtest::Pty>();
+    sounderPty = std::make_unique<phxtest::Pty>();
+    gnssPty->LinkAsCom(3);
+    sounderPty->LinkAsCom(4);
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [&] {
+            return count("GPS port COM3 reopened") == 1 && count("Sensor port COM4 reopened") == 1;
+        },
+        3000));
+    gnssPty->Write(fix("538"));
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [] { return std::abs(g_Survey.GnssLatitude - (48 + 7.538 / 60)) < 1e-9; }, 3000));
+    sounderPty->Write("$SDDPT,7.5,0.0\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return Csv().find(",7.5,0,NMEA DPT,") != std::string::npos; }, 3000))
+        << Csv();
+    EXPECT_TRUE(g_Survey.RealtimeRunning);
+    const std::string events = Events();
+    EXPECT_LT(events.find("GPS port COM3 lost: "), events.find("GPS port COM3 reopened"));
+    EXPECT_NE(events.find("Sensor port COM4 reopened"), std::string::npos);
+    EXPECT_EQ(events.find("Disconnected from GPS"), std::string::npos);
+}
+
+TEST_F(TFNavSurvey, GeodesyRecordsOutliveAVanishedFolderAndAnOutage) {
+    Create();
+    const std::string record = g_LogDir + DateStamp() + " Geodesy.txt";
+    auto blocks = [&] {
+        const std::string text = phxtest::ReadAll(record);
+        size_t n = 0;
+        for (size_t at = text.find("=== SESSION START"); at != std::string::npos;
+             at = text.find("=== SESSION START", at + 1))
+            ++n;
+        return n;
+    };
+    nav->bRealtimeClick();
+    nav->bRealtimeClick();
+    // The day folder goes between two runs: the second Start makes it again.
+    fs::remove_all(g_DayDir);
+    nav->bRealtimeClick();
+    nav->bRealtimeClick();
+    EXPECT_EQ(blocks(), 1u);
+    EXPECT_FALSE(Said("Geodesy records"));
+
+    // A folder in the record's place: two Starts, one report, both blocks held.
+    fs::remove(record);
+    fs::create_directories(record);
+    for (int i = 0; i < 2; ++i) {
+        nav->bRealtimeClick();
+        nav->bRealtimeClick();
+    }
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                            [](const auto& m) {
+                                return m.first.rfind("Geodesy records cannot be written to ", 0) ==
+                                       0;
+                            }),
+              1);
+    fs::remove(record);
+    nav->bRealtimeClick();
+    EXPECT_EQ(blocks(), 3u);
+    EXPECT_TRUE(Said(" Geodesy.txt: 3 held written, 0 lost."));
+}
+
 TEST_F(TFNavSurvey, CorruptAndRefusedLinesGoOnWithOneMessage) {
     Create();
     nav->bRealtimeClick();
@@ -219,19 +329,19 @@ TEST_F(TFNavSurvey, CorruptAndRefusedLinesGoOnWithOneMessage) {
 
 TEST_F(TFNavSurvey, DayFolderDeletedMidRunLosesNoRow) {
     Create();
+    TypeUtm32();
     nav->bRealtimeClick();
     sounderPty->Write("$SDDPT,1.5\r\n");
     ASSERT_TRUE(phxtest::PumpEventsUntil(
         [this] { return Csv().find(",1.5,") != std::string::npos; }, 3000));
     fs::remove_all(g_DayDir);
-    g_Survey.GridEasting = 1000;  // as a map tick leaves it
-    g_Survey.GridNorthing = 2000;
+    Fix();
     sounderPty->Write("$SDDPT,2.5\r\n");
     ASSERT_TRUE(phxtest::PumpEventsUntil(
         [this] { return Csv().find(",2.5,") != std::string::npos; }, 3000));
     EXPECT_EQ(Csv().rfind(std::string(kRawCsvHeader), 0), 0u);
     EXPECT_EQ(phxtest::ReadAll(g_XyzDir + g_SessionDate + " Simple XYZ.csv"),
-              "Easting,Northing,Elevation\r\n1000.00,2000.00,-2.80\r\n");
+              "Easting,Northing,Elevation\r\n687299.58,5332401.25,-2.80\r\n");
     EXPECT_NE(phxtest::ReadAll(g_LogDir + DateStamp() + " PHX_SBES_V3.log").find("$SDDPT,2.5"),
               std::string::npos);
 }
@@ -265,11 +375,47 @@ TEST_F(TFNavSurvey, PanelFiveShowsTheLastLineAndKeepsARowFault) {
     fs::remove(g_CoordinatesCsvPath);
 }
 
-TEST_F(TFNavSurvey, StopLetsTheRowFilesGo) {
+TEST_F(TFNavSurvey, TheShallowAlertComparesTheCanvasColour) {
     Create();
     nav->bRealtimeClick();
-    g_Survey.GridEasting = 1000;  // as a map tick leaves it
-    g_Survey.GridNorthing = 2000;
+    ASSERT_TRUE(nav->bRealtime->isChecked());  // the alert acts while connected
+    sounderPty->Write("$SDDPT,0.2\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil([this] { return nav->fcad->FBackgroundColor == clRed; },
+                                         3000));
+    sounderPty->Write("$SDDPT,5.0\r\n");
+    ASSERT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return nav->fcad->FBackgroundColor == 0xFFFFFF; }, 3000));
+    // Another window changes the background: the next deep line puts it right.
+    nav->fcad->SetBackgroundColor(0x123456);
+    sounderPty->Write("$SDDPT,5.5\r\n");
+    EXPECT_TRUE(phxtest::PumpEventsUntil(
+        [this] { return nav->fcad->FBackgroundColor == 0xFFFFFF; }, 3000));
+}
+
+TEST_F(TFNavSurvey, TheGnssMonitorTurnsWhiteWithTheTickAndRedOnATimeout) {
+    Create();
+    nav->bRealtimeClick();
+    nav->ZGPS1Timeout();
+    EXPECT_EQ(FGPS->GpsMemoColor(), 0x0000FFu);
+    gnssPty->Write(Nmea("$GPZDA,123519.00,10,12,2026,00,00") + Nmea("$GPHDT,10.0,T"));
+    ASSERT_TRUE(phxtest::PumpEventsUntil([this] { return nav->tMap->isActive(); }, 3000));
+    EXPECT_EQ(FGPS->GpsMemoColor(), 0xFFFFFFu);
+}
+
+TEST_F(TFNavSurvey, AConnectWithoutTheVesselLayerBringsItBack) {
+    Create();
+    nav->fcad->RemoveAllShapesAndLayers();
+    nav->bRealtimeClick();
+    ASSERT_TRUE(nav->ZGPS1->FOpen);
+    EXPECT_EQ(g_Survey.VesselLayerId, nav->fcad->FindLayer("~~Plovan Vessel"));
+    EXPECT_GE(g_Survey.VesselLayerId, 0);
+}
+
+TEST_F(TFNavSurvey, StopLetsTheRowFilesGo) {
+    Create();
+    TypeUtm32();
+    nav->bRealtimeClick();
+    Fix();
     const std::string xyz = g_XyzDir + g_SessionDate + " Simple XYZ.csv";
     sounderPty->Write("$SDDPT,1.5\r\n");
     ASSERT_TRUE(phxtest::PumpEventsUntil(

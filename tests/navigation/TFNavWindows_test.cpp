@@ -10,8 +10,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
+#include <QtTest/QTest>
 
 #include "canvas/GdiCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
@@ -30,6 +33,7 @@
 #include "platform/IniFile.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TempHome.h"
+#include "tools/ui/TFMsg.h"
 
 namespace {
 
@@ -224,6 +228,66 @@ TEST_F(TFNavWindowsRig, GnssEventsPaintTheStatusAndBatteryShowsItsVolts) {
     FGPS->cSBESMessageChange();
     nav->ZSENSORNewCommand("$PLOVSMT,12.34,11.7");
     EXPECT_EQ(fJoystick->pBattery->text(), "11.70");
+}
+
+// Where a click at a screen point lands, as a window manager stacks the
+// windows: a stay-on-top window above the others.
+QWidget* WindowAt(QPoint global) {
+    QWidget* found = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !w->frameGeometry().contains(global)) continue;
+        const bool onTop = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        if (!found || (onTop && !found->windowFlags().testFlag(Qt::WindowStaysOnTopHint)))
+            found = w;
+    }
+    return found;
+}
+
+void ClickAt(QPoint global) {
+    QWidget* window = WindowAt(global);
+    ASSERT_NE(window, nullptr);
+    QWidget* target = window->childAt(window->mapFromGlobal(global));
+    if (!target) target = window;
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFromGlobal(global));
+}
+
+// After Stop the message window comes up with the port's disconnect; a Start
+// clicked while it is up (2 s later, its 4 s not over) reaches Start and
+// starts: the message window, like every window that pops up, opens in the
+// map area, not over the menu bar and the tool bars.
+TEST(TFNavWindows, StartRightAfterStopStartsWithTheMessageWindowUp) {
+    phxtest::TempHome home;
+    InitDayPaths();
+    ResetSurveyState();
+    g_LanguageManager = std::make_unique<TLanguageManager>(home.home() + "Languages/");
+    phxtest::Pty gnss;
+    gnss.LinkAsCom(3);
+    StorePort("GPS1 COMUNICATION SETTINGS", "COM3", false);
+    platform::IniFile::DropCachedModels();
+    CreateApplicationWindows();
+    FNav->show();
+    QApplication::processEvents();
+    const QPoint start = FNav->bRealtime->mapToGlobal(FNav->bRealtime->rect().center());
+    ClickAt(start);
+    ASSERT_TRUE(g_Survey.RealtimeRunning);
+    ClickAt(start);
+    ASSERT_FALSE(g_Survey.RealtimeRunning);
+    ASSERT_TRUE(FMsg->isVisible());
+    QRect bars(FNav->MainMenu1->mapToGlobal(QPoint(0, 0)), FNav->MainMenu1->size());
+    for (const QToolBar* bar : {FNav->tRealtime, FNav->tDraw, FNav->tShape})
+        bars |= QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == FNav || !w->isVisible()) continue;
+        EXPECT_FALSE(w->frameGeometry().intersects(bars)) << w->objectName().toStdString();
+    }
+    ClickAt(start);
+    EXPECT_TRUE(g_Survey.RealtimeRunning);
+    EXPECT_EQ(Occurrences(phxtest::ReadAll(EventLogPath()), "Realtime STARTED"), 2u);
+    FNav->bRealtimeClick();
+    FNav->close();
+    FreeApplicationWindows();
+    g_LanguageManager.reset();
+    ResetSurveyState();
 }
 
 }  // namespace

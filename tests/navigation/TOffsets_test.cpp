@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QtTest/QTest>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -21,6 +24,7 @@
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "tests/support/TempHome.h"
+#include "tools/ui/TfSVP.h"
 
 namespace {
 
@@ -110,8 +114,12 @@ TEST_F(TOffsetsTest, LayoutAndTheUtcClock) {
     EXPECT_EQ(w.Timer1->interval(), 1000);
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_EQ(w.time->text(), "2025-03-07 093005123");
+    // The double click sets the window's outer height, its frame included.
+    w.show();
+    QApplication::processEvents();
+    ASSERT_GT(w.frameGeometry().height(), w.height()) << "a platform that frames windows";
     w.FormDblClick();
-    EXPECT_EQ(w.height(), 410);
+    EXPECT_EQ(w.frameGeometry().height(), 410);
 }
 
 TEST_F(TOffsetsTest, EveryShowReloadsTheStoredValues) {
@@ -165,6 +173,24 @@ TEST_F(TOffsetsTest, RealtimeLogsStoresStartsRealtimeAndCloses) {
     EXPECT_EQ(realtimeClicks, 1);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(g_Survey.TrackDeleteLock);
+}
+
+TEST_F(TOffsetsTest, WithTheProfileOnTheLogNamesIt) {
+    fSVP = new TfSVP();
+    fSVP->mSVPColumn->setPlainText("1500\n1501\n1502");
+    fSVP->cUseSVP->setChecked(true);
+    ASSERT_TRUE(fSVP->cUseSVP->isChecked());
+    TOffsets w;
+    w.show();
+    Fill(w);
+    w.BitBtn1->click();
+    const std::string log = phxtest::ReadAll(OffsetsLogPath());
+    EXPECT_NE(log.find("Sound Velocity....................\t=Sound velocity profile used\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(Stored("SV"), "1500");  // the edit's text is still stored
+    delete fSVP;
+    fSVP = nullptr;
 }
 
 TEST_F(TOffsetsTest, TwoPressesInTurkishAppendTwoBlocksAndRunningRealtimeIsNotToggled) {
@@ -249,7 +275,8 @@ TEST_F(TOffsetsTest, LeavingANumberEditWithoutANumberSaysSoAndTakesTheFocusBack)
         QApplication::processEvents();
         ASSERT_EQ(Dialogs().messages.size(), c.messages) << c.reason;
         if (c.messages) {
-            EXPECT_EQ(Dialogs().messages[0], "'1.5m' is not a valid floating point value");
+            EXPECT_EQ(Dialogs().messages[0],
+                      "Offset C: '1.5m' is not a valid floating point value");
             EXPECT_EQ(QApplication::focusWidget(), w.OffsetC);
         }
     }
@@ -267,6 +294,45 @@ TEST_F(TOffsetsTest, LeavingANumberEditWithoutANumberSaysSoAndTakesTheFocusBack)
     QApplication::processEvents();
     EXPECT_TRUE(Dialogs().messages.isEmpty());
     EXPECT_EQ(QApplication::focusWidget(), w.Surveyor);
+}
+
+// Clicks from edit to edit as the surveyor makes them: one box at most for
+// each move, naming the field, and none for an empty field that was never
+// stored. The box's own move of the focus back starts no other check, so two
+// empty fields never hand the focus to and fro.
+TEST_F(TOffsetsTest, OneBoxForOneMoveOfTheFocus) {
+    const struct {
+        const char* what;
+        bool stored;  // the settings file holds the (empty) values
+        QStringList boxes;
+    } cases[] = {
+        {"first start", false, {}},
+        {"stored empty", true, {"Offset A: '' is not a valid floating point value"}},
+    };
+    for (const auto& c : cases) {
+        platform::IniFile::DropCachedModels();
+        std::filesystem::remove(SettingsFilePath());
+        if (c.stored) {
+            platform::IniFile ini(SettingsFilePath());
+            for (const char* key : {"Offset A", "Offset B", "Offset C", "SV", "Tide Height"})
+                ini.WriteString("ECHOSOUNDER_OFFSETS", key, "");
+        }
+        TOffsets w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QApplication::processEvents();
+        Dialogs().messages.clear();
+        QTest::mouseClick(w.OffsetA, Qt::LeftButton);
+        QTest::mouseClick(w.OffsetB, Qt::LeftButton);
+        for (int i = 0; i < 50; ++i) QApplication::processEvents();
+        EXPECT_EQ(Dialogs().messages, c.boxes) << c.what;
+        EXPECT_EQ(QApplication::focusWidget(), c.stored ? w.OffsetA : w.OffsetB) << c.what;
+        // Every further move out of the empty stored edit says so once more.
+        Dialogs().messages.clear();
+        QTest::mouseClick(w.SV, Qt::LeftButton);
+        for (int i = 0; i < 50; ++i) QApplication::processEvents();
+        EXPECT_EQ(Dialogs().messages.size(), c.stored ? 1 : 0) << c.what;
+    }
 }
 
 TEST_F(TOffsetsTest, TypedValuesKeepTheLastValidText) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -55,7 +56,21 @@ TEST_F(TfJoystickTest, LayoutAndCloseRefused) {
     EXPECT_EQ(w.windowTitle(), "Battery");
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(w.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(w.size(), QSize(131, 42));
+    // Wide enough for its caption beside a window manager's buttons, in any
+    // language, and never narrower than the layout's 131.
+    const auto captionFits = [&w] {
+        QFont bold = w.font();
+        bold.setBold(true);
+        return w.width() >= QFontMetrics(bold).horizontalAdvance(w.windowTitle()) + 120 &&
+               w.width() >= 131 && w.height() == 42 && w.minimumSize() == w.maximumSize();
+    };
+    EXPECT_TRUE(captionFits()) << w.width();
+    const int width = w.width();
+    w.setWindowTitle(QStringLiteral("Akü gerilimi (V)"));
+    EXPECT_TRUE(captionFits()) << w.width();
+    EXPECT_GT(w.width(), width);
+    w.setWindowTitle(QStringLiteral("Battery"));
+    EXPECT_EQ(w.width(), width);
     EXPECT_TRUE(w.pBattery->text().isEmpty());
     EXPECT_TRUE(w.pBattery->font().bold());
     EXPECT_TRUE(w.Panel1->isHidden());

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
@@ -177,6 +178,35 @@ TEST_F(TfRealtimeTest, StoredTwoDepthTypeReachesTheLayoutAfterTheOneShot) {
     ASSERT_TRUE(phxtest::PumpEventsUntil([] { return fRealtime->Timer1 == nullptr; }, 5000));
     EXPECT_FALSE(fRealtime->DepthFrameLo->isHidden());
     EXPECT_EQ(fRealtime->ClientHeight(), 387);
+}
+
+TEST_F(TfRealtimeTest, TheOneShotKeepsTheStoredFormat) {
+    // Only the surveyor's choice of a type replaces the format edit: an
+    // "OTHER" format equal to a listed one, the surveyor's own and a listed
+    // type's hand-edited one all come through start-up as stored.
+    const struct {
+        const char *type, *format;
+        bool twoDepths;
+    } cases[] = {{"OTHER", "%*6s,%lf", false},
+                 {"OTHER", "%*[^,],%lf", false},
+                 {"NMEA DPT", "%*7s,%lf", false},
+                 {"Plovan XDR H/L", "%*9s,%lf,%*9s,%lf", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        {
+            platform::IniFile ini(SettingsFilePath());
+            ini.WriteString("SENSOR COMUNICATION SETTINGS", "cSBESMessage", c.type);
+            ini.WriteString("SENSOR COMUNICATION SETTINGS", "eSBESFormat", c.format);
+        }
+        platform::IniFile::DropCachedModels();
+        CreateAll();
+        ASSERT_EQ(FGPS->eSBESFormat->text(), c.format);
+        fRealtime->Timer1->setInterval(20);
+        ASSERT_TRUE(phxtest::PumpEventsUntil([] { return fRealtime->Timer1 == nullptr; }, 5000));
+        EXPECT_EQ(FGPS->eSBESFormat->text(), c.format);
+        EXPECT_EQ(fRealtime->DepthFrameLo->isHidden(), !c.twoDepths);
+        TearDown();
+    }
 }
 
 TEST_F(TfRealtimeTest, CompactModeAndEscapeBack) {

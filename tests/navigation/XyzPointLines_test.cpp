@@ -12,45 +12,59 @@
 #include "tests/support/RunTool.h"
 
 TEST(XyzPointLines, WhichLinesArePoints) {
+    // A point, a line that is no data (ignored), or a data line that does
+    // not read as 3 or 4 finite numbers (skipped and counted).
+    enum Kind { Point, Ignored, Skipped };
     const struct {
         const char* line;
-        bool point;
+        Kind kind;
         double x = 0, y = 0, z = 0;
     } cases[] = {
-        {"500000.0,4500000.0,12.5", true, 500000, 4500000, 12.5},
-        {"7 500000.0 4500000.0 12.5", true, 500000, 4500000, 12.5},
-        {"7\t500000\t4500000\t12.5\t99\t100", true, 500000, 4500000, 12.5},
-        {"+500000 -4500000 -1e1", true, 500000, -4500000, -10},
-        {"500000,4500000,12.5,", true, 500000, 4500000, 12.5},
-        {"1 2 3 x", true, 1, 2, 3},
-        {"1 2 3x 4", true, 1, 2, 3},  // the fourth number stops at "x"
-        {"0 5 7", true, 0, 5, 7},
-        {"P7,500000,4500000,12.5", false},
-        {"Easting,Northing,Elevation", false},
-        {"# 500000 4500000 12.5", false},
-        {"/ 500000 4500000 12.5", false},
-        {".5 1 2", false},
-        {" 500000 4500000 12.5", false},  // starts with a blank
-        {"500000 4500000", false},
-        {"0 0 5", false},
-        {"7 0 0 5", false},
-        {"1 nan 2", false},
-        {"1 inf 2", false},
-        {"1 0x10 2", false},  // "0" then "x": two numbers
-        {"12", false},
-        {"", false},
+        {"500000.0,4500000.0,12.5", Point, 500000, 4500000, 12.5},
+        {"7 500000.0 4500000.0 12.5", Point, 500000, 4500000, 12.5},
+        {"+500000 -4500000 -1e1", Point, 500000, -4500000, -10},
+        {"500000,4500000,12.5,", Point, 500000, 4500000, 12.5},
+        {"500000.0, 4500000.0,\t12.5", Point, 500000, 4500000, 12.5},
+        {"1 2 3 x", Point, 1, 2, 3},
+        {"1 2 3x 4", Point, 1, 2, 3},  // the fourth number stops at "x"
+        {"1 2 3 4 x 6", Point, 2, 3, 4},
+        {"1 2 3 1e-999", Point, 2, 3, 0},  // below the smallest double: 0
+        {"0 5 7", Point, 0, 5, 7},
+        {"P7,500000,4500000,12.5", Ignored},
+        {"Easting,Northing,Elevation", Ignored},
+        {"# 500000 4500000 12.5", Ignored},
+        {"/ 500000 4500000 12.5", Ignored},
+        {".5 1 2", Ignored},
+        {" 500000 4500000 12.5", Ignored},  // starts with a blank
+        {"0 0 5", Ignored},
+        {"7 0 0 5", Ignored},
+        {"", Ignored},
+        // Decimal commas split each number in two.
+        {"500003,5 4500003,5 15,3", Skipped},
+        {"500003,5\t4500003,5\t15", Skipped},
+        {"7\t500000\t4500000\t12.5\t99\t100", Skipped},
+        {"1 2 3 4 5", Skipped},
+        {"500000 4500000", Skipped},
+        {"1 2 1e999", Skipped},  // beyond the double range
+        {"7 500000 4500000 -1e400", Skipped},
+        {"1 nan 2", Skipped},
+        {"1 inf 2", Skipped},
+        {"1 0x10 2", Skipped},  // "0" then "x": two numbers
+        {"12", Skipped},
     };
     for (const auto& c : cases) {
-        const auto p = ReadXyzLine(c.line);
-        ASSERT_EQ(p.has_value(), c.point) << c.line;
-        if (!p) continue;
-        EXPECT_EQ(p->x, c.x) << c.line;
-        EXPECT_EQ(p->y, c.y) << c.line;
-        EXPECT_EQ(p->z, c.z) << c.line;
+        const XyzLine read = ReadXyzLine(c.line);
+        ASSERT_EQ(read.point.has_value(), c.kind == Point) << c.line;
+        EXPECT_EQ(read.skipped, c.kind == Skipped) << c.line;
+        if (!read.point) continue;
+        EXPECT_EQ(read.point->x, c.x) << c.line;
+        EXPECT_EQ(read.point->y, c.y) << c.line;
+        EXPECT_EQ(read.point->z, c.z) << c.line;
     }
     // The length test counts the line end.
-    EXPECT_FALSE(ReadXyzLine("1", true));
-    EXPECT_FALSE(ReadXyzLine("12", false));
+    EXPECT_FALSE(ReadXyzLine("1", true).point);
+    EXPECT_FALSE(ReadXyzLine("12", false).point);
+    EXPECT_FALSE(ReadXyzLine("12", false).skipped);
 }
 
 TEST(XyzPointLines, NumbersAsPythonReadsThem) {
@@ -77,7 +91,7 @@ TEST(XyzPointLines, NumbersAsPythonReadsThem) {
         std::string expectedText;
         if (!(out >> expectedText)) GTEST_SKIP() << "python3 missing";
         const double expected = std::strtod(expectedText.c_str(), nullptr);
-        const auto p = ReadXyzLine("1 " + n + " 7");
+        const auto p = ReadXyzLine("1 " + n + " 7").point;
         ASSERT_TRUE(p) << n;
         EXPECT_EQ(p->y, expected) << n;
     }
@@ -96,9 +110,12 @@ TEST(XyzPointLines, PointsAndLabelsOnTheLayer) {
                                  "500010\t4500010\t-3.456\r\n"
                                  "1 2 3") +
                              std::string(2000, ' ') +
-                             "4\n"                    // a long line is one line: N X Y Z
-                             "500020 4500020 1.006";  // no line end after the last
-    EXPECT_EQ(AddXyzPoints(m, text, layer), 5);
+                             "4\n"  // a long line is one line: N X Y Z
+                             "500020 4500020 1.006\n"
+                             "500030,5 4500030,5 2,5";  // no line end after the last
+    const XyzLinePoints read = ReadXyzLines(text);
+    EXPECT_EQ(read.skipped, 1);
+    EXPECT_EQ(AddXyzPoints(m, read.points, layer), 5);
     const std::vector<int32_t> ids = m.GetLayerShapeIds(layer);
     ASSERT_EQ(ids.size(), 10u);
     const char* labels[] = {"12.50", "12.50", "-3.46", "4.00", "1.01"};

@@ -6,8 +6,16 @@
 # - a stored placement of 1300 x 850 at (100, 80) comes back exactly at three
 #   starts in a row, as the settings file and the X server (xwininfo, xprop)
 #   see it, and the stored view stays as it was;
-# - stored placements that do not fit the screen come back on it.
-#   smoke_test.sh <path of PlovanHX> [openbox]
+# - stored placements that do not fit the screen come back on it;
+# - from a fresh start and at three restarts, the program with its tour of the
+#   windows (navigation_window_tour) opens every window the menus open and the
+#   two the survey brings up by itself, closes and opens them, has them moved
+#   and closed and opened once more: no window but the main window is ever over
+#   its menu bar or tool bars; every window comes back to the pixel where it
+#   was within a run, and at the next start where the last run left it (a
+#   window that keeps its placement in the settings file) or where it opened at
+#   the first start (one that does not).
+#   smoke_test.sh <path of PlovanHX> <path of navigation_window_tour> [openbox]
 # With "openbox" the program runs under that reparenting window manager, whose
 # frame the window must not gain from one start to the next.
 set -euo pipefail
@@ -125,8 +133,91 @@ view() {
   done
 }
 
+# The windows the tour must find on the screen at every step.
+TOUR_WINDOWS="FNav Navset Offsets fJoystick FMsg fWaterfal fRealtime fTheme fSVP
+  frmNTRIPSettings fRunline1 FGPS FShape fLatency fTranslationEditor formAbout"
+
+# Lines "<name> <frame left top width height> <client width height>" of step
+# $2 in the tour's report $1, by name.
+tour_step() {
+  awk -v step="$2" '$1 == step {$1 = ""; sub(/^ /, ""); print}' "$1" | LC_ALL=C sort
+}
+
+# One start of the tour: report in $WORK/tour$1.txt, settings file kept as
+# $WORK/tour$1.ini.
+tour_once() {
+  local tour="$1" run="$2" status=0
+  local report="$WORK/tour$run.txt"
+  timeout 300 "$tour" "$report" ${WM:+--window-manager} >"$WORK/tour.log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "tour start $run: exit status $status"; cat "$WORK/tour.log"; return 1
+  fi
+  cp "$INI" "$WORK/tour$run.ini"
+  if grep -qE '^(unsettled|missing)' "$report"; then
+    echo "tour start $run:"; grep -E '^(unsettled|missing)' "$report"; return 1
+  fi
+  local step name
+  for step in open reopen moved back; do
+    for name in $TOUR_WINDOWS; do
+      tour_step "$report" "$step" | grep -q "^$name " ||
+        { echo "tour start $run, $step: no window $name"; cat "$report"; return 1; }
+    done
+  done
+  # Nothing but the main window over the menu bar or the tool bars.
+  local over
+  over="$(awk '$1 == "bars" {
+                 for (i = 1; i <= n; ++i) {
+                   split(window[i], w, " ")
+                   if (w[2] != "FNav" && w[3] < $2 + $4 && w[3] + w[5] > $2 &&
+                       w[4] < $3 + $5 && w[4] + w[6] > $3)
+                     print w[1], w[2], "at", w[3], w[4], w[5] "x" w[6], "over the bars at", $2, $3, $4 "x" $5
+                 }
+                 n = 0; next}
+               NF == 8 {window[++n] = $0}' "$report")"
+  [ -z "$over" ] || { echo "tour start $run:"; echo "$over"; return 1; }
+  # Within the run: closed and opened again, every window where it was; a
+  # window moved by the surveyor comes back where it was moved to.
+  if [ "$(tour_step "$report" open)" != "$(tour_step "$report" reopen)" ]; then
+    echo "tour start $run: closed and opened again, windows moved:"
+    diff <(tour_step "$report" open) <(tour_step "$report" reopen); return 1
+  fi
+  if [ "$(tour_step "$report" moved)" != "$(tour_step "$report" back)" ]; then
+    echo "tour start $run: moved, closed and opened again, windows elsewhere:"
+    diff <(tour_step "$report" moved) <(tour_step "$report" back); return 1
+  fi
+  local dragged
+  dragged="$(LC_ALL=C join <(tour_step "$report" reopen) <(tour_step "$report" moved) |
+             awk '$1 != "FNav" && ($8 != $2 + 24 || $9 != $3 + 16) {print $1, "from", $2, $3, "to", $8, $9}')"
+  [ -z "$dragged" ] || { echo "tour start $run: not moved by 24, 16 as dragged:"; echo "$dragged"; return 1; }
+}
+
+# The tour from a fresh start, then three restarts: each start opens every
+# window where the last one left it when the settings file keeps its
+# placement, else where it opened at the first start.
+tour() {
+  local tour="$1" run name expected
+  export HOME="$WORK/tour-home" APPDATA="$WORK/tour-appdata"
+  INI="$APPDATA/Plovan/PHX/PlovanHX.ini"
+  mkdir -p "$HOME" "$APPDATA"
+  for run in 1 2 3 4; do
+    tour_once "$tour" "$run"
+    [ "$run" -gt 1 ] || continue
+    for name in $TOUR_WINDOWS; do
+      if grep -q "^\[$name\]" "$WORK/tour$((run - 1)).ini"; then
+        expected="$(tour_step "$WORK/tour$((run - 1)).txt" back | grep "^$name ")"
+      else
+        expected="$(tour_step "$WORK/tour1.txt" open | grep "^$name ")"
+      fi
+      if [ "$(tour_step "$WORK/tour$run.txt" open | grep "^$name ")" != "$expected" ]; then
+        echo "tour start $run: $(tour_step "$WORK/tour$run.txt" open | grep "^$name "), expected $expected"
+        return 1
+      fi
+    done
+  done
+}
+
 inside() {
-  local exe="$1" wm="$2"
+  local exe="$1" tour="$2" wm="$3"
   WM="$wm"
   if [ "$wm" = openbox ]; then
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
@@ -198,15 +289,18 @@ inside() {
       echo "stored $stored: came back as $healed, then as $(placement)"; return 1
     fi
   done
+
+  tour "$tour"
 }
 
 if [ "${1:-}" = "--inside" ]; then
-  inside "$2" "$3"
+  inside "$2" "$3" "$4"
   exit
 fi
 
 exe="$(realpath "$1")"
-wm="${2:-}"
+tour="$(realpath "$2")"
+wm="${3:-}"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 export WORK
@@ -214,5 +308,6 @@ export HOME="$WORK/home" APPDATA="$WORK/appdata"
 export INI="$APPDATA/Plovan/PHX/PlovanHX.ini"
 mkdir -p "$HOME" "$APPDATA"
 unset XDG_CONFIG_HOME QT_QPA_PLATFORM WAYLAND_DISPLAY DISPLAY
-xvfb-run -a -s "-screen 0 ${SCREEN_W}x${SCREEN_H}x24" bash "$0" --inside "$exe" "$wm"
-echo "main window shown and closed; settings file and day folders written; placement kept${wm:+ under $wm}"
+xvfb-run -a -s "-screen 0 ${SCREEN_W}x${SCREEN_H}x24" bash "$0" --inside "$exe" "$tour" "$wm"
+echo "main window shown and closed; settings file and day folders written; placement kept;" \
+     "every window clear of the bars and back in its place${wm:+ under $wm}"

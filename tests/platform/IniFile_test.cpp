@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
+#include <filesystem>
+#include <functional>
+#include <thread>
 
+#include "platform/Dialogs.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/TempHome.h"
 
 using phxtest::ReadAll;
@@ -197,4 +203,242 @@ TEST_F(IniFileTest, RefusedWritesChangeNothing) {
     EXPECT_FALSE(ini.SectionExists("B"));
     EXPECT_TRUE(ini.WriteString("A", "k", "9"));
     EXPECT_EQ(IniFile(path).ReadString("A", "k", ""), "9");
+}
+
+namespace {
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+platform::ScriptedDialogs& Dialogs() {
+    return dynamic_cast<platform::ScriptedDialogs&>(platform::dialogs());
+}
+
+}  // namespace
+
+// The file holds the caster password: whatever the umask, a new file is
+// 0600, an existing one loses the bits of group and others, and a stricter
+// mode the user set (read-only) stays: such a file is not replaced.
+TEST_F(IniFileTest, TheFileIsPrivateAndAStricterModeStays) {
+    const mode_t mask = ::umask(0);
+    EXPECT_TRUE(IniFile(path).WriteString("NTRIP", "Password", "secret"));
+    EXPECT_EQ(ModeOf(path), 0600u);
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    EXPECT_TRUE(IniFile(path).WriteString("NTRIP", "Password", "other"));
+    EXPECT_EQ(ModeOf(path), 0600u);
+    ::umask(mask);
+
+    ASSERT_EQ(::chmod(path.c_str(), 0400), 0);
+    const std::string before = ReadAll(path);
+    EXPECT_FALSE(IniFile(path).WriteString("NTRIP", "Password", "third"));
+    EXPECT_EQ(ModeOf(path), 0400u);
+    EXPECT_EQ(ReadAll(path), before);
+}
+
+// A settings file that is a link (to a folder the user keeps elsewhere) is
+// written at its target, and stays a link.
+TEST_F(IniFileTest, ALinkIsFollowedAndStaysALink) {
+    namespace fs = std::filesystem;
+    fs::create_directories(home.home() + "kept/");
+    const std::string target = home.home() + "kept/PlovanHX.ini";
+    WriteAll(target, "[A]\r\nk=1\r\n");
+    fs::create_symlink("../kept/PlovanHX.ini", path + ".rel");
+    fs::create_symlink(path + ".rel", path);  // a link to a relative link
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
+    EXPECT_TRUE(ini.WriteString("A", "k", "2"));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path)));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path + ".rel")));
+    EXPECT_EQ(ReadAll(target), "[A]\r\nk=2\r\n");
+    EXPECT_EQ(ModeOf(target), 0600u);
+    // A link whose target does not exist yet makes the target.
+    fs::remove(target);
+    IniFile::DropCachedModels();
+    EXPECT_TRUE(IniFile(path).WriteString("B", "x", "y"));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path)));
+    EXPECT_EQ(ReadAll(target), "[B]\r\nx=y\r\n");
+}
+
+// A file that is there but cannot be read is never written: one message
+// naming it for the whole run, every write false, what is written kept for
+// the run only, and the file exactly as it was afterwards. The cases work as
+// root, which reads a file of mode 000 anyway (that case is skipped then).
+TEST_F(IniFileTest, AnUnreadableFileIsToldOnceAndNeverWritten) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        const char* reason;
+    };
+    const std::string kept = "[NTRIP]\r\nPassword=mine\r\n";
+    const Case cases[] = {
+        {"a folder", [&] { fs::create_directories(path); }, "not a regular file"},
+        {"an I/O error", [&] { fs::create_symlink("/proc/self/mem", path); }, "input/output error"},
+        {"no permission",
+         [&] {
+             WriteAll(path, kept);
+             ::chmod(path.c_str(), 0);
+         },
+         "permission denied"},
+        {"too large",
+         [&] {
+             WriteAll(path, kept);
+             ASSERT_EQ(::truncate(path.c_str(), off_t{17} << 20), 0);
+         },
+         "larger than 16 MB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (std::string(c.name) == "no permission" && ::getuid() == 0) continue;
+        phxtest::TempHome caseHome;
+        path = caseHome.appData() + "PlovanHX.ini";
+        c.make();
+        const auto status = fs::symlink_status(path);
+        const std::string link = fs::is_symlink(status) ? fs::read_symlink(path).string() : "";
+        const unsigned mode = ModeOf(path);
+        const auto size = fs::is_regular_file(status) ? fs::file_size(path) : 0;
+        Dialogs().messages.clear();
+        {
+            IniFile first(path);
+            EXPECT_TRUE(first.Unreadable());
+            EXPECT_EQ(first.ReadString("NTRIP", "Password", "none"), "none");
+            EXPECT_FALSE(first.WriteString("NTRIP", "Password", "new"));
+            EXPECT_EQ(first.ReadString("NTRIP", "Password", ""), "new");
+            IniFile second(path);
+            EXPECT_FALSE(second.WriteInteger("A", "b", 1));
+            EXPECT_FALSE(second.DeleteKey("NTRIP", "Password"));
+            IniFile::Batch batch(second);
+            EXPECT_FALSE(second.WriteInteger("A", "c", 1));
+            EXPECT_FALSE(batch.Commit());
+        }
+        ASSERT_EQ(Dialogs().messages.size(), 1);
+        const QString message = Dialogs().messages[0];
+        EXPECT_TRUE(message.contains(QString::fromStdString(path))) << message.toStdString();
+        EXPECT_TRUE(message.contains(c.reason)) << message.toStdString();
+        EXPECT_EQ(fs::symlink_status(path).type(), status.type());
+        if (!link.empty()) {
+            EXPECT_EQ(fs::read_symlink(path).string(), link);
+        }
+        EXPECT_EQ(ModeOf(path), mode);
+        if (fs::is_regular_file(status)) {
+            EXPECT_EQ(fs::file_size(path), size);
+        }
+        ::chmod(path.c_str(), 0600);
+        if (std::string(c.name) == "no permission") {
+            EXPECT_EQ(ReadAll(path), kept);
+        }
+    }
+    Dialogs().messages.clear();
+}
+
+// A FIFO in place of the file is refused at once, never read. Found where
+// no box can be shown (before the application is made, or here off the GUI
+// thread), it is told by the next IniFile on the GUI thread.
+TEST_F(IniFileTest, AFifoInPlaceOfTheFileIsRefusedAtOnce) {
+    phxtest::GuardedFifo fifo(path);
+    ASSERT_TRUE(fifo.ok());
+    Dialogs().messages.clear();
+    bool unreadable = false;
+    std::thread([&] { unreadable = IniFile(path).Unreadable(); }).join();
+    EXPECT_TRUE(unreadable);
+    EXPECT_TRUE(Dialogs().messages.isEmpty());
+    IniFile ini(path);
+    EXPECT_TRUE(ini.Unreadable());
+    EXPECT_FALSE(ini.WriteString("A", "b", "c"));
+    EXPECT_FALSE(fifo.TimedOut());
+    EXPECT_TRUE(std::filesystem::is_fifo(path));
+    ASSERT_EQ(Dialogs().messages.size(), 1);
+    EXPECT_TRUE(Dialogs().messages[0].contains("not a regular file"));
+    Dialogs().messages.clear();
+}
+
+namespace {
+
+// One change of a settings file, as the windows make them.
+struct Change {
+    enum Kind { Write, Delete, Erase } kind;
+    const char* section;
+    const char* key;
+    const char* value;
+};
+
+bool Apply(IniFile& ini, const Change& c) {
+    switch (c.kind) {
+        case Change::Write:
+            return ini.WriteString(c.section, c.key, c.value);
+        case Change::Delete:
+            return ini.DeleteKey(c.section, c.key);
+        case Change::Erase:
+            return ini.EraseSection(c.section);
+    }
+    return false;
+}
+
+}  // namespace
+
+// A batch writes the file once, and the bytes are those of the same changes
+// made one by one: over a file with a byte order mark, a comment, a
+// Windows-1254 line and padded keys, with new sections, replaced spellings,
+// deletions and an erased section. Until then the disk keeps the old file,
+// while every IniFile on the path reads the new values.
+TEST_F(IniFileTest, ABatchWritesOnceTheBytesOfChangeByChange) {
+    const std::string start =
+        "\xEF\xBB\xBF; made by hand\r\n[FILE]\r\nLast File Saved       =/x/a.vlm\r\n"
+        "[GEODETIC_PARAMETERS]\r\nName of Datum=\xDDzmir\r\n[OLD]\r\ngone=1\r\n";
+    const Change changes[] = {
+        {Change::Write, "file", "last file saved", "/x/b.vlm"},
+        {Change::Write, "NTRIP", "Server", "caster.example"},
+        {Change::Write, "GPS1 COMUNICATION SETTINGS", "Port No        ", "COM3"},
+        {Change::Erase, "old", "", ""},
+        {Change::Write, "NTRIP", "Port", "2101"},
+        {Change::Delete, "NTRIP", "Server", ""},
+        {Change::Write, "GEODETIC_PARAMETERS", "Use DTP", "1"},
+        {Change::Write, "LOCK SETTINGS", "Lock Settings", "0"},
+        {Change::Write, "LOCK SETTINGS", "Lock Settings", "1"},
+    };
+    const std::string oneByOne = home.appData() + "one-by-one.ini";
+    WriteAll(path, start);
+    WriteAll(oneByOne, start);
+    IniFile reference(oneByOne);
+    for (const Change& c : changes) ASSERT_TRUE(Apply(reference, c));
+
+    IniFile ini(path);
+    {
+        IniFile::Batch batch(ini);
+        for (const Change& c : changes) ASSERT_TRUE(Apply(ini, c));
+        {
+            IniFile::Batch inner(ini);
+            ASSERT_TRUE(ini.WriteString("NTRIP", "Port", "2102"));
+            ASSERT_TRUE(reference.WriteString("NTRIP", "Port", "2102"));
+            EXPECT_TRUE(inner.Commit());
+        }
+        EXPECT_EQ(ReadAll(path), start);  // the inner batch leaves it to the outer
+        EXPECT_EQ(IniFile(path).ReadString("NTRIP", "Port", ""), "2102");
+        EXPECT_TRUE(batch.Commit());
+    }
+    EXPECT_EQ(ReadAll(path), ReadAll(oneByOne));
+    EXPECT_EQ(ModeOf(path), 0600u);
+
+    // A batch that is not committed writes when it goes.
+    {
+        IniFile::Batch batch(ini);
+        ini.WriteString("NTRIP", "MountPoint", "M1");
+        EXPECT_EQ(ReadAll(path).find("MountPoint"), std::string::npos);
+    }
+    EXPECT_NE(ReadAll(path).find("MountPoint=M1\r\n"), std::string::npos);
+}
+
+// Writes refused while a batch is open fail the batch, which writes nothing.
+TEST_F(IniFileTest, ARefusalDuringABatchFailsItAndWritesNothing) {
+    WriteAll(path, "[A]\r\nk=1\r\n");
+    IniFile ini(path);
+    IniFile::Batch batch(ini);
+    EXPECT_TRUE(ini.WriteString("A", "k", "2"));
+    IniFile::SetWritesRefused(true);
+    EXPECT_FALSE(ini.WriteString("A", "j", "3"));
+    IniFile::SetWritesRefused(false);
+    EXPECT_FALSE(batch.Commit());
+    EXPECT_EQ(ReadAll(path), "[A]\r\nk=1\r\n");
 }

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "tests/support/Fifo.h"
 #include "tests/support/TempHome.h"
 
 using namespace platform;
@@ -61,4 +63,51 @@ TEST(TextFiles, AtomicWriteReplacesTheWholeFile) {
     EXPECT_TRUE(ReadFile(path, read));
     EXPECT_EQ(read, "short");
     EXPECT_FALSE(WriteFileAtomic(home.home() + "none/f.txt", "x"));
+}
+
+// The guarded reader: a regular file within the bound is read whole; every
+// other thing is refused before a byte is read, with the reason a message
+// gives. Each case works as root (no permission is skipped there).
+TEST(TextFiles, ReadRegularFileRefusesAllButARegularFileWithinItsBound) {
+    namespace fs = std::filesystem;
+    phxtest::TempHome home;
+    const std::string h = home.home();
+    phxtest::WriteAll(h + "ok.txt", "12345");
+    phxtest::WriteAll(h + "large.txt", "123456");
+    phxtest::WriteAll(h + "locked.txt", "x");
+    ::chmod((h + "locked.txt").c_str(), 0);
+    fs::create_symlink("/proc/self/mem", h + "io-error");
+    fs::create_symlink(h + "ok.txt", h + "link.txt");
+    phxtest::GuardedFifo fifo(h + "fifo");
+    ASSERT_TRUE(fifo.ok());
+    const struct {
+        std::string path;
+        FileReadStatus status;
+        std::string reason;
+    } cases[] = {
+        {h + "ok.txt", FileReadStatus::Ok, ""},
+        {h + "link.txt", FileReadStatus::Ok, ""},
+        {h + "large.txt", FileReadStatus::TooLarge, "larger than 5 bytes"},
+        {h + "none.txt", FileReadStatus::Missing, "no such file or directory"},
+        {h + "ok.txt/inside", FileReadStatus::Missing, "not a directory"},
+        {h + "fifo", FileReadStatus::NotRegular, "not a regular file"},
+        {home.appData(), FileReadStatus::NotRegular, "not a regular file"},
+        {"/dev/zero", FileReadStatus::NotRegular, "not a regular file"},
+        {h + "io-error", FileReadStatus::Unreadable, "input/output error"},
+        {h + "locked.txt", FileReadStatus::Unreadable, "permission denied"},
+    };
+    for (const auto& c : cases) {
+        if (c.reason == "permission denied" && ::getuid() == 0) continue;
+        std::string bytes = "stale";
+        const FileReadResult read = ReadRegularFile(c.path, bytes, 5);
+        EXPECT_EQ(read.status, c.status) << c.path;
+        EXPECT_EQ(FileReadReason(read), c.reason) << c.path;
+        EXPECT_EQ(bytes, read.ok() ? "12345" : "") << c.path;
+    }
+    EXPECT_FALSE(fifo.TimedOut());
+    std::string bytes;
+    EXPECT_EQ(FileReadProblem(h + "fifo", ReadRegularFile(h + "fifo", bytes, 5)),
+              h + "fifo (not a regular file)");
+    const FileReadResult big{FileReadStatus::TooLarge, 0, std::size_t{3} << 30};
+    EXPECT_EQ(FileReadReason(big), "larger than 3072 MB");
 }

@@ -155,6 +155,28 @@ TEST_F(TfSVPGraphTest, ModalResults) {
     EXPECT_EQ(w.WritePoints(), (Lines{"0,1500.00,1", "1,1510.00,2", "2,1520.00,1"}));
 }
 
+// A point's marker is 9 pixels across and down, x - 4 to x + 4 around its
+// centre (the ellipse from x - 4 to x + 5, right and bottom edges outside):
+// here a selected one, red inside a maroon outline.
+TEST_F(TfSVPGraphTest, MarkersAreNinePixels) {
+    w.LoadPoints({"20,1450.00,1", "80,1550.00,1"});
+    w.StringGrid1->setCurrentCell(0, 0);
+    w.StringGrid1Click();
+    QImage image(Box()->size(), QImage::Format_RGB32);
+    Box()->render(&image);
+    const QPoint centre = PointOf(0);
+    QRect marker;
+    for (int y = centre.y() - 12; y <= centre.y() + 12; ++y)
+        for (int x = centre.x() - 12; x <= centre.x() + 12; ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (c == qRgb(255, 0, 0) || c == qRgb(128, 0, 0)) marker |= QRect(x, y, 1, 1);
+        }
+    EXPECT_EQ(marker, QRect(centre - QPoint(4, 4), QSize(9, 9)));
+    EXPECT_EQ(image.pixel(centre), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(centre + QPoint(4, 0)), qRgb(128, 0, 0));
+    EXPECT_EQ(image.pixel(centre - QPoint(4, 0)), qRgb(128, 0, 0));
+}
+
 TEST_F(TfSVPGraphTest, PaintsWithHugeValues) {
     w.LoadPoints({"0,1500.00,1", "2000000000,1000000000,1"});
     QImage image(Box()->size(), QImage::Format_RGB32);

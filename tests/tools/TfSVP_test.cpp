@@ -17,6 +17,7 @@
 #include "foundation/LanguageManager.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/TempHome.h"
 #include "tools/SvpHooks.h"
 #include "tools/SvpLists.h"
@@ -138,6 +139,35 @@ TEST_F(TfSVPTest, ThreeStepsThenTheSwitch) {
     EXPECT_EQ(captions.back(), "Single SV Used");
     EXPECT_EQ(svEnabled.back(), true);
     EXPECT_FALSE(g_SvpProfile.Lookup(2).inUse);
+}
+
+// A cast that is no regular file (a FIFO is refused at once, never read) or
+// is too large: one message saying why, and the lists as they were.
+TEST_F(TfSVPTest, ACastThatCannotBeOpenedSaysWhyAndChangesNothing) {
+    TfSVP w(places);
+    Process(w, Cast("a.txt", "t 1500.0,0\nt 1500.0,1\n"), "1");
+    const Lines source = Memo(w.mRawSVData), extracted = Memo(w.mRawSVExtracted);
+    phxtest::GuardedFifo fifo(home.home() + "fifo.txt");
+    ASSERT_TRUE(fifo.ok());
+    const std::string large = Cast("large.txt", "t 1500.0,0\n");
+    std::filesystem::resize_file(large, kSvpMaxFileBytes + 1);
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {{fifo.path(), "not a regular file"},
+                 {large, "larger than 32 MB"},
+                 {home.home() + "none.txt", "no such file or directory"}};
+    for (const auto& c : cases) {
+        dialogs->messages.clear();
+        dialogs->fileNames.push_back(QString::fromStdString(c.path));
+        w.BitBtn1->click();
+        ASSERT_EQ(dialogs->messages.size(), 1) << c.path;
+        EXPECT_EQ(dialogs->messages[0].toStdString(),
+                  "Cannot open file \"" + c.path + "\" (" + c.reason + ").");
+        EXPECT_EQ(Memo(w.mRawSVData), source);
+        EXPECT_EQ(Memo(w.mRawSVExtracted), extracted);
+    }
+    EXPECT_FALSE(fifo.TimedOut());
 }
 
 TEST_F(TfSVPTest, ColumnInUseSurvivesANewCastAndFailedSteps) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,6 +219,28 @@ TEST_F(TranslationEditor, ReloadReadsTheFilesAgain) {
     EXPECT_EQ(w.sgTranslations->rowCount(), 1);
     EXPECT_EQ(Cell(w, 0, 2), "Yeni");
     EXPECT_GE(w.cbLanguage->findText("fr"), 0);
+}
+
+// A restore from minimised (a show of the window system's own) keeps what was
+// typed; a show of the program's own refills the grid from the manager.
+TEST_F(TranslationEditor, RestoreFromMinimisedKeepsTheEdits) {
+    StartIn("tr");
+    TfTranslationEditor w;
+    w.show();
+    QApplication::processEvents();
+    const QString stored = Cell(w, 1, 2);
+    Type(w, 1, 2, "Başla!");
+    ASSERT_EQ(w.LabelStatus->text(), "Modified");
+    w.showMinimized();
+    QApplication::processEvents();
+    w.showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(Cell(w, 1, 2), "Başla!");
+    EXPECT_EQ(w.LabelStatus->text(), "Modified");
+    w.hide();
+    w.show();
+    EXPECT_EQ(Cell(w, 1, 2), stored);
+    EXPECT_TRUE(w.LabelStatus->text().isEmpty());
 }
 
 }  // namespace

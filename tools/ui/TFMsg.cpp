@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "foundation/FormPlacement.h"
 #include "platform/HandlerGuard.h"
 
 TFMsg* FMsg = nullptr;
@@ -13,6 +14,9 @@ TFMsg::TFMsg(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("FMsg"));
     setWindowTitle(QStringLiteral("Message Window"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+    // It comes up by itself while the surveyor works in the main window,
+    // which keeps the keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     resize(360, 160);
 
     auto* layout = new QVBoxLayout(this);
@@ -47,6 +51,7 @@ void TFMsg::MsgClick() {
 
 void TFMsg::setVisible(bool visible) {
     const bool wasVisible = isVisible();
+    if (visible && !wasVisible) PlaceWindow(this);
     QWidget::setVisible(visible);
     if (visible && !wasVisible) platform::GuardHandler([this] { FormShow(); });
     if (!visible && wasVisible) platform::GuardHandler([this] { FormHide(); });

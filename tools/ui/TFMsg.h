@@ -2,7 +2,9 @@
 // in a memo. A show starts its 4 s timer, whose first tick hides it; a
 // message while it is visible does not restart the 4 s. The memo keeps its
 // lines across shows (the last kMaxLines); a click on it hides the window
-// and empties it. A stay-on-top window, created at start, hidden.
+// and empties it. A stay-on-top window, created at start, hidden; it comes
+// up in the main window's map, clear of its bars, and leaves the keyboard to
+// the window the surveyor works in.
 #pragma once
 
 #include <QWidget>

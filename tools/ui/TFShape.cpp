@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "foundation/DayPaths.h"
+#include "foundation/FormPlacement.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 
@@ -101,4 +102,9 @@ void TFShape::bDefaultClick() {
     edBArrow->setText(QStringLiteral("100"));
     edAmount->setText(QStringLiteral("2"));
     edLArrow->setText(QStringLiteral("10"));
+}
+
+void TFShape::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this);
+    QWidget::setVisible(visible);
 }

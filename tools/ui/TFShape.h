@@ -38,6 +38,9 @@ class TFShape : public QWidget {
     QLabel* Label1 = nullptr;  // "Changes requires restart of program."
     QPushButton* BitBtn1 = nullptr;
 
+  protected:
+    void setVisible(bool visible) override;
+
   private:
     tools::VesselShapeValues FValues;
 };

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "foundation/DayPaths.h"
+#include "foundation/FormPlacement.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/VclText.h"
@@ -84,4 +85,9 @@ void TfLatency::SetGroupColor(std::uint32_t bgr) {
     QPalette palette = gLatency->palette();
     palette.setColor(QPalette::Window, QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
     gLatency->setPalette(palette);
+}
+
+void TfLatency::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this);
+    QWidget::setVisible(visible);
 }

@@ -36,6 +36,9 @@ class TfLatency : public QWidget {
     QLineEdit* eLatencyAveraged = nullptr;
     QLineEdit* eLatencyTol = nullptr;
 
+  protected:
+    void setVisible(bool visible) override;
+
   private:
     void SetGroupColor(std::uint32_t bgr);
 

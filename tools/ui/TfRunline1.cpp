@@ -2,13 +2,11 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <string>
 
@@ -116,8 +114,6 @@ TfRunline1::TfRunline1(TCanvasModel* canvas, QWidget* parent) : QWidget(parent),
 
     platform::GuardHandler([this] { FormCreate(); });
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TfRunline1::FormCreate() {

@@ -242,8 +242,10 @@ void TfSVP::BitBtn1Click() {
         platform::dialogs().OpenFileName(QString(), QString(), QString::fromLatin1(kSvpFileFilter));
     if (name.isEmpty()) return;
     TSvpList source;
-    if (!ReadListFile(name.toStdString(), source))
-        throw std::runtime_error("Cannot open file \"" + name.toStdString() + "\".");
+    const platform::FileReadResult read = ReadListFile(name.toStdString(), source);
+    if (!read.ok())
+        throw std::runtime_error("Cannot open file \"" + name.toStdString() + "\" (" +
+                                 platform::FileReadReason(read) + ").");
     ShowList(mRawSVExtracted, FLists.extracted, {});
     ShowList(mSortedAveragedSV, FLists.averaged, {});
     ShowList(mRawSVData, FLists.rawData, std::move(source));

@@ -1,7 +1,6 @@
 #include "tools/ui/TfSVPGraph.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -9,12 +8,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "foundation/FormPlacement.h"
 #include "platform/HandlerGuard.h"
 #include "platform/VclText.h"
 
@@ -226,6 +225,10 @@ void TfSVPGraph::DrawProfile(QPainter& canvas) {
             canvas.setPen(kNavy);
             canvas.setBrush(Qt::blue);
         }
+        // The outline of a one-pixel pen runs on the rectangle's edges, the
+        // right and bottom ones included: the marker covers 9 pixels, x - 4 to
+        // x + 4, as the ellipse from (x - 4, y - 4) to (x + 5, y + 5) whose
+        // right and bottom edges are outside.
         canvas.drawEllipse(QRect(line[static_cast<int>(i)] - QPoint(4, 4), QSize(8, 8)));
     }
     canvas.setBrush(Qt::NoBrush);
@@ -370,12 +373,9 @@ bool TfSVPGraph::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TfSVPGraph::showEvent(QShowEvent* event) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
-    QDialog::showEvent(event);
+void TfSVPGraph::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this, OpeningPlace::Centre);
+    QDialog::setVisible(visible);
 }
 
 void TfSVPGraph::resizeEvent(QResizeEvent* event) {

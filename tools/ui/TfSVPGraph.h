@@ -67,7 +67,7 @@ class TfSVPGraph : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void setVisible(bool visible) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:

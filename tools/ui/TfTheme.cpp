@@ -9,6 +9,7 @@
 
 #include "canvas/PlovanCanvas.h"
 #include "foundation/DayPaths.h"
+#include "foundation/FormPlacement.h"
 #include "platform/HandlerGuard.h"
 #include "platform/IniFile.h"
 #include "platform/Styles.h"
@@ -105,11 +106,7 @@ void TfTheme::RecolourCanvas() {
 void TfTheme::setVisible(bool visible) {
     if (visible && !isVisible()) {
         platform::GuardHandler([this] { FormShow(); });
-        if (FMainWindow) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(FMainWindow->frameGeometry().center());
-            move(frame.topLeft());
-        }
+        PlaceWindow(this, OpeningPlace::Centre);
     }
     QWidget::setVisible(visible);
 }

@@ -2,7 +2,8 @@
 // stores the choice ("APPLICATION" / "ThemeStyle") on "Save && Exit" or
 // returns to the style active at its show on "Cancel". Closing it otherwise
 // keeps the previewed style without storing it. A stay-on-top dialog,
-// centred on the main window at each show; the map canvas takes the style's
+// centred on the main window's map at its first show and where it was left
+// at later ones; the map canvas takes the style's
 // panel colour as its background at every preview and at Cancel.
 #pragma once
 

@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "foundation/FormPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/HandlerGuard.h"
 
@@ -90,8 +92,15 @@ TfTranslationEditor::TfTranslationEditor(QWidget* parent) : QWidget(parent) {
     });
 }
 
+void TfTranslationEditor::setVisible(bool visible) {
+    if (visible && !isVisible()) PlaceWindow(this, OpeningPlace::Centre);
+    QWidget::setVisible(visible);
+}
+
 void TfTranslationEditor::showEvent(QShowEvent* event) {
-    platform::GuardHandler([this] { FormShow(); });
+    // A restore from minimised is a show of the window system's own: the
+    // grid keeps what the surveyor typed.
+    if (!event->spontaneous()) platform::GuardHandler([this] { FormShow(); });
     QWidget::showEvent(event);
 }
 

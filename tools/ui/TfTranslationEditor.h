@@ -1,7 +1,8 @@
 // The translation editor: the program's translation keys in a grid with
 // their English text and the text of a chosen language, edited and stored
 // through the translation manager (g_LanguageManager; every handler does
-// nothing without it). Made on first use and centred on the screen.
+// nothing without it). Made on first use, centred on the main window's map
+// at its first show, where it was left at later ones.
 #pragma once
 
 #include <QWidget>
@@ -44,6 +45,7 @@ class TfTranslationEditor : public QWidget {
     QLabel* LabelStatus;
 
   protected:
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
 
   private:

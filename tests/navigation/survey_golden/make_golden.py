@@ -11,8 +11,11 @@ The expected files are computed here from the documented behaviour: the
 layouts of the raw depth CSV, the simple XYZ file, the event log, the port
 logs and the geodesy record; the depth correction raw x sv / 1500 + draft;
 the GNSS sentence scans; the NMEA checksum and line rules of the serial
-reader. Scans use the C library's own sscanf, the behaviour the formats are
-written for.
+reader; a row's easting and northing as its own latitude and longitude
+projected by PROJ's cct (datum shift, then Transverse Mercator); a fresh
+position (a GGA with a fix less than two seconds before the depth line, the
+GNSS port open) for the GPS column and the XYZ rows. Scans use the C
+library's own sscanf, the behaviour the formats are written for.
 
 steps.txt carries the bytes of the receiver capture tests/data/nmea/hemi.log
 (the GPSD project, BSD 2-Clause licence; see tests/data/README.md).
@@ -29,6 +32,7 @@ import os
 import pathlib
 import re
 import shutil
+import subprocess
 import sys
 import tempfile
 
@@ -41,24 +45,24 @@ GNSS_PORT, SOUNDER_PORT = 3, 4
 # --------------------------------------------------------------------------
 # Settings the run starts with
 
-GEODETIC = [  # key, stored text
-    ("SemiMajorAxis", "6378137"),
-    ("InverseFlattening", "298.257223563"),
-    ("X_Rotation", "0,35"),  # stored in another number format: copied as it is
+GEODETIC = [  # key, stored text; the flattening is stored under its old key name
+    ("SemiMajorAxis", "6378388"),
+    ("InverseFlattening", "0.003367003367003367"),
+    ("X_Rotation", "0.35"),
     ("Y_Rotation", "-0.12"),
     ("Z_Rotation", "1.5e-6"),
     ("X_Shift", "-84.87"),
     ("Y_Shift", "-96.49"),
     ("Z_Shift", "-116.95"),
-    ("Scale_PPM", "0"),
-    ("Central_Meridian", "33"),
+    ("Scale_PPM", "1.2"),
+    ("Central_Meridian", "-71"),
     ("Reference_Latitude", "0"),
     ("Scale_Factor", "0.9996"),
     ("False_Easting", "500000"),
     ("False_Northing", "0"),
     ("Use Projection", "1"),
     ("Use DTP", "0"),
-    ("Name of Datum", "ED50 Turkey"),
+    ("Name of Datum", "ED50"),
     ("eLCCSP1", "36"),
     ("eLCCSP2", "42"),
     ("eLCCSF", "1"),
@@ -264,6 +268,37 @@ def number(text):
         return None
 
 
+# --------------------------------------------------------------------------
+# The grid: PROJ as the oracle
+
+def projection_pipeline():
+    """WGS 84 -> the local datum (the inverse of its step into WGS 84, as
+    coordinate-frame rotations with the exact matrix) -> Transverse Mercator."""
+    v = dict(GEODETIC)
+    local = ["+a=" + v["SemiMajorAxis"], "+f=" + v["InverseFlattening"]]
+    return ["+proj=pipeline", "+step", "+proj=cart", "+a=6378137.0", "+f=0.0033528106647474",
+            "+step", "+inv", "+proj=helmert", "+x=" + v["X_Shift"], "+y=" + v["Y_Shift"],
+            "+z=" + v["Z_Shift"], "+rx=" + v["X_Rotation"], "+ry=" + v["Y_Rotation"],
+            "+rz=" + v["Z_Rotation"], "+s=" + v["Scale_PPM"], "+convention=coordinate_frame",
+            "+exact", "+step", "+inv", "+proj=cart"] + local + [
+            "+step", "+proj=tmerc", "+lon_0=" + v["Central_Meridian"],
+            "+lat_0=" + v["Reference_Latitude"], "+k=" + v["Scale_Factor"],
+            "+x_0=" + v["False_Easting"], "+y_0=" + v["False_Northing"]] + local
+
+
+GRID_CACHE = {}
+
+
+def grid_of(lat, lon):
+    """Easting and northing of a WGS 84 fix (the datum shift at height 0)."""
+    if (lat, lon) not in GRID_CACHE:
+        out = subprocess.run(["cct", "-d", "9"] + projection_pipeline(), check=True,
+                             input="%r %r 0 0\n" % (lon, lat), capture_output=True,
+                             text=True).stdout.split()
+        GRID_CACHE[(lat, lon)] = (float(out[0]), float(out[1]))
+    return GRID_CACHE[(lat, lon)]
+
+
 class Run:
     def __init__(self):
         self.clock = datetime.datetime(2026, 3, 7, 23, 50, 0)
@@ -281,7 +316,7 @@ class Run:
         self.csv_blocked = False  # a folder stands at the raw CSV's own name
         # Survey state.
         self.lat = self.lon = 0.0
-        self.grid_e = self.grid_n = 0.0
+        self.last_fix = None  # clock of the last GGA that carried a fix
         self.copies = {"OffsetA": 0.0, "SV": 0.0, "OffsetC": 0.0, "TideHt": 0.0}
         self.rtk_height = self.rtk_tide = 0.0
         self.depth_high = self.depth_low = 0.0
@@ -311,6 +346,8 @@ class Run:
         self.clock += datetime.timedelta(milliseconds=ms)
 
     def step(self, verb, argument="", lines=0):
+        # The test's tick count follows this clock, which must never run back.
+        assert not self.steps or clock_text(self.clock) >= self.steps[-1].split("\t")[0]
         self.steps.append("\t".join([clock_text(self.clock), verb, str(lines), argument]))
 
     def take_offset(self, name, text):
@@ -359,9 +396,9 @@ class Run:
         self.step("block-csv", "on" if blocked else "off")
         self.csv_blocked = blocked
 
-    def grid(self, easting, northing):
-        self.step("grid", "%.3f %.3f" % (easting, northing))
-        self.grid_e, self.grid_n = easting, northing
+    def fresh(self):
+        return self.last_fix is not None and self.clock - self.last_fix < datetime.timedelta(
+            seconds=2)
 
     # ---- realtime
     def start(self):
@@ -376,6 +413,9 @@ class Run:
             self.logs[port] = self.log_dir() + self.day() + " PHX_%s_V3.log" % name
             self.files.setdefault(self.logs[port], "")
         self.idle_reported = False
+        # Nothing of the last session's fix stands for this one.
+        self.lat = self.lon = 0.0
+        self.last_fix = None
         self.event("Connected to GPS on COM%d" % GNSS_PORT)
         self.event("Realtime STARTED")
         self.running = True
@@ -384,6 +424,7 @@ class Run:
         self.step("stop")
         self.reader_lat = self.reader_lon = self.reader_alt = 0.0
         self.reader_fix = 0
+        self.last_fix = None
         self.event("Disconnected from GPS on COM%d" % GNSS_PORT)
         self.event("Realtime STOPPED")
         self.running = False
@@ -396,6 +437,7 @@ class Run:
         self.idle_reported = True
         self.reader_lat = self.reader_lon = self.reader_alt = 0.0
         self.lat = self.lon = 0.0
+        self.last_fix = None
         self.event("GPS is idle!")
 
     def geodesy_block(self):
@@ -474,6 +516,13 @@ class Run:
         if len(f) < 10:
             return
         lat, lon = nmea_degrees(f[2], f[3], 90), nmea_degrees(f[4], f[5], 180)
+        # A fix: a position given and on the globe, and a quality above 0 (an
+        # empty quality field keeps the reader's).
+        quality = self.reader_fix
+        if f[6] != "":
+            quality = int(f[6]) if re.fullmatch(r"[+-]?\d+", f[6]) else 0
+        if f[2] != "" and f[4] != "" and lat is not None and lon is not None and quality > 0:
+            self.last_fix = self.clock
         if f[6] != "":
             self.reader_fix = int(f[6]) if re.fullmatch(r"[+-]?\d+", f[6]) else 0
         if lat is None or lon is None:
@@ -530,12 +579,16 @@ class Run:
         if raw_high == 0 and raw_low == 0:
             return
         tide = self.copies["TideHt"]
+        # The row's own position in the grid; none without a position.
+        grid = grid_of(self.lat, self.lon) if (self.lat, self.lon) != (0.0, 0.0) else None
+        east, north = grid if grid else (0.0, 0.0)
+        fresh = self.fresh()
         row = [date_time_text(self.clock), fixed(self.lat, 10), fixed(self.lon, 10),
-               fixed(self.grid_e, 2), fixed(self.grid_n, 2),
+               fixed(east, 2), fixed(north, 2),
                fixed(tide - self.depth_high, 2), fixed(tide - self.depth_low, 2),
                fixed(self.depth_high, 2), fixed(self.depth_low, 2),
                general(raw_high), general(raw_low), self.echo_type, fixed(sv, 2),
-               fixed(self.copies["OffsetA"], 2), str(self.reader_fix),
+               fixed(self.copies["OffsetA"], 2), str(self.reader_fix if fresh else 0),
                fixed(self.rtk_height, 2), fixed(tide, 2), fixed(self.rtk_tide, 2)]
         self.append(csv, ",".join(row) + "\r\n")
         if into == "low":
@@ -544,11 +597,11 @@ class Run:
             depth = self.depth_low
         else:
             depth = self.depth_high
-        if depth != 0 and (self.grid_e != 0 or self.grid_n != 0):
+        if depth != 0 and fresh and grid:
             xyz = START_DAY + "/XYZ/" + START_DAY + " Simple XYZ.csv"
             if xyz not in self.files:
                 self.append(xyz, "Easting,Northing,Elevation\r\n")
-            self.append(xyz, "%s,%s,%s\r\n" % (fixed(self.grid_e, 2), fixed(self.grid_n, 2),
+            self.append(xyz, "%s,%s,%s\r\n" % (fixed(east, 2), fixed(north, 2),
                                                fixed(tide - depth, 2)))
 
 
@@ -580,17 +633,17 @@ def capture_lines():
 
 
 def gga(t, lat, lon, quality, altitude="12.300", separation="35.100"):
-    return with_checksum("$GNGGA,%s,%s,N,%s,E,%d,12,0.8,%s,M,%s,M,1.0,0001" % (
+    return with_checksum("$GNGGA,%s,%s,N,%s,W,%d,12,0.8,%s,M,%s,M,1.0,0001" % (
         t, lat, lon, quality, altitude, separation))
 
 
 def rtk_epoch(run, k, quality=4, altitude="12.300"):
     """One generated epoch of a receiver in RTK: GGA, RMC, VTG (empty magnetic track), HDT, ZDA."""
     t = "0000%02d.%02d" % (k // 10, (k % 10) * 10)
-    lat = "4807.%04d" % (380 + 7 * k)
-    lon = "01131.%04d" % (1000 + 11 * k)
+    lat = "4221.%04d" % (380 + 7 * k)
+    lon = "07101.%04d" % (1000 + 11 * k)
     lines = [gga(t, lat, lon, quality, altitude),
-             with_checksum("$GNRMC,%s,A,%s,N,%s,E,4.2,87.5,080326,,,R" % (t, lat, lon)),
+             with_checksum("$GNRMC,%s,A,%s,N,%s,W,4.2,87.5,080326,,,R" % (t, lat, lon)),
              with_checksum("$GNVTG,87.5,T,,M,4.2,N,7.8,K,R"),
              with_checksum("$GNHDT,%0.2f,T" % (87.0 + k / 10)),
              with_checksum("$GNZDA,%s,08,03,2026,00,00" % t)]
@@ -623,12 +676,10 @@ def scenario():
         if i % 36 == 0:
             sounder(run, dpt("%.2f" % (3.0 + (i // 36) * 0.613)))
 
-    # Generated RTK epochs; the map tick's grid position joins after the first.
+    # Generated RTK epochs, each followed by a depth.
     for k in range(3):
         rtk_epoch(run, k)
         sounder(run, dpt("%.2f" % (12.5 + k * 0.25)))
-        if k == 0:
-            run.grid(691234.567, 5331234.781)
 
     # The sounder's bad lines.
     sounder(run, "$SDDPT,7.25,0.5")                 # no checksum: taken as it comes
@@ -648,33 +699,32 @@ def scenario():
     run.feed(SOUNDER_PORT, dpt("8.30") + "\r" + dpt("8.40") + "\r")
     sounder(run, "  " + dpt("8.45") + " \t")          # blanks around the line
     sounder(run, "$SDDPT,8.\x0050,0.5")              # a NUL byte inside is dropped
-    run.grid(691240.126, 5331240.5)
 
     # GNSS trouble: a corrupt GGA moves nothing; a quality-4 GGA without its
     # altitude keeps the RTK height; quality 5 and 2 epochs.
     run.tick(40)
-    run.feed(GNSS_PORT, gga("000010.00", "4807.9999", "01131.9999", 4, altitude="20.000")[:-2]
+    run.feed(GNSS_PORT, gga("000010.00", "4221.9999", "07101.9999", 4, altitude="20.000")[:-2]
              + "00\r\n")
     run.tick(40)
-    run.feed(GNSS_PORT, gga("000010.10", "4807.9999", "01131.9999", 1)[:-2] + "00\r\n")
+    run.feed(GNSS_PORT, gga("000010.10", "4221.9999", "07101.9999", 1)[:-2] + "00\r\n")
     sounder(run, dpt("9.00"))
     # A fix without its quality field keeps the quality.
     run.tick(40)
-    run.feed(GNSS_PORT, with_checksum("$GNGGA,000010.15,4807.0440,N,01131.1040,E,,12,0.8,12.300,"
+    run.feed(GNSS_PORT, with_checksum("$GNGGA,000010.15,4221.0440,N,07101.1040,W,,12,0.8,12.300,"
                                       "M,35.100,M,1.0,0001") + "\r\n")
     sounder(run, dpt("9.02"))
     # Binary bytes (a NUL among them) before a sentence, two sentences glued,
     # and a position off the globe whose fix quality still counts.
     run.tick(40)
-    run.feed(GNSS_PORT, "\xB5\x62\x01\x07\x00\x5C" + gga("000010.20", "4807.0450", "01131.1050", 4)
+    run.feed(GNSS_PORT, "\xB5\x62\x01\x07\x00\x5C" + gga("000010.20", "4221.0450", "07101.1050", 4)
              + "\r\n" + with_checksum("$GNHDT,88.10,T") + with_checksum("$GNZDA,000010.20,08,03,2026,00,00")
              + "\r\n")
     sounder(run, dpt("9.05"))
     run.tick(40)
-    run.feed(GNSS_PORT, gga("000010.30", "4860.0000", "01131.1050", 1) + "\r\n")
+    run.feed(GNSS_PORT, gga("000010.30", "4260.0000", "07101.1050", 1) + "\r\n")
     sounder(run, dpt("9.06"))
     run.tick(40)
-    run.feed(GNSS_PORT, gga("000010.50", "4807.0500", "01131.1100", 4, altitude="") + "\r\n")
+    run.feed(GNSS_PORT, gga("000010.50", "4221.0500", "07101.1100", 4, altitude="") + "\r\n")
     sounder(run, dpt("9.10"))
     rtk_epoch(run, 11, quality=5, altitude="13.100")
     sounder(run, dpt("9.20"))
@@ -765,7 +815,7 @@ def scenario():
     rtk_epoch(run, 21)
     run.feed(SOUNDER_PORT, dpt("5.75") + "\r\n")
     run.clock = datetime.datetime(2026, 3, 8, 0, 0, 0)
-    run.feed(GNSS_PORT, gga("000021.50", "4807.0900", "01131.1200", 4) + "\r\n")
+    run.feed(GNSS_PORT, gga("000021.50", "4221.0900", "07101.1200", 4) + "\r\n")
     run.feed(SOUNDER_PORT, dpt("5.80") + "\r\n")
     run.idle()  # an event at midnight
     sounder(run, dpt("5.85"))

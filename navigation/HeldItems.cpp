@@ -1,0 +1,30 @@
+#include "navigation/HeldItems.h"
+
+void HeldItems::Hold(std::string item) {
+    if (bytes_ + item.size() + 2 > cap_) {
+        ++lost_;
+        return;
+    }
+    bytes_ += item.size() + 2;
+    items_.push_back(std::move(item));
+}
+
+bool HeldItems::Failed() {
+    if (outage_) return false;
+    outage_ = true;
+    return true;
+}
+
+void HeldItems::WrittenQuietly() {
+    items_.clear();
+    bytes_ = 0;
+}
+
+std::optional<HeldItems::Recovery> HeldItems::Written() {
+    const Recovery recovery{items_.size(), lost_};
+    WrittenQuietly();
+    if (!outage_) return std::nullopt;
+    outage_ = false;
+    lost_ = 0;
+    return recovery;
+}
