@@ -92,6 +92,29 @@ void BM_MemoryPerPointShape(benchmark::State& state) {
 }
 BENCHMARK(BM_MemoryPerPointShape)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The heap a polyline costs per vertex: 200,000 survey-line pieces of 50
+// vertices, the vertex lists reserved to their size as every reader does.
+void BM_MemoryPerPolylineVertex(benchmark::State& state) {
+    std::vector<TPointD> line(kVertices);
+    for (auto _ : state) {
+        malloc_trim(0);
+        auto m = std::make_unique<TCanvasModel>();
+        const std::size_t before = HeapInUse();
+        for (int i = 0; i < kPolylines; ++i) {
+            for (int v = 0; v < kVertices; ++v)
+                line[v] = TPointD{kOriginX + v * 0.37, kOriginY + i * 0.01};
+            m->AddPolyline(line, 0, false);
+        }
+        const std::size_t after = HeapInUse();
+        const double vertices = static_cast<double>(kPolylines) * kVertices;
+        state.counters["bytes_per_vertex"] = static_cast<double>(after - before) / vertices;
+        state.counters["bytes_per_polyline"] =
+            static_cast<double>(after - before) / static_cast<double>(kPolylines);
+        state.counters["object_bytes"] = sizeof(TPlovanPolyline);
+    }
+}
+BENCHMARK(BM_MemoryPerPolylineVertex)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 TCanvasModel& SurveyDrawing() {
     static TCanvasModel* model = [] {
         auto* m = new TCanvasModel;

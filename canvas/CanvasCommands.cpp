@@ -174,8 +174,7 @@ void TCanvasModel::LeftClickCommand(int px, int py, double x, double y) {
                 BeginVertexShape(x, y);
                 return;
             }
-            // The start point is the last vertex as clicked, before its
-            // rounding to a float.
+            // The start point is the last vertex as clicked.
             if (FTempShape) {
                 if (x != FStartX || y != FStartY) {
                     FTempShape->AddPoint(x, y);
@@ -356,8 +355,7 @@ std::vector<TPointD> TCanvasModel::GetDrawnPolyline() const {
     std::vector<TPointD> points;
     if (FEndedShapeId > 0) {
         if (const auto* shape = dynamic_cast<const TPlovanPolyline*>(FindShape(FEndedShapeId))) {
-            points.reserve(shape->Points.size());
-            for (const TFloatPoint& p : shape->Points) points.push_back(TPointD{p.X, p.Y});
+            points = shape->Points;
         }
         return points;
     }

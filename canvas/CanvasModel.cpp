@@ -146,8 +146,10 @@ void TCanvasModel::SetShapeColor(int id, TColor value) {
         DrawingChanged();
     }
 }
-int TCanvasModel::GetShapeStyle(int id) const { return ValueById(FindShape(id), &S::Style, 0); }
-void TCanvasModel::SetShapeStyle(int id, int value) { SetById(FindShape(id), &S::SetStyle, value); }
+int TCanvasModel::GetShapeStyle(int id) const { return ValueById(FindShape(id), &S::FStyle, 0); }
+void TCanvasModel::SetShapeStyle(int id, int value) {
+    SetById(FindShape(id), &S::SetFStyle, value);
+}
 TColor TCanvasModel::GetShapeFillColor(int id) const {
     return ValueById(FindShape(id), &S::FFillColor, clWhite);
 }
@@ -161,30 +163,30 @@ void TCanvasModel::SetShapeFillStyle(int id, std::uint8_t value) {
     SetById(FindShape(id), &S::FFillStyle, value);
 }
 int TCanvasModel::GetShapeAuxValue(int id) const {
-    return ValueById(FindShape(id), &S::AuxValue, 0);
+    return ValueById(FindShape(id), &S::FAuxValue, 0);
 }
 void TCanvasModel::SetShapeAuxValue(int id, int value) {
-    SetById(FindShape(id), &S::SetAuxValue, value);
+    SetById(FindShape(id), &S::SetFAuxValue, value);
 }
 int TCanvasModel::GetShapeLayer(int id) const { return ValueById(FindShape(id), &S::FLayerId, -1); }
 std::uint8_t TCanvasModel::GetShapeSelected(int id) const {
     return ValueById(FindShape(id), &S::FSelected, std::uint8_t{0});
 }
 QString TCanvasModel::GetShapeLabel(int id) const {
-    return ValueById(FindShape(id), &S::Label, QString());
+    return ValueById(FindShape(id), &S::FLabel, QString());
 }
 void TCanvasModel::SetShapeLabel(int id, const QString& value) {
-    SetById(FindShape(id), &S::SetLabel, value);
+    SetById(FindShape(id), &S::SetFLabel, value);
 }
 QString TCanvasModel::GetShapeName(int id) const {
-    return ValueById(FindShape(id), &S::Name, QString());
+    return ValueById(FindShape(id), &S::FName, QString());
 }
-int TCanvasModel::GetShapeTag(int id) const { return ValueById(FindShape(id), &S::Tag, 0); }
-void TCanvasModel::SetShapeTag(int id, int value) { SetById(FindShape(id), &S::SetTag, value); }
+int TCanvasModel::GetShapeTag(int id) const { return ValueById(FindShape(id), &S::FTag, 0); }
+void TCanvasModel::SetShapeTag(int id, int value) { SetById(FindShape(id), &S::SetFTag, value); }
 
 // A name is stored without a redraw: nothing shows it.
 void TCanvasModel::SetShapeName(int id, const QString& value) {
-    AssignById(FindShape(id), &S::SetName, value);
+    AssignById(FindShape(id), &S::SetFName, value);
 }
 
 int TCanvasModel::GetTextHAlign(int id) const {
@@ -296,7 +298,7 @@ int TCanvasModel::AddPolyline(const std::vector<TPointD>& points, int layerId, b
     auto s = std::make_unique<TPlovanPolyline>(layer.Id, closed ? 1 : 0);
     s->FColor = layer.PenColor;
     s->FWidth = layer.PenWidth;
-    s->SetStyle(layer.Style);
+    s->SetFStyle(layer.Style);
     s->FFillColor = layer.FillColor;
     s->FFillStyle = layer.FillStyle;
     s->Points.reserve(points.size());

@@ -324,6 +324,9 @@ public:
     int WorldYToScreen(double y) const;
     // The view with the control's client size as it is now.
     const TCanvasView& View() const;
+    // The rectangle the last view operation chose, which the shown one is
+    // fitted from (TCanvasView): the view to keep from one run to the next.
+    const viewmath::ViewRect& ChosenView() const { return FView.Chosen(); }
 
     // ---- Project file ----
     bool SaveProject(const QString& fileName, int unused = -1);

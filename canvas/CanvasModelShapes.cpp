@@ -94,8 +94,7 @@ void TCanvasModel::InsertPolylinePoint(int id, int index, double x, double y) {
     TPlovanPolyline* p = AsPolyline(FindShape(id));
     if (!p) return;
     if (index >= 0 && index <= p->Count()) {
-        p->Points.insert(p->Points.begin() + index,
-                         TFloatPoint{static_cast<float>(x), static_cast<float>(y)});
+        p->Points.insert(p->Points.begin() + index, TPointD{x, y});
         p->UpdateBounds();
     }
     Redraw();
@@ -132,10 +131,10 @@ bool TCanvasModel::GetShapeEndPoints(int id, double& x1, double& y1, double& x2,
     if (!s) return false;
     if (s->FShapeType == ShapeType::Line) {
         if (const auto* l = dynamic_cast<const TPlovanLine*>(s)) {
-            x1 = l->P[0].X;
-            y1 = l->P[0].Y;
-            x2 = l->P[1].X;
-            y2 = l->P[1].Y;
+            x1 = l->X1;
+            y1 = l->Y1;
+            x2 = l->X2;
+            y2 = l->Y2;
             return true;
         }
     }
@@ -174,10 +173,7 @@ std::vector<TPointD> TCanvasModel::GetRoutePolyline() const {
         const auto* p = dynamic_cast<const TPlovanPolyline*>(FShapes[i]);
         if (!p || p->Count() < 2) continue;
         if (!anyLayer && p->FLayerId != a && p->FLayerId != b) continue;
-        std::vector<TPointD> route;
-        route.reserve(p->Points.size());
-        for (const TFloatPoint& v : p->Points) route.push_back(TPointD{v.X, v.Y});
-        return route;
+        return p->Points;
     }
     return {};
 }

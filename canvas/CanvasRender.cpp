@@ -59,7 +59,7 @@ Footprint LineFootprint(const TPlovanLine& line, const shapedraw::ViewMap& m) {
     if (line.FWidth > 1 || (line.FMaxX - line.FMinX) * m.sx >= 2 ||
         (line.FMaxY - line.FMinY) * m.sy >= 2)
         return {};
-    const double x1 = line.P[0].X, y1 = line.P[0].Y, x2 = line.P[1].X, y2 = line.P[1].Y;
+    const double x1 = line.X1, y1 = line.Y1, x2 = line.X2, y2 = line.Y2;
     const int ax = m.X(x1), ay = m.Y(y1), bx = m.X(x2), by = m.Y(y2);
     const int64_t dx = int64_t{bx} - ax, dy = int64_t{by} - ay;
     if (dx == 0 && dy == 0) return {0, 0, 0, true};
@@ -99,13 +99,6 @@ std::vector<TPointD> ClipRing(std::vector<TPointD> ring, double xmin, double ymi
     clipEdge([&](const TPointD& p) { return p.Y >= ymin; }, atY(ymin));
     clipEdge([&](const TPointD& p) { return p.Y <= ymax; }, atY(ymax));
     return ring;
-}
-
-std::vector<TFloatPoint> ToFloat(const std::vector<TPointD>& points) {
-    std::vector<TFloatPoint> out;
-    out.reserve(points.size());
-    for (const TPointD& p : points) out.push_back({static_cast<float>(p.X), static_cast<float>(p.Y)});
-    return out;
 }
 
 }  // namespace
@@ -337,13 +330,13 @@ void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape,
     auto draw = [&] { shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, w, h); };
 
     if (auto* line = As<TPlovanLine>(&shape)) {
-        double x1 = line->P[0].X, y1 = line->P[0].Y, x2 = line->P[1].X, y2 = line->P[1].Y;
+        double x1 = line->X1, y1 = line->Y1, x2 = line->X2, y2 = line->Y2;
         if (!viewmath::ClipSegment(x1, y1, x2, y2, xmin, ymin, xmax, ymax)) return;
-        std::swap(line->P[0].X, x1), std::swap(line->P[0].Y, y1);
-        std::swap(line->P[1].X, x2), std::swap(line->P[1].Y, y2);
+        std::swap(line->X1, x1), std::swap(line->Y1, y1);
+        std::swap(line->X2, x2), std::swap(line->Y2, y2);
         draw();
-        std::swap(line->P[0].X, x1), std::swap(line->P[0].Y, y1);
-        std::swap(line->P[1].X, x2), std::swap(line->P[1].Y, y2);
+        std::swap(line->X1, x1), std::swap(line->Y1, y1);
+        std::swap(line->X2, x2), std::swap(line->Y2, y2);
         return;
     }
     auto* poly = As<TPlovanPolyline>(&shape);
@@ -353,15 +346,12 @@ void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape,
         draw();
         return;
     }
-    std::vector<TFloatPoint> original;
+    std::vector<TPointD> original;
     original.swap(poly->Points);
     if (poly->Closed == 1 && original.size() > 2) {
-        std::vector<TPointD> ring;
-        ring.reserve(original.size());
-        for (const TFloatPoint& p : original) ring.push_back({p.X, p.Y});
-        ring = ClipRing(std::move(ring), xmin, ymin, xmax, ymax);
+        std::vector<TPointD> ring = ClipRing(original, xmin, ymin, xmax, ymax);
         if (ring.size() >= 3) {
-            poly->Points = ToFloat(ring);
+            poly->Points = ring;
             draw();
         }
     } else {
@@ -369,7 +359,7 @@ void TPlovanCanvas::DrawClippedShape(GdiCanvas& canvas, TPlovanShape& shape,
         std::vector<TPointD> run;
         auto flush = [&] {
             if (run.size() >= 2) {
-                poly->Points = ToFloat(run);
+                poly->Points = run;
                 draw();
             }
             run.clear();

@@ -43,9 +43,9 @@ struct PolygonTest {
 // when the shape is neither.
 int EndsOrVerticesInside(const TPlovanShape& s, const PolygonTest& poly) {
     if (const auto* l = dynamic_cast<const TPlovanLine*>(&s))
-        return poly.Inside(l->P[0].X, l->P[0].Y) || poly.Inside(l->P[1].X, l->P[1].Y) ? 1 : 0;
+        return poly.Inside(l->X1, l->Y1) || poly.Inside(l->X2, l->Y2) ? 1 : 0;
     if (const auto* pl = dynamic_cast<const TPlovanPolyline*>(&s)) {
-        for (const TFloatPoint& v : pl->Points)
+        for (const TPointD& v : pl->Points)
             if (poly.Inside(v.X, v.Y)) return 1;
         return 0;
     }
@@ -58,17 +58,16 @@ bool AnyTestPointInside(const TPlovanShape& s, const PolygonTest& poly) {
     if (const auto* p = dynamic_cast<const TPlovanPoint*>(&s)) return poly.Inside(p->X, p->Y);
     if (const int inside = EndsOrVerticesInside(s, poly); inside >= 0) return inside == 1;
     if (const auto* r = dynamic_cast<const TPlovanRectangle*>(&s)) {
-        return poly.Inside(r->P[0].X, r->P[0].Y) || poly.Inside(r->P[1].X, r->P[0].Y) ||
-               poly.Inside(r->P[0].X, r->P[1].Y) || poly.Inside(r->P[1].X, r->P[1].Y) ||
-               poly.Inside((r->P[0].X + r->P[1].X) / 2, (r->P[0].Y + r->P[1].Y) / 2);
+        return poly.Inside(r->X1, r->Y1) || poly.Inside(r->X2, r->Y1) ||
+               poly.Inside(r->X1, r->Y2) || poly.Inside(r->X2, r->Y2) ||
+               poly.Inside((r->X1 + r->X2) / 2, (r->Y1 + r->Y2) / 2);
     }
     if (const auto* c = dynamic_cast<const TPlovanCircle*>(&s)) return poly.Inside(c->X, c->Y);
     if (const auto* e = dynamic_cast<const TPlovanEllipse*>(&s))
-        return poly.Inside((e->P[0].X + e->P[1].X) / 2, (e->P[0].Y + e->P[1].Y) / 2);
+        return poly.Inside((e->X1 + e->X2) / 2, (e->Y1 + e->Y2) / 2);
     if (const auto* t = dynamic_cast<const TPlovanText*>(&s)) return poly.Inside(t->X, t->Y);
     if (const auto* a = dynamic_cast<const TPlovanArc*>(&s))
-        return poly.Inside(a->P[0].X, a->P[0].Y) || poly.Inside(a->P[1].X, a->P[1].Y) ||
-               poly.Inside(a->P[2].X, a->P[2].Y);
+        return poly.Inside(a->X1, a->Y1) || poly.Inside(a->X2, a->Y2) || poly.Inside(a->X3, a->Y3);
     return poly.Inside((s.FMinX + s.FMaxX) / 2, (s.FMinY + s.FMaxY) / 2);
 }
 

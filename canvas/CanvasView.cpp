@@ -29,6 +29,12 @@ void GrowToAspect(ViewRect& v, double a) {
 }  // namespace
 
 bool TCanvasView::Set(const ViewRect& view) {
+    if (!Show(view)) return false;
+    FChosen = FRect;
+    return true;
+}
+
+bool TCanvasView::Show(const ViewRect& view) {
     if (!AllFinite(view.left, view.right, view.top, view.bottom)) return false;
     const ViewRect v = viewmath::ClampViewSpans(view);
     // Far out (beyond about 1e12 m) a millimetre is below the resolution of a
@@ -41,9 +47,9 @@ bool TCanvasView::Set(const ViewRect& view) {
 
 bool TCanvasView::FitAspect() {
     if (FClientWidth <= 0 || FClientHeight <= 0) return false;
-    ViewRect v = FRect;
+    ViewRect v = FChosen;
     GrowToAspect(v, static_cast<double>(FClientWidth) / FClientHeight);
-    return Set(v);
+    return Show(v);
 }
 
 bool TCanvasView::ShowBox(bool any, double minX, double minY, double maxX, double maxY) {
@@ -73,13 +79,20 @@ bool TCanvasView::ZoomAt(double factor, double x, double y) {
 
 bool TCanvasView::Pan(double dx, double dy) {
     if (!AllFinite(dx, dy)) return false;
-    return Set({FRect.left + dx, FRect.right + dx, FRect.top + dy, FRect.bottom + dy});
+    const ViewRect chosen{FChosen.left + dx, FChosen.right + dx, FChosen.top + dy,
+                          FChosen.bottom + dy};
+    if (!Show({FRect.left + dx, FRect.right + dx, FRect.top + dy, FRect.bottom + dy})) return false;
+    FChosen = chosen;
+    return true;
 }
 
 bool TCanvasView::CenterOn(double x, double y) {
     if (!AllFinite(x, y)) return false;
     const double hw = FRect.width() / 2, hh = FRect.height() / 2;
-    return Set({x - hw, x + hw, y + hh, y - hh});
+    const double cw = FChosen.width() / 2, ch = FChosen.height() / 2;
+    if (!Show({x - hw, x + hw, y + hh, y - hh})) return false;
+    FChosen = {x - cw, x + cw, y + ch, y - ch};
+    return true;
 }
 
 int TCanvasView::WorldXToScreen(double x) const {

@@ -9,10 +9,15 @@
 // Invariant: the rectangle is finite and both spans lie within
 // viewmath::kMinViewSpan .. kMaxViewSpan (far out, where a double no longer
 // resolves a millimetre, at least half the minimum, and the edges round the
-// widest span to their own spacing). Every change goes
-// through Set, which clamps the spans about their centres and refuses a
-// rectangle with a non-finite edge, keeping the old one. The operations
-// return true when they stored a new rectangle.
+// widest span to their own spacing). Every change clamps the spans about
+// their centres and refuses a rectangle with a non-finite edge, keeping the
+// old one. The operations return true when they stored a new rectangle.
+//
+// The chosen rectangle is the one the last view operation asked for, before
+// any fitting to the client's aspect: the aspect rule always fits that one,
+// so a client that passes through other shapes (a window being placed,
+// maximised, resized and back) shows the same rectangle again once it has
+// its old shape; panning and centring move it with the view.
 //
 // The client size is any pair of integers; a size of 0 or less counts as 1
 // wherever it divides.
@@ -23,6 +28,7 @@
 class TCanvasView {
   public:
     const viewmath::ViewRect& Rect() const { return FRect; }
+    const viewmath::ViewRect& Chosen() const { return FChosen; }
     double Width() const { return FRect.width(); }
     double Height() const { return FRect.height(); }
 
@@ -33,9 +39,11 @@ class TCanvasView {
         FClientHeight = height;
     }
 
+    // Stores the rectangle, which also becomes the chosen one.
     bool Set(const viewmath::ViewRect& view);
-    // The aspect rule: grows one span about its centre so the rectangle has
-    // the client's aspect. A client of zero size keeps the rectangle.
+    // The aspect rule: the chosen rectangle with one span grown about its
+    // centre to the client's aspect. A client of zero size keeps the
+    // rectangle.
     bool FitAspect();
     // The box (minX, minY, maxX, maxY) plus 5 % each way, fitted to the
     // client's aspect; 0..1000 when the box is empty, flat or not usable.
@@ -55,7 +63,11 @@ class TCanvasView {
     double UnitsPerPixel() const;
 
   private:
+    // Set without choosing.
+    bool Show(const viewmath::ViewRect& view);
+
     viewmath::ViewRect FRect;
+    viewmath::ViewRect FChosen;
     int FClientWidth = 400;
     int FClientHeight = 300;
 };

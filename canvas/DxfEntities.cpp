@@ -337,8 +337,8 @@ void DxfEntityReader::MakeInsert(const Record& r) {
         if (shape->FShapeType != ShapeType::Line) continue;
         const auto& line = static_cast<const TPlovanLine&>(*shape);
         double x1, y1, x2, y2;
-        place(line.P[0].X, line.P[0].Y, x1, y1);
-        place(line.P[1].X, line.P[1].Y, x2, y2);
+        place(line.X1, line.Y1, x1, y1);
+        place(line.X2, line.Y2, x2, y2);
         if (!Finite({x1, y1}) || !Finite({x2, y2})) {
             ++FSkipped;
             continue;

@@ -190,10 +190,10 @@ std::string DxfExportText(const TCanvasModel& model) {
                 w.Pair(8, layer);
                 w.Pair(66, "1");
                 w.Pair(70, "1");
-                Vertex(w, layer, r.P[0].X, r.P[0].Y);
-                Vertex(w, layer, r.P[1].X, r.P[0].Y);
-                Vertex(w, layer, r.P[1].X, r.P[1].Y);
-                Vertex(w, layer, r.P[0].X, r.P[1].Y);
+                Vertex(w, layer, r.X1, r.Y1);
+                Vertex(w, layer, r.X2, r.Y1);
+                Vertex(w, layer, r.X2, r.Y2);
+                Vertex(w, layer, r.X1, r.Y2);
                 w.Pair(0, "SEQEND");
                 w.Pair(8, layer);
                 break;
@@ -202,11 +202,11 @@ std::string DxfExportText(const TCanvasModel& model) {
                 const auto& l = static_cast<const TPlovanLine&>(*s);
                 w.Pair(0, "LINE");
                 w.Pair(8, layer);
-                w.Real(10, l.P[0].X);
-                w.Real(20, l.P[0].Y);
+                w.Real(10, l.X1);
+                w.Real(20, l.Y1);
                 w.Pair(30, "0.0");
-                w.Real(11, l.P[1].X);
-                w.Real(21, l.P[1].Y);
+                w.Real(11, l.X2);
+                w.Real(21, l.Y2);
                 w.Pair(31, "0.0");
                 break;
             }
@@ -218,7 +218,7 @@ std::string DxfExportText(const TCanvasModel& model) {
                 w.Pair(8, layer);
                 w.Pair(66, "1");
                 w.Pair(70, p->Closed ? "1" : "0");
-                for (const TFloatPoint& v : p->Points) Vertex(w, layer, v.X, v.Y);
+                for (const TPointD& v : p->Points) Vertex(w, layer, v.X, v.Y);
                 w.Pair(0, "SEQEND");
                 w.Pair(8, layer);
                 break;
@@ -258,12 +258,10 @@ std::string DxfExportText(const TCanvasModel& model) {
                 const auto& e = static_cast<const TPlovanEllipse&>(*s);
                 w.Pair(0, "CIRCLE");
                 w.Pair(8, layer);
-                w.Real(10, (e.P[0].X + e.P[1].X) / 2);
-                w.Real(20, (e.P[0].Y + e.P[1].Y) / 2);
+                w.Real(10, (e.X1 + e.X2) / 2);
+                w.Real(20, (e.Y1 + e.Y2) / 2);
                 w.Pair(30, "0.0");
-                w.Real(
-                    40,
-                    (std::fabs(e.P[1].Y - e.P[0].Y) / 2 + std::fabs(e.P[1].X - e.P[0].X) / 2) / 2);
+                w.Real(40, (std::fabs(e.Y2 - e.Y1) / 2 + std::fabs(e.X2 - e.X1) / 2) / 2);
                 break;
             }
             default:

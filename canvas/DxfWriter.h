@@ -7,7 +7,7 @@
 // nothing.
 //
 // Form: pairs of lines ending in CR LF; reals with six decimals ("0.0" for the
-// fixed zeros); polyline vertices with their 32-bit float values. R12 has no
+// fixed zeros), polyline vertices included. R12 has no
 // UTF-8 form, so the file is Windows-1254, declared by $DWGCODEPAGE
 // "ANSI_1254"; characters the code page lacks are written "\U+XXXX". Control
 // characters in names and texts become blanks (a line break would shift every

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "canvas/DxfReader.h"
+#include "canvas/DxfWriter.h"
+#include "canvas/XyzImport.h"
 #include "platform/HandlerGuard.h"
 
 TPlovanCanvas::TPlovanCanvas(QWidget* parent) : QWidget(parent) {
@@ -21,6 +24,21 @@ TPlovanCanvas::TPlovanCanvas(QWidget* parent) : QWidget(parent) {
 }
 
 TPlovanCanvas::~TPlovanCanvas() = default;
+
+// ---------------------------------------------------------------------------
+// Drawing files
+
+bool TPlovanCanvas::LoadDXF(const QString& fileName) {
+    return LoadDxfFile(*this, fileName).imported;
+}
+
+bool TPlovanCanvas::ExportDXF(const QString& fileName) const {
+    return ::ExportDXF(*this, fileName);
+}
+
+bool TPlovanCanvas::ImportXYZ(const QString& fileName, int layerId, double zmin, double zmax) {
+    return ::ImportXYZ(*this, fileName, layerId, zmin, zmax);
+}
 
 // ---------------------------------------------------------------------------
 // Hooks of the model

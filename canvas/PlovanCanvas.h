@@ -69,6 +69,16 @@ public:
     // any. Runs by itself on the GUI thread after each arrival.
     void TakeArrivedTiles();
 
+    // ---- Drawing files (by UTF-8 path) ----
+    // Every DXF entity the reader knows into the layer "_dxf_" + the file's
+    // name (DxfReader.h); true when at least one shape was made.
+    bool LoadDXF(const QString& fileName);
+    // The drawing as an R12 DXF file (DxfWriter.h); true when it is in place.
+    bool ExportDXF(const QString& fileName) const;
+    // The x y z points of the file as depth-coloured points or grid cells on
+    // `layerId` (XyzImport.h); true when at least one point was read.
+    bool ImportXYZ(const QString& fileName, int layerId, double zmin, double zmax);
+
     // ---- Rendering ----
     static constexpr int kMaxDrawnShapes = 500000;
     // The current frame: back buffer (rebuilt when needed) plus overlays.

@@ -92,11 +92,11 @@ bool TPlovanPolyline::HitTest(double x, double y, double tolerance) const {
 void TPlovanPolyline::UpdateBounds() {
     if (Points.empty()) return;
     double minX = Points[0].X, maxX = minX, minY = Points[0].Y, maxY = minY;
-    for (const TFloatPoint& p : Points) {
-        minX = std::min(minX, static_cast<double>(p.X));
-        maxX = std::max(maxX, static_cast<double>(p.X));
-        minY = std::min(minY, static_cast<double>(p.Y));
-        maxY = std::max(maxY, static_cast<double>(p.Y));
+    for (const TPointD& p : Points) {
+        minX = std::min(minX, p.X);
+        maxX = std::max(maxX, p.X);
+        minY = std::min(minY, p.Y);
+        maxY = std::max(maxY, p.Y);
     }
     FMinX = minX;
     FMaxX = maxX;
@@ -105,61 +105,46 @@ void TPlovanPolyline::UpdateBounds() {
 }
 
 void TPlovanPolyline::AddPoint(double x, double y) {
-    const TFloatPoint p{static_cast<float>(x), static_cast<float>(y)};
-    Points.push_back(p);
+    Points.push_back(TPointD{x, y});
     // Growing the box gives what a full UpdateBounds would, without making
     // a long polyline quadratic to build.
     if (Points.size() == 1) {
-        FMinX = FMaxX = p.X;
-        FMinY = FMaxY = p.Y;
+        FMinX = FMaxX = x;
+        FMinY = FMaxY = y;
     } else {
-        FMinX = std::min(FMinX, static_cast<double>(p.X));
-        FMaxX = std::max(FMaxX, static_cast<double>(p.X));
-        FMinY = std::min(FMinY, static_cast<double>(p.Y));
-        FMaxY = std::max(FMaxY, static_cast<double>(p.Y));
+        FMinX = std::min(FMinX, x);
+        FMaxX = std::max(FMaxX, x);
+        FMinY = std::min(FMinY, y);
+        FMaxY = std::max(FMaxY, y);
     }
 }
 
-double TPlovanPolyline::GetX(int i) const {
-    return i >= 0 && i < Count() ? static_cast<double>(Points[i].X) : 0.0;
-}
+double TPlovanPolyline::GetX(int i) const { return i >= 0 && i < Count() ? Points[i].X : 0.0; }
 
-double TPlovanPolyline::GetY(int i) const {
-    return i >= 0 && i < Count() ? static_cast<double>(Points[i].Y) : 0.0;
-}
+double TPlovanPolyline::GetY(int i) const { return i >= 0 && i < Count() ? Points[i].Y : 0.0; }
 
 void TPlovanPolyline::SetPoint(int i, double x, double y) {
     if (i < 0 || i >= Count()) return;
-    Points[i] = TFloatPoint{static_cast<float>(x), static_cast<float>(y)};
+    Points[i] = TPointD{x, y};
     UpdateBounds();
 }
 
 void TPlovanPolyline::Move(double dx, double dy) {
-    for (TFloatPoint& p : Points) {
-        p.X = static_cast<float>(p.X + dx);
-        p.Y = static_cast<float>(p.Y + dy);
+    for (TPointD& p : Points) {
+        p.X += dx;
+        p.Y += dy;
     }
     UpdateBounds();
 }
 
 void TPlovanPolyline::Scale(double sx, double sy, double cx, double cy) {
-    for (TFloatPoint& p : Points) {
-        double x = p.X, y = p.Y;
-        ScalePoint(x, y, sx, sy, cx, cy);
-        p.X = static_cast<float>(x);
-        p.Y = static_cast<float>(y);
-    }
+    for (TPointD& p : Points) ScalePoint(p.X, p.Y, sx, sy, cx, cy);
     UpdateBounds();
 }
 
 void TPlovanPolyline::Rotate(double angle, double cx, double cy) {
     const double a = angle * kShapePi / 180.0;
     const double c = std::cos(a), s = std::sin(a);
-    for (TFloatPoint& p : Points) {
-        double x = p.X, y = p.Y;
-        RotatePoint(x, y, c, s, cx, cy);
-        p.X = static_cast<float>(x);
-        p.Y = static_cast<float>(y);
-    }
+    for (TPointD& p : Points) RotatePoint(p.X, p.Y, c, s, cx, cy);
     UpdateBounds();
 }

@@ -67,6 +67,18 @@ void RotateAll(Points pts, double angle, double cx, double cy) {
     for (const PointRef& p : pts) RotatePoint(p.x, p.y, c, sn, cx, cy);
 }
 
+void BoxOver(TPlovanShape& s, Points pts) {
+    const PointRef& first = *pts.begin();
+    s.FMinX = s.FMaxX = first.x;
+    s.FMinY = s.FMaxY = first.y;
+    for (const PointRef& p : pts) {
+        s.FMinX = std::min(s.FMinX, p.x);
+        s.FMaxX = std::max(s.FMaxX, p.x);
+        s.FMinY = std::min(s.FMinY, p.y);
+        s.FMaxY = std::max(s.FMaxY, p.y);
+    }
+}
+
 void BoxAround(TPlovanShape& s, double x, double y, double half) {
     s.FMinX = x - half;
     s.FMaxX = x + half;
@@ -101,51 +113,51 @@ TPlovanShape::Extras& TPlovanShape::MutableExtras() {
     return *slot;
 }
 
-const QString& TPlovanShape::Name() const {
+const QString& TPlovanShape::FName() const {
     const Extras* e = FindExtras();
     return e ? e->Name : EmptyText();
 }
-void TPlovanShape::SetName(const QString& name) {
+void TPlovanShape::SetFName(const QString& name) {
     if (name.isEmpty() && !FHasExtras) return;
     MutableExtras().Name = name;
 }
-const QString& TPlovanShape::Label() const {
+const QString& TPlovanShape::FLabel() const {
     const Extras* e = FindExtras();
     return e ? e->Label : EmptyText();
 }
-void TPlovanShape::SetLabel(const QString& label) {
+void TPlovanShape::SetFLabel(const QString& label) {
     if (label.isEmpty() && !FHasExtras) return;
     MutableExtras().Label = label;
 }
-std::int32_t TPlovanShape::Style() const {
+std::int32_t TPlovanShape::FStyle() const {
     const Extras* e = FindExtras();
     return e ? e->Style : 0;
 }
-void TPlovanShape::SetStyle(std::int32_t style) {
+void TPlovanShape::SetFStyle(std::int32_t style) {
     if (style == 0 && !FHasExtras) return;
     MutableExtras().Style = style;
 }
-TColor TPlovanShape::AuxColor() const {
+TColor TPlovanShape::FAuxColor() const {
     const Extras* e = FindExtras();
     return e ? e->AuxColor : clWhite;
 }
-void TPlovanShape::SetAuxColor(TColor color) {
+void TPlovanShape::SetFAuxColor(TColor color) {
     if (color == clWhite && !FHasExtras) return;
     MutableExtras().AuxColor = color;
 }
-std::int32_t TPlovanShape::AuxValue() const {
+std::int32_t TPlovanShape::FAuxValue() const {
     const Extras* e = FindExtras();
     return e ? e->AuxValue : 0;
 }
-void TPlovanShape::SetAuxValue(std::int32_t value) {
+void TPlovanShape::SetFAuxValue(std::int32_t value) {
     if (value == 0 && !FHasExtras) return;
     MutableExtras().AuxValue = value;
 }
-std::int32_t TPlovanShape::Tag() const {
+std::int32_t TPlovanShape::FTag() const {
     const Extras* e = FindExtras();
     return e ? e->Tag : 0;
 }
-void TPlovanShape::SetTag(std::int32_t tag) {
+void TPlovanShape::SetFTag(std::int32_t tag) {
     if (tag == 0 && !FHasExtras) return;
     MutableExtras().Tag = tag;
 }
@@ -212,8 +224,18 @@ private:
     std::vector<std::unique_ptr<unsigned char[]>> FBlocks;
 };
 
+// The address sanitizer sees a point only when it is a heap block of its own
+// (its overruns, its use after delete): under it, points come from the
+// general allocator. GCC defines __SANITIZE_ADDRESS__; clang answers
+// __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kUsePointPool = true;  // let the sanitizer see every point
+constexpr bool kUsePointPool = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kUsePointPool = false;
+#else
+constexpr bool kUsePointPool = true;
+#endif
 #else
 constexpr bool kUsePointPool = true;
 #endif
@@ -319,7 +341,7 @@ void TPlovanPoint::Rotate(double angle, double cx, double cy) {
 // Line
 
 TPlovanLine::TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId)
-    : TPlovanVertexShape<2>({{{x1, y1}, {x2, y2}}}) {
+    : TPlovanTwoPointShape(x1, y1, x2, y2) {
     FShapeType = ShapeType::Line;
     FLayerId = layerId;
     UpdateBounds();
@@ -330,12 +352,12 @@ void TPlovanLine::Draw(GdiCanvas& canvas, double left, double right, double top,
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
-    canvas.MoveTo(m.X(P[0].X), m.Y(P[0].Y));
-    canvas.LineTo(m.X(P[1].X), m.Y(P[1].Y));
+    canvas.MoveTo(m.X(X1), m.Y(Y1));
+    canvas.LineTo(m.X(X2), m.Y(Y2));
 }
 
 bool TPlovanLine::HitTest(double x, double y, double tolerance) const {
-    return SegmentDistance(x, y, P[0].X, P[0].Y, P[1].X, P[1].Y) <= tolerance;
+    return SegmentDistance(x, y, X1, Y1, X2, Y2) <= tolerance;
 }
 
 // ---------------------------------------------------------------------------
@@ -383,45 +405,24 @@ void TPlovanCircle::Rotate(double angle, double cx, double cy) {
 }
 
 // ---------------------------------------------------------------------------
-// Shapes of a fixed number of points
+// Shapes of two points
 
-template <std::size_t N>
-void TPlovanVertexShape<N>::UpdateBounds() {
-    FMinX = FMaxX = P[0].X;
-    FMinY = FMaxY = P[0].Y;
-    for (std::size_t i = 1; i < N; ++i) {
-        FMinX = std::min(FMinX, P[i].X);
-        FMaxX = std::max(FMaxX, P[i].X);
-        FMinY = std::min(FMinY, P[i].Y);
-        FMaxY = std::max(FMaxY, P[i].Y);
-    }
-}
+void TPlovanTwoPointShape::UpdateBounds() { BoxOver(*this, {{X1, Y1}, {X2, Y2}}); }
 
-template <std::size_t N>
-void TPlovanVertexShape<N>::Move(double dx, double dy) {
-    for (TPointD& p : P) {
-        p.X += dx;
-        p.Y += dy;
-    }
+void TPlovanTwoPointShape::Move(double dx, double dy) {
+    MoveAll({{X1, Y1}, {X2, Y2}}, dx, dy);
     UpdateBounds();
 }
 
-template <std::size_t N>
-void TPlovanVertexShape<N>::Scale(double sx, double sy, double cx, double cy) {
-    for (TPointD& p : P) ScalePoint(p.X, p.Y, sx, sy, cx, cy);
+void TPlovanTwoPointShape::Scale(double sx, double sy, double cx, double cy) {
+    ScaleAll({{X1, Y1}, {X2, Y2}}, sx, sy, cx, cy);
     UpdateBounds();
 }
 
-template <std::size_t N>
-void TPlovanVertexShape<N>::Rotate(double angle, double cx, double cy) {
-    const double a = angle * kShapePi / 180.0;
-    const double c = std::cos(a), sn = std::sin(a);
-    for (TPointD& p : P) RotatePoint(p.X, p.Y, c, sn, cx, cy);
+void TPlovanTwoPointShape::Rotate(double angle, double cx, double cy) {
+    RotateAll({{X1, Y1}, {X2, Y2}}, angle, cx, cy);
     UpdateBounds();
 }
-
-template class TPlovanVertexShape<2>;
-template class TPlovanVertexShape<3>;
 
 void TPlovanCornerShape::Rotate(double, double, double) { UpdateBounds(); }
 
@@ -440,7 +441,7 @@ void TPlovanRectangle::Draw(GdiCanvas& canvas, double left, double right, double
                             double bottom, int width, int height) {
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
-    int ax = m.X(P[0].X), ay = m.Y(P[0].Y), bx = m.X(P[1].X), by = m.Y(P[1].Y);
+    int ax = m.X(X1), ay = m.Y(Y1), bx = m.X(X2), by = m.Y(Y2);
     if (ax > bx) std::swap(ax, bx);
     if (ay > by) std::swap(ay, by);
     if (FWidth == 0 && FFillStyle == bsSolid && !FSelected && Rounded != 1) {
@@ -461,8 +462,8 @@ void TPlovanRectangle::Draw(GdiCanvas& canvas, double left, double right, double
 }
 
 bool TPlovanRectangle::HitTest(double x, double y, double tolerance) const {
-    return std::min(P[0].X, P[1].X) - tolerance <= x && x <= std::max(P[0].X, P[1].X) + tolerance &&
-           std::min(P[0].Y, P[1].Y) - tolerance <= y && y <= std::max(P[0].Y, P[1].Y) + tolerance;
+    return std::min(X1, X2) - tolerance <= x && x <= std::max(X1, X2) + tolerance &&
+           std::min(Y1, Y2) - tolerance <= y && y <= std::max(Y1, Y2) + tolerance;
 }
 
 // ---------------------------------------------------------------------------
@@ -481,13 +482,13 @@ void TPlovanEllipse::Draw(GdiCanvas& canvas, double left, double right, double t
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
     BrushFor(canvas, *this);
-    canvas.Ellipse(m.X(P[0].X), m.Y(P[0].Y), m.X(P[1].X), m.Y(P[1].Y));
+    canvas.Ellipse(m.X(X1), m.Y(Y1), m.X(X2), m.Y(Y2));
 }
 
 bool TPlovanEllipse::HitTest(double x, double y, double tolerance) const {
-    const double rx = std::abs(P[1].X - P[0].X) / 2, ry = std::abs(P[1].Y - P[0].Y) / 2;
+    const double rx = std::abs(X2 - X1) / 2, ry = std::abs(Y2 - Y1) / 2;
     if (rx == 0 || ry == 0) return false;
-    const double cx = (P[0].X + P[1].X) / 2, cy = (P[0].Y + P[1].Y) / 2;
+    const double cx = (X1 + X2) / 2, cy = (Y1 + Y2) / 2;
     const double ux = (x - cx) / rx, uy = (y - cy) / ry;
     return std::abs(ux * ux + uy * uy - 1) <= tolerance / std::min(rx, ry);
 }
@@ -500,7 +501,7 @@ TPlovanText::TPlovanText(double x, double y, const QString& text, std::int32_t f
     : X(x), Y(y), Text(text), FontIndex(fontIndex) {
     FShapeType = ShapeType::Text;
     FLayerId = layerId;
-    SetLabel(text);
+    SetFLabel(text);
     UpdateBounds();
 }
 
@@ -574,7 +575,7 @@ void TPlovanText::Rotate(double angle, double, double) {
 
 TPlovanArc::TPlovanArc(double x1, double y1, double x2, double y2, double x3, double y3,
                        std::int32_t layerId)
-    : TPlovanVertexShape<3>({{{x1, y1}, {x2, y2}, {x3, y3}}}) {
+    : X1(x1), Y1(y1), X2(x2), Y2(y2), X3(x3), Y3(y3) {
     FShapeType = ShapeType::Arc;
     FLayerId = layerId;
     UpdateBounds();
@@ -585,12 +586,29 @@ void TPlovanArc::Draw(GdiCanvas& canvas, double left, double right, double top, 
     if (FVisible != 1) return;
     const ViewMap m(left, right, top, bottom, width, height);
     PenFor(canvas, *this);
-    canvas.MoveTo(m.X(P[0].X), m.Y(P[0].Y));
-    canvas.LineTo(m.X(P[1].X), m.Y(P[1].Y));
-    canvas.LineTo(m.X(P[2].X), m.Y(P[2].Y));
+    canvas.MoveTo(m.X(X1), m.Y(Y1));
+    canvas.LineTo(m.X(X2), m.Y(Y2));
+    canvas.LineTo(m.X(X3), m.Y(Y3));
 }
 
 bool TPlovanArc::HitTest(double x, double y, double tolerance) const {
     return FMinX - tolerance <= x && x <= FMaxX + tolerance && FMinY - tolerance <= y &&
            y <= FMaxY + tolerance;
+}
+
+void TPlovanArc::UpdateBounds() { BoxOver(*this, {{X1, Y1}, {X2, Y2}, {X3, Y3}}); }
+
+void TPlovanArc::Move(double dx, double dy) {
+    MoveAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, dx, dy);
+    UpdateBounds();
+}
+
+void TPlovanArc::Scale(double sx, double sy, double cx, double cy) {
+    ScaleAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, sx, sy, cx, cy);
+    UpdateBounds();
+}
+
+void TPlovanArc::Rotate(double angle, double cx, double cy) {
+    RotateAll({{X1, Y1}, {X2, Y2}, {X3, Y3}}, angle, cx, cy);
+    UpdateBounds();
 }

@@ -4,9 +4,9 @@
 // and moves, scales and rotates itself.
 //
 // Units and conventions: world coordinates are doubles in metres, easting x
-// to the right and northing y up; polyline vertices are stored as 32-bit
-// floats (at projected coordinates of several million metres the step is
-// 0.5 m). Colours are TColor values 0x00BBGGRR. Angles are degrees,
+// to the right and northing y up (polyline vertices too: a survey line at a
+// projected northing of several million metres keeps its millimetres).
+// Colours are TColor values 0x00BBGGRR. Angles are degrees,
 // counter-clockwise in the y-up world. Pen widths are pixels; the hit
 // tolerance is in world units.
 //
@@ -23,7 +23,6 @@
 
 #include <QString>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +37,7 @@ struct TPointD {
     double Y = 0;
 };
 
+// The vertex type of the polygon selections.
 struct TFloatPoint {
     float X = 0;
     float Y = 0;
@@ -85,18 +85,18 @@ public:
     TColor PenColor() const { return FSelected ? clRed : FColor; }
 
     // Caller's values; empty or 0 until set.
-    const QString& Name() const;
-    void SetName(const QString& name);
-    const QString& Label() const;
-    void SetLabel(const QString& label);
-    std::int32_t Style() const;  // style value copied from the layer; never drawn
-    void SetStyle(std::int32_t style);
-    TColor AuxColor() const;  // stored only; clWhite until set
-    void SetAuxColor(TColor color);
-    std::int32_t AuxValue() const;  // stored only
-    void SetAuxValue(std::int32_t value);
-    std::int32_t Tag() const;
-    void SetTag(std::int32_t tag);
+    const QString& FName() const;
+    void SetFName(const QString& name);
+    const QString& FLabel() const;
+    void SetFLabel(const QString& label);
+    std::int32_t FStyle() const;  // style value copied from the layer; never drawn
+    void SetFStyle(std::int32_t style);
+    TColor FAuxColor() const;  // stored only; clWhite until set
+    void SetFAuxColor(TColor color);
+    std::int32_t FAuxValue() const;  // stored only
+    void SetFAuxValue(std::int32_t value);
+    std::int32_t FTag() const;
+    void SetFTag(std::int32_t tag);
 
     // Bounding box, kept by UpdateBounds.
     double FMinX = 0;
@@ -133,13 +133,14 @@ public:
     void Scale(double sx, double sy, double cx, double cy) override;
     void Rotate(double angle, double cx, double cy) override;
 
-    // Survey drawings hold up to millions of points: they come from a pool.
+    // Survey drawings hold up to millions of points: they come from a pool
+    // (in the address sanitizer's build, each from the general allocator).
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size);
-    // Room for `count` points taken from the pool at once and appended to
-    // `room`, for a reader that makes many points on several threads: a
-    // point made in a slot with ::new (slot) TPlovanPoint(...) is deleted as
-    // any point; a slot left unused goes back through ReturnRoom.
+    // Room for `count` points taken at once and appended to `room`, for a
+    // reader that makes many points on several threads: a point made in a
+    // slot with ::new (slot) TPlovanPoint(...) is deleted as any point; a
+    // slot left unused goes back through ReturnRoom.
     static void TakeRoom(std::size_t count, std::vector<void*>& room);
     static void ReturnRoom(void* slot);
 
@@ -149,28 +150,25 @@ public:
     double Z = 0;  // kept by the project file, never drawn
 };
 
-// A shape given by a fixed number of world points P: moving and scaling map
-// every point, the box is the minimum and maximum over them, and rotating
-// turns every point unless the class keeps its own rule.
-template <std::size_t N>
-class TPlovanVertexShape : public TPlovanShape {
+// A shape given by two world points (X1, Y1) and (X2, Y2): moving and scaling
+// map both, the box is their minimum and maximum, and rotating turns both
+// unless the class keeps its own rule.
+class TPlovanTwoPointShape : public TPlovanShape {
 public:
     void UpdateBounds() override;
     void Move(double dx, double dy) override;
     void Scale(double sx, double sy, double cx, double cy) override;
     void Rotate(double angle, double cx, double cy) override;
 
-    std::array<TPointD, N> P;
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
 
 protected:
-    explicit TPlovanVertexShape(const std::array<TPointD, N>& points) : P(points) {}
+    TPlovanTwoPointShape(double x1, double y1, double x2, double y2)
+        : X1(x1), Y1(y1), X2(x2), Y2(y2) {}
 };
 
-extern template class TPlovanVertexShape<2>;
-extern template class TPlovanVertexShape<3>;
-
-// Type 3: from P[0] to P[1].
-class TPlovanLine : public TPlovanVertexShape<2> {
+// Type 3: from (X1, Y1) to (X2, Y2).
+class TPlovanLine : public TPlovanTwoPointShape {
 public:
     TPlovanLine(double x1, double y1, double x2, double y2, std::int32_t layerId);
     void Draw(GdiCanvas& canvas, double left, double right, double top, double bottom, int width,
@@ -195,15 +193,15 @@ public:
     double X = 0, Y = 0, Radius = 0;
 };
 
-// A shape given by two opposite corners P[0], P[1] of its box, which stays
-// axis-aligned: rotating it only recomputes the bounds.
-class TPlovanCornerShape : public TPlovanVertexShape<2> {
+// A shape given by two opposite corners (X1, Y1), (X2, Y2) of its box, which
+// stays axis-aligned: rotating it only recomputes the bounds.
+class TPlovanCornerShape : public TPlovanTwoPointShape {
 public:
     void Rotate(double angle, double cx, double cy) override;
 
 protected:
     TPlovanCornerShape(double x1, double y1, double x2, double y2)
-        : TPlovanVertexShape<2>({{{x1, y1}, {x2, y2}}}) {}
+        : TPlovanTwoPointShape(x1, y1, x2, y2) {}
 };
 
 class TPlovanRectangle : public TPlovanCornerShape {
@@ -275,7 +273,7 @@ public:
     void Scale(double sx, double sy, double cx, double cy) override;
     void Rotate(double angle, double cx, double cy) override;
 
-    // Appends a vertex (rounded to float) and grows the bounds.
+    // Appends a vertex and grows the bounds.
     void AddPoint(double x, double y);
     double GetX(int i) const;  // 0 when out of range
     double GetY(int i) const;
@@ -283,13 +281,13 @@ public:
     void SetPoint(int i, double x, double y);
     int Count() const { return static_cast<int>(Points.size()); }
 
-    std::vector<TFloatPoint> Points;
+    std::vector<TPointD> Points;
     std::uint8_t Closed = 0;
 };
 
-// Type 10: start P[0], middle P[1] and end P[2], drawn as two straight
-// segments.
-class TPlovanArc : public TPlovanVertexShape<3> {
+// Type 10: start (X1, Y1), middle (X2, Y2) and end (X3, Y3), drawn as two
+// straight segments.
+class TPlovanArc : public TPlovanShape {
 public:
     TPlovanArc(double x1, double y1, double x2, double y2, double x3, double y3,
                std::int32_t layerId);
@@ -297,6 +295,12 @@ public:
               int height) override;
     // Inside the bounding box grown by the tolerance.
     bool HitTest(double x, double y, double tolerance) const override;
+    void UpdateBounds() override;
+    void Move(double dx, double dy) override;
+    void Scale(double sx, double sy, double cx, double cy) override;
+    void Rotate(double angle, double cx, double cy) override;
+
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X3 = 0, Y3 = 0;
 };
 
 // The shape as the class its type code names (texts 11, points 17), or any

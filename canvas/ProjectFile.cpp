@@ -85,10 +85,10 @@ class Record {
 };
 
 void AppendVertices(std::string& out, const TPlovanPolyline& polyline) {
-    for (const TFloatPoint& p : polyline.Points) {
-        AppendReal(out, static_cast<double>(p.X));
+    for (const TPointD& p : polyline.Points) {
+        AppendReal(out, p.X);
         out.push_back(' ');
-        AppendReal(out, static_cast<double>(p.Y));
+        AppendReal(out, p.Y);
         out.push_back('\n');
     }
 }
@@ -102,10 +102,7 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
     switch (shape.FShapeType) {
         case ShapeType::Line:
             if (auto* s = dynamic_cast<const TPlovanLine*>(&shape))
-                Record(out, "LINE")
-                    .Reals({s->P[0].X, s->P[0].Y, s->P[1].X, s->P[1].Y})
-                    .Pen(*s)
-                    .End();
+                Record(out, "LINE").Reals({s->X1, s->Y1, s->X2, s->Y2}).Pen(*s).End();
             break;
         case ShapeType::Circle:
             if (auto* s = dynamic_cast<const TPlovanCircle*>(&shape))
@@ -134,7 +131,7 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
         case ShapeType::Rectangle:
             if (auto* s = dynamic_cast<const TPlovanRectangle*>(&shape))
                 Record(out, "RECTANGLE")
-                    .Reals({s->P[0].X, s->P[0].Y, s->P[1].X, s->P[1].Y})
+                    .Reals({s->X1, s->Y1, s->X2, s->Y2})
                     .Pen(*s)
                     .Int(s->FFillColor)
                     .Int(s->FFillStyle)
@@ -144,10 +141,7 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
         case 4:
         case ShapeType::Ellipse:
             if (auto* s = dynamic_cast<const TPlovanEllipse*>(&shape))
-                Record(out, "ELLIPSE")
-                    .Reals({s->P[0].X, s->P[0].Y, s->P[1].X, s->P[1].Y})
-                    .Pen(*s)
-                    .End();
+                Record(out, "ELLIPSE").Reals({s->X1, s->Y1, s->X2, s->Y2}).Pen(*s).End();
             break;
         case ShapeType::Polyline:
         case ShapeType::Polygon:
@@ -164,10 +158,7 @@ void AppendShape(std::string& out, const TPlovanShape& shape) {
             } else if (auto* a = dynamic_cast<const TPlovanArc*>(&shape)) {
                 // Written in the form the reader knows, so an arc survives a
                 // save instead of vanishing from the drawing.
-                Record(out, "ARC")
-                    .Reals({a->P[0].X, a->P[0].Y, a->P[1].X, a->P[1].Y, a->P[2].X, a->P[2].Y})
-                    .Pen(*a)
-                    .End();
+                Record(out, "ARC").Reals({a->X1, a->Y1, a->X2, a->Y2, a->X3, a->Y3}).Pen(*a).End();
             }
             break;
         default:

@@ -174,10 +174,11 @@ bool ParseRecordLine(std::string_view line, Record& p) {
     return ParseRecord(keyword, f, p);
 }
 
-// The vertex reading of a line after a POLYLINE record: x and y, each
-// storable as a 32-bit float. Only a line that starts like a number can be
-// one.
-bool ReadVertex(std::string_view line, TFloatPoint& vertex) {
+// The vertex reading of a line after a POLYLINE record: x and y, each within
+// the range of a 32-bit float, so a file reads as it did when vertices were
+// floats (a vertex beyond that range adds none). Only a line that starts
+// like a number can be one.
+bool ReadVertex(std::string_view line, TPointD& vertex) {
     if (line.empty() || line.front() == '#') return false;
     size_t first = 0;
     while (first < line.size() && IsFieldSpace(line[first])) ++first;
@@ -186,7 +187,7 @@ bool ReadVertex(std::string_view line, TFloatPoint& vertex) {
     double x, y;
     if (!(v.Real(x) && v.Real(y) && std::fabs(x) <= FLT_MAX && std::fabs(y) <= FLT_MAX))
         return false;
-    vertex = {static_cast<float>(x), static_cast<float>(y)};
+    vertex = {x, y};
     return true;
 }
 
@@ -210,7 +211,7 @@ std::string_view LineAt(std::string_view text, size_t at, size_t& next) {
 struct alignas(64) PartRecords {
     std::string_view text;
     std::vector<Record> records;
-    std::vector<TFloatPoint> vertices;
+    std::vector<TPointD> vertices;
     std::vector<uint32_t> events;
     uint32_t shapes = 0;
     uint32_t points = 0;  // POINT records
@@ -235,7 +236,7 @@ void ParsePart(PartRecords& part, size_t from) {
             // lines, comments and empty lines included; one that does not
             // read as a vertex adds none.
             Record& polyline = part.records.back();
-            TFloatPoint vertex;
+            TPointD vertex;
             if (ReadVertex(line, vertex)) {
                 part.vertices.push_back(vertex);
                 ++polyline.vertexCount;
@@ -298,7 +299,7 @@ struct alignas(64) PartPlan {
 struct alignas(64) PartShapes {
     std::vector<TPlovanShape*> shapes;
     TShapeStore::LayerTallies tallies;
-    std::vector<TFloatPoint> head;  // the vertices of the head
+    std::vector<TPointD> head;  // the vertices of the head
     std::unique_ptr<TPlovanPolyline> open;
 
     PartShapes() = default;
@@ -332,7 +333,7 @@ void ApplyPen(TPlovanShape& shape, const Record& p) {
     shape.FWidth = p.width;
 }
 
-void AddVertices(TPlovanPolyline& polyline, const TFloatPoint* vertices, size_t count) {
+void AddVertices(TPlovanPolyline& polyline, const TPointD* vertices, size_t count) {
     polyline.Points.reserve(polyline.Points.size() + count);
     for (size_t i = 0; i < count; ++i) polyline.AddPoint(vertices[i].X, vertices[i].Y);
 }
@@ -464,7 +465,7 @@ void BuildPart(const PartRecords& part, const PartPlan& plan, const Defaults& de
                PartShapes& out) {
     out.Clear();
     for (size_t at = 0, next = 0; at < plan.headEnd; at = next) {
-        TFloatPoint vertex;
+        TPointD vertex;
         if (ReadVertex(LineAt(part.text, at, next), vertex)) out.head.push_back(vertex);
     }
     out.shapes.reserve(part.shapes);

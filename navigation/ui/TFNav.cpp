@@ -312,9 +312,11 @@ void TFNav::FormShow() {
         // 6.
         if (fcad) {
             const CanvasViewSettings view = ReadCanvasViewSettings(ini);
+            // The canvas fits this view to its shape at every resize, also
+            // those still to come while the window is placed and shown.
             fcad->SetView(view.PlanWorldLeft, view.PlanWorldTop, view.PlanWorldRight,
                           view.PlanWorldBottom);
-            FShownView = view;
+            fcad->Resize();
             fcad->SetGridAutoScale(view.GridAutoScale);
             // The device settings window's grid box wins over the stored
             // canvas key, so the key written at close follows the box.
@@ -399,11 +401,14 @@ bool TFNav::FormCloseQuery() {
     if (fWaterfal) fWaterfal->close();
     // 8.
     if (!fcad) return true;
+    // The view as chosen, not as widened to the canvas's shape at the moment:
+    // the next start fits it to the shape then, so restarts never widen it.
     CanvasViewSettings view;
-    view.PlanWorldLeft = fcad->FWorldLeft;
-    view.PlanWorldRight = fcad->FWorldRight;
-    view.PlanWorldTop = fcad->FWorldTop;
-    view.PlanWorldBottom = fcad->FWorldBottom;
+    const viewmath::ViewRect& chosen = fcad->ChosenView();
+    view.PlanWorldLeft = chosen.left;
+    view.PlanWorldRight = chosen.right;
+    view.PlanWorldTop = chosen.top;
+    view.PlanWorldBottom = chosen.bottom;
     view.GridAutoScale = fcad->FGridAutoScale != 0;
     view.DepthSpeedDisplayMode = fcad->FDepthSpeedDisplayMode;
     view.GGAOverlayPosition = fcad->FGGAOverlayPosition;
@@ -444,26 +449,6 @@ void TFNav::setVisible(bool visible) {
         platform::GuardHandler([this] { FormShow(); });
     }
     QMainWindow::setVisible(visible);
-}
-
-void TFNav::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!FShownView) return;
-    // The canvas keeps its view's aspect by widening it at every resize, and
-    // it reaches its final size only once the window is on the screen (a
-    // window manager may still fit the window then): the stored view goes to
-    // the canvas again at that size, so a start shows the view of the last
-    // close rather than a wider one.
-    QTimer::singleShot(0, this, [this] {
-        platform::GuardHandler([this] {
-            if (!FShownView) return;
-            const CanvasViewSettings view = *FShownView;
-            FShownView.reset();
-            fcad->SetView(view.PlanWorldLeft, view.PlanWorldTop, view.PlanWorldRight,
-                          view.PlanWorldBottom);
-            fcad->Resize();
-        });
-    });
 }
 
 void TFNav::closeEvent(QCloseEvent* event) {

@@ -350,7 +350,6 @@ class TFNav : public QMainWindow {
     // The first show runs FormShow before the window reaches the screen, so a
     // restored placement is in place when it appears.
     void setVisible(bool visible) override;
-    void showEvent(QShowEvent* event) override;
     // The close is always allowed; the main window's close ends the message
     // loop.
     void closeEvent(QCloseEvent* event) override;
@@ -445,7 +444,6 @@ class TFNav : public QMainWindow {
     std::unique_ptr<ScreenshotWriter> FScreenshotWriter;
     std::set<std::string> FScreenshotsNotTaken;  // positions already logged as not taken
     bool FShown = false;
-    std::optional<CanvasViewSettings> FShownView;  // the stored view, until the first show settled
     bool FClosing = false;
     bool FRestartRequested = false;
 };

@@ -132,7 +132,7 @@ void TFNav::Export1Click() {
     }
     // 3.
     if (ext == ".dxf") {
-        if (ExportDXF(*fcad, QString::fromStdString(name)))
+        if (fcad->ExportDXF(QString::fromStdString(name)))
             Log("Exported DXF: " + name);
         else
             platform::ShowMessage("DXF export failed: " + name);

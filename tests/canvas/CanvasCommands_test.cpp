@@ -137,7 +137,7 @@ TEST_F(CanvasCommandsTest, TheVertexShapeTakesItsIdAtTheFirstClickAndItsLayersPe
 
 TEST_F(CanvasCommandsTest, ClicksAtTheSamePointAddOneVertex) {
     c.FCommand = 5;
-    // A point that a float does not hold exactly, clicked twice.
+    // A point off the whole metres, clicked twice.
     c.SetView(0.1, 1000.1, 1000.1, 0.1);
     Click(333, 333);
     Click(333, 333);

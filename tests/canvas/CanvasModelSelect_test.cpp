@@ -310,7 +310,7 @@ TEST(CanvasModelSelect, PolylineVertexEditing) {
     m.SetPolylinePoint(id, 9, 1, 1);  // invalid index still redraws
     EXPECT_EQ(m.FRedrawCount, redraws + 1);
     m.SetPolylinePoint(id, 1, 4500000.3, 1);
-    EXPECT_EQ(m.GetPolylineX(id, 1), 4500000.5);
+    EXPECT_EQ(m.GetPolylineX(id, 1), 4500000.3);
     m.DeletePolylinePoint(id, 1);
     m.DeletePolylinePoint(id, 3);
     EXPECT_EQ(m.GetPolylinePointCount(id), 3);
@@ -370,7 +370,7 @@ TEST(CanvasModelSelect, RoutePolylineChoice) {
     m.AddPolyline({{1, 1}, {2, 2}}, other, false);
     const int newest = m.AddPolyline({{3, 3}, {4.3, 4}}, 0, true);
     m.AddLine(0, 0, 9, 9, 0);
-    EXPECT_EQ(route(m), (std::vector<double>{3, 3, 4.3f, 4}));  // any layer, newest first
+    EXPECT_EQ(route(m), (std::vector<double>{3, 3, 4.3, 4}));  // any layer, newest first
     m.InsertPolylinePoint(newest, 0, 0, 0);
     m.DeletePolylinePoint(newest, 0);
     m.DeletePolylinePoint(newest, 0);  // one vertex: passed over

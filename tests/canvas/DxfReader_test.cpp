@@ -65,8 +65,8 @@ TEST(DxfReader, Release12FixtureGivesEveryEntity) {
     ASSERT_EQ(shapes.size(), 8u);
 
     const auto& line = static_cast<const TPlovanLine&>(*shapes[0]);
-    EXPECT_EQ(line.P[0].X, 1);
-    EXPECT_EQ(line.P[1].Y, 12);
+    EXPECT_EQ(line.X1, 1);
+    EXPECT_EQ(line.Y2, 12);
     EXPECT_EQ(line.FColor, 0x0000FF);
 
     const auto& circle = static_cast<const TPlovanCircle&>(*shapes[1]);
@@ -107,10 +107,10 @@ TEST(DxfReader, Release12FixtureGivesEveryEntity) {
 
     // The INSERT: block line (0,0)-(1,0), at (100, 200), x scale 2, rotation 90.
     const auto& insert = static_cast<const TPlovanLine&>(*shapes[7]);
-    EXPECT_NEAR(insert.P[0].X, 100, 1e-9);
-    EXPECT_NEAR(insert.P[0].Y, 200, 1e-9);
-    EXPECT_NEAR(insert.P[1].X, 100, 1e-9);
-    EXPECT_NEAR(insert.P[1].Y, 202, 1e-9);
+    EXPECT_NEAR(insert.X1, 100, 1e-9);
+    EXPECT_NEAR(insert.Y1, 200, 1e-9);
+    EXPECT_NEAR(insert.X2, 100, 1e-9);
+    EXPECT_NEAR(insert.Y2, 202, 1e-9);
     EXPECT_TRUE(d.scripted->messages.isEmpty());
     // The view zoomed onto the drawing (the INSERT's line at y = 202 is the top).
     EXPECT_LE(m.FWorldLeft, 0);
@@ -150,8 +150,8 @@ TEST(DxfReader, Release2018FixtureGivesEveryEntity) {
     EXPECT_EQ(Poly(shapes[5])->Count(), 4);  // the spline's control points
 
     const auto& insert = static_cast<const TPlovanLine&>(*shapes[6]);
-    EXPECT_EQ(insert.P[0].X, 500);
-    EXPECT_EQ(insert.P[1].Y, 505);
+    EXPECT_EQ(insert.X1, 500);
+    EXPECT_EQ(insert.Y2, 505);
     const auto& mirrored = static_cast<const TPlovanCircle&>(*shapes[7]);
     EXPECT_EQ(mirrored.X, -30);
     EXPECT_EQ(mirrored.Y, 40);
@@ -323,8 +323,8 @@ TEST(DxfReader, EachImportHasItsOwnBlockTable) {
     const auto shapes = ShapesOf(m, m.GetImportLayer());
     ASSERT_EQ(shapes.size(), 1u);
     // The second file's first block named S, not the first file's.
-    EXPECT_EQ(static_cast<const TPlovanLine&>(*shapes[0]).P[1].Y, 1);
-    EXPECT_EQ(static_cast<const TPlovanLine&>(*shapes[0]).P[1].X, 1);
+    EXPECT_EQ(static_cast<const TPlovanLine&>(*shapes[0]).Y2, 1);
+    EXPECT_EQ(static_cast<const TPlovanLine&>(*shapes[0]).X2, 1);
 }
 
 TEST(DxfReader, TextEncodings) {

@@ -78,8 +78,8 @@ TEST(DxfWriter, EntitiesAsTheirPairs) {
         text.find(Lines({"0", "LINE", "8", "~~Plovan Vessel", "10", "1.250000", "20", "2.500000",
                          "30", "0.0", "11", "3.000000", "21", "4.000000", "31", "0.0"})),
         std::string::npos);
-    // Vertices are floats: 500000.1 is stored as 500000.09375.
-    EXPECT_NE(text.find(Lines({"10", "500000.093750", "20", "4449960.500000"})), std::string::npos);
+    // Vertices keep their millimetres at projected coordinates.
+    EXPECT_NE(text.find(Lines({"10", "500000.100000", "20", "4449960.441000"})), std::string::npos);
     EXPECT_NE(text.find(Lines({"0", "TEXT", "8", "~~Plovan Vessel", "10", "7.000000", "20",
                                "8.000000", "30", "0.0", "40", "2.500000", "1",
                                "\xDE"
@@ -175,7 +175,7 @@ TEST(DxfWriter, OraclesReadTheExport) {
     EXPECT_NE(ogr.find("Layer (String) = ~~Plovan Vessel"), std::string::npos);
     EXPECT_NE(ogr.find("Text (String) = Şamandıra & Ğ"), std::string::npos) << ogr;
     EXPECT_NE(ogr.find("LINESTRING Z (1.25 2.5 0,3 4 0)"), std::string::npos);
-    EXPECT_NE(ogr.find("LINESTRING Z (500000.09375 4449960.5 0,500010.5 4449970.0 0)"),
+    EXPECT_NE(ogr.find("LINESTRING Z (500000.1 4449960.441 0,500010.5 4449970.25 0)"),
               std::string::npos)
         << ogr;
     EXPECT_NE(ogr.find("POINT Z (-3.5 2.0 0)"), std::string::npos);

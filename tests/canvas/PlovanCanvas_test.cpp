@@ -1,6 +1,8 @@
 // The widget shell of the map canvas on the offscreen platform: painting
 // shows the rendered frame, resizing keeps the aspect, the cursor resets,
 // and the culling index follows every change the model announces.
+#include "canvas/PlovanCanvas.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,7 +11,7 @@
 #include <functional>
 
 #include "canvas/GdiCanvas.h"
-#include "canvas/PlovanCanvas.h"
+#include "tests/support/TempHome.h"
 
 namespace {
 
@@ -162,4 +164,32 @@ TEST(PlovanCanvas, ZeroSizeWidgetPaintsNothing) {
     EXPECT_EQ(canvas.FWorldBottom, 0);
     canvas.RebuildBackBuffer();  // refuses quietly
     EXPECT_TRUE(canvas.FBackBuffer.isNull() || canvas.FBackBuffer.width() != 0);
+}
+
+// The canvas's own file operations over real files: a drawing exported as
+// DXF comes back through LoadDXF on its import layer, XYZ points land on the
+// layer asked for, and files that are not there are refused.
+TEST(PlovanCanvas, DrawingFileMembers) {
+    phxtest::TempHome home;
+    const QString dxf = QString::fromStdString(home.home() + "harbour.dxf");
+    {
+        TPlovanCanvas drawing;
+        drawing.AddLine(500000, 4500000, 500010, 4500010, 0);
+        drawing.AddPolyline({{500000, 4500000}, {500005, 4500002}, {500009, 4500007}}, 0, false);
+        ASSERT_TRUE(drawing.ExportDXF(dxf));
+        EXPECT_FALSE(drawing.ExportDXF(QString::fromStdString(home.home() + "none/out.dxf")));
+    }
+    TPlovanCanvas canvas;
+    ASSERT_TRUE(canvas.LoadDXF(dxf));
+    const int imported = canvas.FindLayer(QStringLiteral("_dxf_harbour.dxf"));
+    ASSERT_GE(imported, 0);
+    EXPECT_EQ(canvas.GetLayerShapeIds(imported).size(), 2u);
+    EXPECT_FALSE(canvas.LoadDXF(QString::fromStdString(home.home() + "none.dxf")));
+
+    const std::string xyz = home.home() + "points.xyz";
+    phxtest::WriteAll(xyz, "500001 4500001 5.5\n500002 4500003 7.25\n");
+    const int points = canvas.AddLayer(QStringLiteral("points"));
+    ASSERT_TRUE(canvas.ImportXYZ(QString::fromStdString(xyz), points, 0, 0));
+    EXPECT_EQ(canvas.GetLayerShapeIds(points).size(), 2u);
+    EXPECT_FALSE(canvas.ImportXYZ(QString::fromStdString(home.home() + "none.xyz"), points, 0, 0));
 }

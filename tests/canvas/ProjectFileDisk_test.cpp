@@ -52,7 +52,7 @@ double FirstX(const std::string& path) {
     TCanvasModel model;
     if (!model.LoadProject(Q(path), -1, -1, 0) || model.FShapes.empty()) return -1;
     auto* line = dynamic_cast<TPlovanLine*>(model.FShapes[0]);
-    return line ? line->P[0].X : -1;
+    return line ? line->X1 : -1;
 }
 
 TEST(ProjectFileSave, ThroughALinkTheTargetIsReplacedAndTheLinkStays) {
@@ -224,7 +224,7 @@ TEST(ProjectFileLoad, BinaryFilesAreRefusedLikeDamagedStreams) {
             EXPECT_EQ(model.FShapes.size(), c.bytes.empty() ? 0u : 1u);
         } else {
             ASSERT_EQ(model.FShapes.size(), 1u);
-            EXPECT_EQ(dynamic_cast<TPlovanLine*>(model.FShapes[0])->P[0].X, 5);
+            EXPECT_EQ(dynamic_cast<TPlovanLine*>(model.FShapes[0])->X1, 5);
         }
     }
 }

@@ -326,12 +326,10 @@ TEST(Render, LongLinesWithFarEndsShowTheirVisiblePart) {
     lines.AddLine(-far, y(-far), far, y(far), 0);
     Canvas400 polylines;
     polylines.AddPolyline({{-far, y(-far)}, {500, 500}, {far, y(far)}}, 0, false);
-    // A wedge whose edge is the same line; its vertices are 32-bit floats,
-    // which hold the line's place only up to 1e7 m out.
-    const double near = 1e7;
+    // A wedge whose edge is the same line.
     Canvas400 polygons;
     const int wedge =
-        polygons.AddPolyline({{-near, y(-near)}, {near, y(near)}, {near, y(-near)}}, 0, true);
+        polygons.AddPolyline({{-far, y(-far)}, {far, y(far)}, {far, y(-far)}}, 0, true);
     polygons.SetShapeFillColor(wedge, 0xFF0000);
     polygons.SetShapeFillStyle(wedge, bsSolid);
     for (TPlovanCanvas* canvas : {static_cast<TPlovanCanvas*>(&lines),

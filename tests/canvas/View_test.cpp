@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QWheelEvent>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
 
@@ -76,6 +77,55 @@ TEST(View, ResizeGrowsOneSpanToTheControlsAspect) {
         ExpectView(canvas, c.expected, 1e-6);
         EXPECT_NEAR(canvas.GetViewWidth() / canvas.GetViewHeight(),
                     static_cast<double>(c.w) / c.h, 1e-9);
+    }
+}
+
+// Resizing fits the view last chosen, not the view the last resize made: a
+// control that passes through other shapes and comes back shows the chosen
+// view again (moved by any pan or centring on the way), and ChosenView
+// keeps it unwidened.
+TEST(View, ResizesThroughOtherShapesComeBackToTheChosenView) {
+    const double third = 1000.0 / 6;  // 166.67 m
+    struct Case {
+        const char* name;
+        std::function<void(TPlovanCanvas&)> atWide;  // done while the control is 800 x 300
+        View back;                                   // the view at 400 x 400 again
+        View chosen;
+    } cases[] = {
+        {"nothing", [](TPlovanCanvas&) {}, {0, 1000, 1000, 0}, {0, 1000, 1000, 0}},
+        {"pan",
+         [](TPlovanCanvas& c) { c.Pan(10, -20); },
+         {10, 1010, 980, -20},
+         {10, 1010, 980, -20}},
+        {"centre",
+         [](TPlovanCanvas& c) { c.CenterOn(5000, 6000); },
+         {4500, 5500, 6500, 5500},
+         {4500, 5500, 6500, 5500}},
+        // The zoom chooses what it shows: 1333 x 500 m about the centre.
+        {"zoom",
+         [](TPlovanCanvas& c) { c.ZoomAt(0.5, 500, 500); },
+         {-third, 1000 + third, 1000 + third, -third},
+         {-third, 1000 + third, 750, 250}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPlovanCanvas canvas;
+        canvas.resize(400, 400);
+        canvas.SetView(0, 1000, 1000, 0);
+        canvas.Resize();
+        for (const QSize size : {QSize(800, 300), QSize(300, 800), QSize(800, 300)}) {
+            canvas.resize(size);
+            canvas.Resize();
+        }
+        c.atWide(canvas);
+        canvas.resize(400, 400);
+        canvas.Resize();
+        ExpectView(canvas, c.back);
+        const viewmath::ViewRect& chosen = canvas.ChosenView();
+        EXPECT_NEAR(chosen.left, c.chosen.left, 1e-6);
+        EXPECT_NEAR(chosen.right, c.chosen.right, 1e-6);
+        EXPECT_NEAR(chosen.top, c.chosen.top, 1e-6);
+        EXPECT_NEAR(chosen.bottom, c.chosen.bottom, 1e-6);
     }
 }
 

@@ -70,9 +70,9 @@ TEST(XyzImport, GdalGridBecomesCells) {
     ASSERT_EQ(m.FShapes.size(), 24u);
     const auto& cell = static_cast<const TPlovanRectangle&>(*m.FShapes[0]);
     EXPECT_EQ(cell.FShapeType, ShapeType::Rectangle);
-    EXPECT_EQ(cell.P[0].X, 500000);
-    EXPECT_EQ(cell.P[1].X, 500005);
-    EXPECT_EQ(cell.P[0].Y, 4449995);
+    EXPECT_EQ(cell.X1, 500000);
+    EXPECT_EQ(cell.X2, 500005);
+    EXPECT_EQ(cell.Y1, 4449995);
     EXPECT_EQ(cell.Value, 7.5);
     EXPECT_EQ(cell.FColor, 16776960);
     EXPECT_EQ(cell.FFillColor, 16776960);

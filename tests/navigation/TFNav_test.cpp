@@ -392,6 +392,54 @@ TEST_F(TFNavTest, SavedViewComesBackAtTheNextStart) {
     EXPECT_EQ(again.fcad->FGGAOverlayPosition, 3);
 }
 
+// Starts and closes of the real main window, each after the events of its
+// start have run: the view stored at a close is the view the next start read,
+// to the last digit, whatever sizes the window passed through on the way.
+TEST_F(TFNavTest, StoredViewSurvivesRestartsExactly) {
+    // The four stored edges as the settings file holds them.
+    auto stored = [] {
+        const platform::IniFile ini = Settings();
+        std::string edges;
+        for (const char* key :
+             {"PlanWorldLeft", "PlanWorldRight", "PlanWorldTop", "PlanWorldBottom"})
+            edges += ini.ReadString("CANVAS", key, "") + " ";
+        return edges;
+    };
+    auto settle = [] {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents();
+        }
+    };
+    {
+        TFNav nav;
+        nav.show();
+        settle();
+        nav.fcad->SetView(500100.0, 4500700.0, 501335.0, 4500100.0);
+        nav.close();
+    }
+    const std::string first = stored();
+    ASSERT_EQ(first, "500100 501335 4500700 4500100 ");
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE("restart " + std::to_string(run + 1));
+        TFNav nav;
+        nav.show();
+        settle();
+        // The canvas shows at least the stored view.
+        EXPECT_LE(nav.fcad->FWorldLeft, 500100.0);
+        EXPECT_GE(nav.fcad->FWorldRight, 501335.0);
+        EXPECT_LE(nav.fcad->FWorldBottom, 4500100.0);
+        EXPECT_GE(nav.fcad->FWorldTop, 4500700.0);
+        // A window resized to another shape and back.
+        nav.resize(nav.width() / 2, nav.height());
+        settle();
+        nav.resize(nav.width() * 2, nav.height());
+        settle();
+        nav.close();
+        EXPECT_EQ(stored(), first);
+    }
+}
+
 // A view stored by a faulty run (zero span, not finite, not a number) would
 // blank the canvas at every start: the default view is shown instead.
 TEST_F(TFNavTest, UnusableStoredViewGivesTheDefaultView) {

@@ -109,7 +109,7 @@ TEST_F(TfRunline1Test, RouteGeneratesOnTheCanvas) {
     EXPECT_EQ(canvas.FCurrentLayer, current);
     EXPECT_EQ(LogLines("\tRunlines generated - Spacing: 10, Length: 100"), 1);
 
-    // The canvas holds the generator's lines as floats.
+    // The canvas holds the generator's lines exactly.
     const RunlineSet set = GenerateRunlineSet(route, 10, 100, true);
     const std::vector<std::int32_t> ids = canvas.GetLayerShapeIds(w.RunlineLayerId());
     ASSERT_EQ(ids.size(), set.Lines.size() + 1);
@@ -118,8 +118,8 @@ TEST_F(TfRunline1Test, RouteGeneratesOnTheCanvas) {
         ASSERT_EQ(canvas.GetPolylinePointCount(id), 2);
         for (int v = 0; v < 2; ++v) {
             const TPointD& p = set.Lines[i][v];
-            EXPECT_NEAR(canvas.GetPolylineX(id, v), p.X, std::fabs(p.X) * 6e-8);
-            EXPECT_NEAR(canvas.GetPolylineY(id, v), p.Y, std::fabs(p.Y) * 6e-8);
+            EXPECT_EQ(canvas.GetPolylineX(id, v), p.X);
+            EXPECT_EQ(canvas.GetPolylineY(id, v), p.Y);
         }
     }
     // A second generation replaces the lines.
