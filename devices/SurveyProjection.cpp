@@ -42,13 +42,14 @@ SurveyGridConversion::SurveyGridConversion(const DeviceGridSystem& system)
 bool SurveyGridConversion::IsValid() const { return toLocal_ && toWgs84_ && (tm_ || conic_); }
 
 std::optional<geodesy::Geodetic> SurveyGridConversion::ToLocal(double latitudeDeg,
-                                                               double longitudeDeg) const {
+                                                               double longitudeDeg,
+                                                               double heightM) const {
     if (!toLocal_) return std::nullopt;
     if (identity_) {
         if (!std::isfinite(longitudeDeg) || !(std::fabs(latitudeDeg) <= 90)) return std::nullopt;
         return geodesy::Geodetic{latitudeDeg, WrapLongitude(longitudeDeg), 0};
     }
-    return toLocal_->Transform({latitudeDeg, longitudeDeg, 0});
+    return toLocal_->Transform({latitudeDeg, longitudeDeg, heightM});
 }
 
 bool SurveyGridConversion::LocalToGrid(const geodesy::Geodetic& local, double& easting,

@@ -25,8 +25,10 @@ class SurveyGridConversion {
     // projection parameters are refused.
     bool IsValid() const;
 
-    // WGS 84 to the local datum (height 0); std::nullopt when the chain fails.
-    std::optional<geodesy::Geodetic> ToLocal(double latitudeDeg, double longitudeDeg) const;
+    // WGS 84 to the local datum (at height 0 unless one is given); std::nullopt
+    // when the chain fails.
+    std::optional<geodesy::Geodetic> ToLocal(double latitudeDeg, double longitudeDeg,
+                                             double heightM = 0) const;
     // A local-datum position to grid easting and northing.
     bool LocalToGrid(const geodesy::Geodetic& local, double& easting, double& northing) const;
     // Both steps.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "devices/DeviceGeodesy.h"
+#include "devices/SurveyProjection.h"
 #include "foundation/DayPaths.h"
 #include "geodesy/LambertConformalConic.h"
 #include "geodesy/ParameterText.h"
@@ -125,43 +126,32 @@ std::string LambertRefusal(const DeviceSettingsValues& v) {
 
 class SurveyFixProjection final : public FixProjection {
   public:
-    SurveyFixProjection(const DeviceGridSystem& system, const geodesy::DatumShift& shift)
-        : system_(system), shift_(shift) {}
+    explicit SurveyFixProjection(const DeviceGridSystem& system) : conversion_(system) {}
 
     // The projection of the set, or nullptr with the geodesy's reason.
     static std::shared_ptr<const FixProjection> Create(const DeviceSettingsValues& values,
                                                        std::string& why) {
         const std::optional<DeviceGridSystem> system = BuildGridSystem(values, &why);
         if (!system) return nullptr;
-        const auto shift = geodesy::DatumShift::Create(system->source, system->target);
-        if (!shift) {
-            why = "The datum shift refuses the datum parameters.";
-            return nullptr;
-        }
-        auto projection = std::make_shared<SurveyFixProjection>(*system, *shift);
-        if (!system->lambert) {
-            projection->tm_ =
-                geodesy::TransverseMercator::Create(system->target.ellipsoid, system->tm);
-            if (!projection->tm_) {
-                why = "The Transverse Mercator projection refuses the TM parameters.";
-                return nullptr;
-            }
-        } else if (!projection->InstallLambert(nullptr)) {
-            why = "The Lambert projection refuses the LCC parameters.";
-            return nullptr;
-        }
-        return projection;
+        auto projection = std::make_shared<SurveyFixProjection>(*system);
+        if (projection->conversion_.IsValid()) return projection;
+        why = !geodesy::DatumShift::Create(system->source, system->target)
+                  ? "The datum shift refuses the datum parameters."
+              : system->lambert ? "The Lambert projection refuses the LCC parameters."
+                                : "The Transverse Mercator projection refuses the TM parameters.";
+        return nullptr;
     }
 
     std::optional<GridFix> Project(double latitude, double longitude,
                                    double height) const override {
+        // Transverse Mercator shifts the datum at height 0, Lambert at the
+        // fix's own height.
+        if (!conversion_.Conic()) height = 0;
         // Rows and ticks ask for the same fix many times over.
-        if (!system_.lambert) height = 0;
         if (haveLast_ && latitude == lastLatitude_ && longitude == lastLongitude_ &&
             height == lastHeight_)
             return last_;
-        last_ = system_.lambert ? Lambert(latitude, longitude, height)
-                                : TransverseMercator(latitude, longitude);
+        last_ = Convert(latitude, longitude, height);
         haveLast_ = true;
         lastLatitude_ = latitude;
         lastLongitude_ = longitude;
@@ -170,65 +160,30 @@ class SurveyFixProjection final : public FixProjection {
     }
 
   private:
-    std::optional<GridFix> TransverseMercator(double latitude, double longitude) const {
-        const auto local = shift_.Transform({latitude, longitude, 0});
-        if (!local) return std::nullopt;
-        const auto grid = tm_->Forward({local->latitudeDeg, local->longitudeDeg});
-        if (!grid) return std::nullopt;
-        const double convergence =
-            geodesy::TMGridConvergenceDeg(system_.target.ellipsoid, system_.tm.centralMeridianDeg,
-                                          {latitude, longitude})
-                .value_or(0);
-        return GridFix{grid->eastingM, grid->northingM, convergence};
-    }
-
-    // The set goes into the Lambert module's one process-wide set; n is the
-    // cone constant the setter returns. False when the setter refuses it.
-    bool InstallLambert(double* n) const {
-        bool accepted = false;
-        double cone = 0;
-        if (system_.lambertOneParallel) {
-            const geodesy::Lambert1SPSet& s = system_.lambert1;
-            cone =
-                geodesy::SetLambert1SPParameters(s.a, s.f, s.originLatitude, s.centralMeridian,
-                                                 s.falseEasting, s.falseNorthing, s.k0, &accepted);
-        } else {
-            const geodesy::Lambert2SPSet& s = system_.lambert2;
-            cone = geodesy::SetLambert2SPParameters(s.a, s.f, s.originLatitude, s.centralMeridian,
-                                                    s.firstParallel, s.secondParallel,
-                                                    s.falseEasting, s.falseNorthing, &accepted);
-        }
-        if (n) *n = cone;
-        return accepted;
-    }
-
-    std::optional<GridFix> Lambert(double latitude, double longitude, double height) const {
-        const auto local = shift_.Transform({latitude, longitude, height});
-        if (!local) return std::nullopt;
-        double n = 0;
-        if (!InstallLambert(&n)) return std::nullopt;
-        const double phi = geodesy::DegToRad(local->latitudeDeg);
-        const double lambda = geodesy::DegToRad(local->longitudeDeg);
+    std::optional<GridFix> Convert(double latitude, double longitude, double height) const {
+        const std::optional<geodesy::Geodetic> local =
+            conversion_.ToLocal(latitude, longitude, height);
         GridFix out;
-        const int error =
-            system_.lambertOneParallel
-                ? geodesy::GeodeticToLambert1SP(phi, lambda, out.easting, out.northing)
-                : geodesy::GeodeticToLambert2SP(phi, lambda, out.easting, out.northing);
-        if (error != 0) return std::nullopt;
-        // Grid north lies east of true north east of the central meridian in
-        // the north (gamma = n dlon), so the heading correction is -gamma, as
-        // for Transverse Mercator.
-        const double centralMeridian = system_.lambertOneParallel
-                                           ? system_.lambert1.centralMeridian
-                                           : system_.lambert2.centralMeridian;
-        out.convergence = -n * geodesy::LongitudeFromCentralMeridian(
-                                   local->longitudeDeg, geodesy::RadToDeg(centralMeridian));
+        if (!local || !conversion_.LocalToGrid(*local, out.easting, out.northing))
+            return std::nullopt;
+        if (const geodesy::LambertConic* conic = conversion_.Conic()) {
+            // Grid north lies east of true north east of the central meridian
+            // in the north (gamma = n dlon), so the heading correction is
+            // -gamma, as for Transverse Mercator.
+            out.convergence = -conic->ConeConstant() *
+                              geodesy::LongitudeFromCentralMeridian(
+                                  local->longitudeDeg, geodesy::RadToDeg(conic->CentralMeridian()));
+        } else {
+            const DeviceGridSystem& system = conversion_.System();
+            out.convergence = geodesy::TMGridConvergenceDeg(system.target.ellipsoid,
+                                                            system.tm.centralMeridianDeg,
+                                                            {latitude, longitude})
+                                  .value_or(0);
+        }
         return out;
     }
 
-    DeviceGridSystem system_;
-    geodesy::DatumShift shift_;
-    std::optional<geodesy::TransverseMercator> tm_;
+    SurveyGridConversion conversion_;
     mutable bool haveLast_ = false;
     mutable double lastLatitude_ = 0, lastLongitude_ = 0, lastHeight_ = 0;
     mutable std::optional<GridFix> last_;

@@ -5,7 +5,9 @@
 // Mercator or Lambert with one or two parallels) that holds until the next
 // Start. A refused set is named once and leaves no projection at all.
 //
-// Transverse Mercator projects the shifted position at height 0 and gives
+// The conversion is the survey's one (devices/SurveyProjection.h), so the map,
+// the rows, the marks and the satellite background agree. Transverse
+// Mercator projects the shifted position at height 0 and gives
 // its convergence at the WGS 84 position; Lambert shifts the position with
 // its GGA height and gives n (dlon) at the local one. Both convergences are
 // negative east of the central meridian in the north (grid heading =
