@@ -410,6 +410,9 @@ class TFNav : public QMainWindow {
     // seconds): the position box, the realtime window and the speed readout
     // say so until a fresh fix.
     void ShowNoFix();
+    // The GNSS gave out (closed, idle, lost): the map tick stops, even one a
+    // drawing paused, no fix is fresh any more and the screen says so.
+    void GnssGone();
     // tMap starts: GPSGroupBox lime, the GNSS monitor white.
     void StartMapTick();
     // The canvas has a drawing in progress; the map stands still meanwhile.

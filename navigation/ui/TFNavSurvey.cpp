@@ -267,6 +267,13 @@ void TFNav::ShowNoFix() {
     if (fcad) fcad->SetSpeed(kNoSpeed, true);
 }
 
+void TFNav::GnssGone() {
+    tMap->stop();
+    FMapPausedByDrawing = false;
+    g_Survey.LastFixTick = 0;
+    ShowNoFix();
+}
+
 void TFNav::StartMapTick() {
     tMap->start();
     if (fRealtime) fRealtime->SetGpsColor(kFrameLime);
@@ -294,22 +301,16 @@ void TFNav::ZGPS1Connect(int port) {
 }
 
 void TFNav::ZGPS1Disconnect(int port) {
-    tMap->stop();
-    FMapPausedByDrawing = false;
-    g_Survey.LastFixTick = 0;
+    GnssGone();
     PortMessage("Disconnected from GPS on " + TPlovanSerialGPS::PortName(port), true);
     SetRealtimeDown(false);
-    ShowNoFix();
 }
 
 void TFNav::ZGPS1Idle() {
-    tMap->stop();
-    FMapPausedByDrawing = false;
+    GnssGone();
     g_Survey.GnssLatitude = 0;
     g_Survey.GnssLongitude = 0;
-    g_Survey.LastFixTick = 0;
     PortMessage("GPS is idle!", true);
-    ShowNoFix();
 }
 
 void TFNav::ZGPS1Timeout() {
@@ -327,14 +328,9 @@ std::string PortTitle(const TPlovanSerialGPS* reader, const TPlovanSerialGPS* gn
 }  // namespace
 
 void TFNav::PortLost(TPlovanSerialGPS* reader, const std::string& why) {
-    if (reader == ZGPS1) {
-        // No fix comes from a device that is gone; the next line after its
-        // return starts the tick again.
-        tMap->stop();
-        FMapPausedByDrawing = false;
-        g_Survey.LastFixTick = 0;
-        ShowNoFix();
-    }
+    // No fix comes from a device that is gone; the next line after its
+    // return starts the tick again.
+    if (reader == ZGPS1) GnssGone();
     const std::string text = PortTitle(reader, ZGPS1) + " lost: " + why;
     g_LastPortMessage = QString::fromStdString(text);
     SurveyFault(text);
