@@ -216,16 +216,26 @@ tour() {
   done
 }
 
+# Starts openbox and waits until it manages the screen; fails when it ends
+# first or is not there after 10 s.
+start_openbox() {
+  openbox --sm-disable >>"$WORK/openbox.log" 2>&1 &
+  local openbox=$!
+  for _ in $(seq 1 100); do
+    [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
+    kill -0 "$openbox" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  kill "$openbox" 2>/dev/null
+  return 1
+}
+
 inside() {
   local exe="$1" tour="$2" wm="$3"
   WM="$wm"
   if [ "$wm" = openbox ]; then
-    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-    for _ in $(seq 1 100); do
-      [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && break
-      sleep 0.1
-    done
-    [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] ||
+    xprop -root >/dev/null || { echo "cannot open the display $DISPLAY"; return 1; }
+    start_openbox || start_openbox || start_openbox ||
       { echo "openbox did not start"; cat "$WORK/openbox.log"; return 1; }
   fi
 
@@ -302,12 +312,31 @@ exe="$(realpath "$1")"
 tour="$(realpath "$2")"
 wm="${3:-}"
 WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
+XSERVER=""
+trap '[ -z "$XSERVER" ] || kill "$XSERVER" 2>/dev/null; rm -rf "$WORK"' EXIT
 export WORK
 export HOME="$WORK/home" APPDATA="$WORK/appdata"
 export INI="$APPDATA/Plovan/PHX/PlovanHX.ini"
 mkdir -p "$HOME" "$APPDATA"
-unset XDG_CONFIG_HOME QT_QPA_PLATFORM WAYLAND_DISPLAY DISPLAY
-xvfb-run -a -s "-screen 0 ${SCREEN_W}x${SCREEN_H}x24" bash "$0" --inside "$exe" "$tour" "$wm"
+unset XDG_CONFIG_HOME QT_QPA_PLATFORM WAYLAND_DISPLAY DISPLAY XAUTHORITY
+
+# The X server picks a free display number itself, one whose lock file and
+# sockets it can all take, and writes it to fd 3 once it takes connections;
+# no cookie is needed on a server only local clients can reach. (xvfb-run -a
+# picks the number before its server runs and hands out a cookie for it; on
+# a loaded machine openbox once could not open the display it was given.)
+Xvfb -displayfd 3 -nolisten tcp -screen 0 "${SCREEN_W}x${SCREEN_H}x24" \
+  3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+XSERVER=$!
+# read fails until the whole line (number and newline) is there.
+number=""
+for _ in $(seq 1 600); do
+  IFS= read -r number <"$WORK/display" && break
+  number=""
+  kill -0 "$XSERVER" 2>/dev/null || break
+  sleep 0.1
+done
+[ -n "$number" ] || { echo "the X server did not start"; cat "$WORK/xvfb.log"; exit 1; }
+DISPLAY=":$number" bash "$0" --inside "$exe" "$tour" "$wm"
 echo "main window shown and closed; settings file and day folders written; placement kept;" \
      "every window clear of the bars and back in its place${wm:+ under $wm}"
