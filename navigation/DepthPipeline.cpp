@@ -76,10 +76,9 @@ bool Holds(std::string_view line, std::string_view what) {
 
 void DepthPipeline::Note(DepthLineResult& result, DepthNote note, bool active, std::string text) {
     const unsigned bit = 1u << static_cast<unsigned>(note);
-    if (!active) {
-        raised_ &= ~bit;
-        return;
-    }
+    lineChecked_ |= bit;
+    if (!active) return;
+    lineActive_ |= bit;
     if (raised_ & bit) return;
     raised_ |= bit;
     result.notes.emplace_back(note, std::move(text));
@@ -110,6 +109,14 @@ double DepthPipeline::SoundVelocityFor(double raw, const SurveyState& state,
 
 DepthLineResult DepthPipeline::Process(SurveyState& state, std::string_view line,
                                        const DepthLineInputs& inputs) {
+    lineActive_ = lineChecked_ = 0;
+    DepthLineResult result = ProcessLine(state, line, inputs);
+    raised_ &= ~(lineChecked_ & ~lineActive_);
+    return result;
+}
+
+DepthLineResult DepthPipeline::ProcessLine(SurveyState& state, std::string_view line,
+                                           const DepthLineInputs& inputs) {
     DepthLineResult result;
     const std::string lineText(line);
 

@@ -89,10 +89,15 @@ class DepthPipeline {
                             const DepthLineInputs& inputs);
 
   private:
+    DepthLineResult ProcessLine(SurveyState& state, std::string_view line,
+                                const DepthLineInputs& inputs);
     void Note(DepthLineResult& result, DepthNote note, bool active, std::string text);
     double SoundVelocityFor(double raw, const SurveyState& state, const ProfileColumn& profile,
                             DepthLineResult& result);
     unsigned raised_ = 0;
+    // The notes whose cause the current line has, and those it was checked
+    // for without it: a cause clears only when no depth of the line has it.
+    unsigned lineActive_ = 0, lineChecked_ = 0;
     std::optional<double> lastDraft_, lastAlert_;
 };
 

@@ -112,6 +112,33 @@ TEST_F(Depth, ProfileIndexRoundsHalfUp) {
     EXPECT_EQ(r.notes.back().first, DepthNote::ProfileLineBad);
 }
 
+// A cause is in force while either depth of a line has it: the high and low
+// depths of a two-depth sounder do not take turns raising and clearing it.
+TEST_F(Depth, ANoteOfOneOfTwoDepthsIsSaidOnce) {
+    in.profile.inUse = true;
+    for (int i = 0; i < 10; ++i) in.profile.lines.push_back(std::to_string(1400 + i * 10));
+    const SBESMessageType* type = FindSBESMessageType("Plovan XDR H/L");
+    ASSERT_TRUE(type);
+    SBESFormat f(type->format);
+    in.messageType = "Plovan XDR H/L";
+    in.format = &f;
+    const auto beyondNotes = [&](const std::string& line) {
+        const DepthLineResult r = Run(line);
+        return std::count_if(r.notes.begin(), r.notes.end(), [](const auto& note) {
+            return note.first == DepthNote::ProfileBeyondEnd;
+        });
+    };
+    for (const char* line : {"$PLXDHI1,30,$PLXDLO1,4", "$PLXDHI1,4,$PLXDLO1,30"}) {
+        SCOPED_TRACE(line);
+        pipeline = DepthPipeline();
+        EXPECT_EQ(beyondNotes(line), 1);
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(beyondNotes(line), 0);
+        // Both within the profile clears it; the next depth beyond says it again.
+        EXPECT_EQ(beyondNotes("$PLXDHI1,4,$PLXDLO1,5"), 0);
+        EXPECT_EQ(beyondNotes(line), 1);
+    }
+}
+
 TEST_F(Depth, HugeDepthsReadTheProfileWithinItsLines) {
     in.profile.inUse = true;
     for (int i = 0; i < 10; ++i) in.profile.lines.push_back(std::to_string(1400 + i * 10));
