@@ -1,15 +1,17 @@
 #include "navigation/HeldItems.h"
 
 void HeldItems::Hold(std::string item) {
-    if (bytes_ + item.size() + 2 > cap_) {
-        ++lost_;
-        return;
-    }
     bytes_ += item.size() + 2;
     items_.push_back(std::move(item));
 }
 
 bool HeldItems::Failed() {
+    // Every item before the newest was within the cap when its own write failed.
+    if (bytes_ > cap_ && !items_.empty()) {
+        bytes_ -= items_.back().size() + 2;
+        items_.pop_back();
+        ++lost_;
+    }
     if (outage_) return false;
     outage_ = true;
     return true;

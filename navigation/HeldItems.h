@@ -13,16 +13,18 @@ class HeldItems {
   public:
     explicit HeldItems(size_t capBytes) : cap_(capBytes) {}
 
-    // Keeps `item` after the others; an item that would pass the cap (its
-    // bytes plus two for a line end) is counted as lost instead.
+    // Keeps `item` after the others for the next write. Only a write that
+    // fails holds it to the cap (see Failed), so the item that comes as
+    // writing works again is written even when the hold is full.
     void Hold(std::string item);
     const std::deque<std::string>& Items() const { return items_; }
     bool Empty() const { return items_.empty(); }
     size_t Count() const { return items_.size(); }
     size_t Lost() const { return lost_; }
 
-    // A write of the held items failed: true when this begins an outage,
-    // which the caller reports.
+    // A write of the held items failed: the newest item that passes the cap
+    // (each item's bytes plus two for a line end) is counted as lost rather
+    // than held. True when this begins an outage, which the caller reports.
     bool Failed();
 
     struct Recovery {

@@ -14,8 +14,6 @@ RetryingWriter::RetryingWriter(std::string what, WriteItems write, Hooks hooks, 
 
 bool RetryingWriter::Write(const std::string& path, std::string item) {
     held_.Hold(std::move(item));
-    // Past the cap the item is counted as lost; the outage goes on.
-    if (held_.Empty()) return false;
     return WriteHeld(path);
 }
 

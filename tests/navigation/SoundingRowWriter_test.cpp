@@ -100,6 +100,19 @@ TEST_F(RowWriter, RowsBeyondTheCapAreCounted) {
     EXPECT_EQ(phxtest::ReadAll(path), "H\r\naaa\r\nbbb\r\n");
 }
 
+TEST_F(RowWriter, TheRowThatFindsTheFileAgainIsWrittenWhenTheHoldIsFull) {
+    SoundingRowWriter small{"H", Hooks(), 10};
+    fs::remove_all(dir);
+    phxtest::WriteAll(home.home() + "LOG", "x");
+    for (const char* row : {"aaa", "bbb", "ccc"}) EXPECT_FALSE(small.Write(path, row));
+    EXPECT_EQ(small.HeldRows(), 2u);
+    fs::remove(home.home() + "LOG");
+    EXPECT_TRUE(small.Write(path, "ddd"));
+    EXPECT_EQ(phxtest::ReadAll(path), "H\r\naaa\r\nbbb\r\nddd\r\n");
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_NE(reports[1].find("3 held rows written, 1 rows lost"), std::string::npos) << reports[1];
+}
+
 TEST_F(RowWriter, DirectoryInTheCsvsPlaceDivertsToNumberedName) {
     fs::create_directories(path);
     EXPECT_TRUE(writer.Write(path, "r1"));
