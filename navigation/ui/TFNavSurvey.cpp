@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <tuple>
 
 #include "canvas/PlovanCanvas.h"
 #include "devices/TPlovanSerialGPS.h"
@@ -487,12 +488,15 @@ void TFNav::ShowDepthStatus() {
 }
 
 void TFNav::FlushSoundingRows() {
-    // Held event lines and geodesy blocks get their last chance too.
-    if (FEventLines && !FEventLines->Retry(EventLogPath()))
-        SurveyFault(std::to_string(FEventLines->Held()) + " event lines were lost at the close.");
-    if (FGeodesyRecord && !FGeodesyRecord->Retry(GeodesyLogPath(g_LogDir, platform::Now())))
-        SurveyFault(std::to_string(FGeodesyRecord->Held()) +
-                    " geodesy records were lost at the close.");
+    // Held event lines and geodesy blocks get their last chance too; those
+    // beyond the hold's cap were lost already and count among them.
+    const std::tuple<RetryingWriter*, std::string, const char*> records[] = {
+        {FEventLines.get(), EventLogPath(), "event lines"},
+        {FGeodesyRecord.get(), GeodesyLogPath(g_LogDir, platform::Now()), "geodesy records"}};
+    for (const auto& [writer, path, what] : records)
+        if (writer && !writer->Retry(path))
+            SurveyFault(std::to_string(writer->Held() + writer->Lost()) + " " + what +
+                        " were lost at the close.");
     const std::pair<SoundingRowWriter*, std::string> files[] = {
         {FCsvWriter.get(), g_CoordinatesCsvPath},
         {FXyzWriter.get(), g_XyzDir + g_SessionDate + " Simple XYZ.csv"}};

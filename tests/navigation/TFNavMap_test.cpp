@@ -277,6 +277,16 @@ TEST_F(TFNavMap, EventLinesOutliveAnOutageInOrderWithOneReportEach) {
     EXPECT_LT(two, three);
 }
 
+TEST_F(TFNavMap, EventLinesStillHeldAtTheCloseAreSaid) {
+    fs::remove(EventLogPath());
+    fs::create_directories(EventLogPath());
+    nav->btEventAddClick();
+    nav->btEventAddClick();
+    nav->FlushSoundingRows();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], "2 event lines were lost at the close.");
+}
+
 TEST_F(TFNavMap, AMarkAfterTheDayFolderWentMakesItAgain) {
     fs::remove_all(g_DayDir);
     nav->btEventAddClick();
