@@ -140,7 +140,7 @@ void CreateApplicationWindows() {
     fRunline1 = new TfRunline1(FNav->fcad);
     fLatency = new TfLatency();
     fWaterfal = new TfWaterfal();
-    fTheme = new TfTheme(FNav->fcad, FNav);
+    fTheme = new TfTheme(FNav->fcad);
     // The battery window is on the screen from its creation.
     fJoystick = new TfJoystick();
     fJoystick->show();

@@ -38,11 +38,10 @@ class TfThemeTest : public ::testing::Test {
   protected:
     phxtest::TempHome home;
     TPlovanCanvas canvas;
-    QWidget mainWindow;
     FakeStyles styles;
 
     std::unique_ptr<TfTheme> Make() {
-        auto w = std::make_unique<TfTheme>(&canvas, &mainWindow);
+        auto w = std::make_unique<TfTheme>(&canvas);
         w->Styles = styles.Services();
         return w;
     }
@@ -117,7 +116,7 @@ TEST_F(TfThemeTest, SaveAndExitStoresTheSelectedNameOnly) {
 }
 
 TEST_F(TfThemeTest, RealStylesOfThePlatform) {
-    TfTheme w(&canvas, &mainWindow);
+    TfTheme w(&canvas);
     const std::string before = platform::ActiveStyleName();
     w.show();
     EXPECT_EQ(w.lbThemeList->count(), static_cast<int>(platform::StyleNames().size()));

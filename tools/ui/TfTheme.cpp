@@ -23,8 +23,7 @@ ThemeStyles PlatformThemeStyles() {
             platform::StylePanelColor};
 }
 
-TfTheme::TfTheme(TPlovanCanvas* canvas, QWidget* mainWindow, QWidget* parent)
-    : QWidget(parent), FCanvas(canvas), FMainWindow(mainWindow) {
+TfTheme::TfTheme(TPlovanCanvas* canvas, QWidget* parent) : QWidget(parent), FCanvas(canvas) {
     setObjectName(QStringLiteral("fTheme"));
     setWindowTitle(QStringLiteral("Theme Selection"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |

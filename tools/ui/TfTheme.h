@@ -36,8 +36,8 @@ extern std::string g_ThemeStyleAtShow;
 class TfTheme : public QWidget {
     Q_OBJECT
   public:
-    // `canvas` and `mainWindow` are the main window's (either may be null).
-    TfTheme(TPlovanCanvas* canvas, QWidget* mainWindow, QWidget* parent = nullptr);
+    // `canvas` is the main window's (may be null).
+    explicit TfTheme(TPlovanCanvas* canvas, QWidget* parent = nullptr);
 
     ThemeStyles Styles = PlatformThemeStyles();
 
@@ -60,7 +60,6 @@ class TfTheme : public QWidget {
     void RecolourCanvas();
 
     QPointer<TPlovanCanvas> FCanvas;
-    QPointer<QWidget> FMainWindow;
 };
 
 extern TfTheme* fTheme;
