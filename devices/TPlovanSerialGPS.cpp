@@ -166,16 +166,17 @@ void TPlovanSerialGPS::LoseDevice(const std::string& why) {
     // A vanished adapter or a closed pseudo-terminal reads end of file or EIO
     // at once, every time: stop reading and let the descriptor go, so the
     // device can come back under its name. The idle watchdog goes on and
-    // reports the silence once.
+    // reports the silence once. The port log stays open for the lines after
+    // the device's return.
     FPollTimer->stop();
-    ClosePortAndLog();
+    FHandle->Close();
+    FlushLog();
     // The rest of a line cut by the loss can never be completed.
     FRxBuffer.clear();
     rxStart_ = 0;
     lineLogged_ = false;
-    // A fix from a device that is gone is no fix.
-    FLatitude = FLongitude = FAltitude = 0;
-    FFixQuality = FSatellites = 0;
+    // A fix, speed or course from a device that is gone is none.
+    ClearValues();
     FReopenTimer->start(FReopenInterval > 0 ? FReopenInterval : 1000);
     if (lossReported_) return;
     lossReported_ = true;
@@ -190,9 +191,6 @@ void TPlovanSerialGPS::ReopenTimerTick() {
     }
     if (!FHandle->Open(FPortNumber, PortSettings())) return;
     FReopenTimer->stop();
-    // Lines that cannot reach the log from now on are reported by its own
-    // outage rule.
-    if (FLogEnabled && !FLogFileName.empty() && !FLogFile && !ReopenLog()) logBroken_ = true;
     FPollTimer->start(FPollInterval > 0 ? FPollInterval : kDefaultPollMs);
     // Told once per outage: a device that goes again before its first byte
     // stays in the outage already reported.

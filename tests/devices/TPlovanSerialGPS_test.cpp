@@ -403,9 +403,16 @@ TEST(TPlovanSerialGPS, ADeviceThatGoesAwayIsReportedOnceAndReopenedUnderItsName)
     rig.gps.Open();
     ASSERT_TRUE(rig.pty->Write("$GPHDT,1,T\r\n$GPHDT,9"));  // the last line is cut by the loss
     ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return rig.lines.size() == 1; }, 2000));
+    rig.gps.FLatitude = 41;  // as a fix, a VTG and an RMC leave them
+    rig.gps.FSpeed = 10.2;
+    rig.gps.FCourse = 54.7;
     rig.pty->CloseMaster();
     ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return lost.size() == 1; }, 2000));
     EXPECT_FALSE(lost[0].empty());
+    // What the gone device said last is not passed on as current.
+    EXPECT_EQ(rig.gps.GetLatitude(), 0);
+    EXPECT_EQ(rig.gps.GetSpeed(), 0);
+    EXPECT_EQ(rig.gps.GetCourse(), 0);
     EXPECT_TRUE(rig.gps.PortLost());
     EXPECT_TRUE(rig.gps.FOpen);
     EXPECT_FALSE(rig.gps.FHandle->IsOpen());
