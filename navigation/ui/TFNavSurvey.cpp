@@ -481,6 +481,9 @@ void TFNav::ShowDepthStatus() {
     if (!FDepthStatus) return;
     const std::string text = std::move(*FDepthStatus);
     FDepthStatus.reset();
+    // A lost port stays said in the panel until it is back, over the lines
+    // of the other port.
+    if (ZGPS1->PortLost() || ZSENSOR->PortLost()) return;
     if (sStatusBar->PanelCount() < 6) return;
     const QString status = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
     sStatusBar->SetPanelText(5, status);
