@@ -348,7 +348,8 @@ void TFNav::ZGPS1Send(const std::string& text) {
 }
 
 void TFNav::ZSENSORTimeout() {
-    PortMessage("Sensor TimeOut.", true);
+    // A lost sounder's silence was said with its loss.
+    if (!ZSENSOR->PortLost()) PortMessage("Sensor TimeOut.", true);
     if (fRealtime) fRealtime->SetDepthFramesColor(kFrameRed);
 }
 
