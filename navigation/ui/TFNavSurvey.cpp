@@ -369,6 +369,7 @@ void TFNav::ZGPS1NewCommand(const std::string& line) {
     if (FGPS && FEchoRawSentences) FGPS->EchoGnssLine(line);
     const GnssLineEffects effects = ApplyGnssLine(g_Survey, line, context);
     if (effects.fixArrived) g_Survey.LastFixTick = NonZeroTick();
+    if (effects.fixLost) g_Survey.LastFixTick = 0;
     if (effects.startMapTick) {
         if (drawing)
             FMapPausedByDrawing = true;

@@ -156,6 +156,15 @@ TEST_F(SurveyDropout, NoRowTakesAPositionThatIsNotFresh) {
     FNav->tMapTimer();
     ExpectRtkFix("the fix back");
     EXPECT_EQ(Rows(Xyz()).size(), fresh + 1);
+    // The receiver says it has no fix, and gives a position all the same:
+    // though the last fix is young, neither stands for the next depth.
+    Later(50);
+    Fix(1.5, 0, 0);
+    Depth(11.2);
+    EXPECT_EQ(Rows(Csv()).back()[kGps], "0");
+    EXPECT_EQ(Rows(Xyz()).size(), fresh + 1);
+    FNav->tMapTimer();
+    ExpectNoFix("a GGA without a fix");
     ReportIdle();
     ExpectNoFix("idle");
     Later(50);
