@@ -432,8 +432,8 @@ TEST_F(TFNavExchange, XyzLinesNotReadAreSaidAndAnEmptyFileChangesNothing) {
     }
 }
 
-// A cut-off DXF: the reader's one message, and nothing changes (no layer
-// named after the file either).
+// A cut-off or emptied DXF: the reader's one message, and nothing changes
+// (no layer named after the file either).
 TEST_F(TFNavExchange, CutOffDxfChangesNothing) {
     TCanvasModel drawing;
     drawing.AddLine(0, 0, 10, 10, drawing.AddLayer("coast"));
@@ -457,6 +457,15 @@ TEST_F(TFNavExchange, CutOffDxfChangesNothing) {
     EXPECT_GE(Canvas().FindLayer("pier"), 0);
     EXPECT_EQ(Canvas().FCurrentLayer, Canvas().FindLayer("_dxf_pier.dxf"));
     EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FCurrentLayer).size(), 2u);
+
+    // Emptied (saved again without a shape): said, and that import stays.
+    phxtest::WriteAll(Path("pier.dxf"), DxfExportText(TCanvasModel()));
+    const std::string imported = Events();
+    Import(Path("pier.dxf"));
+    EXPECT_EQ(TakeMessages(),
+              QStringList{"DXF load failed: the ENTITIES section holds nothing to draw"});
+    EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FindLayer("_dxf_pier.dxf")).size(), 2u);
+    EXPECT_EQ(Events(), imported);
 }
 
 TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
