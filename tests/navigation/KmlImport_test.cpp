@@ -176,6 +176,18 @@ TEST(KmlImport, RefusedFilesGiveTheReadersReason) {
     EXPECT_EQ(error, "The file ends inside a placemark (truncated)");
     EXPECT_FALSE(ComputeKmlImport(home.home() + "none.kml", any, shapes, error));
     EXPECT_EQ(error, "File not found: " + home.home() + "none.kml");
+
+    // Placemarks that give no shape: every point beyond the projection's
+    // range, a one-vertex line without a name; the track is not read.
+    const std::string far = home.home() + "far.kml";
+    phxtest::WriteAll(far, Kml("<Placemark><name>far</name><Point><coordinates>120,40</coordinates>"
+                               "</Point></Placemark><Placemark><LineString><coordinates>27,40"
+                               "</coordinates></LineString></Placemark><Placemark><gx:Track>"
+                               "<gx:coord>27 40 0</gx:coord></gx:Track></Placemark>"));
+    EXPECT_FALSE(ComputeKmlImport(far, Projection(phxtest::Utm35Settings()), shapes, error));
+    EXPECT_EQ(error,
+              "No placemark could be drawn (1 placemarks not read: gx:Track) (1 points not "
+              "converted)");
 }
 
 TEST(KmlImport, JobRunsOnItsWorkerReportsProgressAndStops) {

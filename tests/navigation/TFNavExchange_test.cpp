@@ -663,6 +663,17 @@ TEST_F(TFNavExchange, FarKmlPointsAreLeftOutAndCounted) {
     ASSERT_TRUE(Canvas().GetPointXY(ids[0], x, y));
     EXPECT_NEAR(x, 508511.015, 0.001);
     EXPECT_NEAR(y, 4449960.441, 0.001);
+
+    // Nothing left to draw: refused, and the earlier import stays.
+    phxtest::WriteAll(path,
+                      "<kml><Document><Placemark><name>far</name><Point><coordinates>120,40"
+                      "</coordinates></Point></Placemark></Document></kml>");
+    const std::string events = Events();
+    Import(path);
+    EXPECT_EQ(TakeMessages(), QStringList{"Failed to load KML/KMZ file: No placemark could be "
+                                          "drawn (1 points not converted)"});
+    EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FindLayer("far")).size(), 1u);
+    EXPECT_EQ(Events(), events);
 }
 
 TEST_F(TFNavExchange, ClosedPolygonsRoundTripClosed) {
