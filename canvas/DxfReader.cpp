@@ -141,9 +141,21 @@ void TraceLine(const TCanvasModel& model, std::string_view layerName) {
 
 }  // namespace
 
+std::size_t DxfMaxPairs(std::size_t fileBytes) {
+    return fileBytes < kDxfMemoryBytes ? (kDxfMemoryBytes - fileBytes) / sizeof(DxfPair) : 0;
+}
+
 DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
                              const QString& layerName) {
     DxfImportResult result;
+    const std::size_t count = DxfPairCount(bytes), most = DxfMaxPairs(bytes.size());
+    if (count > most) {
+        platform::ShowMessage(QStringLiteral("DXF load failed: the file holds %1 code/value pairs, "
+                                             "more than the %2 that fit beside a file of its size")
+                                  .arg(count)
+                                  .arg(most));
+        return result;
+    }
     try {
         const std::vector<DxfPair> pairs = DxfSplitPairs(bytes);
         // A file cut off before its structure closes would import only what

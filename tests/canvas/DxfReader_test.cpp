@@ -207,6 +207,17 @@ TEST(DxfReader, ReimportReplacesTheShapesAndAFailedOneKeepsThem) {
     EXPECT_EQ(d.scripted->messages[0].toStdString(),
               "DXF load failed: " + home.home() + "AppData (not a regular file)");
     EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
+
+    // Well under the file cap, but of two-byte pairs: their records would
+    // take 12 bytes per byte read, 1.1 GB for these 90 MB. Refused before
+    // any is kept.
+    phxtest::WriteAll(path, std::string(std::size_t{90} << 20, '\n'));
+    EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(path)).read);
+    ASSERT_EQ(d.scripted->messages.size(), 4);
+    EXPECT_EQ(d.scripted->messages[3],
+              "DXF load failed: the file holds 47185920 code/value pairs, more than the 40807082 "
+              "that fit beside a file of its size");
+    EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
 }
 
 TEST(DxfReader, ByteOrderMarkIsSkippedAlsoBeforeEntities) {
