@@ -316,6 +316,7 @@ QRect OpeningRect(QSize size, OpeningPlace where, QRect area, QRect screen, int 
 
 void SaveFormPlacement(QWidget* form) {
     platform::IniFile ini(SettingsFilePath());
+    platform::IniFile::Batch batch(ini);
     const std::string section = SectionOf(form);
     const int state = form->isMaximized() ? 2 : form->isMinimized() ? 1 : 0;
     ini.WriteInteger(section, "WindowState", state);
