@@ -7,8 +7,9 @@
 #   starts in a row, as the settings file and the X server (xwininfo, xprop)
 #   see it, and the stored view stays as it was;
 # - stored placements that do not fit the screen come back on it;
-# - from a fresh start and at three restarts, the program with its tour of the
-#   windows (navigation_window_tour) opens every window the menus open and the
+# - after a start that opens only what the program shows by itself, and at
+#   three restarts, the program with its tour of the windows
+#   (navigation_window_tour) opens every window the menus open and the
 #   two the survey brings up by itself, closes and opens them, has them moved
 #   and closed and opened once more: no window but the main window is ever over
 #   its menu bar or tool bars; every window comes back to the pixel where it
@@ -20,8 +21,8 @@
 # frame the window must not gain from one start to the next.
 set -euo pipefail
 
-SCREEN_W=1600
-SCREEN_H=1200
+SCREEN_W=1920
+SCREEN_H=1080
 # The caption: this prefix, then the last saved project (none at the first
 # start, the close's auto-save at every later one).
 CAPTION='Plovan Olcum Masasi - '
@@ -191,14 +192,17 @@ tour_once() {
   [ -z "$dragged" ] || { echo "tour start $run: not moved by 24, 16 as dragged:"; echo "$dragged"; return 1; }
 }
 
-# The tour from a fresh start, then three restarts: each start opens every
-# window where the last one left it when the settings file keeps its
-# placement, else where it opened at the first start.
+# A start in which the surveyor opens nothing but what the program shows by
+# itself (its close saves the placement of every window it has), then the
+# tour, then three restarts: each start opens every window where the last one
+# left it when the settings file keeps its placement, else where it opened at
+# the tour's first start.
 tour() {
-  local tour="$1" run name expected
+  local exe="$1" tour="$2" run name expected
   export HOME="$WORK/tour-home" APPDATA="$WORK/tour-appdata"
   INI="$APPDATA/Plovan/PHX/PlovanHX.ini"
   mkdir -p "$HOME" "$APPDATA"
+  run_once "$exe"
   for run in 1 2 3 4; do
     tour_once "$tour" "$run"
     [ "$run" -gt 1 ] || continue
@@ -300,7 +304,7 @@ inside() {
     fi
   done
 
-  tour "$tour"
+  tour "$exe" "$tour"
 }
 
 if [ "${1:-}" = "--inside" ]; then
