@@ -220,12 +220,13 @@ tour() {
   done
 }
 
-# Starts openbox and waits until it manages the screen; fails when it ends
-# first or is not there after 10 s.
+# Starts openbox and waits until it manages the screen, as long as it runs
+# (a loaded machine may take many seconds); fails when it ends first or is
+# not there after 120 s.
 start_openbox() {
   openbox --sm-disable >>"$WORK/openbox.log" 2>&1 &
-  local openbox=$!
-  for _ in $(seq 1 100); do
+  local openbox=$! deadline=$((SECONDS + 120))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
     kill -0 "$openbox" 2>/dev/null || return 1
     sleep 0.1
@@ -239,8 +240,7 @@ inside() {
   WM="$wm"
   if [ "$wm" = openbox ]; then
     xprop -root >/dev/null || { echo "cannot open the display $DISPLAY"; return 1; }
-    start_openbox || start_openbox || start_openbox ||
-      { echo "openbox did not start"; cat "$WORK/openbox.log"; return 1; }
+    start_openbox || { echo "openbox did not start"; cat "$WORK/openbox.log"; return 1; }
   fi
 
   # First start, no settings file.
@@ -324,12 +324,13 @@ export INI="$APPDATA/Plovan/PHX/PlovanHX.ini"
 mkdir -p "$HOME" "$APPDATA"
 unset XDG_CONFIG_HOME QT_QPA_PLATFORM WAYLAND_DISPLAY DISPLAY XAUTHORITY
 
-# The X server picks a free display number itself, one whose lock file and
-# sockets it can all take, and writes it to fd 3 once it takes connections;
-# no cookie is needed on a server only local clients can reach. (xvfb-run -a
-# picks the number before its server runs and hands out a cookie for it; on
-# a loaded machine openbox once could not open the display it was given.)
-Xvfb -displayfd 3 -nolisten tcp -screen 0 "${SCREEN_W}x${SCREEN_H}x24" \
+# The X server picks a free display number itself, one whose sockets it can
+# take, and writes it to fd 3 once it takes connections; no cookie is needed
+# on a server only local clients can reach. It never resets: a server resets
+# when its last client goes, and drops a client that connects meanwhile (an
+# xprop or xwininfo of this script ending as openbox or the program starts),
+# which then cannot open the display.
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${SCREEN_W}x${SCREEN_H}x24" \
   3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 XSERVER=$!
 # read fails until the whole line (number and newline) is there.
