@@ -27,6 +27,7 @@ TEST(SettingsSaves, EachSaveOfSeveralKeysIsOneWriteOfTheFile) {
     QWidget form;
     form.setObjectName("fRealtime");
     form.setGeometry(40, 50, 300, 200);
+    form.show();  // a window never on the screen stores no placement
     const std::pair<const char*, std::function<void(platform::IniFile&)>> saves[] = {
         {"offsets",
          [](platform::IniFile& ini) {
