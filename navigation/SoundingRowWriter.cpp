@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -88,8 +89,20 @@ bool SoundingRowWriter::WriteHeld(int fd, off_t before, std::string& why) {
 void SoundingRowWriter::CloseFile() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    nameWatch_.Clear();
     openFor_.clear();
     target_.clear();
+}
+
+bool SoundingRowWriter::NameLeadsToOpenFile(const std::string& path) {
+    if (openFor_ != path || target_ != path) return false;
+    // Nothing moved or removed on the path since it was last found to lead
+    // here: no need to look the name up again.
+    if (!nameWatch_.Changed()) return true;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || st.st_ino != ino_ || st.st_dev != dev_) return false;
+    nameWatch_.Watch(path);  // a harmless event (a chmod, a neighbour's name): watch afresh
+    return true;
 }
 
 bool SoundingRowWriter::TryOnce(const std::string& path, std::string& why) {
@@ -98,12 +111,8 @@ bool SoundingRowWriter::TryOnce(const std::string& path, std::string& why) {
     // folder deleted, renamed and something else put in its place), after a
     // failed write, and for every row while the rows go to an "_n" name, so
     // that each of those rows tries the own name first.
-    // One stat of the name per row: when it still leads to the open file
-    // (same device and inode), its size is the file's.
+    if (fd_ >= 0 && !NameLeadsToOpenFile(path)) CloseFile();
     struct stat st {};
-    if (fd_ >= 0 && (openFor_ != path || target_ != path || ::stat(path.c_str(), &st) != 0 ||
-                     st.st_ino != ino_ || st.st_dev != dev_ || st.st_nlink == 0))
-        CloseFile();
     if (fd_ < 0) {
         std::string target;
         const int fd = OpenTarget(path, target, why);
@@ -118,8 +127,19 @@ bool SoundingRowWriter::TryOnce(const std::string& path, std::string& why) {
         dev_ = st.st_dev;
         openFor_ = path;
         target_ = target;
+        // Watched from now on; a name changed between the open and the
+        // watch is found by the first row's look-up, as the watch starts
+        // out "changed" when it could not be set.
+        if (target == path && nameWatch_.Watch(path)) {
+            struct stat named {};
+            if (::stat(path.c_str(), &named) != 0 || named.st_ino != ino_ || named.st_dev != dev_)
+                nameWatch_.Clear();
+        }
     }
-    if (WriteHeld(fd_, st.st_size, why)) {
+    // Rows are appended, so the file's end is where this write begins (a
+    // device or a pipe has none: taken as empty).
+    const off_t end = ::lseek(fd_, 0, SEEK_END);
+    if (WriteHeld(fd_, std::max<off_t>(end, 0), why)) {
         lastTarget_ = target_;
         return true;
     }

@@ -24,6 +24,7 @@
 #include <string>
 
 #include "navigation/HeldItems.h"
+#include "platform/NameWatch.h"
 
 class SoundingRowWriter {
   public:
@@ -65,6 +66,9 @@ class SoundingRowWriter {
     // its size before it).
     bool WriteHeld(int fd, off_t before, std::string& why);
     void CloseFile();
+    // True when the open file is the one `path` asks for and the name still
+    // leads to it; looks the name up only when the watch saw a change.
+    bool NameLeadsToOpenFile(const std::string& path);
     bool TryOnce(const std::string& path, std::string& why);
 
     std::string header_;
@@ -72,6 +76,7 @@ class SoundingRowWriter {
     HeldItems held_;
     std::string lastTarget_;
     int fd_ = -1;          // the open file, -1 for none
+    platform::NameWatch nameWatch_;  // its name, while it is open under its own name
     ino_t ino_ = 0;        // its inode and device
     dev_t dev_ = 0;
     std::string openFor_;  // the name asked for when fd_ was opened

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "tests/support/OpenDescriptors.h"
@@ -167,6 +168,25 @@ TEST_F(RowWriter, FileStaysOpenUntilItsNameLeadsElsewhere) {
     // The close writes nothing more and lets the file go.
     EXPECT_EQ(writer.Flush(next), 0u);
     EXPECT_EQ(phxtest::OpenDescriptorCount(next), 0);
+    EXPECT_TRUE(reports.empty());
+}
+
+// The open file is kept only while its name leads to it: a file put in its
+// place or its folder renamed sends the next row to the file at the name.
+TEST_F(RowWriter, ANameThatLeadsElsewhereTakesTheNextRow) {
+    ASSERT_TRUE(writer.Write(path, "r1"));
+    const std::string other = home.home() + "other.csv";
+    { std::ofstream(other) << "O\r\n"; }
+    fs::rename(other, path);
+    EXPECT_TRUE(writer.Write(path, "r2"));
+    EXPECT_EQ(phxtest::ReadAll(path), "O\r\nr2\r\n");
+
+    const std::string moved = home.home() + "LOG.old/";
+    fs::rename(dir, moved);
+    EXPECT_TRUE(writer.Write(path, "r3"));
+    EXPECT_EQ(ensureCalls, 1);
+    EXPECT_EQ(phxtest::ReadAll(moved + "2026-12-10 Coordinates.csv"), "O\r\nr2\r\n");
+    EXPECT_EQ(phxtest::ReadAll(path), "H\r\nr3\r\n");
     EXPECT_TRUE(reports.empty());
 }
 
