@@ -21,10 +21,12 @@ using platform::FloatToStrF;
 constexpr double kNoCorrectionVelocity = 1500.0;
 constexpr double kNoDepth = 0.0001;  // a raw depth at or under it is "no depth"
 
+constexpr int kGeneral = -2;  // the "decimals" of FloatToStr's general form
+
 // A row repeats most of its fields from the row before (position, offsets,
 // tide) and a conversion costs far more than a look-up, so the texts of the
 // values met last are kept, one per slot of a small table.
-std::string Fixed(double value, int decimals) {
+std::string Formatted(double value, int decimals) {
     struct Entry {
         uint64_t bits = 0;
         int decimals = -1;
@@ -36,12 +38,15 @@ std::string Fixed(double value, int decimals) {
     const uint64_t hash = (bits ^ static_cast<uint64_t>(decimals)) * 0x9E3779B97F4A7C15ull;
     Entry& entry = memo[hash >> 58];
     if (entry.decimals != decimals || entry.bits != bits) {
-        entry.text = FloatToStrF(value, FloatFormat::Fixed, 15, decimals);
+        entry.text = decimals == kGeneral ? platform::FloatToStr(value)
+                                          : FloatToStrF(value, FloatFormat::Fixed, 15, decimals);
         entry.bits = bits;
         entry.decimals = decimals;
     }
     return entry.text;
 }
+
+std::string Fixed(double value, int decimals) { return Formatted(value, decimals); }
 
 // What a message type needs on the line and how many values it scans.
 struct TypeRule {
@@ -74,14 +79,14 @@ bool Holds(std::string_view line, std::string_view what) {
 
 }  // namespace
 
-void DepthPipeline::Note(DepthLineResult& result, DepthNote note, bool active, std::string text) {
+bool DepthPipeline::Raises(DepthNote note, bool active) {
     const unsigned bit = 1u << static_cast<unsigned>(note);
     lineChecked_ |= bit;
-    if (!active) return;
+    if (!active) return false;
     lineActive_ |= bit;
-    if (raised_ & bit) return;
+    if (raised_ & bit) return false;
     raised_ |= bit;
-    result.notes.emplace_back(note, std::move(text));
+    return true;
 }
 
 double DepthPipeline::SoundVelocityFor(double raw, const SurveyState& state,
@@ -96,14 +101,16 @@ double DepthPipeline::SoundVelocityFor(double raw, const SurveyState& state,
     }
     const SvpLine line = SvpLineFor(raw, profile.lines.size());
     const size_t index = line.index;
-    Note(result, DepthNote::ProfileBeyondEnd, line.beyond,
-         "Depth " + platform::FloatToStr(raw) +
-             " m is beyond the sound velocity profile: its deepest line is used.");
+    Note(result, DepthNote::ProfileBeyondEnd, line.beyond, [&] {
+        return "Depth " + platform::FloatToStr(raw) +
+               " m is beyond the sound velocity profile: its deepest line is used.";
+    });
     const std::optional<double> sv = platform::ParseFloat(profile.lines[index]);
     const bool bad = !sv || !std::isfinite(*sv) || *sv <= 0;
-    Note(result, DepthNote::ProfileLineBad, bad,
-         "Sound velocity profile line " + std::to_string(index) +
-             " is not a number: the single sound velocity is used.");
+    Note(result, DepthNote::ProfileLineBad, bad, [&] {
+        return "Sound velocity profile line " + std::to_string(index) +
+               " is not a number: the single sound velocity is used.";
+    });
     return bad ? fallback : *sv;
 }
 
@@ -135,13 +142,13 @@ DepthLineResult DepthPipeline::ProcessLine(SurveyState& state, std::string_view 
 
     // Parse. A refused format or a marked line is a failed parse.
     int scanned = 0;
-    std::vector<platform::ScanField> fields;
     const bool formatOk = inputs.format && inputs.format->Valid();
-    Note(result, DepthNote::FormatRefused, !formatOk,
-         "The echo sounder format is refused: " +
-             (inputs.format ? inputs.format->Error() : std::string("none")));
-    if (formatOk && !inputs.corrupt) scanned = inputs.format->Scan(line, fields);
-    const auto value = [&](int i) { return i < scanned ? fields[i].number : 0.0; };
+    Note(result, DepthNote::FormatRefused, !formatOk, [&] {
+        return "The echo sounder format is refused: " +
+               (inputs.format ? inputs.format->Error() : std::string("none"));
+    });
+    if (formatOk && !inputs.corrupt) scanned = inputs.format->Scan(line, fields_);
+    const auto value = [&](int i) { return i < scanned ? fields_[i].number : 0.0; };
     switch (rule->into) {
         case TypeRule::High:
             result.rawHigh = value(0);
@@ -180,8 +187,9 @@ DepthLineResult DepthPipeline::ProcessLine(SurveyState& state, std::string_view 
             // A raw depth near the largest double overflows the correction:
             // no depth, rather than an infinity for the alert and the echogram.
             const bool finite = std::isfinite(depth);
-            Note(result, DepthNote::DepthOutOfRange, !finite,
-                 "Depth " + platform::FloatToStr(raw) + " m is out of range: no depth is used.");
+            Note(result, DepthNote::DepthOutOfRange, !finite, [&] {
+                return "Depth " + platform::FloatToStr(raw) + " m is out of range: no depth is used.";
+            });
             if (!finite) {
                 depth = 0;
                 text = "--.--";
@@ -228,8 +236,8 @@ std::string BuildRawCsvRow(const SurveyState& s, const DepthLineResult& line,
     add(Fixed(s.ManualTide - s.DepthLow, 2));
     add(Fixed(s.DepthHigh, 2));
     add(Fixed(s.DepthLow, 2));
-    add(platform::FloatToStr(line.rawHigh));
-    add(platform::FloatToStr(line.rawLow));
+    add(Formatted(line.rawHigh, kGeneral));
+    add(Formatted(line.rawLow, kGeneral));
     add(in.messageType);
     add(Fixed(line.soundVelocityUsed, 2));
     add(Fixed(s.TransducerDraft, 2));

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "devices/EchoSounderFormats.h"
@@ -91,7 +92,19 @@ class DepthPipeline {
   private:
     DepthLineResult ProcessLine(SurveyState& state, std::string_view line,
                                 const DepthLineInputs& inputs);
-    void Note(DepthLineResult& result, DepthNote note, bool active, std::string text);
+    // Marks `note` checked on this line. When the line has its cause and the
+    // note is not in force yet, adds it with its text: a C string, or a
+    // callable that makes the text, so that nothing is built for the lines
+    // (nearly all) without the cause.
+    template <class Text>
+    void Note(DepthLineResult& result, DepthNote note, bool active, Text&& text) {
+        if (!Raises(note, active)) return;
+        if constexpr (std::is_invocable_v<Text>)
+            result.notes.emplace_back(note, text());
+        else
+            result.notes.emplace_back(note, std::string(text));
+    }
+    bool Raises(DepthNote note, bool active);
     double SoundVelocityFor(double raw, const SurveyState& state, const ProfileColumn& profile,
                             DepthLineResult& result);
     unsigned raised_ = 0;
@@ -99,6 +112,7 @@ class DepthPipeline {
     // for without it: a cause clears only when no depth of the line has it.
     unsigned lineActive_ = 0, lineChecked_ = 0;
     std::optional<double> lastDraft_, lastAlert_;
+    std::vector<platform::ScanField> fields_;  // a line's values, kept for the capacity
 };
 
 // The CSV row of the current state (no line end).

@@ -79,7 +79,7 @@ GgaScan ScanGga(std::string_view line) {
 bool GgaCarriesFix(std::string_view line, int previousQuality) {
     if (!IsGga(line)) return false;
     const std::string_view sentence = line.substr(0, line.find('*'));
-    std::vector<std::string_view> f;
+    thread_local std::vector<std::string_view> f;  // kept for its capacity: one per GGA line
     nmea::SplitFieldViews(sentence, ',', f);
     if (f.size() < 10 || f[2].empty() || f[4].empty()) return false;
     if (!nmea::PositionDegrees(f[2], f[3], 90) || !nmea::PositionDegrees(f[4], f[5], 180))
