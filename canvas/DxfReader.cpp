@@ -113,6 +113,21 @@ std::vector<std::unique_ptr<TDxfBlock>> ReadBlocks(const std::vector<DxfPair>& p
     return blocks;
 }
 
+// Whether the ENTITIES section gives at least one shape: read into a scratch
+// model up to the first shape made. `blocks` lend the INSERTs their lines.
+bool GivesAShape(const std::vector<DxfPair>& pairs, size_t entities, DxfEncoding encoding,
+                 std::vector<std::unique_ptr<TDxfBlock>>& blocks) {
+    TCanvasModel scratch;
+    scratch.FImportLayer = scratch.AddLayer(QStringLiteral("_dxf_"));
+    scratch.FBlocks = std::move(blocks);
+    DxfEntityReader reader(scratch, encoding, 1);
+    size_t at = NextRecord(pairs, entities);
+    while (at < pairs.size() && pairs[at].value != "ENDSEC" && !reader.LimitReached())
+        at = reader.Read(pairs, at);
+    blocks = std::move(scratch.FBlocks);
+    return reader.Count() > 0;
+}
+
 void TraceLine(const TCanvasModel& model, std::string_view layerName) {
     if (!lcDxf().isDebugEnabled()) return;
     const TCanvasLayer* layer = model.FindLayerById(model.FImportLayer);
@@ -126,9 +141,21 @@ void TraceLine(const TCanvasModel& model, std::string_view layerName) {
 
 }  // namespace
 
+std::size_t DxfMaxPairs(std::size_t fileBytes) {
+    return fileBytes < kDxfMemoryBytes ? (kDxfMemoryBytes - fileBytes) / sizeof(DxfPair) : 0;
+}
+
 DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
                              const QString& layerName) {
     DxfImportResult result;
+    const std::size_t count = DxfPairCount(bytes), most = DxfMaxPairs(bytes.size());
+    if (count > most) {
+        platform::ShowMessage(QStringLiteral("DXF load failed: the file holds %1 code/value pairs, "
+                                             "more than the %2 that fit beside a file of its size")
+                                  .arg(count)
+                                  .arg(most));
+        return result;
+    }
     try {
         const std::vector<DxfPair> pairs = DxfSplitPairs(bytes);
         // A file cut off before its structure closes would import only what
@@ -148,6 +175,14 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
             return result;
         }
         const DxfEncoding encoding = DxfDetectEncoding(bytes, pairs);
+        std::vector<std::unique_ptr<TDxfBlock>> blocks = ReadBlocks(pairs, encoding);
+        // An emptied drawing, or one of kinds this reader does not draw,
+        // would only wipe an earlier import of the file.
+        if (!GivesAShape(pairs, entities, encoding, blocks)) {
+            platform::ShowMessage(
+                QStringLiteral("DXF load failed: the ENTITIES section holds nothing to draw"));
+            return result;
+        }
 
         // The file is good: only now is an earlier import of it replaced.
         const int existing = model.FindLayer(layerName);
@@ -162,7 +197,7 @@ DxfImportResult LoadDxfBytes(TCanvasModel& model, std::string_view bytes,
         ReadLayerTable(model, pairs, encoding);
         // One block table per import: a block of an earlier file never
         // stands in for this file's block of the same name.
-        model.FBlocks = ReadBlocks(pairs, encoding);
+        model.FBlocks = std::move(blocks);
 
         DxfEntityReader reader(model, encoding, kDxfMaxShapes);
         reader.onLine = [&model](std::string_view layer) { TraceLine(model, layer); };

@@ -1,5 +1,6 @@
 #include "canvas/DxfTokens.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -193,10 +194,18 @@ std::string DxfDecodeUnicodeEscapes(std::string_view text) {
     return out;
 }
 
-std::vector<DxfPair> DxfSplitPairs(std::string_view bytes) {
+size_t DxfPairCount(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    // Every LF ends a line; text after the last one is a line of its own.
+    size_t lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    if (!bytes.empty() && bytes.back() != '\n') ++lines;
+    return lines / 2;
+}
+
+std::vector<DxfPair> DxfSplitPairs(std::string_view bytes) {
     std::vector<DxfPair> pairs;
-    pairs.reserve(bytes.size() / 16);
+    pairs.reserve(DxfPairCount(bytes));
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     size_t at = 0;
     auto nextLine = [&](std::string_view& line) {
         if (at >= bytes.size()) return false;

@@ -46,8 +46,12 @@ struct DxfPair {
 };
 
 // The file's pairs in order. Lines end at LF; a UTF-8 byte-order mark at the
-// start is skipped; a last code without a value is dropped.
+// start is skipped; a last code without a value is dropped. The vector is
+// sized to its pairs once (DxfPairCount), never grown.
 std::vector<DxfPair> DxfSplitPairs(std::string_view bytes);
+
+// How many pairs DxfSplitPairs gives for `bytes`, counted without keeping any.
+size_t DxfPairCount(std::string_view bytes);
 
 // How the file's names and texts are encoded: AC1021 (2007) and later are
 // UTF-8; older files are UTF-8 when the whole file is valid UTF-8, else in

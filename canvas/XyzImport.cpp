@@ -25,6 +25,27 @@ int DepthColor(double z, double zmin, double zmax) {
     return b * 65536 + g * 256 + r;
 }
 
+bool XyzDecimalCommas(std::string_view line) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    // Only the run of number characters that opens the line counts.
+    const size_t end = std::min(line.find_first_not_of("0123456789+-.eE,\t "), line.size());
+    bool digitComma = false, blankBetweenNumbers = false;
+    for (size_t i = 1; i < end; ++i) {
+        if (line[i] == ',' && i + 1 < end && digit(line[i - 1]) && digit(line[i + 1]))
+            digitComma = true;
+        if (!blank(line[i]) || blank(line[i - 1])) continue;
+        size_t next = i;
+        while (next < end && blank(line[next])) ++next;
+        if (next == end) continue;
+        const char before = line[i - 1], after = line[next];
+        if ((digit(before) || before == '.') &&
+            (digit(after) || after == '+' || after == '-' || after == '.'))
+            blankBetweenNumbers = true;
+    }
+    return digitComma && blankBetweenNumbers;
+}
+
 std::vector<XyzPoint> ReadXyzPoints(std::string_view text) {
     std::vector<XyzPoint> points;
     std::istringstream in;
@@ -36,7 +57,7 @@ std::vector<XyzPoint> ReadXyzPoints(std::string_view text) {
         std::string line(text.substr(at, end - at));
         at = end + 1;
         if (end < text.size() && text[end] == '\r' && at < text.size() && text[at] == '\n') ++at;
-        if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+        if (line.empty() || line[0] == '#' || line[0] == ';' || XyzDecimalCommas(line)) continue;
         std::replace(line.begin(), line.end(), ',', ' ');
         in.clear();
         in.str(line);

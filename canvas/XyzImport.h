@@ -15,10 +15,19 @@
 // gives red.
 int DepthColor(double z, double zmin, double zmax);
 
+// True when the numbers that open the line are written with decimal commas:
+// a comma between two digits where blanks or tabs alone part two numbers
+// ("500003 4500003 15,3", "500003,5 4500003,5"). Commas that part the numbers
+// ("1,2,3", "1, 2, 3") and text after the numbers ("1 2 3 # a,b") never look
+// so. Read with commas as blanks, such a line would give numbers of the wrong
+// columns.
+bool XyzDecimalCommas(std::string_view line);
+
 // The points of the text, one per line: empty lines and lines starting with
 // "#" or ";" are skipped; "," counts as a blank; x, y and z are the first
 // three numbers (classic-locale stream extraction, finite only); a line
-// without them is passed over. Lines end at LF, CR LF or a lone CR.
+// without them, or with decimal commas (XyzDecimalCommas), is passed over.
+// Lines end at LF, CR LF or a lone CR.
 struct XyzPoint {
     double x = 0, y = 0, z = 0;
 };

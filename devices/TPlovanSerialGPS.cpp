@@ -165,9 +165,8 @@ void TPlovanSerialGPS::Write(const std::string& text) {
 void TPlovanSerialGPS::LoseDevice(const std::string& why) {
     // A vanished adapter or a closed pseudo-terminal reads end of file or EIO
     // at once, every time: stop reading and let the descriptor go, so the
-    // device can come back under its name. The idle watchdog goes on and
-    // reports the silence once. The port log stays open for the lines after
-    // the device's return.
+    // device can come back under its name. The port log stays open for the
+    // lines after the device's return.
     FPollTimer->stop();
     FHandle->Close();
     FlushLog();
@@ -192,6 +191,10 @@ void TPlovanSerialGPS::ReopenTimerTick() {
     if (!FHandle->Open(FPortNumber, PortSettings())) return;
     FReopenTimer->stop();
     FPollTimer->start(FPollInterval > 0 ? FPollInterval : kDefaultPollMs);
+    // The silence of a device that came back counts from its return.
+    FDataSeen = false;
+    FIdleReported = false;
+    FIdleTimer->start();
     // Told once per outage: a device that goes again before its first byte
     // stays in the outage already reported.
     if (lossReported_ && !reopenReported_) {
@@ -396,7 +399,9 @@ void TPlovanSerialGPS::FlushLog() {
 }
 
 void TPlovanSerialGPS::IdleTimerTick() {
-    if (!FOpen) return;
+    // A lost device's silence was said with its loss; a device that comes
+    // back and stays silent is idle from its return.
+    if (!FOpen || PortLost()) return;
     if (FDataSeen) {
         FDataSeen = false;
         FIdleReported = false;

@@ -10,9 +10,10 @@
 //
 // A device that goes away while the reader is open (a read meets end of
 // file, EIO or a hang-up: an unplugged adapter, a closed pseudo-terminal)
-// raises OnPortLost once with the reason; the reader then tries to open the
-// same port name again every FReopenInterval ms until it succeeds, raises
-// OnPortReopened and reads on as before (same timers and port log). The
+// raises OnPortLost once with the reason (and no OnIdle for the silence
+// that follows); the reader then tries to open the same port name again
+// every FReopenInterval ms until it succeeds, raises OnPortReopened and
+// reads on as before (same timers and port log). The
 // last fix is forgotten at the loss (a gone device has no fix), and a
 // partial line from before it is dropped. Close ends the attempts.
 //

@@ -315,7 +315,12 @@ QRect OpeningRect(QSize size, OpeningPlace where, QRect area, QRect screen, int 
 }
 
 void SaveFormPlacement(QWidget* form) {
+    // A window neither placed nor on the screen in this run has no place of
+    // its own: Qt has it at the screen's corner, over the main window's bars.
+    // What the file holds for it stays.
+    if (!PlacementKeeper::Find(form) && !form->testAttribute(Qt::WA_WState_Created)) return;
     platform::IniFile ini(SettingsFilePath());
+    platform::IniFile::Batch batch(ini);
     const std::string section = SectionOf(form);
     const int state = form->isMaximized() ? 2 : form->isMinimized() ? 1 : 0;
     ini.WriteInteger(section, "WindowState", state);

@@ -33,6 +33,8 @@ inline constexpr int kOpeningInset = 10;
 // Where in the opening area a window without a placement opens.
 enum class OpeningPlace { TopLeft, TopRight, BottomLeft, Centre };
 
+// A window neither placed nor shown in this run writes nothing: the stored
+// placement stays, or the window opens by the rules at the next start.
 void SaveFormPlacement(QWidget* form);
 
 // A window shown and hidden before in this run goes back where it was

@@ -66,8 +66,9 @@ struct SurveyState {
     int FixQuality = 0;           // GGA fix quality 0..9
     int ShownFixQuality = 0;      // the quality GPSGroupBox's colour shows
     // Tick count of the last GGA that carried a fix (quality above 0 and a
-    // position); 0 when none stands: forgotten at Start, Stop, GNSS idle
-    // and disconnect. A position is fresh for two seconds after it.
+    // position); 0 when none stands: forgotten at Start, Stop, GNSS idle,
+    // loss and disconnect, and at a GGA without a fix. A position is fresh
+    // for two seconds after it.
     uint32_t LastFixTick = 0;
 
     // Grid position and heading (written together by one map tick)

@@ -53,6 +53,7 @@ CanvasViewSettings ReadCanvasViewSettings(const platform::IniFile& ini) {
 }
 
 void WriteCanvasViewSettings(platform::IniFile& ini, const CanvasViewSettings& view) {
+    platform::IniFile::Batch batch(ini);
     ini.WriteFloat(kCanvasSection, "PlanWorldLeft", view.PlanWorldLeft);
     ini.WriteFloat(kCanvasSection, "PlanWorldRight", view.PlanWorldRight);
     ini.WriteFloat(kCanvasSection, "PlanWorldTop", view.PlanWorldTop);

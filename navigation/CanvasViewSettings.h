@@ -29,6 +29,6 @@ bool IsUsableView(double left, double right, double top, double bottom);
 // Reads the seven keys; a missing key gives its default.
 CanvasViewSettings ReadCanvasViewSettings(const platform::IniFile& ini);
 
-// Writes the seven keys; reals as the class library writes them ('.', up to
+// Writes the seven keys in one write of the file; reals as the class library writes them ('.', up to
 // 15 significant digits), the flag as "1" or "0".
 void WriteCanvasViewSettings(platform::IniFile& ini, const CanvasViewSettings& view);

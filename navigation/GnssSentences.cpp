@@ -49,6 +49,10 @@ bool Contains(std::string_view line, std::string_view what) {
     return line.find(what) != std::string_view::npos;
 }
 
+bool IsGga(std::string_view line) {
+    return nmea::TalkerSentenceType(line.substr(0, line.find('*'))) == "GGA";
+}
+
 }  // namespace
 
 std::optional<double> ScanHdtHeading(std::string_view line) {
@@ -73,8 +77,8 @@ GgaScan ScanGga(std::string_view line) {
 }
 
 bool GgaCarriesFix(std::string_view line, int previousQuality) {
+    if (!IsGga(line)) return false;
     const std::string_view sentence = line.substr(0, line.find('*'));
-    if (nmea::TalkerSentenceType(sentence) != "GGA") return false;
     std::vector<std::string_view> f;
     nmea::SplitFieldViews(sentence, ',', f);
     if (f.size() < 10 || f[2].empty() || f[4].empty()) return false;
@@ -133,6 +137,7 @@ GnssLineEffects ApplyGnssLine(SurveyState& state, std::string_view line,
     if (!context.corrupt) {
         if (Contains(line, "GGA")) {
             effects.fixArrived = GgaCarriesFix(line, context.readerFixQuality);
+            effects.fixLost = !effects.fixArrived && IsGga(line);
             const GgaScan gga = ScanGga(line);
             state.NoValidPosition = gga.count < 2 || gga.utcTime == 0;
             if (gga.count == 4 && gga.fixQuality == 4) {

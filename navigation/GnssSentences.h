@@ -41,11 +41,13 @@ GgaScan ScanGga(std::string_view line);
 // empty quality field keeps `previousQuality`, as the reader does).
 bool GgaCarriesFix(std::string_view line, int previousQuality);
 
-// A fix stands for the vessel's position this long after its GGA arrived.
+// A fix stands for the vessel's position this long after its GGA arrived,
+// until a GGA without a fix comes.
 inline constexpr uint32_t kFreshFixMs = 2000;
 // The latest position is fresh at tick count `nowTick`: a GGA carried a fix
-// less than kFreshFixMs before (SurveyState::LastFixTick) and the GNSS port
-// is open. Rows without a fresh position go to no XYZ file.
+// less than kFreshFixMs before (SurveyState::LastFixTick), no GGA without a
+// fix came since, and the GNSS port is open. Rows without a fresh position go
+// to no XYZ file.
 bool PositionFresh(const SurveyState& state, uint32_t nowTick, bool portOpen);
 
 // The colour of the realtime window's GNSS group for a fix quality.
@@ -78,6 +80,7 @@ struct GnssLineContext {
 struct GnssLineEffects {
     bool startMapTick = false;           // enable tMap, GPSGroupBox lime, MemoGPS white
     bool fixArrived = false;             // the line carries a fix (GgaCarriesFix)
+    bool fixLost = false;                // a GGA without one: the last fix stands no more
     std::optional<FixColour> fixColour;  // repaint GPSGroupBox
 };
 

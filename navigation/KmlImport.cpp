@@ -123,6 +123,12 @@ bool ComputeKmlImport(const std::string& path, const KmlProjectFn& project, KmlI
             }
         }
     }
+    // A file of which nothing lands on the grid would only wipe an earlier
+    // import of it.
+    if (shapes.points.empty() && shapes.lines.empty() && shapes.labels.empty()) {
+        error = kNothingDrawnError + shapes.notReadSummary + KmlNotConvertedSummary(shapes);
+        return false;
+    }
     if (progress) progress(100);
     return true;
 }

@@ -45,9 +45,13 @@ struct KmlImportShapes {
 // " (n points not converted)" when any was refused, else "".
 std::string KmlNotConvertedSummary(const KmlImportShapes& shapes);
 
+inline constexpr const char* kNothingDrawnError = "No placemark could be drawn";
+
 // The whole import on the calling thread. `progress` (when set) gets the
 // percentage done now and then, and stops the work by returning false.
-// False with `error` set when the reader refuses the file (or on the stop).
+// False with `error` set when the reader refuses the file (or on the stop),
+// or when none of its placemarks gives a shape: kNothingDrawnError, then
+// NotReadSummary() and KmlNotConvertedSummary().
 bool ComputeKmlImport(const std::string& path, const KmlProjectFn& project, KmlImportShapes& shapes,
                       std::string& error, const std::function<bool(int)>& progress = {});
 

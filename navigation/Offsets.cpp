@@ -188,6 +188,7 @@ OffsetsTexts ReadOffsetsSettings(const platform::IniFile& ini) {
 
 void WriteOffsetsSettings(platform::IniFile& ini, const OffsetsTexts& t,
                           const std::string& clockText) {
+    platform::IniFile::Batch batch(ini);
     ini.WriteString(kSection, "Offset A     ", t.OffsetA);
     ini.WriteString(kSection, "Offset B     ", t.OffsetB);
     ini.WriteString(kSection, "Offset C     ", t.OffsetC);

@@ -108,7 +108,8 @@ bool OffsetsNumberStored(const platform::IniFile& ini, OffsetsField field);
 // Reads the eight keys by their plain names (defaults empty).
 OffsetsTexts ReadOffsetsSettings(const platform::IniFile& ini);
 // Writes the nine keys in their order with the names padded to 13
-// characters ("SurveyLocation" has 14): the texts as typed and the clock.
+// characters ("SurveyLocation" has 14): the texts as typed and the clock,
+// in one write of the file.
 void WriteOffsetsSettings(platform::IniFile& ini, const OffsetsTexts& texts,
                           const std::string& clockText);
 

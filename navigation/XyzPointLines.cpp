@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "canvas/CanvasModel.h"
+#include "canvas/XyzImport.h"
 #include "platform/ScanFormat.h"
 #include "platform/VclText.h"
 
@@ -25,6 +26,8 @@ XyzLine ReadXyzLine(std::string_view line, bool hadLineEnd) {
     if (line.size() + (hadLineEnd ? 1 : 0) < 3) return {};
     const char first = line.front();
     if (!platform::IsAsciiDigit(first) && first != '+' && first != '-') return {};
+    const XyzLine skipped{std::nullopt, true};
+    if (XyzDecimalCommas(line)) return skipped;
 
     std::string blanked(line);
     for (char& c : blanked)
@@ -35,7 +38,6 @@ XyzLine ReadXyzLine(std::string_view line, bool hadLineEnd) {
     std::vector<platform::ScanField> fields;
     double numbers[4];
     int n = 0;
-    const XyzLine skipped{std::nullopt, true};
     for (size_t at = 0; at < blanked.size();) {
         const size_t begin = blanked.find_first_not_of(' ', at);
         if (begin == std::string::npos) break;

@@ -9,8 +9,9 @@
 // data are ignored: shorter than 3 characters with their line end, or
 // starting with any other character ("#", "/", a letter, a blank, "."). A
 // data line with fewer than 3 or more than 4 numbers, or with a number beyond
-// the double range, is skipped and counted: a line written with decimal
-// commas ("500003,5 4500003,5 15,3") gives 6 numbers and never lands at a
+// the double range, is skipped and counted, and so is a line written with
+// decimal commas (XyzDecimalCommas): "500003,5 4500003,5 15,3" gives 6
+// numbers and "500003 4500003 15,3" would give N X Y Z, and neither lands at a
 // wrong place. A point at X = Y = 0 is ignored. Lines end at LF or CR LF; a
 // line is judged whole, however long.
 #pragma once

@@ -42,6 +42,7 @@ NavigationSection ReadNavigationSection(const platform::IniFile& ini) {
 }
 
 void WriteNavigationSection(platform::IniFile& ini, const NavigationSection& s) {
+    platform::IniFile::Batch batch(ini);
     ini.WriteString(kSection, "VesselWidth", s.VesselWidth);
     ini.WriteString(kSection, "TrackWidth", s.TrackWidth);
     ini.WriteString(kSection, "TrackDistance", s.TrackDistance);

@@ -62,6 +62,7 @@ struct NavigationSection {
 // takes the layout's colour (navy, green, yellow, white), so a first start
 // never draws black on black; the other defaults are those of the section.
 NavigationSection ReadNavigationSection(const platform::IniFile& ini);
+// Writes the keys in the same order, in one write of the file.
 void WriteNavigationSection(platform::IniFile& ini, const NavigationSection& section);
 
 }  // namespace tools

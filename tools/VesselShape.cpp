@@ -30,6 +30,7 @@ VesselShapeTexts ReadVesselShape(const platform::IniFile& ini) {
 }
 
 void WriteVesselShape(platform::IniFile& ini, const VesselShapeTexts& t) {
+    platform::IniFile::Batch batch(ini);
     ini.WriteString(kSection, kCircles, t.Circles);
     ini.WriteString(kSection, kInterval, t.Interval);
     ini.WriteString(kSection, kRadius, t.Radius);

@@ -36,7 +36,7 @@ struct VesselShapeTexts {
 // 100 and 0). A stored value that is not a number of its kind gives the
 // default.
 VesselShapeTexts ReadVesselShape(const platform::IniFile& ini);
-// Writes the texts as typed, in the same order.
+// Writes the texts as typed, in the same order, in one write of the file.
 void WriteVesselShape(platform::IniFile& ini, const VesselShapeTexts& texts);
 
 }  // namespace tools

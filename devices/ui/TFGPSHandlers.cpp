@@ -241,7 +241,9 @@ void TFGPS::LockStateCheck1Click() {
     }
     const DeviceSettingsValues values = Values();
     switch (SaveDeviceSettings(ini, values, !FCreating, [](const std::string& line) {
-        return AppendEventLog(line, EventLogPath());
+        // The day's folders may have gone since the start: made again once.
+        const std::string log = EventLogPath();
+        return AppendEventLog(line, log) || (MakeDataFolders() && AppendEventLog(line, log));
     })) {
         case DeviceSettingsSave::Saved:
             break;

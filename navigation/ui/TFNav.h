@@ -421,6 +421,7 @@ class TFNav : public QMainWindow {
     // Panel 5 shows the last sounder line: the lines of one poll leave their
     // text here and the panel takes the last one once the poll is over,
     // since measuring a text's width costs more than the rest of a line.
+    // While a port is lost the panel keeps saying so.
     void QueueDepthStatus(std::string text);
     void ShowDepthStatus();
     QTimer* FDepthStatusTimer = nullptr;

@@ -348,7 +348,8 @@ void TFNav::ZGPS1Send(const std::string& text) {
 }
 
 void TFNav::ZSENSORTimeout() {
-    PortMessage("Sensor TimeOut.", true);
+    // A lost sounder's silence was said with its loss.
+    if (!ZSENSOR->PortLost()) PortMessage("Sensor TimeOut.", true);
     if (fRealtime) fRealtime->SetDepthFramesColor(kFrameRed);
 }
 
@@ -368,6 +369,7 @@ void TFNav::ZGPS1NewCommand(const std::string& line) {
     if (FGPS && FEchoRawSentences) FGPS->EchoGnssLine(line);
     const GnssLineEffects effects = ApplyGnssLine(g_Survey, line, context);
     if (effects.fixArrived) g_Survey.LastFixTick = NonZeroTick();
+    if (effects.fixLost) g_Survey.LastFixTick = 0;
     if (effects.startMapTick) {
         if (drawing)
             FMapPausedByDrawing = true;
@@ -481,6 +483,9 @@ void TFNav::ShowDepthStatus() {
     if (!FDepthStatus) return;
     const std::string text = std::move(*FDepthStatus);
     FDepthStatus.reset();
+    // A lost port stays said in the panel until it is back, over the lines
+    // of the other port.
+    if (ZGPS1->PortLost() || ZSENSOR->PortLost()) return;
     if (sStatusBar->PanelCount() < 6) return;
     const QString status = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
     sStatusBar->SetPanelText(5, status);

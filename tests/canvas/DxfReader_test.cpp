@@ -171,24 +171,52 @@ TEST(DxfReader, ReimportReplacesTheShapesAndAFailedOneKeepsThem) {
     EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
     EXPECT_EQ(ShapesOf(m, 0).size(), 1u);
 
-    // Replaced by a file without ENTITIES, or by a binary DXF: one message each, and
-    // the earlier import stays.
-    for (const std::string& bad : {std::string("0\nSECTION\n2\nHEADER\n0\nENDSEC\n0\nEOF\n"),
-                                   std::string("AutoCAD Binary DXF\r\n\x1a\0\0\x02", 24)}) {
+    // Replaced by a file without ENTITIES, or by a binary DXF, or emptied
+    // (its ENTITIES section empty, or holding only kinds not read): one
+    // message each, and the earlier import stays with its layer colour and
+    // blocks.
+    m.FindLayerById(layer)->PenColor = 0x123456;
+    m.FBlocks.push_back(std::make_unique<TDxfBlock>());
+    const std::string redLayerAndTwoBlocks =
+        "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\n0\n62\n1\n0\nENDTAB\n"
+        "0\nENDSEC\n0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nA\n0\nENDBLK\n0\nBLOCK\n2\nB\n"
+        "0\nENDBLK\n0\nENDSEC\n";
+    for (const std::string& bad :
+         {std::string("0\nSECTION\n2\nHEADER\n0\nENDSEC\n0\nEOF\n"),
+          std::string("AutoCAD Binary DXF\r\n\x1a\0\0\x02", 24), Dxf("", redLayerAndTwoBlocks),
+          Dxf("0\nHATCH\n8\n0\n0\nINSERT\n2\nA\n", redLayerAndTwoBlocks)}) {
         phxtest::WriteAll(path, bad);
         EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(path)).read);
         EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
+        EXPECT_EQ(m.FindLayerById(layer)->PenColor, 0x123456);
+        EXPECT_EQ(m.FBlocks.size(), 1u);
     }
-    EXPECT_EQ(d.scripted->messages, QStringList(2, "DXF load failed: ENTITIES section not found"));
+    EXPECT_EQ(d.scripted->messages,
+              (QStringList{"DXF load failed: ENTITIES section not found",
+                           "DXF load failed: ENTITIES section not found",
+                           "DXF load failed: the ENTITIES section holds nothing to draw",
+                           "DXF load failed: the ENTITIES section holds nothing to draw"}));
+    d.scripted->messages.clear();
 
     // A missing file: false, no message; one that is no regular file: one
     // message saying so. Nothing touched.
     EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(home.home() + "none.dxf")).read);
-    EXPECT_EQ(d.scripted->messages.size(), 2);
+    EXPECT_EQ(d.scripted->messages.size(), 0);
     EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(home.home() + "AppData")).read);
-    ASSERT_EQ(d.scripted->messages.size(), 3);
-    EXPECT_EQ(d.scripted->messages[2].toStdString(),
+    ASSERT_EQ(d.scripted->messages.size(), 1);
+    EXPECT_EQ(d.scripted->messages[0].toStdString(),
               "DXF load failed: " + home.home() + "AppData (not a regular file)");
+    EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
+
+    // Well under the file cap, but of two-byte pairs: their records would
+    // take 12 bytes per byte read, 1.1 GB for these 90 MB. Refused before
+    // any is kept.
+    phxtest::WriteAll(path, std::string(std::size_t{90} << 20, '\n'));
+    EXPECT_FALSE(LoadDxfFile(m, QString::fromStdString(path)).read);
+    ASSERT_EQ(d.scripted->messages.size(), 2);
+    EXPECT_EQ(d.scripted->messages[1],
+              "DXF load failed: the file holds 47185920 code/value pairs, more than the 40807082 "
+              "that fit beside a file of its size");
     EXPECT_EQ(ShapesOf(m, layer).size(), 1u);
 }
 
@@ -217,6 +245,10 @@ TEST(DxfReader, UnknownRecordsArePassedOverPairByPair) {
     EXPECT_EQ(CountByType(ShapesOf(m, m.GetImportLayer())), (std::map<int, int>{{3, 2}}));
     ASSERT_NE(m.FindBlock("B"), nullptr);
     EXPECT_EQ(m.FindBlock("B")->Shapes.size(), 1u);
+
+    // A block's lines are all a file may draw.
+    TCanvasModel onlyInsert;
+    EXPECT_EQ(Load(onlyInsert, Dxf("0\nHATCH\n8\n0\n0\nINSERT\n2\nB\n", blocks)).shapes, 1);
 }
 
 TEST(DxfReader, LayerColourAndEntityColour) {
@@ -258,13 +290,20 @@ TEST(DxfReader, EdgeCasesOfSingleEntities) {
          2},
         {"only unsupported types", "0\n3DFACE\n10\n1\n0\nVIEWPORT\n", 0},
     };
+    // A file that gives no shape is refused whole and changes nothing.
     for (const auto& c : cases) {
         Dialogs d;
         TCanvasModel m;
+        const size_t layers = m.FLayers.size();
         const auto r = Load(m, Dxf(c.entities));
-        EXPECT_TRUE(r.read) << c.name;
+        EXPECT_EQ(r.read, c.shapes > 0) << c.name;
         EXPECT_EQ(r.shapes, c.shapes) << c.name;
         EXPECT_EQ(r.imported, c.shapes > 0) << c.name;
+        if (c.shapes > 0) continue;
+        EXPECT_EQ(d.scripted->messages,
+                  QStringList{"DXF load failed: the ENTITIES section holds nothing to draw"})
+            << c.name;
+        EXPECT_EQ(m.FLayers.size(), layers) << c.name;
     }
 }
 

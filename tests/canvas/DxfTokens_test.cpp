@@ -135,3 +135,14 @@ TEST(DxfTokens, PairsSkipTheByteOrderMarkAndReadCrLf) {
     EXPECT_EQ(pairs[1].code, 2);
     EXPECT_EQ(pairs[1].value, "ENTITIES");
 }
+
+// The count the reader judges a file by is the number of pairs it then keeps.
+TEST(DxfTokens, PairsAreCountedAsTheyAreSplit) {
+    for (const std::string& text :
+         {std::string(), std::string("\n"), std::string("\n\n"), std::string("0"),
+          std::string("0\nLINE"), std::string("0\nLINE\n"), std::string("0\nLINE\n8"),
+          std::string("\xEF\xBB\xBF"), std::string("\xEF\xBB\xBF\n\n"),
+          std::string("\xEF\xBB\xBF 0\r\nEOF"), std::string("\r\n\r\n\r\n\r"),
+          std::string("0\nA\0B\n\n\n\n", 9)})
+        EXPECT_EQ(DxfPairCount(text), DxfSplitPairs(text).size()) << text;
+}

@@ -39,7 +39,8 @@ TEST(XyzImport, DepthColorRamp) {
 TEST(XyzImport, LinesAndNumbers) {
     const std::string text =
         "# header\n; comment\n\nx y z\n1,2,3\n4 5 6\r\n7\t8  9 extra\r10,11,12\n"
-        "1e3 2E-1 -.5\nnan 1 2\ninf 1 2\n1e999 1 2\n0x10 1 2\n1 2\n 13 14 15\n";
+        "1e3 2E-1 -.5\nnan 1 2\ninf 1 2\n1e999 1 2\n0x10 1 2\n1 2\n"
+        "500003,5 4500003,5 15,3\n500003 4500003 15,3\n 13 14 15\n";
     const auto points = ReadXyzPoints(text);
     // Oracle: Python's float of the same fields.
     const std::string python = phxtest::RunTool(
@@ -57,7 +58,8 @@ TEST(XyzImport, LinesAndNumbers) {
         EXPECT_EQ(points[4].y, y);
         EXPECT_EQ(points[4].z, z);
     }
-    // "0x10 1 2" reads 0, then "x10" is no number; "1 2" lacks a z.
+    // "0x10 1 2" reads 0, then "x10" is no number; "1 2" lacks a z; the
+    // lines of decimal commas would read (500003, 5) and a z of 15.
     EXPECT_EQ(points[5].x, 13);
 }
 

@@ -5,17 +5,18 @@
 #include "devices/DeviceSettingsFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
-#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
 #include <functional>
 
 #include "platform/IniFile.h"
+#include "tests/support/Renames.h"
 #include "tests/support/TempHome.h"
 
 namespace {
+
+using phxtest::RenamesOnto;
 
 DeviceSettingsValues Sample() {
     DeviceSettingsValues v;
@@ -120,32 +121,6 @@ TEST(DeviceSettingsFile, AFileThatCannotBeWrittenFailsTheSave) {
               DeviceSettingsSave::SettingsNotWritten);
     EXPECT_EQ(lines, 0);
 }
-
-namespace {
-
-// Replacements of the file `name` in `folder` while `run` runs: each is a
-// temporary file of its own beside it, renamed over it. (Renames onto the
-// same name are not counted: the kernel folds them into one event.)
-int RenamesOnto(const std::string& folder, const std::string& name,
-                const std::function<void()>& run) {
-    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    EXPECT_GE(fd, 0);
-    EXPECT_GE(inotify_add_watch(fd, folder.c_str(), IN_MOVED_FROM), 0);
-    run();
-    int count = 0;
-    alignas(inotify_event) char buffer[65536];
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
-        for (char* at = buffer; at < buffer + n;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(at);
-            if (event->len && std::string(event->name).rfind(name + ".tmp", 0) == 0) ++count;
-            at += sizeof(inotify_event) + event->len;
-        }
-    }
-    close(fd);
-    return count;
-}
-
-}  // namespace
 
 // The save is one write of the file, and its bytes are those of the same
 // keys written one by one, over a file that already holds some of them in

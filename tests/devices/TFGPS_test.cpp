@@ -433,11 +433,25 @@ TEST_F(TFGPSTest, SaveThatCannotBeWritten) {
     EXPECT_EQ(EventLog(), "");
 }
 
-// An event log that cannot take the summary (its folder gone): one message
-// naming it, the box unticked, the pages usable, the file saying unlocked.
+// The day's folder gone since the start: made again, the summary written
+// and the lock kept, without a message.
+TEST_F(TFGPSTest, ASaveAfterTheDayFolderWentMakesItAgain) {
+    TFGPS w(Host());
+    std::filesystem::remove_all(g_DayDir);
+    w.LockStateCheck1->setChecked(true);
+    EXPECT_TRUE(Dialogs().messages.isEmpty());
+    EXPECT_EQ(PagesEnabled(w), kLocked);
+    EXPECT_EQ(Count(EventLog(), "=== SETTINGS SAVED ==="), 1u);
+    EXPECT_EQ(Settings().ReadInteger("LOCK SETTINGS", "Lock Settings", 9), 1);
+}
+
+// An event log that cannot take the summary (a folder in its place): one
+// message naming it, the box unticked, the pages usable, the file saying
+// unlocked.
 TEST_F(TFGPSTest, ASaveWithoutItsSummaryIsNoLock) {
     TFGPS w(Host());
-    std::filesystem::remove_all(g_LogDir);
+    std::filesystem::remove(EventLogPath());
+    std::filesystem::create_directories(EventLogPath());
     w.LockStateCheck1->setChecked(true);
     ASSERT_EQ(Dialogs().messages.size(), 1);
     EXPECT_TRUE(Dialogs().messages[0].contains(QString::fromStdString(EventLogPath())))

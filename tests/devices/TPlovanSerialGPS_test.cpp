@@ -398,6 +398,7 @@ TEST(TPlovanSerialGPS, ADeviceThatGoesAwayIsReportedOnceAndReopenedUnderItsName)
     rig.gps.OnPortReopened = [&](TPlovanSerialGPS*) { ++reopened; };
     rig.gps.FPollInterval = 5;
     rig.gps.FReopenInterval = 20;
+    rig.gps.FIdleTimeout = 30;
     rig.gps.FLogEnabled = true;
     rig.gps.FLogFileName = rig.home.home() + "port.log";
     rig.gps.Open();
@@ -408,6 +409,7 @@ TEST(TPlovanSerialGPS, ADeviceThatGoesAwayIsReportedOnceAndReopenedUnderItsName)
     rig.gps.FCourse = 54.7;
     rig.pty->CloseMaster();
     ASSERT_TRUE(phxtest::PumpEventsUntil([&] { return lost.size() == 1; }, 2000));
+    const int idlesAtLoss = rig.idles;
     EXPECT_FALSE(lost[0].empty());
     // What the gone device said last is not passed on as current.
     EXPECT_EQ(rig.gps.GetLatitude(), 0);
@@ -416,9 +418,11 @@ TEST(TPlovanSerialGPS, ADeviceThatGoesAwayIsReportedOnceAndReopenedUnderItsName)
     EXPECT_TRUE(rig.gps.PortLost());
     EXPECT_TRUE(rig.gps.FOpen);
     EXPECT_FALSE(rig.gps.FHandle->IsOpen());
-    // The dead device does not open again: no second report while it stays away.
+    // The dead device does not open again: no second report while it stays
+    // away, and its silence is not said again as idle.
     phxtest::PumpEventsFor(200);
     EXPECT_EQ(lost.size(), 1u);
+    EXPECT_EQ(rig.idles, idlesAtLoss);
     EXPECT_EQ(reopened, 0);
     EXPECT_EQ(rig.lines.size(), 1u);
     EXPECT_EQ(rig.disconnects, 0);
@@ -437,6 +441,8 @@ TEST(TPlovanSerialGPS, ADeviceThatGoesAwayIsReportedOnceAndReopenedUnderItsName)
     EXPECT_EQ(rig.connects, 1);
     EXPECT_EQ(lost.size(), 1u);
     EXPECT_EQ(phxtest::ReadAll(rig.gps.FLogFileName), "$GPHDT,1,T\r\n$GPHDT,2,T\r\n");
+    // Silent after its return, it is idle as any device is.
+    EXPECT_TRUE(phxtest::PumpEventsUntil([&] { return rig.idles > idlesAtLoss; }, 2000));
 
     // A second outage after the device spoke again is a new one.
     rig.pty->CloseMaster();

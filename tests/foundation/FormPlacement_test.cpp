@@ -153,6 +153,33 @@ TEST_F(FormPlacementTest, BadStoredPlacementsHealAtTheNextSave) {
     }
 }
 
+// A window the run never placed nor showed (a close saves every window it
+// knows) writes nothing: a stored placement stays, and a window with none
+// opens by the rules at the next start rather than at the screen's corner.
+TEST_F(FormPlacementTest, AWindowNeverShownLeavesThePlacementAlone) {
+    Store(0, 100, 50, 500, 400);
+    QWidget stored;
+    stored.setObjectName("fTest");
+    SaveFormPlacement(&stored);
+    EXPECT_EQ(Stored(), QRect(100, 50, 500, 400));
+    QWidget unstored;
+    unstored.setObjectName("fNoSection");
+    SaveFormPlacement(&unstored);
+    EXPECT_FALSE(platform::IniFile(SettingsFilePath()).SectionExists("fNoSection"));
+    // Placed, or on the screen once, it has a place of its own.
+    RestoreFormPlacement(&stored, false);
+    stored.move(130, 70);
+    SaveFormPlacement(&stored);
+    EXPECT_EQ(Stored().topLeft(), QPoint(130, 70));
+    unstored.move(40, 30);
+    unstored.show();
+    QCoreApplication::processEvents();
+    unstored.hide();
+    SaveFormPlacement(&unstored);
+    EXPECT_EQ(platform::IniFile(SettingsFilePath()).ReadInteger("fNoSection", "Left", -1),
+              unstored.x());
+}
+
 // Without restoreSize a small window keeps its size; only its position moves
 // so that it fits.
 TEST_F(FormPlacementTest, PositionOnlyKeepsTheSize) {

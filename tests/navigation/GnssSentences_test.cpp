@@ -192,6 +192,17 @@ TEST(GgaFix, TheReadersFixesOnly) {
     EXPECT_TRUE(ApplyGnssLine(state, cases[0].line, context).fixArrived);
     context.corrupt = true;
     EXPECT_FALSE(ApplyGnssLine(state, cases[0].line, context).fixArrived);
+
+    // Every talker's GGA without a fix ends the last fix's standing; other
+    // lines and a corrupt GGA leave it.
+    for (const auto& c : cases) {
+        const bool gga = std::string_view(c.line).substr(0, 6).ends_with("GGA") && c.line[1] != 'P';
+        context.corrupt = false;
+        context.readerFixQuality = c.previousQuality;
+        EXPECT_EQ(ApplyGnssLine(state, c.line, context).fixLost, gga && !c.fix) << c.line;
+        context.corrupt = true;
+        EXPECT_FALSE(ApplyGnssLine(state, c.line, context).fixLost) << c.line;
+    }
 }
 
 TEST(GgaFix, FreshForTwoSecondsWhileThePortIsOpen) {

@@ -1,8 +1,8 @@
-// The KML/KMZ import's work apart from the window: the Google Earth style
-// fixture projected and checked vertex by vertex against PROJ's cs2cs (UTM
-// 35, and a shifted datum), points beyond the projection's range left out
-// and counted, rings closed, and the worker: off the GUI thread, its
-// progress, its stop.
+// The KML/KMZ import's work apart from the window: the fixtures of GDAL's
+// drivers and of Google Earth's style projected and checked vertex by vertex
+// against PROJ's cs2cs (UTM 35, and a shifted datum), points beyond the
+// projection's range left out and counted, rings closed, and the worker: off
+// the GUI thread, its progress, its stop.
 #include "navigation/KmlImport.h"
 
 #include <gtest/gtest.h>
@@ -71,48 +71,69 @@ TEST(KmlImport, EveryVertexWhereCs2csPutsIt) {
          "+proj=tmerc +lat_0=0 +lon_0=27 +k=0.9996 +x_0=500000 +y_0=0 +a=6378388 +rf=297 "
          "+towgs84=-87,-98,-121"},
     };
-    // The vertices the import should draw, in its order: the points, then
-    // the lines (a ring without its repeated first vertex), then the names.
-    TPlacemarkReader reader;
-    ASSERT_TRUE(reader.LoadFromFile(Fixture("google-earth.kml")));
-    std::vector<std::pair<double, double>> points, lines, labels;
-    for (const TPlacemark& p : reader.FPlacemarks)
-        for (const TPlacemarkGeometry& g : p.Geometries) {
-            const size_t n = g.Coords.size() - (g.Type == kPlacemarkPolygon ? 1 : 0);
-            for (size_t i = 0; i < n; ++i)
-                (g.Type == kPlacemarkPoint ? points : lines)
-                    .emplace_back(g.Coords[i].Longitude, g.Coords[i].Latitude);
-            labels.emplace_back(g.Coords[0].Longitude, g.Coords[0].Latitude);
+    // Every fixture; its coordinates are GDAL's (PlacemarkReader's fixture
+    // test), so the chain from the file to the grid is checked whole.
+    const struct {
+        const char* file;
+        std::string notRead;
+    } fixtures[] = {
+        {"google-earth.kml", " (2 placemarks not read: gx:Track, gx:MultiTrack)"},
+        {"gdal.kml", ""},
+        {"libkml.kml", ""},
+        {"libkml.kmz", ""},
+    };
+    for (const auto& f : fixtures) {
+        SCOPED_TRACE(f.file);
+        // The vertices the import should draw, in its order: the points,
+        // then the lines (a ring without its repeated first vertex), then
+        // the names.
+        TPlacemarkReader reader;
+        ASSERT_TRUE(reader.LoadFromFile(Fixture(f.file)));
+        std::vector<std::pair<double, double>> points, lines, labels;
+        for (const TPlacemark& p : reader.FPlacemarks)
+            for (const TPlacemarkGeometry& g : p.Geometries) {
+                const size_t n = g.Coords.size() - (g.Type == kPlacemarkPolygon ? 1 : 0);
+                for (size_t i = 0; i < n; ++i)
+                    (g.Type == kPlacemarkPoint ? points : lines)
+                        .emplace_back(g.Coords[i].Longitude, g.Coords[i].Latitude);
+                labels.emplace_back(g.Coords[0].Longitude, g.Coords[0].Latitude);
+            }
+        for (const auto& s : systems) {
+            KmlImportShapes shapes;
+            std::string error;
+            ASSERT_TRUE(ComputeKmlImport(Fixture(f.file), Projection(s.values), shapes, error))
+                << error;
+            EXPECT_EQ(shapes.notReadSummary, f.notRead);
+            EXPECT_EQ(shapes.notConverted, 0);
+            std::vector<TPointD> drawn = shapes.points;
+            for (const auto& line : shapes.lines)
+                drawn.insert(drawn.end(), line.vertices.begin(), line.vertices.end());
+            for (const auto& label : shapes.labels) drawn.push_back(label.at);
+            std::vector<std::pair<double, double>> all = points;
+            all.insert(all.end(), lines.begin(), lines.end());
+            all.insert(all.end(), labels.begin(), labels.end());
+            const std::vector<TPointD> oracle = Cs2cs(s.proj, all);
+            if (oracle.empty()) GTEST_SKIP() << "cs2cs missing";
+            ASSERT_EQ(drawn.size(), oracle.size()) << s.what;
+            for (size_t i = 0; i < drawn.size(); ++i) {
+                EXPECT_NEAR(drawn[i].X, oracle[i].X, 0.001) << s.what << " " << i;
+                EXPECT_NEAR(drawn[i].Y, oracle[i].Y, 0.001) << s.what << " " << i;
+            }
+            if (std::string(f.file) != "google-earth.kml") {
+                // GDAL's polygon "Havuz": its outer ring, closed.
+                ASSERT_EQ(shapes.lines.size(), 4u) << s.what;
+                EXPECT_TRUE(shapes.lines[1].closed);
+                EXPECT_EQ(shapes.lines[1].vertices.size(), 4u);
+                continue;
+            }
+            ASSERT_EQ(shapes.lines.size(), 4u);
+            EXPECT_FALSE(shapes.lines[0].closed);  // İskele hattı
+            EXPECT_TRUE(shapes.lines[1].closed);   // Havuz
+            EXPECT_TRUE(shapes.lines[2].closed);   // Halka, the bare ring
+            EXPECT_EQ(shapes.lines[1].vertices.size(), 3u);
+            EXPECT_EQ(shapes.labels.size(), 8u);
+            EXPECT_EQ(shapes.labels[0].text, "Şamandıra 1");
         }
-    for (const auto& s : systems) {
-        KmlImportShapes shapes;
-        std::string error;
-        ASSERT_TRUE(
-            ComputeKmlImport(Fixture("google-earth.kml"), Projection(s.values), shapes, error))
-            << error;
-        EXPECT_EQ(shapes.notReadSummary, " (2 placemarks not read: gx:Track, gx:MultiTrack)");
-        EXPECT_EQ(shapes.notConverted, 0);
-        std::vector<TPointD> drawn = shapes.points;
-        for (const auto& line : shapes.lines)
-            drawn.insert(drawn.end(), line.vertices.begin(), line.vertices.end());
-        for (const auto& label : shapes.labels) drawn.push_back(label.at);
-        std::vector<std::pair<double, double>> all = points;
-        all.insert(all.end(), lines.begin(), lines.end());
-        all.insert(all.end(), labels.begin(), labels.end());
-        const std::vector<TPointD> oracle = Cs2cs(s.proj, all);
-        if (oracle.empty()) GTEST_SKIP() << "cs2cs missing";
-        ASSERT_EQ(drawn.size(), oracle.size()) << s.what;
-        for (size_t i = 0; i < drawn.size(); ++i) {
-            EXPECT_NEAR(drawn[i].X, oracle[i].X, 0.001) << s.what << " " << i;
-            EXPECT_NEAR(drawn[i].Y, oracle[i].Y, 0.001) << s.what << " " << i;
-        }
-        ASSERT_EQ(shapes.lines.size(), 4u);
-        EXPECT_FALSE(shapes.lines[0].closed);  // İskele hattı
-        EXPECT_TRUE(shapes.lines[1].closed);   // Havuz
-        EXPECT_TRUE(shapes.lines[2].closed);   // Halka, the bare ring
-        EXPECT_EQ(shapes.lines[1].vertices.size(), 3u);
-        EXPECT_EQ(shapes.labels.size(), 8u);
-        EXPECT_EQ(shapes.labels[0].text, "Şamandıra 1");
     }
 }
 
@@ -155,6 +176,18 @@ TEST(KmlImport, RefusedFilesGiveTheReadersReason) {
     EXPECT_EQ(error, "The file ends inside a placemark (truncated)");
     EXPECT_FALSE(ComputeKmlImport(home.home() + "none.kml", any, shapes, error));
     EXPECT_EQ(error, "File not found: " + home.home() + "none.kml");
+
+    // Placemarks that give no shape: every point beyond the projection's
+    // range, a one-vertex line without a name; the track is not read.
+    const std::string far = home.home() + "far.kml";
+    phxtest::WriteAll(far, Kml("<Placemark><name>far</name><Point><coordinates>120,40</coordinates>"
+                               "</Point></Placemark><Placemark><LineString><coordinates>27,40"
+                               "</coordinates></LineString></Placemark><Placemark><gx:Track>"
+                               "<gx:coord>27 40 0</gx:coord></gx:Track></Placemark>"));
+    EXPECT_FALSE(ComputeKmlImport(far, Projection(phxtest::Utm35Settings()), shapes, error));
+    EXPECT_EQ(error,
+              "No placemark could be drawn (1 placemarks not read: gx:Track) (1 points not "
+              "converted)");
 }
 
 TEST(KmlImport, JobRunsOnItsWorkerReportsProgressAndStops) {

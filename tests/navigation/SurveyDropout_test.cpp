@@ -18,6 +18,7 @@
 #include "canvas/PlovanCanvas.h"
 #include "devices/ui/TFGPS.h"
 #include "foundation/EventLog.h"
+#include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TOffsets.h"
 #include "navigation/ui/TfRealtime.h"
 #include "tests/navigation/SurveyRig.h"
@@ -69,11 +70,18 @@ std::vector<Row> Rows(const std::string& path) {
 // Columns of the raw depth CSV.
 enum Column { kLat = 1, kLon = 2, kEasting = 3, kNorthing = 4, kGps = 14 };
 
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 class SurveyDropout : public phxtest::SurveyRig {
   protected:
     std::string Csv() const { return g_CoordinatesCsvPath; }
     std::string Xyz() const { return g_XyzDir + g_SessionDate + " Simple XYZ.csv"; }
     static std::string Events() { return phxtest::ReadAll(EventLogPath()); }
+    static std::string Panel5() { return FNav->sStatusBar->PanelText(5).toStdString(); }
 
     void Later(int ms) { now = phxtest::FromQDateTime(phxtest::AsQDateTime(now).addMSecs(ms)); }
     void Fix(double north, double east, int quality = 4) {
@@ -148,6 +156,15 @@ TEST_F(SurveyDropout, NoRowTakesAPositionThatIsNotFresh) {
     FNav->tMapTimer();
     ExpectRtkFix("the fix back");
     EXPECT_EQ(Rows(Xyz()).size(), fresh + 1);
+    // The receiver says it has no fix, and gives a position all the same:
+    // though the last fix is young, neither stands for the next depth.
+    Later(50);
+    Fix(1.5, 0, 0);
+    Depth(11.2);
+    EXPECT_EQ(Rows(Csv()).back()[kGps], "0");
+    EXPECT_EQ(Rows(Xyz()).size(), fresh + 1);
+    FNav->tMapTimer();
+    ExpectNoFix("a GGA without a fix");
     ReportIdle();
     ExpectNoFix("idle");
     Later(50);
@@ -171,6 +188,11 @@ TEST_F(SurveyDropout, NoRowTakesAPositionThatIsNotFresh) {
     EXPECT_EQ(Rows(Xyz()).size(), fresh + 2);
     FNav->tMapTimer();
     ExpectNoFix("the device gone, a tick later");
+    // The sounder's lines do not take the loss out of the status bar, and
+    // the silence of the lost receiver is not said again as idle.
+    phxtest::PumpEventsFor(20);
+    EXPECT_EQ(Panel5().rfind("GPS port COM3 lost: ", 0), 0u) << Panel5();
+    ReportIdle();
 
     // It comes back under its name: lines and rows flow again without Stop,
     // and the outage was said once.
@@ -185,12 +207,48 @@ TEST_F(SurveyDropout, NoRowTakesAPositionThatIsNotFresh) {
     ExpectRtkFix("the device back");
     EXPECT_EQ(Rows(Csv()).back()[kGps], "4");
     EXPECT_EQ(Rows(Xyz()).size(), fresh + 3);
-    const std::string events = Events();
-    const size_t lost = events.find("GPS port COM3 lost: ");
-    ASSERT_NE(lost, std::string::npos);
-    EXPECT_EQ(events.find("GPS port COM3 lost: ", lost + 1), std::string::npos);
+    EXPECT_TRUE(
+        phxtest::PumpEventsUntil([&] { return Panel5().rfind("$SDDPT,13.00", 0) == 0; }, 5000))
+        << Panel5();
+    // Said once, in the event log and the message window.
+    const std::string lost = "GPS port COM3 lost: ";
+    EXPECT_EQ(Count(Events(), lost), 1u);
+    EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), lost), 1u);
+    EXPECT_EQ(Count(Events(), "GPS is idle!"), 1u);  // the report before the loss
     Stop();
     ExpectNoFix("stopped");
+}
+
+TEST_F(SurveyDropout, AStartWhoseGnssPortFailsMakesNoXyzRow) {
+    CreateWindows();
+    Start();
+    Fix(0, 0);
+    FNav->tMapTimer();
+    Depth(10);
+    Stop();
+    ASSERT_EQ(Rows(Xyz()).size(), 1u);
+
+    // The receiver's port is gone before the next Start: the sounder runs
+    // on, and nothing of the last session's fix stands for its depths.
+    gnss.reset();
+    Later(1000);
+    Start();
+    ASSERT_FALSE(FNav->ZGPS1->FOpen);
+    for (int i = 0; i < 20; ++i) {
+        Later(50);
+        Depth(10 + i * 0.01);
+    }
+    const std::vector<Row> csv = Rows(Csv());
+    ASSERT_EQ(csv.size(), 21u);
+    for (size_t i = 1; i < csv.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i + 1));
+        EXPECT_EQ(csv[i][kGps], "0");
+        EXPECT_EQ(csv[i][kLat], "0.0000000000");
+        EXPECT_EQ(csv[i][kEasting], "0.00");
+    }
+    EXPECT_EQ(Rows(Xyz()).size(), 1u);
+    ExpectNoFix("a Start without the GNSS port");
+    Stop();
 }
 
 TEST_F(SurveyDropout, EveryRowTakesItsOwnFix) {
@@ -283,14 +341,8 @@ TEST_F(SurveyDropout, ARefusedGeodeticSetIsSaidOnceAndMakesNoGridPosition) {
     }
     const std::string said =
         "The geodetic parameters cannot be used: Flattening \"298.257\" must lie between 0 and 0.1";
-    const auto count = [&said](const std::string& text) {
-        size_t n = 0;
-        for (size_t at = text.find(said); at != std::string::npos; at = text.find(said, at + 1))
-            ++n;
-        return n;
-    };
-    EXPECT_EQ(count(Events()), 1u);
-    EXPECT_EQ(count(FMsg->Msg->toPlainText().toStdString()), 1u);
+    EXPECT_EQ(Count(Events(), said), 1u);
+    EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), said), 1u);
     EXPECT_EQ(Rows(Xyz()).size(), 1u);
     const std::vector<Row> csv = Rows(Csv());
     ASSERT_EQ(csv.size(), 6u);

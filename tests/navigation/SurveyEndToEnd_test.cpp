@@ -320,6 +320,38 @@ TEST_F(SurveyEndToEnd, HostileNumbersReachNoCastWithoutABound) {
     EXPECT_NE(std::find(history.begin(), history.end(), g_Survey.DepthHigh), history.end());
     EXPECT_NE(std::find_if(history.begin(), history.end(), [](double d) { return d > 1e24; }),
               history.end());
+
+    // The second number of the two-number types (the battery, the low
+    // depth), a GGA with every number field huge, and huge offsets taken
+    // with the next GNSS line while their window is hidden.
+    const std::pair<const char*, const char*> more[] = {
+        {"type", "Plovan SMT"},
+        {"sounder", "$PSMT001,12.5,1e25\r\n$PSMT001,1e25,-1e300\r\n"},
+        {"type", "Plovan XDR H/L"},
+        {"sounder", "XDHI0001,1e25,XDLO0001,1e25\r\nXDHI0001,12.5,XDLO0001,-1e25\r\n"},
+        {"type", "Plovan XDR LO"},
+        {"sounder", "XDHI0001,1e25,XDLO0001,1e300\r\n"},
+        {"gnss", "$GPGGA,1e25,1e25,N,1e25,E,1e25,1e25,1e25,1e25,M,1e25,M,1e25,1e25\n"},
+        {"gnss", "$GPGGA,235010,4100.000,N,03300.000,E,99999999999,99999999999,1e308,-1e308,M,"
+                 "-1e25,M,1e25,\n"},
+        {"edit", "OffsetA=1e25"},
+        {"edit", "OffsetC=-1e300"},
+        {"edit", "TideHt=1e25"},
+        {"gnss", "$GPGGA,235011,4100.000,N,03300.000,E,4,12,0.9,20,M,30,M,,\n"},
+        {"type", "NMEA DPT"},
+        {"sounder", "$SDDPT,12.5,0.0\r\n$SDDPT,1e25,1e25\r\n"},
+    };
+    for (const auto& [verb, argument] : more) {
+        SCOPED_TRACE(argument);
+        now.millisecond += 10;
+        const std::string text = argument;
+        const int lines = verb == std::string("type") || verb == std::string("edit")
+                              ? 0
+                              : static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+        ASSERT_TRUE(Run({now, verb, lines, text}, why)) << why;
+        tick();
+    }
+    EXPECT_TRUE(g_Survey.RealtimeRunning);
     FNav->bRealtime->click();
 }
 

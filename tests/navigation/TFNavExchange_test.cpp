@@ -432,8 +432,8 @@ TEST_F(TFNavExchange, XyzLinesNotReadAreSaidAndAnEmptyFileChangesNothing) {
     }
 }
 
-// A cut-off DXF: the reader's one message, and nothing changes (no layer
-// named after the file either).
+// A cut-off or emptied DXF: the reader's one message, and nothing changes
+// (no layer named after the file either).
 TEST_F(TFNavExchange, CutOffDxfChangesNothing) {
     TCanvasModel drawing;
     drawing.AddLine(0, 0, 10, 10, drawing.AddLayer("coast"));
@@ -457,6 +457,15 @@ TEST_F(TFNavExchange, CutOffDxfChangesNothing) {
     EXPECT_GE(Canvas().FindLayer("pier"), 0);
     EXPECT_EQ(Canvas().FCurrentLayer, Canvas().FindLayer("_dxf_pier.dxf"));
     EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FCurrentLayer).size(), 2u);
+
+    // Emptied (saved again without a shape): said, and that import stays.
+    phxtest::WriteAll(Path("pier.dxf"), DxfExportText(TCanvasModel()));
+    const std::string imported = Events();
+    Import(Path("pier.dxf"));
+    EXPECT_EQ(TakeMessages(),
+              QStringList{"DXF load failed: the ENTITIES section holds nothing to draw"});
+    EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FindLayer("_dxf_pier.dxf")).size(), 2u);
+    EXPECT_EQ(Events(), imported);
 }
 
 TEST_F(TFNavExchange, DxfImportKeepsTheLayerOfTheSameName) {
@@ -654,6 +663,17 @@ TEST_F(TFNavExchange, FarKmlPointsAreLeftOutAndCounted) {
     ASSERT_TRUE(Canvas().GetPointXY(ids[0], x, y));
     EXPECT_NEAR(x, 508511.015, 0.001);
     EXPECT_NEAR(y, 4449960.441, 0.001);
+
+    // Nothing left to draw: refused, and the earlier import stays.
+    phxtest::WriteAll(path,
+                      "<kml><Document><Placemark><name>far</name><Point><coordinates>120,40"
+                      "</coordinates></Point></Placemark></Document></kml>");
+    const std::string events = Events();
+    Import(path);
+    EXPECT_EQ(TakeMessages(), QStringList{"Failed to load KML/KMZ file: No placemark could be "
+                                          "drawn (1 points not converted)"});
+    EXPECT_EQ(Canvas().GetLayerShapeIds(Canvas().FindLayer("far")).size(), 1u);
+    EXPECT_EQ(Events(), events);
 }
 
 TEST_F(TFNavExchange, ClosedPolygonsRoundTripClosed) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QWidget>
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "navigation/ui/TformAbout.h"
 #include "platform/IniFile.h"
 #include "platform/TextFiles.h"
+#include "tests/support/ScopedDialogs.h"
 #include "tests/support/TempHome.h"
 #include "tools/ui/TFMsg.h"
 #include "tools/ui/TFShape.h"
@@ -104,8 +106,10 @@ TEST(TFNavLifecycle, WindowsMadeInOrderClosedInOrderFreedLastFirst) {
                                              "fSVP",      "fRunline1", "fWaterfal", "fJoystick"};
     for (const std::string& section : Sections())
         ASSERT_EQ(std::find(placed.begin(), placed.end(), section), placed.end()) << section;
-    for (QWidget* w : std::initializer_list<QWidget*>{Navset, Offsets, FGPS, fRealtime, fRunline1,
-                                                      fWaterfal})
+    // Every one of them on the screen once: a window never shown keeps what
+    // the file holds.
+    for (QWidget* w : std::initializer_list<QWidget*>{Navset, Offsets, FGPS, fRealtime, fSVP,
+                                                      fRunline1, fWaterfal})
         w->show();
     watch.closed.clear();
     FNav->close();
@@ -128,6 +132,67 @@ TEST(TFNavLifecycle, WindowsMadeInOrderClosedInOrderFreedLastFirst) {
     EXPECT_EQ(freed, expected);
     qApp->removeEventFilter(&watch);
     g_LanguageManager.reset();
+}
+
+// A settings file that is there but cannot be read lives through a whole
+// run untouched: it is said once, and the saves of the run (the drawing's
+// key, an event number, the device settings, placements and the view at
+// the close) write nothing to it or beside it.
+TEST(TFNavLifecycle, AnUnreadableSettingsFileIsSaidOnceAndLeftAsItWas) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        void (*make)(const std::string& path);
+        const char* reason;
+    } cases[] = {
+        {"an I/O error", [](const std::string& path) { fs::create_symlink("/proc/self/mem", path); },
+         "input/output error"},
+        {"too large",
+         [](const std::string& path) {
+             phxtest::WriteAll(path, "[NTRIP]\r\nPassword=mine\r\n");
+             fs::resize_file(path, std::uintmax_t{17} << 20);
+         },
+         "larger than 16 MB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        phxtest::TempHome home;
+        phxtest::ScopedDialogs dialogs;
+        InitDayPaths();
+        g_LanguageManager = std::make_unique<TLanguageManager>(home.home() + "Languages/");
+        const std::string path = SettingsFilePath();
+        const std::string folder = fs::path(path).parent_path().string();
+        c.make(path);
+        const auto before = fs::symlink_status(path).type();
+        const auto stamp = fs::last_write_time(folder);
+        const std::string bytes = before == fs::file_type::regular ? phxtest::ReadAll(path) : "";
+
+        CreateApplicationWindows();
+        FNav->show();
+        FNav->Save1Click();
+        FNav->btEventAddClick();
+        FGPS->LockStateCheck1->setChecked(true);
+        FNav->close();
+        FreeApplicationWindows();
+        g_LanguageManager.reset();
+
+        int told = 0;
+        for (const QString& m : dialogs.scripted->messages)
+            if (m.contains(QString::fromStdString(path)) && m.contains("cannot be read")) {
+                ++told;
+                EXPECT_TRUE(m.contains(c.reason)) << m.toStdString();
+            }
+        EXPECT_EQ(told, 1) << dialogs.scripted->messages.join("\n").toStdString();
+        EXPECT_EQ(fs::symlink_status(path).type(), before);
+        if (before == fs::file_type::symlink) {
+            EXPECT_EQ(fs::read_symlink(path), "/proc/self/mem");
+        } else {
+            EXPECT_EQ(phxtest::ReadAll(path), bytes);
+        }
+        // Nothing was put in place beside it, not even for a moment.
+        EXPECT_EQ(fs::last_write_time(folder), stamp);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    }
 }
 
 }  // namespace

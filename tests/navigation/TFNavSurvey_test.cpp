@@ -18,6 +18,7 @@
 #include "foundation/DayPaths.h"
 #include "foundation/EventLog.h"
 #include "foundation/SurveyState.h"
+#include "navigation/EchogramTick.h"
 #include "navigation/ui/StatusBar.h"
 #include "navigation/ui/TFNav.h"
 #include "platform/Clock.h"
@@ -249,6 +250,11 @@ TEST_F(TFNavSurvey, UnpluggedDevicesAreSaidOnceAndComeBackWithoutStop) {
         << panel;
     phxtest::PumpEventsFor(300);
     EXPECT_EQ(count(" lost: "), 2);
+    // The sounder watchdog's time-out shows the silence without saying it again.
+    g_Survey.LastSensorTick = platform::TickCount() - kSensorSilenceMs - 1;
+    nav->tEchogramTimer();
+    EXPECT_TRUE(g_Survey.SensorTimedOut);
+    EXPECT_EQ(count("Sensor TimeOut."), 0);
 
     // They come back under their names: lines flow again without Stop and Start.
     gnssPty = std::make_unique<phxtest::Pty>();

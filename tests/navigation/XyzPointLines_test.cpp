@@ -39,9 +39,14 @@ TEST(XyzPointLines, WhichLinesArePoints) {
         {"0 0 5", Ignored},
         {"7 0 0 5", Ignored},
         {"", Ignored},
-        // Decimal commas split each number in two.
+        {"1 2 3 # depth 4,5", Point, 1, 2, 3},  // commas after the numbers
+        // Decimal commas split each number in two, also where that gives
+        // 4 numbers (read as N X Y Z, the point would land at (4500003, 15)).
         {"500003,5 4500003,5 15,3", Skipped},
         {"500003,5\t4500003,5\t15", Skipped},
+        {"500003 4500003 15,3", Skipped},
+        {"500003,5 4500003,5", Skipped},
+        {"7\t500003\t4500003\t-15,3", Skipped},
         {"7\t500000\t4500000\t12.5\t99\t100", Skipped},
         {"1 2 3 4 5", Skipped},
         {"500000 4500000", Skipped},

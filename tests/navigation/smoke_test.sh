@@ -7,8 +7,9 @@
 #   starts in a row, as the settings file and the X server (xwininfo, xprop)
 #   see it, and the stored view stays as it was;
 # - stored placements that do not fit the screen come back on it;
-# - from a fresh start and at three restarts, the program with its tour of the
-#   windows (navigation_window_tour) opens every window the menus open and the
+# - after a start that opens only what the program shows by itself, and at
+#   three restarts, the program with its tour of the windows
+#   (navigation_window_tour) opens every window the menus open and the
 #   two the survey brings up by itself, closes and opens them, has them moved
 #   and closed and opened once more: no window but the main window is ever over
 #   its menu bar or tool bars; every window comes back to the pixel where it
@@ -20,8 +21,8 @@
 # frame the window must not gain from one start to the next.
 set -euo pipefail
 
-SCREEN_W=1600
-SCREEN_H=1200
+SCREEN_W=1920
+SCREEN_H=1080
 # The caption: this prefix, then the last saved project (none at the first
 # start, the close's auto-save at every later one).
 CAPTION='Plovan Olcum Masasi - '
@@ -191,14 +192,17 @@ tour_once() {
   [ -z "$dragged" ] || { echo "tour start $run: not moved by 24, 16 as dragged:"; echo "$dragged"; return 1; }
 }
 
-# The tour from a fresh start, then three restarts: each start opens every
-# window where the last one left it when the settings file keeps its
-# placement, else where it opened at the first start.
+# A start in which the surveyor opens nothing but what the program shows by
+# itself (its close saves the placement of every window it has), then the
+# tour, then three restarts: each start opens every window where the last one
+# left it when the settings file keeps its placement, else where it opened at
+# the tour's first start.
 tour() {
-  local tour="$1" run name expected
+  local exe="$1" tour="$2" run name expected
   export HOME="$WORK/tour-home" APPDATA="$WORK/tour-appdata"
   INI="$APPDATA/Plovan/PHX/PlovanHX.ini"
   mkdir -p "$HOME" "$APPDATA"
+  run_once "$exe"
   for run in 1 2 3 4; do
     tour_once "$tour" "$run"
     [ "$run" -gt 1 ] || continue
@@ -216,12 +220,13 @@ tour() {
   done
 }
 
-# Starts openbox and waits until it manages the screen; fails when it ends
-# first or is not there after 10 s.
+# Starts openbox and waits until it manages the screen, as long as it runs
+# (a loaded machine may take many seconds); fails when it ends first or is
+# not there after 120 s.
 start_openbox() {
   openbox --sm-disable >>"$WORK/openbox.log" 2>&1 &
-  local openbox=$!
-  for _ in $(seq 1 100); do
+  local openbox=$! deadline=$((SECONDS + 120))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
     kill -0 "$openbox" 2>/dev/null || return 1
     sleep 0.1
@@ -235,8 +240,7 @@ inside() {
   WM="$wm"
   if [ "$wm" = openbox ]; then
     xprop -root >/dev/null || { echo "cannot open the display $DISPLAY"; return 1; }
-    start_openbox || start_openbox || start_openbox ||
-      { echo "openbox did not start"; cat "$WORK/openbox.log"; return 1; }
+    start_openbox || { echo "openbox did not start"; cat "$WORK/openbox.log"; return 1; }
   fi
 
   # First start, no settings file.
@@ -300,7 +304,7 @@ inside() {
     fi
   done
 
-  tour "$tour"
+  tour "$exe" "$tour"
 }
 
 if [ "${1:-}" = "--inside" ]; then
@@ -320,12 +324,13 @@ export INI="$APPDATA/Plovan/PHX/PlovanHX.ini"
 mkdir -p "$HOME" "$APPDATA"
 unset XDG_CONFIG_HOME QT_QPA_PLATFORM WAYLAND_DISPLAY DISPLAY XAUTHORITY
 
-# The X server picks a free display number itself, one whose lock file and
-# sockets it can all take, and writes it to fd 3 once it takes connections;
-# no cookie is needed on a server only local clients can reach. (xvfb-run -a
-# picks the number before its server runs and hands out a cookie for it; on
-# a loaded machine openbox once could not open the display it was given.)
-Xvfb -displayfd 3 -nolisten tcp -screen 0 "${SCREEN_W}x${SCREEN_H}x24" \
+# The X server picks a free display number itself, one whose sockets it can
+# take, and writes it to fd 3 once it takes connections; no cookie is needed
+# on a server only local clients can reach. It never resets: a server resets
+# when its last client goes, and drops a client that connects meanwhile (an
+# xprop or xwininfo of this script ending as openbox or the program starts),
+# which then cannot open the display.
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${SCREEN_W}x${SCREEN_H}x24" \
   3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 XSERVER=$!
 # read fails until the whole line (number and newline) is there.

@@ -230,6 +230,7 @@ void TfSVP::FormShow() { RestoreFormPlacement(this, false); }
 
 void TfSVP::FormCloseQuery() {
     platform::IniFile ini(SettingsFilePath());
+    platform::IniFile::Batch batch(ini);
     ini.WriteBool(kSection, "cUseSVP", cUseSVP->isChecked());
     ini.WriteString(kSection, "eSearchString", eSearchString->text().toStdString());
     ini.WriteString(kSection, "eMaxDepth", eMaxDepth->text().toStdString());

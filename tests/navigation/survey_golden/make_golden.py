@@ -13,8 +13,9 @@ logs and the geodesy record; the depth correction raw x sv / 1500 + draft;
 the GNSS sentence scans; the NMEA checksum and line rules of the serial
 reader; a row's easting and northing as its own latitude and longitude
 projected by PROJ's cct (datum shift, then Transverse Mercator); a fresh
-position (a GGA with a fix less than two seconds before the depth line, the
-GNSS port open) for the GPS column and the XYZ rows. Scans use the C
+position (a GGA with a fix less than two seconds before the depth line, no
+GGA without a fix since, the GNSS port open) for the GPS column and the XYZ
+rows. Scans use the C
 library's own sscanf, the behaviour the formats are written for.
 
 steps.txt carries the bytes of the receiver capture tests/data/nmea/hemi.log
@@ -513,7 +514,9 @@ class Run:
         if talker_type(sentence) != "GGA":
             return
         f = sentence.split(",")
+        # A GGA that carries no fix ends the standing of the last one.
         if len(f) < 10:
+            self.last_fix = None
             return
         lat, lon = nmea_degrees(f[2], f[3], 90), nmea_degrees(f[4], f[5], 180)
         # A fix: a position given and on the globe, and a quality above 0 (an
@@ -523,6 +526,8 @@ class Run:
             quality = int(f[6]) if re.fullmatch(r"[+-]?\d+", f[6]) else 0
         if f[2] != "" and f[4] != "" and lat is not None and lon is not None and quality > 0:
             self.last_fix = self.clock
+        else:
+            self.last_fix = None
         if f[6] != "":
             self.reader_fix = int(f[6]) if re.fullmatch(r"[+-]?\d+", f[6]) else 0
         if lat is None or lon is None:
