@@ -27,6 +27,10 @@ T* As(TPlovanShape* s) {
     return dynamic_cast<T*>(s);
 }
 
+// Shapes are scattered over the heap and each is read once a pass: the
+// pass asks for the shape this many places ahead while it works on one.
+constexpr std::size_t kAhead = 8;
+
 // trunc(v) as an integer that any difference of two such values keeps
 // exact; far-off values are pinned.
 int64_t TruncCell(double v) {
@@ -170,13 +174,11 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
     const double d = (right - left > 0 ? right - left : 1) / w;  // world size of a pixel
     const shapedraw::ViewMap pixels(left, right, top, bottom, w, h);  // as the shapes draw
 
-    struct Pick {
-        uint32_t index;
-        bool live;
-        bool dropped;
-        Footprint paints;
-    };
-    std::vector<Pick> shapes, texts;
+    // The picks of shapes are kept from frame to frame: a full view lists
+    // most of the drawing, and a fresh list each frame costs its pages anew.
+    std::vector<ShapePick>& shapes = FShapePicks;
+    shapes.clear();
+    std::vector<ShapePick> texts;
     const int columns = w / 60 + 2, rows = h / 60 + 2;
     std::vector<uint8_t> cells(static_cast<std::size_t>(columns) * rows, 0);
     int64_t lastPx = -9999, lastPy = -9999;
@@ -185,6 +187,7 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
     Store().CullingIndex().ForEachRangeInView(left, right, bottom, top, [&](std::size_t first,
                                                                             std::size_t last) {
         for (std::size_t i = first; i < last; ++i) {
+            if (i + kAhead < last) __builtin_prefetch(FShapes[i + kAhead]);
             TPlovanShape* s = FShapes[i];
             if (s->FVisible != 1) continue;
             const int layer = s->FLayerId;
@@ -213,7 +216,7 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
                     uint8_t& cell = cells[static_cast<std::size_t>(row * columns + col)];
                     if (!cell) {
                         cell = 1;
-                        texts.push_back({index, live, false, {}});
+                        texts.push_back({index, 0, 0, live, false});
                     }
                     continue;
                 }
@@ -232,8 +235,18 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
                     if (s->FMaxX - s->FMinX < d / 2 && s->FMaxY - s->FMinY < d / 2) continue;
                     break;
             }
-            anyFootprint |= paints.side != 0;
-            shapes.push_back({index, live, false, paints});
+            shapes.push_back({index, 0, 0, live, false});
+            if (paints.side == 0) continue;
+            // The part of it within the client, by its first pixel and size.
+            const int x0 = std::max(paints.x, 0), x1 = std::min(paints.x + paints.side, w);
+            const int y0 = std::max(paints.y, 0), y1 = std::min(paints.y + paints.side, h);
+            if (x0 >= x1 || y0 >= y1) {  // it paints no pixel of the client
+                shapes.back().dropped = !live;
+                continue;
+            }
+            shapes.back().at = static_cast<uint32_t>(y0) * static_cast<uint32_t>(w) + x0;
+            shapes.back().size = static_cast<uint8_t>((x1 - x0) << 4 | (y1 - y0));
+            anyFootprint = true;
         }
     });
 
@@ -246,14 +259,12 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
         const std::size_t words = (static_cast<std::size_t>(w) * h + 63) / 64;
         FPaintedPixels.assign(words, 0);  // one bitmap, kept from frame to frame
         for (auto it = shapes.rbegin(); it != shapes.rend(); ++it) {
-            const Footprint& f = it->paints;
-            if (f.side == 0) continue;
+            if (it->size == 0) continue;
             bool paintedOver = true;
-            const int x0 = std::max(f.x, 0), x1 = std::min(f.x + f.side, w);
-            const int y0 = std::max(f.y, 0), y1 = std::min(f.y + f.side, h);
-            for (int y = y0; y < y1; ++y) {
-                for (int x = x0; x < x1; ++x) {
-                    const std::size_t at = static_cast<std::size_t>(y) * w + x;
+            const int across = it->size >> 4, down = it->size & 15;
+            for (int y = 0; y < down; ++y) {
+                for (int x = 0; x < across; ++x) {
+                    const std::size_t at = it->at + static_cast<std::size_t>(y) * w + x;
                     uint64_t& word = FPaintedPixels[at / 64];
                     const uint64_t bit = uint64_t{1} << (at % 64);
                     paintedOver &= (word & bit) != 0;
@@ -266,8 +277,8 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
 
     // The cap: live layers always, then the newest shapes first.
     std::size_t liveCount = 0, total = 0;
-    for (const std::vector<Pick>* pass : {&shapes, &texts}) {
-        for (const Pick& p : *pass) {
+    for (const std::vector<ShapePick>* pass : {&shapes, &texts}) {
+        for (const ShapePick& p : *pass) {
             total += !p.dropped;
             liveCount += p.live;
         }
@@ -278,7 +289,7 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
     for (std::size_t a = 0, b = 0; toDrop > 0 && (a < shapes.size() || b < texts.size());) {
         const bool takeShape =
             b == texts.size() || (a < shapes.size() && shapes[a].index < texts[b].index);
-        Pick& p = takeShape ? shapes[a++] : texts[b++];
+        ShapePick& p = takeShape ? shapes[a++] : texts[b++];
         if (!p.live && !p.dropped) {
             p.dropped = true;
             --toDrop;
@@ -293,13 +304,18 @@ void TPlovanCanvas::DrawShapes(GdiCanvas& canvas) {
     pass.clipRight = right + mx;
     pass.clipBottom = bottom - my;
     pass.clipTop = top + my;
-    for (const std::vector<Pick>* picks : {&shapes, &texts}) {
-        for (const Pick& p : *picks) {
+    for (const std::vector<ShapePick>* picks : {&shapes, &texts}) {
+        for (std::size_t k = 0; k < picks->size(); ++k) {
+            const ShapePick& p = (*picks)[k];
+            if (k + kAhead < picks->size()) __builtin_prefetch(FShapes[(*picks)[k + kAhead].index]);
             if (p.dropped) continue;
             DrawOneShape(canvas, *FShapes[p.index], pass);
             ++FLastDrawnCount;
         }
     }
+    // A view zoomed in from a full one lists a few shapes: the room of the
+    // full list goes back.
+    if (shapes.capacity() > 4 * shapes.size() + 4096) std::vector<ShapePick>().swap(shapes);
 }
 
 void TPlovanCanvas::DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, ShapePass& pass) {
@@ -309,13 +325,16 @@ void TPlovanCanvas::DrawOneShape(GdiCanvas& canvas, TPlovanShape& shape, ShapePa
         pass.lastColour = original;
         pass.lastAdjusted = ContrastColor(original);
     }
-    shape.FColor = pass.lastAdjusted;
+    // Written only when it changes: a store dirties the shape's memory,
+    // which a full pass then writes back for every shape.
+    const bool adjusted = pass.lastAdjusted != original;
+    if (adjusted) shape.FColor = pass.lastAdjusted;
     if (shape.FMinX < pass.clipLeft || shape.FMaxX > pass.clipRight ||
         shape.FMinY < pass.clipBottom || shape.FMaxY > pass.clipTop)
         DrawClippedShape(canvas, shape, pass);
     else
         shape.Draw(canvas, FWorldLeft, FWorldRight, FWorldTop, FWorldBottom, pass.w, pass.h);
-    shape.FColor = original;
+    if (adjusted) shape.FColor = original;
 }
 
 // A line or a polyline reaching far beyond the view: its visible part is cut

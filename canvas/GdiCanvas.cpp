@@ -13,6 +13,12 @@ constexpr int kMaxFontPoints = 1000;
 
 int DrawnPenWidth(int width) { return std::clamp(width, 0, kMaxDrawnPenWidth); }
 
+// The RGB bits of a TColor (0x00BBGGRR) as a 32-bit pixel holds them.
+QRgb RgbBits(TColor color) {
+    const auto c = static_cast<std::uint32_t>(color);
+    return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+}
+
 }  // namespace
 
 QColor ToQColor(TColor color) {
@@ -207,12 +213,15 @@ void GdiCanvas::PlotLine(QPoint from, QPoint to) {
         first = std::max(first, major0 - (majorLimit - 1));
         last = std::min(last, major0 + 1);
     }
-    const QColor c = ToQColor(FPenColor);
-    const QRgb src = qRgb(c.red(), c.green(), c.blue()) & 0xFFFFFFu;
+    const QRgb src = RgbBits(FPenColor);
+    // In 128 bits when a line across the whole integer range would overflow
+    // 64; lines within a billion pixels (all but far-off ones) need not.
+    const bool wide = n >= (1LL << 30);
     for (long long i = first; i < last; ++i) {
         const long long major = major0 + majorStep * i;
-        // In 128 bits: a line across the whole integer range overflows 64.
-        const auto offset = static_cast<long long>((__int128{2} * i * m + n) / (__int128{2} * n));
+        const auto offset =
+            wide ? static_cast<long long>((__int128{2} * i * m + n) / (__int128{2} * n))
+                 : (2 * i * m + n) / (2 * n);
         const long long minor = minor0 + minorStep * offset;
         if (minor < 0 || minor >= minorLimit) continue;
         if (xMajor)
@@ -383,10 +392,19 @@ void GdiCanvas::TextOut(int x, int y, const QString& text) {
 
 void GdiCanvas::SetPixel(int x, int y, TColor color) {
     if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height()) return;
-    const QColor c = ToQColor(color);
     // The raster engine draws at once, so writing the pixel directly keeps
     // the order of operations.
-    FImage.setPixel(x, y, qRgb(c.red(), c.green(), c.blue()));
+    const QRgb rgb = 0xFF000000u | RgbBits(color);
+    switch (FImage.format()) {
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+            reinterpret_cast<QRgb*>(FImage.scanLine(y))[x] = rgb;
+            break;
+        default:
+            FImage.setPixel(x, y, rgb);
+            break;
+    }
 }
 
 TColor GdiCanvas::Pixel(int x, int y) const {

@@ -150,9 +150,22 @@ private:
     // Marks the back buffer and asks for a paint; the shapes are unchanged.
     void BackgroundChanged();
 
+    // A shape the pass lists (its position in FShapes), with the pixels it
+    // paints when they are known exactly: `size` columns (high 4 bits) by
+    // rows (low 4 bits) of the client from pixel `at` (y * width + x); no
+    // size when they are not known.
+    struct ShapePick {
+        std::uint32_t index;
+        std::uint32_t at;
+        std::uint8_t size;
+        bool live;
+        bool dropped;
+    };
+
     int FLastDrawnCount = 0;
-    // The pixels the shape pass has seen painted, one bit each; kept so
-    // that a rebuild allocates it only when the size changes.
+    // The shapes the last pass listed and the pixels it has seen painted,
+    // one bit each; kept so that a rebuild allocates them only as they grow.
+    std::vector<ShapePick> FShapePicks;
     std::vector<std::uint64_t> FPaintedPixels;
     bool FUpdatePending = false;  // a paint was asked for and has not run yet
     bool FClickArmed = false;     // a left press whose release may be a click

@@ -224,6 +224,10 @@ void TFNav::ToolButton11Click() {
 }
 
 void TFNav::StartPolygonSelection(bool tracks) {
+    // A shape half drawn ends as Escape ends it. The canvas ends it by
+    // itself when the tool changes, but a polygon in progress shares the
+    // selection's command and would otherwise become its first vertices.
+    fcad->CancelDrawing();
     if (tracks) {
         g_Survey.TrackDeleteLock = false;
         // Shown only: the form's Delete key deletes the selection.

@@ -338,9 +338,13 @@ TEST(CanvasToolChange, EveryPairOfToolsStartsTheNewToolClean) {
                 c.MouseUp(ButtonLeft, 0, half[i][0], half[i][1]);
             }
             const int before = c.FShapeCount;
+            const std::size_t eventsBefore = rec.events.size();
 
             c.FCommand = to.tool.command;
             c.MouseMove(0, 500, 500);
+            // Ended as Escape ends it: nothing added, no end event.
+            EXPECT_EQ(c.FShapeCount, before);
+            EXPECT_EQ(rec.events.size(), eventsBefore);
             EXPECT_EQ(c.FTempShape, nullptr);
             EXPECT_EQ(c.FDrawing, 0);
             EXPECT_EQ(c.FHasStartPoint, 0);

@@ -53,10 +53,11 @@ std::string FirstDifference(const QImage& a, const QImage& b) {
 }  // namespace
 
 // A dense random drawing on interleaved layers, with a view whose x and y
-// scales differ (2 m and 0.5 m a pixel): points of every width, short
-// segments in every direction (of no length, to a neighbouring pixel, a
-// little longer, wide), longer lines, filled boxes, selected shapes. Every
-// pixel of the de-duplicated frame is the full frame's.
+// scales differ (2 m and 0.5 m a pixel), in a corner and along the edges:
+// points of every width, short segments in every direction (of no length, to
+// a neighbouring pixel, a little longer, wide), longer lines, filled boxes,
+// selected shapes. Every pixel of the de-duplicated frame is the full
+// frame's.
 TEST(RenderPaintedOver, LeavingShapesOutChangesNoPixel) {
     for (const uint32_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE(seed);
@@ -70,10 +71,19 @@ TEST(RenderPaintedOver, LeavingShapesOutChangesNoPixel) {
             canvas.SetLayerColor(layers[i], colours[i]);
         }
         Random rnd{seed};
-        // Most of it in a corner of 30 x 30 pixels, so that shapes meet.
-        const auto x = [&] { return 100 + rnd.Next() * 60; };
-        const auto y = [&] { return 20 + rnd.Next() * 15; };
+        // Most of it in a corner of 30 x 30 pixels, so that shapes meet; a
+        // part along the client's edges, half out of it.
+        bool edge = false;
+        const auto x = [&] {
+            if (edge) return rnd.Below(2) ? rnd.Next() * 6 - 2 : 396 + rnd.Next() * 6;
+            return 100 + rnd.Next() * 60;
+        };
+        const auto y = [&] {
+            if (edge) return rnd.Below(2) ? rnd.Next() * 1.5 - 0.5 : 79 + rnd.Next() * 1.5;
+            return 20 + rnd.Next() * 15;
+        };
         for (int i = 0; i < 4000; ++i) {
+            edge = rnd.Below(5) == 0;
             const int layer = layers[rnd.Below(4)];
             const int kind = rnd.Below(10);
             int id = 0;

@@ -182,6 +182,35 @@ TEST_F(TFNavDrawingTest, AnotherToolEndsTheShapeBeingDrawn) {
     EXPECT_EQ(c->FTempShape, nullptr);
 }
 
+// A user's polygon half drawn, then a selection started (the same polygon
+// command, on the selection layer): the selection polygon starts clean, the
+// user's vertices neither join the drawing nor shape the selection.
+TEST_F(TFNavDrawingTest, ASelectionStartedMidPolygonStartsClean) {
+    for (QToolButton* selection : {nav->bMouseSelect, nav->bSelectTracks}) {
+        SCOPED_TRACE(selection->objectName().toStdString());
+        c->ClearSelection();
+        c->ClearLayer(g_Survey.UserShapeLayerId);
+        c->ClearLayer(Layer("track_fix"));
+        const int inside = c->AddPoint(150, 920, Layer("track_fix"));
+        c->AddPoint(800, 350, Layer("track_fix"));  // inside the user's polygon only
+        Button("ToolButton28")->click();
+        Click(600, 600);
+        Click(900, 600);
+        Click(900, 800);
+        selection->click();
+        Click(50, 50);
+        Click(200, 50);
+        Click(200, 200);
+        RightClick(0, 0);
+        EXPECT_EQ(c->GetSelectedCount(), 1);
+        EXPECT_TRUE(c->FindShape(inside)->FSelected);
+        EXPECT_EQ(c->GetLayerShapeIds(g_Survey.UserShapeLayerId).size(), 0u);
+        EXPECT_EQ(ShapesOn("Plovan_SelectPoly"), 0u);
+        EXPECT_EQ(c->FTempShape, nullptr);
+        Click(0, 0);  // the swallowed click after the end
+    }
+}
+
 TEST_F(TFNavDrawingTest, ZoomCommandsAndMenus) {
     nav->Zoomin->click();
     EXPECT_NEAR(c->GetViewWidth(), 800, 1e-9);
