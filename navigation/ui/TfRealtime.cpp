@@ -344,6 +344,9 @@ void TfRealtime::SetGpsColor(TColor colour) {
 void TfRealtime::ShowNoFix() {
     SetGpsColor(FixColourValue(FixColourOf(0)));
     Fixed->setText(QStringLiteral("0"));
+    // No receiver, no speed: the caption goes back to its text of no value
+    // rather than keep the last speed heard.
+    Speed->setText(QStringLiteral("---"));
 }
 
 void TfRealtime::SetDepthFramesColor(TColor colour) {

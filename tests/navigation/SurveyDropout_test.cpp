@@ -109,6 +109,7 @@ class SurveyDropout : public phxtest::SurveyRig {
         EXPECT_EQ(g_Survey.PositionStatusText, "No Fix");
         EXPECT_EQ(g_Survey.FixQuality, 0);
         EXPECT_EQ(fRealtime->Fixed->text(), "0");
+        EXPECT_EQ(fRealtime->Speed->text(), "---");
         EXPECT_EQ(TfRealtime::BoxColor(fRealtime->GPSGroupBox), kFrameRed);
         EXPECT_EQ(DepthSpeedTexts(*FNav->fcad).speedLarge, "--.-");
     }

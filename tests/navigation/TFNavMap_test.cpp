@@ -166,12 +166,14 @@ TEST_F(TFNavMap, WithoutAFreshFixTheScreenSaysNoFix) {
     Fix(41, 29);
     nav->ZGPS1->FFixQuality = 4;
     fRealtime->SetGpsColor(kFrameLime);
+    fRealtime->Speed->setText("4.5");
     nav->tMapTimer();
     EXPECT_EQ(fRealtime->Fixed->text(), "4");
     EXPECT_EQ(g_Survey.FixQuality, 4);
     g_Survey.LastFixTick -= kFreshFixMs;  // the last GGA is two seconds old
     nav->tMapTimer();
     EXPECT_EQ(fRealtime->Fixed->text(), "0");
+    EXPECT_EQ(fRealtime->Speed->text(), "---");
     EXPECT_EQ(TfRealtime::BoxColor(fRealtime->GPSGroupBox), clRed);
     EXPECT_EQ(g_Survey.PositionStatusText, "No Fix");
     EXPECT_EQ(g_Survey.FixQuality, 0);
